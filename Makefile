@@ -1,0 +1,49 @@
+# The two commands of the README: `make run` and `make test`. Each installs what is
+# missing on a fresh Debian 12 machine (as root), builds and prepares the Wine prefix.
+SHELL := /bin/bash
+ROOT := $(CURDIR)
+WIN_BUILD := $(ROOT)/build/win
+NATIVE_BUILD := $(ROOT)/build/native
+JOBS ?= $(shell nproc)
+TO ?= 10
+
+.PHONY: all deps configure build test test-native test-win run bench clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+$(WIN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
+
+$(NATIVE_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
+
+configure: $(WIN_BUILD)/CMakeCache.txt $(NATIVE_BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(NATIVE_BUILD) -j $(JOBS)
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	tools/with-wine-session tools/setup-prefix $(WIN_BUILD)/bin
+
+test-native: build
+	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
+
+test-win: build
+	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1
+
+test: build
+	@status=0; \
+	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
+	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1 || status=1; \
+	exit $$status
+
+run: build
+	tools/with-wine-session tools/run-sample $(TO)
+
+bench: build
+	tools/with-wine-session tools/bench
+
+clean:
+	rm -rf build

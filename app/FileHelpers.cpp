@@ -1,0 +1,122 @@
+#include "app/FileHelpers.h"
+
+#include "app/WinHandles.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+namespace tessaly {
+
+namespace {
+[[noreturn]] void ThrowLastError(const std::string& what)
+{
+    const DWORD code = ::GetLastError();
+    std::string text = SystemErrorMessage(code);
+    throw std::system_error(static_cast<int>(code), std::system_category(), text.empty() ? what : text);
+}
+} // namespace
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceDeleteFile(const std::string& path)
+{
+    if (!FileExists(path))
+        return true;
+    const bool normal = ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+    const bool deleted = ::DeleteFileA(path.c_str()) != FALSE;
+    return normal && deleted;
+}
+
+void SaveTextFile(const std::string& text, const std::string& path)
+{
+    (void)ForceDeleteFile(path); // the create below reports what matters
+    UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        ThrowLastError("Cannot create file \"" + path + "\"");
+    const std::string content = text + "\r\n";
+    size_t written = 0;
+    while (written < content.size()) {
+        DWORD chunk = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(content.size() - written, 1u << 30));
+        if (!::WriteFile(file.get(), content.data() + written, want, &chunk, nullptr))
+            ThrowLastError("Cannot write file \"" + path + "\"");
+        written += chunk;
+    }
+}
+
+void DeleteMatchingFiles(const std::string& folder, const std::string& ending)
+{
+    const std::string pattern = folder + "\\*" + ending;
+    WIN32_FIND_DATAA found{};
+    UniqueFindHandle search(::FindFirstFileA(pattern.c_str(), &found));
+    if (!search)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            (void)ForceDeleteFile(folder + "\\" + found.cFileName);
+    } while (::FindNextFileA(search.get(), &found));
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        ThrowLastError("Cannot open file \"" + path + "\"");
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size))
+        ThrowLastError("Cannot read file \"" + path + "\"");
+    std::string text(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < text.size()) {
+        DWORD chunk = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
+        if (!::ReadFile(file.get(), text.data() + done, want, &chunk, nullptr))
+            ThrowLastError("Cannot read file \"" + path + "\"");
+        if (chunk == 0)
+            break;
+        done += chunk;
+    }
+    text.resize(done);
+    return text;
+}
+
+std::string ExecutableFolder()
+{
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            std::string path(buffer.data(), length);
+            return path.substr(0, path.find_last_of("\\/") + 1);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string SystemErrorMessage(unsigned long code)
+{
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr)
+        return {};
+    std::string message(text, length);
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+} // namespace tessaly

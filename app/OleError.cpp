@@ -1,0 +1,69 @@
+#include "app/OleError.h"
+
+#include "app/FileHelpers.h"
+#include "app/TextHelpers.h"
+
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace tessaly {
+
+std::string OleErrorText(HRESULT code, const std::string& description)
+{
+    if (HasText(description))
+        return description;
+    std::string system = SystemErrorMessage(static_cast<unsigned long>(code));
+    if (HasText(system))
+        return system;
+    char text[32];
+    std::snprintf(text, sizeof text, "OLE error %.8lx", static_cast<unsigned long>(code));
+    return text;
+}
+
+void RaiseOleError(HRESULT code, const std::string& description)
+{
+    throw EOleError(code, OleErrorText(code, description));
+}
+
+void RaiseOleError(HRESULT code)
+{
+    std::string description;
+    Microsoft::WRL::ComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, &info) == S_OK && info) {
+        BSTR text = nullptr;
+        if (SUCCEEDED(info->GetDescription(&text)) && text) {
+            description = WideToAnsi(text, static_cast<int>(::SysStringLen(text)));
+            ::SysFreeString(text);
+        }
+    }
+    RaiseOleError(code, description);
+}
+
+std::wstring AnsiToWide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string WideToAnsi(const wchar_t* text, int length)
+{
+    if (text == nullptr)
+        return {};
+    if (length < 0)
+        length = static_cast<int>(std::wcslen(text));
+    if (length == 0)
+        return {};
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
+} // namespace tessaly

@@ -1,0 +1,38 @@
+#pragma once
+// The services that every long step of a synchronisation calls back: the status line,
+// the count report, the stop check and the one funnel for user messages.
+#include <cstdio>
+#include <string>
+
+namespace tessaly {
+
+enum class NoticeKind { Warning = 0, Information = 1, Error = 2 };
+
+class IRunServices {
+public:
+    // Sets the status line and repaints it at once.
+    virtual void SetStatus(const std::string& text) = 0;
+    // Lets pending window messages through (repaint, Escape), then answers the stop flag.
+    virtual bool StopRequested() = 0;
+    // Shows a modal message with one OK button; shows nothing in unattended mode.
+    virtual void ShowNotice(NoticeKind kind, const std::string& text) = 0;
+
+    void ReportCreated(int count, const std::string& folderName)
+    {
+        SetStatus(FormatCreated(count, folderName));
+    }
+
+    static std::string FormatCreated(int count, const std::string& folderName)
+    {
+        const int size = std::snprintf(nullptr, 0, "%s created - %d item(s)", folderName.c_str(), count);
+        std::string text(static_cast<size_t>(size) + 1, '\0');
+        std::snprintf(text.data(), text.size(), "%s created - %d item(s)", folderName.c_str(), count);
+        text.resize(static_cast<size_t>(size));
+        return text;
+    }
+
+protected:
+    ~IRunServices() = default;
+};
+
+} // namespace tessaly

@@ -1,0 +1,82 @@
+#include "app/TextHelpers.h"
+
+#include <charconv>
+#include <limits>
+
+namespace tessaly {
+
+namespace {
+bool IsBlank(char ch)
+{
+    return static_cast<unsigned char>(ch) <= 32;
+}
+} // namespace
+
+std::string Trim(std::string_view text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return std::string(text.substr(first, last - first));
+}
+
+bool HasText(std::string_view text)
+{
+    for (char ch : text)
+        if (!IsBlank(ch))
+            return true;
+    return false;
+}
+
+std::string StripChar(std::string_view text, char ch)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text)
+        if (c != ch)
+            result += c;
+    return result;
+}
+
+std::string CaptionText(std::string_view caption)
+{
+    return StripChar(StripChar(caption, '&'), ':');
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view searched, std::string_view replacement)
+{
+    if (searched.empty())
+        return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    size_t from = 0;
+    for (size_t at = text.find(searched); at != std::string_view::npos; at = text.find(searched, from)) {
+        result.append(text.substr(from, at - from));
+        result.append(replacement);
+        from = at + searched.size();
+    }
+    result.append(text.substr(from));
+    return result;
+}
+
+bool ParseInteger(std::string_view text, int& value)
+{
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty())
+        return false;
+    const char* first = trimmed.data();
+    const char* last = first + trimmed.size();
+    if (*first == '+')
+        ++first;
+    int parsed = 0;
+    auto [end, error] = std::from_chars(first, last, parsed);
+    if (error != std::errc() || end != last || first == last)
+        return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace tessaly

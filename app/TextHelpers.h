@@ -1,0 +1,34 @@
+#pragma once
+// Small text helpers shared by every part of the program. Texts are 8-bit strings in
+// the ANSI code page; "blank" means a character code of 32 or less.
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+// The text without leading and trailing characters of code 32 or less.
+std::string Trim(std::string_view text);
+
+// True when the text holds something other than blanks and control characters.
+bool HasText(std::string_view text);
+
+// The text with every occurrence of one character removed.
+std::string StripChar(std::string_view text, char ch);
+
+// A label caption as plain words: every "&", then every ":" removed.
+std::string CaptionText(std::string_view caption);
+
+// Every occurrence of `searched` replaced, scanning left to right and continuing after
+// each replacement, so the cost stays linear in the length of the text.
+std::string ReplaceAll(std::string_view text, std::string_view searched, std::string_view replacement);
+
+// The trimmed text as a whole decimal integer (optional sign); false when it is not one.
+[[nodiscard]] bool ParseInteger(std::string_view text, int& value);
+
+// A 96-pixels-per-inch size scaled to the screen, truncated.
+constexpr int ScaleByDpi(int value, int pixelsPerInch)
+{
+    return pixelsPerInch == 96 ? value : static_cast<int>(static_cast<long long>(value) * pixelsPerInch / 96);
+}
+
+} // namespace tessaly

@@ -1,0 +1,3 @@
+function(tessaly_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
