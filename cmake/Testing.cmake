@@ -3,7 +3,13 @@
 option(TESSALY_TESTS "Build the tests" ON)
 option(TESSALY_SANITIZE "Native build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
-if(TESSALY_SANITIZE AND NOT WIN32)
+option(TESSALY_FUZZ "Native clang build of the libFuzzer targets only" OFF)
+
+if(TESSALY_FUZZ)
+  set(TESSALY_TESTS OFF)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+elseif(TESSALY_SANITIZE AND NOT WIN32)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
