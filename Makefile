@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 TO ?= 10
 
-.PHONY: all deps configure build build-win test test-native test-win fuzz run bench clean
+.PHONY: all deps configure build build-win test test-native test-win fuzz run bench dist clean
 
 all: build
 
@@ -57,6 +57,9 @@ test: build
 
 run: build-win
 	tools/with-wine-session tools/run-sample $(TO)
+
+dist: build-win
+	tools/dist/make-dist $(WIN_BUILD)/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 bench: build
 	tools/with-wine-session tools/bench
