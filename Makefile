@@ -47,10 +47,11 @@ test-win: build
 fuzz: build
 	tools/fuzz 300 $(FUZZ_BUILD)
 
-# Native unit tests, a short fuzzing round, then everything under Wine.
+# Native unit tests, static analysis, a short fuzzing round, then everything under Wine.
 test: build
 	@status=0; \
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
+	tools/lint || status=1; \
 	tools/fuzz $(FUZZ_SECONDS) $(FUZZ_BUILD) || status=1; \
 	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1 || status=1; \
 	exit $$status
