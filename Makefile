@@ -5,7 +5,7 @@ ROOT := $(CURDIR)
 WIN_BUILD := $(ROOT)/build/win
 NATIVE_BUILD := $(ROOT)/build/native
 FUZZ_BUILD := $(ROOT)/build/fuzz
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 TO ?= 10
 
