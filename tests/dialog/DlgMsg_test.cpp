@@ -264,6 +264,13 @@ TEST(MessageDialog, EscapeCancelsUnlessCtrlIsHeld)
     EXPECT_EQ(ShowInformation("Cancel"), mrCancel);
 }
 
+TEST(MessageDialog, DialogDestroyedFromOutsideEndsAsCancel)
+{
+    Probe probe;
+    probe.Then([] { ::DestroyWindow(FindMessageDialog()); });
+    EXPECT_EQ(ShowError("Gone"), mrCancel);
+}
+
 TEST(MessageDialog, ArrowWhileShownThenTheSavedCursorAgain)
 {
     HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
