@@ -1,7 +1,5 @@
 #include "contacts/CsvReader.h"
 
-#include "app/TextHelpers.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -26,17 +24,22 @@ std::string_view TrimView(std::string_view text)
 }
 
 // Calls take(begin, end) for every line of the text, by the same rules as SplitLines.
+// One pass: the search for the line's end also finds the NUL that ends the text.
 template <typename Take>
 void ForEachLine(std::string_view text, Take&& take)
 {
     const char* at = text.data();
-    const char* end = at + text.size();
-    if (const void* nul = std::memchr(at, 0, text.size()))
-        end = static_cast<const char*>(nul);
+    const char* const end = at + text.size();
     while (at < end) {
         const char* stop = at;
-        while (stop < end && *stop != '\r' && *stop != '\n')
+        while (stop < end && (static_cast<unsigned char>(*stop) > '\r' ||
+                              (*stop != '\r' && *stop != '\n' && *stop != '\0')))
             ++stop;
+        if (stop < end && *stop == '\0') {
+            if (stop > at)
+                take(at, stop);
+            return;
+        }
         take(at, stop);
         at = stop;
         if (at < end && *at == '\r')
@@ -44,6 +47,25 @@ void ForEachLine(std::string_view text, Take&& take)
         if (at < end && *at == '\n')
             ++at;
     }
+}
+
+// ReplaceAll(line, "\",", "\r\n") into a buffer that is reused from line to line.
+void ReplaceSeparators(std::string_view line, std::string& out)
+{
+    out.clear();
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    const char* copied = at;
+    while (at + 1 < end) {
+        if (at[0] == '"' && at[1] == ',') {
+            out.append(copied, at).append("\r\n", 2);
+            at += 2;
+            copied = at;
+        } else {
+            ++at;
+        }
+    }
+    out.append(copied, end);
 }
 
 } // namespace
@@ -78,10 +100,12 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
     if (lines.empty())
         return;
     lines.erase(lines.begin()); // the header is never examined
+    std::string prepared;
     for (const std::string& line : lines) {
         if (stopRequested && stopRequested())
             return;
-        AddContact(list, ReplaceAll(TrimView(line), "\",", "\r\n"));
+        ReplaceSeparators(TrimView(line), prepared);
+        AddContact(list, prepared);
     }
 }
 
