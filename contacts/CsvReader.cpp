@@ -1,5 +1,7 @@
 #include "contacts/CsvReader.h"
 
+#include "app/TextHelpers.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -49,23 +51,48 @@ void ForEachLine(std::string_view text, Take&& take)
     }
 }
 
-// ReplaceAll(line, "\",", "\r\n") into a buffer that is reused from line to line.
-void ReplaceSeparators(std::string_view line, std::string& out)
+// The fields AddContact would find in ReplaceAll(line, "\",", "\r\n"), taken as views of
+// the line itself: the pieces between separators, with the blanks trimmed off the row's
+// two ends (a blank piece there vanishes, as the trim takes the line break with it).
+// False when the line holds a CR, LF or NUL, whose splitting that shortcut ignores.
+bool FieldsOfRow(std::string_view line, std::vector<std::string_view>& fields)
 {
-    out.clear();
+    fields.clear();
     const char* at = line.data();
     const char* const end = at + line.size();
-    const char* copied = at;
-    while (at + 1 < end) {
-        if (at[0] == '"' && at[1] == ',') {
-            out.append(copied, at).append("\r\n", 2);
-            at += 2;
-            copied = at;
-        } else {
-            ++at;
+    const char* piece = at;
+    for (; at < end; ++at) {
+        const char ch = *at;
+        if (ch == '"') {
+            if (at + 1 < end && at[1] == ',') {
+                fields.emplace_back(piece, static_cast<size_t>(at - piece));
+                piece = at + 2;
+                ++at;
+            }
+        } else if (ch == '\r' || ch == '\n' || ch == '\0') {
+            return false;
         }
     }
-    out.append(copied, end);
+    fields.emplace_back(piece, static_cast<size_t>(end - piece));
+
+    auto blank = [](std::string_view field) { return TrimView(field).empty(); };
+    size_t first = 0;
+    while (first < fields.size() && blank(fields[first]))
+        ++first;
+    size_t last = fields.size();
+    while (last > first && blank(fields[last - 1]))
+        --last;
+    if (first == last) {
+        fields.clear();
+        return true;
+    }
+    fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(last), fields.end());
+    fields.erase(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(first));
+    while (IsBlank(fields.front().front()))
+        fields.front().remove_prefix(1);
+    while (IsBlank(fields.back().back()))
+        fields.back().remove_suffix(1);
+    return true;
 }
 
 } // namespace
@@ -81,17 +108,12 @@ std::vector<std::string> SplitLines(std::string_view text)
 
 void AddContact(TContactList& list, const std::string& line)
 {
-    // The field list is reused from row to row so its strings keep their buffers.
-    thread_local std::vector<std::string> fields;
-    size_t count = 0;
-    ForEachLine(TrimView(line), [&](const char* begin, const char* end) {
-        if (count < fields.size())
-            fields[count].assign(begin, end);
-        else
-            fields.emplace_back(begin, end);
-        ++count;
+    // The fields are views into the line; the record copies the ones it keeps.
+    thread_local std::vector<std::string_view> fields;
+    fields.clear();
+    ForEachLine(TrimView(line), [](const char* begin, const char* end) {
+        fields.emplace_back(begin, static_cast<size_t>(end - begin));
     });
-    fields.resize(count);
     list.Emplace(fields);
 }
 
@@ -100,12 +122,15 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
     if (lines.empty())
         return;
     lines.erase(lines.begin()); // the header is never examined
-    std::string prepared;
+    std::vector<std::string_view> fields;
     for (const std::string& line : lines) {
         if (stopRequested && stopRequested())
             return;
-        ReplaceSeparators(TrimView(line), prepared);
-        AddContact(list, prepared);
+        const std::string_view trimmed = TrimView(line);
+        if (FieldsOfRow(trimmed, fields))
+            list.Emplace(fields);
+        else
+            AddContact(list, ReplaceAll(trimmed, "\",", "\r\n"));
     }
 }
 

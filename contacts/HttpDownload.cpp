@@ -5,6 +5,7 @@
 #include "contacts/InternetApi.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
@@ -21,6 +22,22 @@ constexpr char kNotFoundMessage[] = "The requested URL was not found on this ser
 // Room reserved up front for a declared body; a larger declaration grows as it arrives,
 // so a bogus Content-Length cannot make us allocate it all at once.
 constexpr size_t kMaxReserve = 256u << 20;
+
+// Four bytes at a time: the C runtime's memchr may look at one byte per step.
+bool HasZeroByte(const unsigned char* data, size_t size)
+{
+    size_t at = 0;
+    for (; at + 4 <= size; at += 4) {
+        std::uint32_t word;
+        std::memcpy(&word, data + at, 4);
+        if ((word - 0x01010101u) & ~word & 0x80808080u)
+            return true;
+    }
+    for (; at < size; ++at)
+        if (data[at] == 0)
+            return true;
+    return false;
+}
 
 class InternetHandle {
 public:
@@ -92,7 +109,7 @@ struct Download {
             if (count == 0)
                 break;
             count = std::min<DWORD>(count, buffer.size);
-            if (std::memchr(data, 0, count))
+            if (HasZeroByte(data, count))
                 return std::nullopt;
             text.append(reinterpret_cast<const char*>(data), count);
             received += count;

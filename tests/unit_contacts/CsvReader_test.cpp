@@ -1,8 +1,12 @@
 #include "contacts/CsvReader.h"
 
+#include "app/TextHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <sstream>
 
 using namespace tessaly;
@@ -205,4 +209,25 @@ TEST(ParseRows, ReadsTheBundledSample)
     EXPECT_GE(withoutDisplayName, 1u);
     EXPECT_GE(withComma, 1u);
     EXPECT_GE(withHighByte, 1u);
+}
+
+TEST(ParseRows, GivesTheRecordsOfTheLiteralTrimReplaceSplitSteps)
+{
+    // Rows of random pieces (blank ones at the ends too) checked against the plain
+    // definition: trim, turn every quote-comma into a line break, then AddContact.
+    std::mt19937 random(7);
+    const std::string alphabet[] = {"\"", ",", "\",", " ", "\t", "a", "b c", "\"\"", ""};
+    for (int round = 0; round < 2000; ++round) {
+        std::string line;
+        const int pieces = 30 + static_cast<int>(random() % 12);
+        for (int i = 0; i < pieces; ++i)
+            line += alphabet[random() % std::size(alphabet)] + (random() % 3 ? "\"," : "");
+        Lines lines{"header", line};
+        TContactList parsed(1), expected(1);
+        ParseRows(parsed, lines, nullptr);
+        AddContact(expected, ReplaceAll(Trim(line), "\",", "\r\n"));
+        ASSERT_EQ(parsed.Count(), 1u);
+        for (const auto& entry : TContactInfo::kFields)
+            ASSERT_EQ(parsed[0].*entry.field, expected[0].*entry.field) << entry.name << " of [" << line << "]";
+    }
 }
