@@ -5,11 +5,11 @@ ROOT := $(CURDIR)
 WIN_BUILD := $(ROOT)/build/win
 NATIVE_BUILD := $(ROOT)/build/native
 FUZZ_BUILD := $(ROOT)/build/fuzz
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 TO ?= 10
 
-.PHONY: all deps configure build build-win test test-native test-win fuzz run bench clean
+.PHONY: all deps configure build build-win test test-native test-win fuzz run bench dist clean
 
 all: build
 
@@ -47,16 +47,20 @@ test-win: build
 fuzz: build
 	tools/fuzz 300 $(FUZZ_BUILD)
 
-# Native unit tests, a short fuzzing round, then everything under Wine.
+# Native unit tests, static analysis, a short fuzzing round, then everything under Wine.
 test: build
 	@status=0; \
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
+	tools/lint || status=1; \
 	tools/fuzz $(FUZZ_SECONDS) $(FUZZ_BUILD) || status=1; \
 	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1 || status=1; \
 	exit $$status
 
 run: build-win
 	tools/with-wine-session tools/run-sample $(TO)
+
+dist: build-win
+	tools/dist/make-dist $(WIN_BUILD)/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 bench: build
 	tools/with-wine-session tools/bench
