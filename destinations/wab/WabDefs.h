@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <cstddef>
+
 #if defined(MAPIDEFS_H) || defined(_WABDEFS_H_) || defined(WABDEFS_H)
 #error "WabDefs.h declares the MAPI types itself; do not mix it with the SDK headers"
 #endif

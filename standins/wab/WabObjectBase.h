@@ -183,3 +183,16 @@ public:
 };
 
 } // namespace wabstandin
+
+namespace wabstandin {
+// Nothing thrown inside may cross the interface: a failed allocation becomes its code.
+template <typename Body>
+HRESULT Guarded(Body body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return MAPI_E_NOT_ENOUGH_MEMORY;
+    }
+}
+} // namespace wabstandin
