@@ -6,6 +6,9 @@
 #include "destinations/wab/WabTags.h"
 #include "standins/wab/WabStore.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -92,6 +95,8 @@ int Seed(Store& store, const std::string& folderName, int count, const char* lis
 
 int main(int argc, char** argv)
 {
+    // Plain line feeds, so shell tests compare the output as it is.
+    _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argc > 1 ? argv[1] : "";
     Store store;
     if (command.empty()) {
