@@ -175,6 +175,13 @@ public:
         void* buffer = nullptr;
         world_.heap.Allocate(sizeof(SPropValue), &buffer);
         auto* value = static_cast<LPSPropValue>(buffer);
+        *count = 1;
+        *values = value;
+        if (world_.templateMissing) {
+            value->ulPropTag = CHANGE_PROP_TYPE(PR_DEF_CREATE_MAILUSER, PT_ERROR);
+            value->Value.err = MAPI_E_NOT_FOUND;
+            return MAPI_W_ERRORS_RETURNED;
+        }
         static const BYTE kTemplate[8] = {0, 0, 0, 0, 0xEE, 0xEE, 0, 0};
         value->ulPropTag = PR_DEF_CREATE_MAILUSER;
         value->Value.bin.cb = 8;
@@ -241,8 +248,8 @@ public:
     ~WabObject() override { world_.log.push_back("release wabobject"); }
     HRESULT STDMETHODCALLTYPE FreeBuffer(LPVOID buffer) override
     {
-        if (FAILED(world_.freeResult))
-            return world_.freeResult;
+        if (++world_.frees == world_.failingFree)
+            return MAPI_E_INVALID_PARAMETER;
         return world_.heap.Free(buffer);
     }
 };

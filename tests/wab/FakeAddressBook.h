@@ -50,8 +50,10 @@ struct World {
     HRESULT folderSaveResult = S_OK;
     int failingMailUserSave = 0; // 1-based number of the mail user save that fails
     int mailUserSaves = 0;
-    HRESULT freeResult = S_OK;
+    int failingFree = 0; // 1-based number of the FreeBuffer call that fails (and frees nothing)
+    int frees = 0;
     HRESULT deleteResult = S_OK;
+    bool templateMissing = false; // GetProps answers with a warning and an error value
 
     World();
     ULONG AddFolder(const std::string& name);

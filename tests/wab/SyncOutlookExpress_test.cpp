@@ -48,7 +48,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(world.liveObjects, 0) << "every reference is released";
-        if (SUCCEEDED(world.freeResult)) {
+        if (world.failingFree == 0) {
             EXPECT_EQ(world.heap.LiveRoots(), 0) << "every library buffer is freed";
         }
     }
@@ -195,6 +195,18 @@ TEST_F(SyncOutlookExpressTest, SavingAFolderThatCollidesCountsAsSuccessAndTheLoo
     EXPECT_THAT(Names(world, hidden), ElementsAre("6 a-DisplayName"));
 }
 
+TEST_F(SyncOutlookExpressTest, AMissingTemplateCreatesNoFolderEntry)
+{
+    world.templateMissing = true;
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_EQ(world.CountLog("CreateEntry 1 template 8 flags 6"), 0);
+    EXPECT_EQ(world.starts, 0);
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 0 item(s)");
+}
+
 TEST_F(SyncOutlookExpressTest, OtherFolderSaveFailuresEndWithoutReopening)
 {
     world.folderSaveResult = MAPI_E_DISK_ERROR;
@@ -237,7 +249,7 @@ TEST_F(SyncOutlookExpressTest, AStopRequestOrAFailedOpenEndsBeforeAnythingIsCoun
 TEST_F(SyncOutlookExpressTest, AFailedBufferFreeRaisesTheLibraryCodeAndReleasesEverything)
 {
     world.AddFolder("Global Contacts");
-    world.freeResult = MAPI_E_INVALID_PARAMETER;
+    world.failingFree = 1; // the first row's values, in the folder lookup
     list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
 
     try {
@@ -248,6 +260,7 @@ TEST_F(SyncOutlookExpressTest, AFailedBufferFreeRaisesTheLibraryCodeAndReleasesE
     }
     EXPECT_TRUE(world.setProps.empty());
     EXPECT_EQ(world.CountLog("release addrbook"), 1);
+    EXPECT_EQ(world.heap.LiveRoots(), 1) << "the row set itself is freed all the same";
 }
 
 TEST(TWinAddressBookTest, OpenPassesTheParametersAndReleasesInTheOrderTheLibraryExpects)
