@@ -6,6 +6,7 @@
 #include "app/FileHelpers.h"
 #include "app/OleError.h"
 #include "app/TextHelpers.h"
+#include "app/WinHandles.h"
 #include "app/ZeroFilledBlock.h"
 #include "contacts/Def_Contact.h"
 
@@ -25,6 +26,21 @@ std::string FoldFileName(std::string_view name)
     if (!folded.empty())
         ::CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
     return folded;
+}
+// Entries with the contact extension that survived the clean-up (subfolders, files that
+// could not be deleted) keep their names, so no record is written onto them.
+void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base, const std::string& extension)
+{
+    WIN32_FIND_DATAA found{};
+    UniqueFindHandle search(::FindFirstFileA((base + "*" + extension).c_str(), &found));
+    if (!search)
+        return;
+    const std::string ending = FoldFileName(extension);
+    do {
+        const std::string name = found.cFileName;
+        if (name.size() > extension.size() && FoldFileName(name).ends_with(ending))
+            (void)names.Claim(name.substr(0, name.size() - extension.size()));
+    } while (::FindNextFileA(search.get(), &found));
 }
 } // namespace
 
@@ -57,6 +73,7 @@ int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& li
 {
     const std::string base = WithTrailingDelimiter(folder);
     TUniqueFileNames names(FoldFileName);
+    ReserveRemainingNames(names, base, extension);
     int saved = 0;
     for (const TContactInfo& record : list) {
         const std::string name = names.Claim(SafeFileBaseName(record.FileBaseName(), TContactInfo::NewIdentifier));

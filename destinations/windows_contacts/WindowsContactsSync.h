@@ -31,7 +31,7 @@ Microsoft::WRL::ComPtr<IContactManager> CreateContactManager(IRunServices& servi
 std::string PrepareContactsFolder(const std::string& ownPath, const std::string& folderName);
 
 // One contact file per record, in list order, under names made safe and unique for this
-// run. Returns the number of files saved.
+// run; names still taken in the folder are not reused. Returns the number of files saved.
 int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
                       const std::string& folder, const std::string& extension);
 

@@ -55,9 +55,12 @@ HRESULT MakeObject(REFIID iid, void** out, Args&&... args)
     if (out == nullptr)
         return E_POINTER;
     *out = nullptr;
-    T* object = new (std::nothrow) T(std::forward<Args>(args)...);
-    if (object == nullptr)
-        return E_OUTOFMEMORY;
+    T* object = nullptr;
+    try {
+        object = new T(std::forward<Args>(args)...);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY; // no exception may cross the COM boundary
+    }
     const HRESULT result = object->QueryInterface(iid, out);
     object->Release();
     return result;

@@ -259,6 +259,16 @@ TEST_F(WindowsContactsSyncTest, FileNamesAreSafeAndUniqueWithinARun)
     EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 7 item(s)");
 }
 
+TEST_F(WindowsContactsSyncTest, NamesTakenByEntriesThatCouldNotBeRemovedAreNotReused)
+{
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((Folder() + "\\AnnLee.contact").c_str(), nullptr));
+    AddRecord(list, "Ann Lee");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact\\", "AnnLee (2).contact"}));
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 1 item(s)");
+}
+
 TEST_F(WindowsContactsSyncTest, AnOwnContactWithoutAFolderWritesNothing)
 {
     AddRecord(list, "Ann Lee");
