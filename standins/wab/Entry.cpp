@@ -32,7 +32,8 @@ HRESULT EntryObject<Base>::SetProps(ULONG count, LPSPropValue values, LPSPropPro
                 const int length = ::WideCharToMultiByte(CP_ACP, 0, in.Value.lpszW, -1, nullptr, 0, nullptr, nullptr);
                 std::string text(length > 0 ? static_cast<size_t>(length) : 1, '\0');
                 ::WideCharToMultiByte(CP_ACP, 0, in.Value.lpszW, -1, text.data(), length, nullptr, nullptr);
-                value.bytes = text.c_str();
+                text.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
+                value.bytes = std::move(text);
                 break;
             }
             case PT_BINARY:

@@ -34,7 +34,7 @@ StoredValue Text(const std::string& text)
     return value;
 }
 
-int Dump(Store& store)
+int Dump(const Store& store)
 {
     std::string out;
     for (const StoredEntry* folder : store.Folders()) {
