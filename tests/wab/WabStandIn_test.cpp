@@ -219,27 +219,56 @@ TEST_F(WabStandInTest, AFailedBufferFreeEndsTheRunWithTheLibraryCode)
     }
 }
 
-TEST(ExecAppTest, TheAddressBookProgramIsStartedHiddenAndClosedAgain)
+TEST(ExecAppTest, OnlyTheStartedAddressBookProgramIsClosed)
 {
     const std::string path = tessaly::OutlookExpressFile("wab.exe");
     EXPECT_EQ(path, "C:\\Program Files\\Outlook Express\\wab.exe");
     EXPECT_FALSE(tessaly::StartAndCloseAddressBook(path + ".missing"));
 
+    // An Address Book window the user had open before stays open.
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(::CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    UniqueKernelHandle userProgram(info.hProcess), userThread(info.hThread);
+    ::WaitForInputIdle(userProgram.get(), 10000);
+
     ASSERT_TRUE(tessaly::StartAndCloseAddressBook(path));
-    // The close request ends the program: wait for the process of that name.
     UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
-    std::vector<DWORD> running;
-    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry))
-        if (lstrcmpiA(entry.szExeFile, "wab.exe") == 0)
-            running.push_back(entry.th32ProcessID);
-    for (DWORD id : running) {
-        UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, id));
+    // The started one is either gone already or on its way out.
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "wab.exe") != 0 || entry.th32ProcessID == info.dwProcessId)
+            continue;
+        UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
         if (process) {
-            EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "wab.exe still running";
+            EXPECT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0) << "the started wab.exe still runs";
         }
     }
+    EXPECT_EQ(::WaitForSingleObject(userProgram.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    ::TerminateProcess(userProgram.get(), 0);
+}
+
+TEST(ExecAppTest, AProgramWithoutTheBrowseWindowIsLeftRunning)
+{
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    ASSERT_TRUE(tessaly::StartAndCloseAddressBook(std::string(system) + "\\notepad.exe"));
+    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    int found = 0;
+    for (BOOL more = ::Process32First(snapshot.get(), &entry); more; more = ::Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "notepad.exe") != 0)
+            continue;
+        UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        ASSERT_TRUE(process);
+        EXPECT_EQ(::WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        ::TerminateProcess(process.get(), 0);
+        ++found;
+    }
+    EXPECT_EQ(found, 1);
 }
 
 TEST(ExecAppTest, AQuotedProgramFilesFolderIsUnquoted)
@@ -259,6 +288,55 @@ TEST(ExecAppTest, AQuotedProgramFilesFolderIsUnquoted)
     ::RegSetValueExA(key.get(), "ProgramFilesDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(original),
                      static_cast<DWORD>(std::strlen(original) + 1));
     EXPECT_EQ(path, "C:\\Program Files\\Outlook Express\\wab.exe");
+}
+
+// Puts a registry value back as it was when the test ends.
+class SavedLibraryPath {
+public:
+    SavedLibraryPath()
+    {
+        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\WAB\\DLLPath", 0, KEY_ALL_ACCESS, key_.put());
+        DWORD size = sizeof original_;
+        ::RegQueryValueExA(key_.get(), nullptr, nullptr, &type_, reinterpret_cast<BYTE*>(original_), &size);
+    }
+    ~SavedLibraryPath()
+    {
+        ::RegSetValueExA(key_.get(), nullptr, 0, type_, reinterpret_cast<const BYTE*>(original_),
+                         static_cast<DWORD>(std::strlen(original_) + 1));
+        tessaly::UnloadWabLibrary();
+    }
+    void Set(const std::string& value)
+    {
+        tessaly::UnloadWabLibrary();
+        ::RegSetValueExA(key_.get(), nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>(value.size() + 1));
+    }
+
+private:
+    tessaly::UniqueRegKey key_;
+    DWORD type_ = REG_EXPAND_SZ;
+    char original_[MAX_PATH] = {};
+};
+
+TEST(WabApiTest, TheLibraryIsAbsentWhenItsPathCannotBeReadOrExpanded)
+{
+    SavedLibraryPath saved;
+    std::string path;
+
+    saved.Set(std::string(kLibraryPath) + std::string(270, ' '));
+    EXPECT_TRUE(tessaly::WabLibraryPath(path));
+    EXPECT_EQ(path, "") << "a value longer than the buffer is not read";
+    EXPECT_FALSE(tessaly::LoadWabLibrary());
+
+    saved.Set("%NO_SUCH_ROOT%\\System\\wab32.dll");
+    ::SetEnvironmentVariableA("NO_SUCH_ROOT", nullptr);
+    EXPECT_TRUE(tessaly::WabLibraryPath(path));
+    EXPECT_EQ(path, "%NO_SUCH_ROOT%\\System\\wab32.dll");
+    EXPECT_FALSE(tessaly::LoadWabLibrary());
+    EXPECT_FALSE(tessaly::IsWabLibraryLoaded());
+
+    saved.Set(kLibraryPath);
+    EXPECT_TRUE(tessaly::LoadWabLibrary()) << "a path without a token is used as read";
 }
 
 TEST(WabApiTest, OnlyALeadingVariableIsExpanded)
