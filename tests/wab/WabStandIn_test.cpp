@@ -194,6 +194,27 @@ TEST_F(WabStandInTest, ANewFolderIsCreatedAndFoundAfterTheAddressBookProgramRan)
     EXPECT_EQ(again.find("folder\tFresh Folder\n"), again.rfind("folder\tFresh Folder\n"));
 }
 
+TEST_F(WabStandInTest, AStoreOfMostlyReplacedEntriesIsCompactedWithoutLosingAny)
+{
+    for (int i = 0; i < 400; ++i)
+        Add(Record(std::to_string(i)));
+    auto fileSize = [this] {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ::GetFileAttributesExA(store_.c_str(), GetFileExInfoStandard, &data);
+        return data.nFileSizeLow;
+    };
+    for (int round = 0; round < 3; ++round)
+        ASSERT_TRUE(Sync("Global Contacts"));
+    const DWORD before = fileSize();
+    ASSERT_TRUE(Sync("Global Contacts"));
+    EXPECT_LT(fileSize(), before);
+
+    std::string expected;
+    for (int i = 0; i < 400; ++i)
+        expected += ContactLine(Record(std::to_string(i)));
+    EXPECT_EQ(Section(RunCapture(""), "Global Contacts"), expected);
+}
+
 TEST_F(WabStandInTest, ARecordThatCannotBeSavedIsSkipped)
 {
     RunCapture("seed \"Global Contacts\" 1");
