@@ -66,7 +66,7 @@ TContactInfo::TContactInfo(const std::vector<std::string_view>& fields)
     Fill(*this, fields);
 }
 
-std::string TContactInfo::CleanField(std::string_view text)
+std::string TContactInfo::CleanField(const std::string& text)
 {
     return std::string(CleanView(text));
 }
