@@ -220,6 +220,7 @@ void Store::Clear()
     folders_[kContactsFolder] = contacts;
     nextId_ = kContactsFolder + 1;
     lines_ = 0;
+    savesSeen_ = 0;
 }
 
 void Store::Refresh()
@@ -317,6 +318,8 @@ void Store::Replay(const std::string& line)
         items_.erase(existing);
     } else if (kind == L"set" && f.size() >= 3) {
         settings_[f[1]] = f[2];
+        if (f[1] == L"fail-save")
+            savesSeen_ = 0;
     }
 }
 
@@ -499,6 +502,8 @@ void Store::SetSetting(const std::wstring& key, const std::wstring& value)
 {
     Append(SettingRecord(key, value));
     settings_[key] = value;
+    if (key == L"fail-save")
+        savesSeen_ = 0;
 }
 
 std::wstring Store::Version() const
@@ -526,7 +531,6 @@ void Store::Reset()
         FailWrite();
     Clear();
     readTo_ = header.size();
-    savesSeen_ = 0;
 }
 
 } // namespace outlook_standin

@@ -53,7 +53,8 @@ public:
     // Removes the item at the 1-based index of the folder.
     void RemoveItem(int folder, int index);
 
-    // Settings: "version", "fail-save" (n: the n-th save of a process fails),
+    // Settings: "version", "fail-save" (n: the n-th save after the setting was made or
+    // the store was read fails),
     // "fail-save-text". Environment variables TESSALY_OUTLOOK_VERSION and
     // TESSALY_OUTLOOK_FAIL_SAVE ("n" or "n:text") override them.
     std::wstring Setting(const std::wstring& key) const;
