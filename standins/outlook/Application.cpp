@@ -8,12 +8,12 @@ namespace {
 
 // Besides the object model: StandInReset() empties the store, StandInSet(key, value)
 // changes a setting (see Store), for the inspector and the tests.
+const std::vector<std::wstring> kMembers = {L"Session", L"GetNamespace", L"Version", L"Name",
+                                            L"Quit", L"StandInReset", L"StandInSet"};
+
 class Application final : public DispatchObject {
 public:
-    Application()
-        : DispatchObject({L"Session", L"GetNamespace", L"Version", L"Name", L"Quit", L"StandInReset", L"StandInSet"})
-    {
-    }
+    Application() : DispatchObject(kMembers) {}
 
 protected:
     enum { kSession = 1, kGetNamespace, kVersion, kName, kQuit, kReset, kSet };

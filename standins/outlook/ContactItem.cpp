@@ -15,6 +15,8 @@ std::vector<std::wstring> ContactMembers()
     return members;
 }
 
+const std::vector<std::wstring> kMembers = ContactMembers();
+
 const DISPID kProperties = 18;
 const DISPID kSave = kProperties + 1;
 const DISPID kClass = kProperties + 2;
@@ -23,7 +25,7 @@ const DISPID kDelete = kProperties + 3;
 // Changes stay in the object until Save puts them into the store.
 class ContactItem final : public DispatchObject {
 public:
-    explicit ContactItem(const StoredItem& item) : DispatchObject(ContactMembers()), item_(item) {}
+    explicit ContactItem(const StoredItem& item) : DispatchObject(kMembers), item_(item) {}
 
 protected:
     bool Answers(REFIID iid) const override { return IsEqualIID(iid, tessaly::outlook::IID__ContactItem) != 0; }

@@ -1,5 +1,7 @@
 #include "DispatchObject.h"
 
+#include "Store.h"
+
 #include <new>
 
 namespace outlook_standin {
@@ -29,6 +31,18 @@ std::wstring ConvertedText(const VARIANT& value)
     Convert(text, value, VT_BSTR);
     const BSTR chars = text.value.bstrVal;
     return chars == nullptr ? std::wstring() : std::wstring(chars, ::SysStringLen(chars));
+}
+
+// Member names are ASCII; the system's locale-aware comparison costs far more per call.
+bool SameName(const std::wstring& member, const wchar_t* name)
+{
+    auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    size_t i = 0;
+    for (; i < member.size(); ++i) {
+        if (name[i] == L'\0' || fold(member[i]) != fold(name[i]))
+            return false;
+    }
+    return name[i] == L'\0';
 }
 
 } // namespace
@@ -104,14 +118,15 @@ void CallArgs::ExpectAtMost(size_t count) const
         Fail(DISP_E_BADPARAMCOUNT);
 }
 
-DispatchObject::DispatchObject(std::vector<std::wstring> members) : members_(std::move(members))
+DispatchObject::DispatchObject(const std::vector<std::wstring>& members) : members_(members)
 {
     ++LiveObjects();
 }
 
 DispatchObject::~DispatchObject()
 {
-    --LiveObjects();
+    if (--LiveObjects() == 0)
+        Store::Instance().CloseJournal();
 }
 
 HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** object)
@@ -162,7 +177,7 @@ HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names,
     HRESULT hr = S_OK;
     ids[0] = DISPID_UNKNOWN;
     for (size_t i = 0; i < members_.size(); ++i) {
-        if (::lstrcmpiW(members_[i].c_str(), names[0]) == 0) {
+        if (SameName(members_[i], names[0])) {
             ids[0] = static_cast<DISPID>(i + 1);
             break;
         }

@@ -72,7 +72,8 @@ public:
                                      VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
 
 protected:
-    explicit DispatchObject(std::vector<std::wstring> members);
+    // `members` outlives every object of the class (a static list).
+    explicit DispatchObject(const std::vector<std::wstring>& members);
     virtual ~DispatchObject();
 
     // Runs member `id` (1-based index into the member list); `result` is always valid.
@@ -83,7 +84,7 @@ protected:
 
 private:
     std::atomic<ULONG> references_{1};
-    std::vector<std::wstring> members_;
+    const std::vector<std::wstring>& members_;
 };
 
 // Makes an object with one reference, owned by the returned pointer.

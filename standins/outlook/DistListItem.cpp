@@ -7,12 +7,11 @@ namespace outlook_standin {
 namespace {
 
 // A distribution list with a name and no members: enough to be an item that is not a contact.
+const std::vector<std::wstring> kMembers = {L"DLName", L"Save", L"Class", L"MemberCount"};
+
 class DistListItem final : public DispatchObject {
 public:
-    explicit DistListItem(const StoredItem& item)
-        : DispatchObject({L"DLName", L"Save", L"Class", L"MemberCount"}), item_(item)
-    {
-    }
+    explicit DistListItem(const StoredItem& item) : DispatchObject(kMembers), item_(item) {}
 
 protected:
     enum { kDLName = 1, kSave, kClass, kMemberCount };

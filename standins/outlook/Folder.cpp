@@ -6,13 +6,12 @@ namespace outlook_standin {
 
 namespace {
 
+const std::vector<std::wstring> kMembers = {L"Name", L"Folders", L"Items",
+                                            L"Application", L"ShowAsOutlookAB", L"DefaultItemType"};
+
 class Folder final : public DispatchObject {
 public:
-    explicit Folder(int id)
-        : DispatchObject({L"Name", L"Folders", L"Items", L"Application", L"ShowAsOutlookAB", L"DefaultItemType"}),
-          id_(id)
-    {
-    }
+    explicit Folder(int id) : DispatchObject(kMembers), id_(id) {}
 
 protected:
     enum { kName = 1, kFolders, kItems, kApplication, kShowAsOutlookAB, kDefaultItemType };

@@ -6,9 +6,11 @@ namespace outlook_standin {
 
 namespace {
 
+const std::vector<std::wstring> kMembers = {L"Count", L"Item", L"Add"};
+
 class Folders final : public DispatchObject {
 public:
-    explicit Folders(int parent) : DispatchObject({L"Count", L"Item", L"Add"}), parent_(parent) {}
+    explicit Folders(int parent) : DispatchObject(kMembers), parent_(parent) {}
 
 protected:
     enum { kCount = 1, kItem, kAdd };

@@ -6,9 +6,11 @@ namespace outlook_standin {
 
 namespace {
 
+const std::vector<std::wstring> kMembers = {L"Count", L"Item", L"Add", L"Remove"};
+
 class Items final : public DispatchObject {
 public:
-    explicit Items(int folder) : DispatchObject({L"Count", L"Item", L"Add", L"Remove"}), folder_(folder) {}
+    explicit Items(int folder) : DispatchObject(kMembers), folder_(folder) {}
 
 protected:
     enum { kCount = 1, kItem, kAdd, kRemove };

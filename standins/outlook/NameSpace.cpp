@@ -6,9 +6,11 @@ namespace outlook_standin {
 
 namespace {
 
+const std::vector<std::wstring> kMembers = {L"Logon", L"Logoff", L"GetDefaultFolder", L"Application", L"Type"};
+
 class NameSpace final : public DispatchObject {
 public:
-    NameSpace() : DispatchObject({L"Logon", L"Logoff", L"GetDefaultFolder", L"Application", L"Type"}) {}
+    NameSpace() : DispatchObject(kMembers) {}
 
 protected:
     enum { kLogon = 1, kLogoff, kGetDefaultFolder, kApplication, kType };

@@ -268,8 +268,19 @@ void Store::Refresh()
     }
     ::CloseHandle(file);
     // Every synchronisation removes and re-adds its items; keep the journal in proportion.
-    if (reloaded && lines_ > 2 * LiveRecords() + 1000)
-        Rewrite();
+    // A journal that another process holds open stays as it is for now.
+    if (reloaded && lines_ > 2 * LiveRecords() + 1000) {
+        try {
+            Rewrite();
+        } catch (const Fault&) {
+        }
+    }
+}
+
+void Store::CloseJournal()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
 }
 
 void Store::Replay(const std::string& line)

@@ -64,6 +64,10 @@ public:
     // Empties the store: the Contacts folder alone remains.
     void Reset();
 
+    // Lets go of the journal file while no object is alive, so that another process
+    // may rewrite it.
+    void CloseJournal();
+
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 

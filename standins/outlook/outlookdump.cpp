@@ -117,6 +117,12 @@ std::wstring Wide(const char* text)
     return AnsiToWide(text);
 }
 
+// A stand-in setting, through the application's extra member.
+void Set(const Session& session, const wchar_t* key, const char* value)
+{
+    DispCall(session.Application(), L"StandInSet", {TVariant(std::wstring(key)), TVariant(Wide(value))});
+}
+
 int Usage()
 {
     std::fputs("usage: outlookdump [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
@@ -140,12 +146,11 @@ int Run(int argc, char** argv)
             DispCall(session.Application(), L"StandInReset");
         } else if (command == "--version") {
             needs(1);
-            DispCall(session.Application(), L"StandInSet", {TVariant(std::wstring(L"version")), TVariant(Wide(argv[++i]))});
+            Set(session, L"version", argv[++i]);
         } else if (command == "--fail-save") {
             needs(2);
-            DispCall(session.Application(), L"StandInSet", {TVariant(std::wstring(L"fail-save")), TVariant(Wide(argv[++i]))});
-            DispCall(session.Application(), L"StandInSet",
-                     {TVariant(std::wstring(L"fail-save-text")), TVariant(Wide(argv[++i]))});
+            Set(session, L"fail-save", argv[++i]);
+            Set(session, L"fail-save-text", argv[++i]);
         } else if (command == "--folder") {
             needs(1);
             session.FolderNamed(Wide(argv[++i]));
