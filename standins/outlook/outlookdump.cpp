@@ -80,10 +80,10 @@ public:
         for (int i = 1; i <= count; ++i) {
             ComPtr<IDispatch> folder = AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)}));
             const bool shown = AsInteger(DispGet(folder.Get(), kShowAsOutlookAB)) != 0;
-            std::string line = "folder\t";
-            line += Escaped(AsText(DispGet(folder.Get(), kName)));
-            line += shown ? "\ttrue" : "\tfalse";
-            PrintLine(line);
+            std::string folderLine = "folder\t";
+            folderLine += Escaped(AsText(DispGet(folder.Get(), kName)));
+            folderLine += shown ? "\ttrue" : "\tfalse";
+            PrintLine(folderLine);
             ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
             const int itemCount = AsInteger(DispGet(items.Get(), kCount));
             for (int j = 1; j <= itemCount; ++j) {
