@@ -87,12 +87,13 @@ private:
     const std::vector<std::wstring>& members_;
 };
 
-// Makes an object with one reference, owned by the returned pointer.
+// Makes an object with one reference, owned by the returned pointer. (MinGW's
+// ComPtr::Attach adds a reference of its own, so the new one is handed over directly.)
 template <typename T, typename... Args>
 ComPtr<IDispatch> Make(Args&&... args)
 {
     ComPtr<IDispatch> object;
-    object.Attach(new T(std::forward<Args>(args)...));
+    *object.GetAddressOf() = new T(std::forward<Args>(args)...);
     return object;
 }
 

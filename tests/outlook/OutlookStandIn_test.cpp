@@ -40,6 +40,18 @@ std::string ReadJournal()
     return text;
 }
 
+// True while the stand-in loaded in this process still has objects alive.
+bool StandInObjectsAlive()
+{
+    using CanUnloadNow = HRESULT(WINAPI*)();
+    const HMODULE module = ::GetModuleHandleA("OutlookStandIn.dll");
+    if (module == nullptr)
+        return false;
+    const auto canUnload = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
+    return canUnload != nullptr && canUnload() != S_OK;
+}
+
 struct DumpResult {
     DWORD exitCode = 0;
     std::vector<std::string> lines;
@@ -140,6 +152,7 @@ protected:
         RunServicesRecorder services;
         const bool synced = SyncOutlook(list, folderName, services);
         EXPECT_TRUE(services.notices.empty()) << "is the stand-in registered in the prefix?";
+        EXPECT_FALSE(StandInObjectsAlive()) << "a reference outlived the run";
         return synced;
     }
 };
@@ -189,6 +202,7 @@ TEST_F(OutlookStandInTest, FailedSaveEndsTheRunWithTheStandInsText)
     } catch (const EOleError& error) {
         EXPECT_STREQ(error.what(), "The stand-in refused to save.");
     }
+    EXPECT_FALSE(StandInObjectsAlive()) << "a reference outlived the failed run";
     EXPECT_THAT(Dump(), ElementsAre("folder\tGlobal Contacts\ttrue", ContactLine(list[0])));
 }
 
@@ -210,6 +224,32 @@ TEST_F(OutlookStandInTest, SavingOneItemOnlyAppendsToTheStore)
     ASSERT_EQ(lines.size(), 302u);
     EXPECT_EQ(lines[300], ContactLine(list[299]));
     EXPECT_EQ(lines[301].substr(0, 17), "contact\tOne more\t");
+}
+
+} // namespace
+
+namespace {
+
+// Each synchronisation leaves its removals and the replaced items in the journal; a
+// later reader compacts it without losing or reordering anything.
+TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
+{
+    Seed({"--distlist", "Global Contacts", "Team", "--version", "10.0.2627"});
+    TContactList list(500);
+    for (int i = 0; i < 600; ++i)
+        AddRecord(list, "Person " + std::to_string(i));
+    for (int run = 0; run < 3; ++run)
+        ASSERT_TRUE(Sync(list));
+    const size_t grown = ReadJournal().size();
+
+    std::vector<std::string> expected = {"folder\tGlobal Contacts\ttrue", "distlist\tTeam"};
+    for (const TContactInfo& record : list)
+        expected.push_back(ContactLine(record));
+    EXPECT_THAT(Dump(), ElementsAreArray(expected));
+    EXPECT_LT(ReadJournal().size(), grown / 2);
+    EXPECT_THAT(Dump(), ElementsAreArray(expected));
+    EXPECT_THAT(RunDump({"--folder", "Global Contacts", "--dump"}).lines, ElementsAreArray(expected))
+        << "the version setting survived";
 }
 
 } // namespace
