@@ -167,7 +167,7 @@ TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
     first.Emplace(std::vector<std::string>{});
 
     ASSERT_TRUE(Sync(first));
-    EXPECT_THAT(Dump(), ElementsAre("folder\tOther\tfalse", ContactLine(TContactInfo({})).replace(8, 0, "Elsewhere"),
+    EXPECT_THAT(Dump(), ElementsAre("folder\tOther\tfalse", ContactLine(TContactInfo(std::vector<std::string>{})).replace(8, 0, "Elsewhere"),
                                     "folder\tGlobal Contacts\ttrue", "distlist\tTeam", ContactLine(first[0]),
                                     ContactLine(first[1]), ContactLine(first[2])));
 
