@@ -28,20 +28,47 @@ const TContactInfo::FieldColumn TContactInfo::kFields[18] = {
     {&TContactInfo::WebPage, 32, "WebPage"},
 };
 
-TContactInfo::TContactInfo(const std::vector<std::string>& fields)
+namespace {
+bool IsBlank(char ch)
+{
+    return static_cast<unsigned char>(ch) <= 32;
+}
+
+std::string_view CleanView(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '"')
+        text.remove_prefix(1);
+    return text;
+}
+
+template <typename Fields>
+void Fill(TContactInfo& contact, const Fields& fields)
 {
     if (fields.size() <= 32)
         return;
-    for (const FieldColumn& entry : kFields)
-        this->*entry.field = CleanField(fields[static_cast<size_t>(entry.column)]);
+    // Assigned in place: one copy of each value, no temporary string.
+    for (const TContactInfo::FieldColumn& entry : TContactInfo::kFields)
+        (contact.*entry.field).assign(CleanView(fields[static_cast<size_t>(entry.column)]));
+}
+} // namespace
+
+TContactInfo::TContactInfo(const std::vector<std::string>& fields)
+{
+    Fill(*this, fields);
+}
+
+TContactInfo::TContactInfo(const std::vector<std::string_view>& fields)
+{
+    Fill(*this, fields);
 }
 
 std::string TContactInfo::CleanField(const std::string& text)
 {
-    std::string value = Trim(text);
-    if (!value.empty() && value.front() == '"')
-        value.erase(0, 1);
-    return value;
+    return std::string(CleanView(text));
 }
 
 std::string TContactInfo::FileBaseName() const
