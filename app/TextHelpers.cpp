@@ -5,14 +5,7 @@
 
 namespace tessaly {
 
-namespace {
-bool IsBlank(char ch)
-{
-    return static_cast<unsigned char>(ch) <= 32;
-}
-} // namespace
-
-std::string Trim(std::string_view text)
+std::string_view TrimView(std::string_view text)
 {
     size_t first = 0;
     size_t last = text.size();
@@ -20,7 +13,12 @@ std::string Trim(std::string_view text)
         ++first;
     while (last > first && IsBlank(text[last - 1]))
         --last;
-    return std::string(text.substr(first, last - first));
+    return text.substr(first, last - first);
+}
+
+std::string Trim(std::string_view text)
+{
+    return std::string(TrimView(text));
 }
 
 bool HasText(std::string_view text)

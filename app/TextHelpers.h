@@ -6,8 +6,16 @@
 
 namespace tessaly {
 
+// A blank or a control character.
+constexpr bool IsBlank(char ch)
+{
+    return static_cast<unsigned char>(ch) <= 32;
+}
+
 // The text without leading and trailing characters of code 32 or less.
 std::string Trim(std::string_view text);
+// The same, as a view into the given text.
+std::string_view TrimView(std::string_view text);
 
 // True when the text holds something other than blanks and control characters.
 bool HasText(std::string_view text);

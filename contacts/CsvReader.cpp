@@ -8,22 +8,6 @@ namespace tessaly {
 
 namespace {
 
-bool IsBlank(char ch)
-{
-    return static_cast<unsigned char>(ch) <= 32;
-}
-
-std::string_view TrimView(std::string_view text)
-{
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 // Calls take(begin, end) for every line of the text, by the same rules as SplitLines.
 // One pass: the search for the line's end also finds the NUL that ends the text.
 template <typename Take>

@@ -29,17 +29,9 @@ const TContactInfo::FieldColumn TContactInfo::kFields[18] = {
 };
 
 namespace {
-bool IsBlank(char ch)
-{
-    return static_cast<unsigned char>(ch) <= 32;
-}
-
 std::string_view CleanView(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
+    text = TrimView(text);
     if (!text.empty() && text.front() == '"')
         text.remove_prefix(1);
     return text;

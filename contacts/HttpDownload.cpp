@@ -1,6 +1,7 @@
 #include "contacts/HttpDownload.h"
 
 #include "app/FileHelpers.h"
+#include "app/TextHelpers.h"
 #include "contacts/Base64.h"
 #include "contacts/InternetApi.h"
 
@@ -147,10 +148,9 @@ struct Download {
         if (!text)
             return false;
         // Trimmed in place: the body may be tens of megabytes.
-        auto blank = [](char ch) { return static_cast<unsigned char>(ch) <= 32; };
-        const auto last = std::find_if_not(text->rbegin(), text->rend(), blank).base();
+        const auto last = std::find_if_not(text->rbegin(), text->rend(), IsBlank).base();
         text->erase(last, text->end());
-        text->erase(text->begin(), std::find_if_not(text->begin(), text->end(), blank));
+        text->erase(text->begin(), std::find_if_not(text->begin(), text->end(), IsBlank));
         if (text->empty())
             return false;
         SaveTextFile(*text, path);
