@@ -4,10 +4,12 @@ SHELL := /bin/bash
 ROOT := $(CURDIR)
 WIN_BUILD := $(ROOT)/build/win
 NATIVE_BUILD := $(ROOT)/build/native
+FUZZ_BUILD := $(ROOT)/build/fuzz
+FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 TO ?= 10
 
-.PHONY: all deps configure build test test-native test-win run bench clean
+.PHONY: all deps configure build build-win test test-native test-win fuzz run bench dist clean
 
 all: build
 
@@ -20,10 +22,19 @@ $(WIN_BUILD)/CMakeCache.txt: | deps
 $(NATIVE_BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
 
-configure: $(WIN_BUILD)/CMakeCache.txt $(NATIVE_BUILD)/CMakeCache.txt
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTESSALY_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: $(WIN_BUILD)/CMakeCache.txt $(NATIVE_BUILD)/CMakeCache.txt $(FUZZ_BUILD)/CMakeCache.txt
 
 build: configure
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+	tools/with-wine-session tools/setup-prefix $(WIN_BUILD)/bin
+
+# The Windows program, its tools and stand-ins only: what the main job needs.
+build-win: $(WIN_BUILD)/CMakeCache.txt
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 	tools/with-wine-session tools/setup-prefix $(WIN_BUILD)/bin
 
@@ -33,14 +44,23 @@ test-native: build
 test-win: build
 	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1
 
+fuzz: build
+	tools/fuzz 300 $(FUZZ_BUILD)
+
+# Native unit tests, static analysis, a short fuzzing round, then everything under Wine.
 test: build
 	@status=0; \
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
+	tools/lint || status=1; \
+	tools/fuzz $(FUZZ_SECONDS) $(FUZZ_BUILD) || status=1; \
 	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1 || status=1; \
 	exit $$status
 
-run: build
+run: build-win
 	tools/with-wine-session tools/run-sample $(TO)
+
+dist: build-win
+	tools/dist/make-dist $(WIN_BUILD)/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 bench: build
 	tools/with-wine-session tools/bench

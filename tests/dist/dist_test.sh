@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# dist_test.sh BIN_DIR SERVER_DIR VERSION
+# Builds the package, installs it silently for the current user, checks what landed,
+# uninstalls it and checks that no program file is left.
+set -u
+bin_dir=$1 server_dir=$2 version=$3
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tools/wine-env"
+failures=0
+check() { # check DESCRIPTION COMMAND...
+  if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+"$root/tools/dist/make-dist" "$bin_dir" "$out" "$version" >/dev/null || { echo "FAILED: make-dist"; exit 1; }
+check "zip holds the executable, README and licence" \
+  bash -c "unzip -Z1 '$out/CorvaneTessaly-$version-win32.zip' | sort | tr '\n' ' ' | grep -qx 'CorvaneTessaly.exe LICENSE.txt README.txt '"
+
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+app_dir="$user_dir/AppData/Local/Programs/Corvane Tessaly"
+menu_dir="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Corvane Tessaly"
+wab_dll="$WINEPREFIX/drive_c/Program Files/Common Files/System/wab32.dll"
+standin_before=$(ls -la "$wab_dll" 2>/dev/null)
+
+"$root/tools/winrun" "$out/CorvaneTessaly-$version-setup.exe" /S
+check "installer exits 0" test $? -eq 0
+check "program installed per user" test -f "$app_dir/CorvaneTessaly.exe"
+check "uninstaller installed" test -f "$app_dir/Uninstall.exe"
+check "Start menu shortcut" test -f "$menu_dir/Corvane Tessaly.lnk"
+
+# The uninstaller copies itself away and returns at once; wait for its work, bounded.
+"$root/tools/winrun" "$app_dir/Uninstall.exe" /S
+for _ in $(seq 1 300); do
+  [ -e "$app_dir" ] || break
+  sleep 0.1
+done
+check "no program files left" test ! -e "$app_dir"
+check "no Start menu entries left" test ! -e "$menu_dir"
+check "stand-ins untouched" test "$(ls -la "$wab_dll" 2>/dev/null)" = "$standin_before"
+
+echo "dist: $([ $failures -eq 0 ] && echo passed || echo "$failures failed")"
+exit $((failures > 0))

@@ -1,0 +1,80 @@
+#include "TestServer.h"
+
+#include "TestServerConfig.h"
+
+#include <winsock2.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tessaly::test {
+
+namespace {
+std::string ServerDir()
+{
+    return TESSALY_TEST_SERVER_DIR;
+}
+
+std::string Port()
+{
+    std::ifstream file(ServerDir() + "\\port");
+    std::string port;
+    if (!(file >> port))
+        throw std::runtime_error("the test server is not running (no port file in " + ServerDir() + ")");
+    return port;
+}
+} // namespace
+
+std::string TestServerUrl(const std::string& pathAndQuery)
+{
+    return "http://127.0.0.1:" + Port() + pathAndQuery;
+}
+
+std::string UnreachableUrl()
+{
+    // Bind a loopback port, note it and close it again: nothing listens there afterwards.
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    const int port = ntohs(address.sin_port);
+    closesocket(s);
+    WSACleanup();
+    return "http://127.0.0.1:" + std::to_string(port) + "/files/contacts.csv";
+}
+
+std::string TestServerDataDir()
+{
+    return ServerDir() + "\\data\\";
+}
+
+std::string PutServerFile(const std::string& name, const std::string& content)
+{
+    std::ofstream file(TestServerDataDir() + name, std::ios::binary | std::ios::trunc);
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!file)
+        throw std::runtime_error("cannot write " + name + " for the test server");
+    return "/files/" + name;
+}
+
+std::vector<std::string> ServerRequests()
+{
+    std::ifstream file(TestServerDataDir() + "requests.log", std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void ClearServerRequests()
+{
+    std::ofstream file(TestServerDataDir() + "requests.log", std::ios::binary | std::ios::trunc);
+}
+
+} // namespace tessaly::test
