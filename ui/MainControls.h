@@ -21,6 +21,9 @@ inline constexpr size_t kControlCount = static_cast<size_t>(Ctl::Count);
 
 constexpr size_t Index(Ctl c) { return static_cast<size_t>(c); }
 
+// Each control's window id: fixed, so tests and tools can find a control by name.
+constexpr int ControlId(Ctl c) { return 1000 + static_cast<int>(c); }
+
 inline constexpr std::array<std::string_view, kControlCount> kControlNames = {
     "pnlTop", "gbxSrc", "lblSource", "lblSourceV", "lblUser", "lblUserV", "lblPass", "lblPassV",
     "edtSource", "edtUser", "edtPass", "gbxDst", "lblTo", "lblToV", "cmbTo", "lblTitle", "lblTitleV",
