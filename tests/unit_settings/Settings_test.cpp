@@ -35,14 +35,7 @@ TEST(Settings, BlankLinkAndFolderKeepTheirStoredValuesButClearedCredentialsAreWr
 {
     TIniFile ini = TIniFile::Parse("[Corvane Tessaly]\r\nSource=http://old\r\nUser=alice\r\nPSW=secret\r\n"
                                    "Folder=Team\r\n");
-    SettingsValues values;
-    values.source = "  ";
-    values.user = "";
-    values.password = " \t";
-    values.folder = "";
-    values.emailClient = 30;
-    values.interval = 7;
-    values.startTime = 9 * 3600 + 5 * 60;
+    const SettingsValues values{"  ", "", " \t", "", 7, 30, 9 * 3600 + 5 * 60};
     WriteSettings(ini, values);
     const SettingsValues back = ReadSettings(TIniFile::Parse(ini.ToText()));
     EXPECT_EQ(back.source, "http://old");
