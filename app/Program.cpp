@@ -1,7 +1,61 @@
-// Program entry.
-#include <windows.h>
+// Program entry: COM for this thread, the common controls, the main window and its loop.
+#include "app/ExceptionText.h"
+#include "app/MainUnit.h"
+#include "ui/DlgMsg.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+namespace {
+
+// Every component is called on this thread, so it is a single-threaded apartment.
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment()
+    {
+        if (initialised_)
+            ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+void RunMessageLoop(tessaly::TForm1& form)
 {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (form.PreTranslateMessage(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
+{
+    ComApartment com;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const bool unattended = tessaly::TForm1::IsUnattendedSwitch(__argc, __argv);
+    try {
+        tessaly::TForm1 form(unattended);
+        // Unattended, the window is never shown; it closes itself after the run.
+        if (!unattended)
+            form.Show(showCommand);
+        RunMessageLoop(form);
+        return form.ExitCode();
+    } catch (...) {
+        // The window could not be made, so there is no handler of its own to report to.
+        if (unattended)
+            return tessaly::TForm1::kExitError;
+        tessaly::ShowError(tessaly::ExceptionText(std::current_exception()));
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "ui/MainWindowControls.h"
 
 #include "app/TextHelpers.h"
+#include "ui/FontHelpers.h"
 
 #include <commctrl.h>
 
@@ -153,32 +154,13 @@ DWORD ToPixel(COLORREF colour)
 
 } // namespace
 
-LOGFONTA DefaultFontFor(int pixelsPerInch)
-{
-    LOGFONTA font{};
-    font.lfHeight = pixelsPerInch <= 96 ? -11 : -14;
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfPitchAndFamily = DEFAULT_PITCH;
-    lstrcpynA(font.lfFaceName, "Tahoma", LF_FACESIZE);
-    return font;
-}
-
-int ScreenPixelsPerInch()
-{
-    HDC screen = ::GetDC(nullptr);
-    const int ppi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return ppi;
-}
-
 TMainControls::TMainControls(HWND form, Events events)
     : form_(form), events_(std::move(events)), ppi_(ScreenPixelsPerInch()), spacing_(ScaleByDpi(5, ppi_))
 {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES | ICC_ANIMATE_CLASS | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
     RegisterPanelClass();
-    windowFont_.reset(MakeFont(DefaultFontFor(ppi_)));
+    windowFont_.reset(MakeFont(DefaultLogFont(ppi_)));
 }
 
 TMainControls::~TMainControls()
@@ -367,12 +349,12 @@ void TMainControls::SetFonts()
     for (Item& item : items_)
         item.font = plain;
 
-    LOGFONTA product = DefaultFontFor(ppi_);
+    LOGFONTA product = DefaultLogFont(ppi_);
     product.lfWeight = FW_BOLD;
     const int points = MulDiv(-product.lfHeight, 72, ppi_);
     product.lfHeight = -MulDiv(points + 2, ppi_, 72);
     productFont_.reset(MakeFont(product));
-    LOGFONTA bold = DefaultFontFor(ppi_);
+    LOGFONTA bold = DefaultLogFont(ppi_);
     bold.lfWeight = FW_BOLD;
     captionFont_.reset(MakeFont(bold));
     boldFont_.reset(MakeFont(bold));

@@ -22,12 +22,6 @@ inline constexpr int kBusyClip = 250;
 inline constexpr const char* kWindowCaption = " Corvane Tessaly v1.07";
 inline constexpr const char* kApplicationTitle = "Corvane Tessaly";
 
-// The window font: "Tahoma", 11 pixels high up to 96 pixels per inch, 14 above.
-LOGFONTA DefaultFontFor(int pixelsPerInch);
-
-// Pixels per inch of the screen.
-int ScreenPixelsPerInch();
-
 class TMainControls {
 public:
     enum class Kind { Panel, GroupBox, Label, Edit, Combo, TimePicker, Image, Button, Animation };

@@ -1,0 +1,275 @@
+#include "app/MainUnit.h"
+
+#include "app/ExceptionText.h"
+#include "app/FileHelpers.h"
+#include "app/TextHelpers.h"
+#include "contacts/CsvReader.h"
+#include "contacts/Def_Contact.h"
+#include "ui/DlgMsg.h"
+#include "ui/FontHelpers.h"
+#include "ui/ScreenCursor.h"
+
+#include <memory>
+#include <system_error>
+#include <vector>
+
+namespace tessaly {
+
+namespace {
+
+const char* const kClassName = "TForm1";
+const char* const kProductName = "Corvane Tessaly";
+const char* const kTemporaryFileName = "CorvaneTessaly";
+
+const char* const kCompleted = "Operation completed successfully.";
+const char* const kInterrupted = "Sync operation has been interrupted by user";
+const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
+
+} // namespace
+
+TForm1::TForm1(bool unattended) : unattended_(unattended)
+{
+    destinations_[kOutlook] = [this](const TContactList& list, const std::string& folder) {
+        return SyncOutlook(list, folder);
+    };
+    destinations_[kOutlookExpress] = [this](const TContactList& list, const std::string& folder) {
+        return SyncOutlookExpress(list, folder);
+    };
+    destinations_[kWindowsContacts] = [this](const TContactList& list, const std::string& folder) {
+        return SyncWindowsContacts(list, folder);
+    };
+
+    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
+    // Single border, not resizable, no maximise button, no scroll bars.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360)) {
+        if (creationError_)
+            std::rethrow_exception(creationError_);
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
+    }
+}
+
+TForm1::~TForm1()
+{
+    DestroyHandle();
+}
+
+void TForm1::Show(int showCommand)
+{
+    ::ShowWindow(Handle(), showCommand);
+    ::UpdateWindow(Handle());
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // A window without its controls is of no use: fail the creation, the constructor rethrows.
+        try {
+            FormCreate();
+        } catch (...) {
+            creationError_ = std::current_exception();
+            return -1;
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (ApplyScreenCursor())
+            return TRUE;
+        break;
+    case WM_STARTSYNC:
+        WMStartSync();
+        return 0;
+    case WM_SYSCOMMAND:
+        if (!WMSysCommand(wParam))
+            return 0;
+        break;
+    case WM_CLOSE:
+        if (!FormCloseQuery())
+            return 0;
+        FormClose();
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Keys reach the window itself while its controls are disabled.
+        FormKeyDown(wParam, KeyShiftState());
+        break;
+    case WM_DESTROY:
+        FormDestroy();
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        if (controls_) {
+            LRESULT result = 0;
+            if (controls_->HandleMessage(message, wParam, lParam, result))
+                return result;
+        }
+        break;
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+void TForm1::HandleException(std::exception_ptr error) noexcept
+{
+    try {
+        AppException(error);
+    } catch (...) {
+        // The message dialog itself failed: fall back to the system's box.
+        if (!unattended_)
+            ::MessageBoxA(Handle(), ExceptionText(error).c_str(), kProductName, MB_OK | MB_ICONERROR);
+    }
+}
+
+void TForm1::AppException(std::exception_ptr error)
+{
+    ShowNotice(NoticeKind::Error, ExceptionText(error));
+}
+
+// --- The run -------------------------------------------------------------------------
+
+std::string TForm1::TemporaryFilePath()
+{
+    return ExecutableFolder() + kTemporaryFileName;
+}
+
+void TForm1::SyncContacts(const std::string& folderName)
+{
+    const std::string path = TemporaryFilePath();
+    auto list = std::make_unique<TContactList>(kListCapacity);
+    const auto cleanUp = [&] {
+        FreeWithItems(list);
+        // A file that cannot go now is replaced by the next download before it is read.
+        (void)ForceDeleteFile(path);
+    };
+    pumpedThisRun_ = false;
+    try {
+        bool success = DownloadAndParse(path, *list);
+        if (success)
+            success = WriteToDestination(*list, folderName);
+        ShowResult(success, stopFlag_);
+    } catch (...) {
+        cleanUp();
+        throw;
+    }
+    cleanUp();
+}
+
+bool TForm1::DownloadAndParse(const std::string& path, TContactList& list)
+{
+    const DownloadServices services{
+        [this] { return StopRequested(); },
+        [this](NoticeKind kind, const std::string& text) { ShowNotice(kind, text); },
+    };
+    const bool ok = DownloadFile(SourceText(), path, UserText(), PasswordText(), readBuffer_, services);
+    if (ok) {
+        std::vector<std::string> lines = SplitLines(ReadTextFile(path));
+        ParseRows(list, lines, [this] { return StopRequested(); });
+    }
+    return ok;
+}
+
+bool TForm1::WriteToDestination(const TContactList& list, const std::string& folderName)
+{
+    const auto entry = destinations_.find(DestinationCode());
+    if (entry == destinations_.end() || !entry->second)
+        return false;
+    return entry->second(list, folderName);
+}
+
+void TForm1::ShowResult(bool success, bool interrupted)
+{
+    ::ShowWindow(lblESC, SW_HIDE);
+    outcome_ = success ? kExitSucceeded : interrupted ? kExitInterrupted : kExitFailed;
+    if (success)
+        ShowNotice(NoticeKind::Information, kCompleted);
+    else
+        ShowNotice(NoticeKind::Warning, std::string(interrupted ? kInterrupted : kFailed) + ".");
+}
+
+bool TForm1::SyncOutlook(const TContactList&, const std::string&)
+{
+    return false;
+}
+
+bool TForm1::SyncOutlookExpress(const TContactList&, const std::string&)
+{
+    return false;
+}
+
+bool TForm1::SyncWindowsContacts(const TContactList&, const std::string&)
+{
+    return false;
+}
+
+void TForm1::SetDestination(int code, Destination entry)
+{
+    destinations_[code] = std::move(entry);
+}
+
+// --- Services ------------------------------------------------------------------------
+
+void TForm1::SetStatus(const std::string& text)
+{
+    // The label sizes itself to its text.
+    controls_->SetCaption(Ctl::lblStatusV, text);
+    ::UpdateWindow(Handle());
+    // The loop does not run between the steps of a run, so paint now.
+    ::RedrawWindow(lblStatusV, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+bool TForm1::StopRequested()
+{
+    // Each message query is a round trip to the window server; once per CSV row would
+    // dominate a long parse, so the queue is looked at only every few tens of ms.
+    const DWORD now = ::GetTickCount();
+    if (!pumpedThisRun_ || now - lastPump_ >= pumpInterval_) {
+        pumpedThisRun_ = true;
+        ProcessMessages();
+        lastPump_ = ::GetTickCount();
+    }
+    return stopFlag_;
+}
+
+void TForm1::ClearStop() noexcept
+{
+    stopFlag_ = false;
+    pumpedThisRun_ = false;
+}
+
+void TForm1::ProcessMessages()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Not ours to take: the main loop must still see it and end the program.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!PreTranslateMessage(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+void TForm1::ShowNotice(NoticeKind kind, const std::string& text)
+{
+    if (unattended_)
+        return;
+    if (noticeDisplay_) {
+        noticeDisplay_(kind, text);
+        return;
+    }
+    switch (kind) {
+    case NoticeKind::Warning:
+        ShowWarning(text);
+        break;
+    case NoticeKind::Information:
+        ShowInformation(text);
+        break;
+    case NoticeKind::Error:
+        ShowError(text);
+        break;
+    }
+}
+
+} // namespace tessaly

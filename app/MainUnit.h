@@ -1,0 +1,178 @@
+#pragma once
+// The main window. It owns one synchronisation run (download, parse, hand the list to
+// the destination of the chosen code, final message, clean-up) and the services that
+// every long step calls back: the status line, the stop check with its flag, and the
+// one funnel through which every user message is shown or, unattended, suppressed.
+#include "app/IniFile.h"
+#include "app/RunServices.h"
+#include "app/WinHandles.h"
+#include "contacts/Def_ListEx.h"
+#include "contacts/HttpDownload.h"
+#include "ui/BaseWindow.h"
+#include "ui/MainWindowControls.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace tessaly {
+
+class TForm1 : public BaseWindow<TForm1>, public IRunServices {
+public:
+    static constexpr int kOutlook = 10;
+    static constexpr int kOutlookExpress = 20;
+    static constexpr int kWindowsContacts = 30;
+    static constexpr size_t kListCapacity = 500;
+    // How often a run lets window messages through, at most.
+    static constexpr DWORD kPumpIntervalMs = 25;
+    // Posted to itself by the unattended start: one synchronisation, then close.
+    static constexpr UINT WM_STARTSYNC = WM_USER + 32;
+
+    // Exit codes of an unattended run: the Task Scheduler shows them as the last result.
+    enum ExitCode : int { kExitSucceeded = 0, kExitFailed = 1, kExitInterrupted = 2, kExitError = 3 };
+    // Shift state of a key press.
+    enum ShiftFlag : unsigned { kShift = 1, kAlt = 2, kCtrl = 4 };
+
+    // True only for "-a" as the first argument, exactly.
+    static bool IsUnattendedSwitch(int argc, char** argv);
+
+    // Creates the window, hidden. Unattended, nothing is ever shown to the user.
+    explicit TForm1(bool unattended);
+    virtual ~TForm1();
+
+    void Show(int showCommand);
+    bool Unattended() const noexcept { return unattended_; }
+    // The process's exit code: the outcome of the unattended run; always 0 interactively.
+    int ExitCode() const noexcept { return unattended_ ? outcome_ : kExitSucceeded; }
+
+    // --- Window life ---------------------------------------------------------------
+    void InitForm(TIniFile& settings);
+    void FormDestroy();
+    void StartUnattended();
+    void WMStartSync();
+    // False when a close command must not run (the window is busy).
+    bool WMSysCommand(WPARAM command);
+    bool FormCloseQuery();
+    bool CanCloseNow();
+    void FormKeyDown(WPARAM key, unsigned shift);
+    // The shift state of the key being handled now.
+    static unsigned KeyShiftState();
+
+    // --- Actions -------------------------------------------------------------------
+    void SyncNowClick() { RunAction(false); }
+    void SaveTaskClick() { RunAction(true); }
+    void RunAction(bool createTask);
+    [[nodiscard]] bool ValidateInput(const std::string& folderName);
+    [[nodiscard]] bool CheckNotBlank(const std::string& value, const std::string& caption);
+    void SetIdle(bool idle);
+    void ShowAnimation(bool on);
+    void SaveScheduledTask();
+
+    // --- Settings ------------------------------------------------------------------
+    void LoadSettings(const TIniFile& settings);
+    void SaveSettings(TIniFile& settings);
+    // 1 to 7; 0 when none is chosen.
+    int IntervalDays() const;
+    // The start time as a fraction of a day.
+    double StartTimeValue() const;
+
+    TMainControls& Controls() { return *controls_; }
+
+    // --- The run -------------------------------------------------------------------
+    // One whole synchronisation into the contact folder `folderName`.
+    void SyncContacts(const std::string& folderName);
+    // True when the download produced the file; the parse never changes the answer.
+    [[nodiscard]] bool DownloadAndParse(const std::string& path, TContactList& list);
+    [[nodiscard]] bool WriteToDestination(const TContactList& list, const std::string& folderName);
+    void ShowResult(bool success, bool interrupted);
+
+    // Entry operations of the destinations, by code.
+    [[nodiscard]] bool SyncOutlook(const TContactList& list, const std::string& folderName);
+    [[nodiscard]] bool SyncOutlookExpress(const TContactList& list, const std::string& folderName);
+    [[nodiscard]] bool SyncWindowsContacts(const TContactList& list, const std::string& folderName);
+
+    // The download file beside the executable, named after the product.
+    static std::string TemporaryFilePath();
+
+    // --- Services ------------------------------------------------------------------
+    void SetStatus(const std::string& text) override;
+    // Lets pending messages through (at most every kPumpIntervalMs, always on the first
+    // call of a run), then answers the stop flag.
+    bool StopRequested() override;
+    void ShowNotice(NoticeKind kind, const std::string& text) override;
+    void RequestStop() noexcept { stopFlag_ = true; }
+    void ClearStop() noexcept;
+
+    // Where an error that ends an action arrives: its text is shown as an error.
+    void AppException(std::exception_ptr error);
+
+    // --- Inputs of a run, trimmed ----------------------------------------------------
+    std::string SourceText() const;
+    std::string UserText() const;
+    std::string PasswordText() const;
+    std::string FolderText() const;
+    // 10, 20 or 30; 0 when none is chosen.
+    int DestinationCode() const;
+
+    struct RunInputs {
+        std::string source;
+        std::string user;
+        std::string password;
+        std::string folder;
+        int destinationCode = 0;
+    };
+    // Puts the values into the fields the accessors read.
+    void SetRunInputs(const RunInputs& inputs);
+
+    // Every message taken from the queue, by the main loop or a run, passes here first;
+    // true when it was handled and must not be dispatched.
+    bool PreTranslateMessage(MSG& msg);
+
+    // --- Seams for tests and tools ----------------------------------------------------
+    using Destination = std::function<bool(const TContactList&, const std::string&)>;
+    // Replaces the entry operation of a destination code.
+    void SetDestination(int code, Destination entry);
+    using NoticeDisplay = std::function<void(NoticeKind, const std::string&)>;
+    // Takes over from the message dialog (unattended, still nothing reaches it).
+    void SetNoticeDisplay(NoticeDisplay display) { noticeDisplay_ = std::move(display); }
+    // 0 lets messages through on every stop check.
+    void SetPumpInterval(DWORD milliseconds) noexcept { pumpInterval_ = milliseconds; }
+    HWND StatusLabel() const noexcept { return lblStatusV; }
+    HWND EscapeLabel() const noexcept { return lblESC; }
+
+private:
+    friend class BaseWindow<TForm1>;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleException(std::exception_ptr error) noexcept;
+
+    void FormCreate();
+    // Settings are written when the window closes, while it can still show an error.
+    void FormClose();
+    void ProcessMessages();
+
+    bool unattended_;
+    bool stopFlag_ = false;
+    bool pumpedThisRun_ = false;
+    DWORD lastPump_ = 0;
+    DWORD pumpInterval_ = kPumpIntervalMs;
+    // Every download reads through this one block.
+    ReadBuffer readBuffer_;
+    std::map<int, Destination> destinations_;
+    NoticeDisplay noticeDisplay_;
+    std::exception_ptr creationError_;
+    int spacing_ = 5;
+    int outcome_ = kExitSucceeded;
+    std::unique_ptr<TIniFile> settings_;
+    std::unique_ptr<TMainControls> controls_;
+    // The control that had the focus when an action started.
+    HWND focusBeforeBusy_ = nullptr;
+
+    HWND lblStatusV = nullptr;
+    HWND lblESC = nullptr;
+};
+
+} // namespace tessaly
