@@ -41,15 +41,20 @@ void SaveTextFile(const std::string& text, const std::string& path)
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         ThrowLastError("Cannot create file \"" + path + "\"");
-    const std::string content = text + "\r\n";
-    size_t written = 0;
-    while (written < content.size()) {
-        DWORD chunk = 0;
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(content.size() - written, 1u << 30));
-        if (!::WriteFile(file.get(), content.data() + written, want, &chunk, nullptr))
-            ThrowLastError("Cannot write file \"" + path + "\"");
-        written += chunk;
-    }
+    // Written in two pieces: a copy with the line break appended would double the
+    // memory a large download takes.
+    auto write = [&](const char* data, size_t size) {
+        size_t written = 0;
+        while (written < size) {
+            DWORD chunk = 0;
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(size - written, 1u << 30));
+            if (!::WriteFile(file.get(), data + written, want, &chunk, nullptr))
+                ThrowLastError("Cannot write file \"" + path + "\"");
+            written += chunk;
+        }
+    };
+    write(text.data(), text.size());
+    write("\r\n", 2);
 }
 
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending)

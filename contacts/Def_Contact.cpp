@@ -28,20 +28,42 @@ const TContactInfo::FieldColumn TContactInfo::kFields[18] = {
     {&TContactInfo::WebPage, 32, "WebPage"},
 };
 
-TContactInfo::TContactInfo(const std::vector<std::string>& fields)
+namespace {
+template <typename Fields>
+void Fill(TContactInfo& contact, const Fields& fields)
 {
     if (fields.size() <= 32)
         return;
-    for (const FieldColumn& entry : kFields)
-        this->*entry.field = CleanField(fields[static_cast<size_t>(entry.column)]);
+    for (const TContactInfo::FieldColumn& entry : TContactInfo::kFields)
+        contact.*entry.field = TContactInfo::CleanField(fields[static_cast<size_t>(entry.column)]);
 }
 
-std::string TContactInfo::CleanField(const std::string& text)
+bool IsBlank(char ch)
 {
-    std::string value = Trim(text);
-    if (!value.empty() && value.front() == '"')
-        value.erase(0, 1);
-    return value;
+    return static_cast<unsigned char>(ch) <= 32;
+}
+} // namespace
+
+TContactInfo::TContactInfo(const std::vector<std::string>& fields)
+{
+    Fill(*this, fields);
+}
+
+TContactInfo::TContactInfo(const std::vector<std::string_view>& fields)
+{
+    Fill(*this, fields);
+}
+
+std::string TContactInfo::CleanField(std::string_view text)
+{
+    // Trimmed and unquoted as a view, then copied once.
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '"')
+        text.remove_prefix(1);
+    return std::string(text);
 }
 
 std::string TContactInfo::FileBaseName() const

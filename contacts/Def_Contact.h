@@ -2,6 +2,7 @@
 // One contact as it comes from a row of the contacts file: eighteen 8-bit text fields,
 // each taken from a fixed column of the row.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -10,13 +11,15 @@ class TContactInfo {
 public:
     // Rows with 32 fields or fewer give a record whose fields are all empty.
     explicit TContactInfo(const std::vector<std::string>& fields);
+    // The same from views into the row's text, so a reader need not copy every field first.
+    explicit TContactInfo(const std::vector<std::string_view>& fields);
 
     // The name under which the Windows Contacts destination stores this contact: the
     // display name without blanks, or a fresh identifier when that leaves nothing.
     std::string FileBaseName() const;
 
     // Trim, then drop one leading double quote; nothing else.
-    static std::string CleanField(const std::string& text);
+    static std::string CleanField(std::string_view text);
 
     // A new GUID in registry form with upper-case digits, e.g. {8F0C...}.
     static std::string NewIdentifier();

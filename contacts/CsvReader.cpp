@@ -1,0 +1,137 @@
+#include "contacts/CsvReader.h"
+
+#include "app/TextHelpers.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tessaly {
+
+namespace {
+
+bool IsBlank(char ch)
+{
+    return static_cast<unsigned char>(ch) <= 32;
+}
+
+std::string_view TrimView(std::string_view text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// Calls take(begin, end) for every line of the text, by the same rules as SplitLines.
+// One pass: the search for the line's end also finds the NUL that ends the text.
+template <typename Take>
+void ForEachLine(std::string_view text, Take&& take)
+{
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end) {
+        const char* stop = at;
+        while (stop < end && (static_cast<unsigned char>(*stop) > '\r' ||
+                              (*stop != '\r' && *stop != '\n' && *stop != '\0')))
+            ++stop;
+        if (stop < end && *stop == '\0') {
+            if (stop > at)
+                take(at, stop);
+            return;
+        }
+        take(at, stop);
+        at = stop;
+        if (at < end && *at == '\r')
+            ++at;
+        if (at < end && *at == '\n')
+            ++at;
+    }
+}
+
+// The fields AddContact would find in ReplaceAll(line, "\",", "\r\n"), taken as views of
+// the line itself: the pieces between separators, with the blanks trimmed off the row's
+// two ends (a blank piece there vanishes, as the trim takes the line break with it).
+// False when the line holds a CR, LF or NUL, whose splitting that shortcut ignores.
+bool FieldsOfRow(std::string_view line, std::vector<std::string_view>& fields)
+{
+    fields.clear();
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    const char* piece = at;
+    for (; at < end; ++at) {
+        const char ch = *at;
+        if (ch == '"') {
+            if (at + 1 < end && at[1] == ',') {
+                fields.emplace_back(piece, static_cast<size_t>(at - piece));
+                piece = at + 2;
+                ++at;
+            }
+        } else if (ch == '\r' || ch == '\n' || ch == '\0') {
+            return false;
+        }
+    }
+    fields.emplace_back(piece, static_cast<size_t>(end - piece));
+
+    auto blank = [](std::string_view field) { return TrimView(field).empty(); };
+    size_t first = 0;
+    while (first < fields.size() && blank(fields[first]))
+        ++first;
+    size_t last = fields.size();
+    while (last > first && blank(fields[last - 1]))
+        --last;
+    if (first == last) {
+        fields.clear();
+        return true;
+    }
+    fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(last), fields.end());
+    fields.erase(fields.begin(), fields.begin() + static_cast<std::ptrdiff_t>(first));
+    while (IsBlank(fields.front().front()))
+        fields.front().remove_prefix(1);
+    while (IsBlank(fields.back().back()))
+        fields.back().remove_suffix(1);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    // Most files end their lines with LF; CR-only files simply grow the vector.
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    ForEachLine(text, [&](const char* begin, const char* end) { lines.emplace_back(begin, end); });
+    return lines;
+}
+
+void AddContact(TContactList& list, const std::string& line)
+{
+    // The fields are views into the line; the record copies the ones it keeps.
+    thread_local std::vector<std::string_view> fields;
+    fields.clear();
+    ForEachLine(TrimView(line), [](const char* begin, const char* end) {
+        fields.emplace_back(begin, static_cast<size_t>(end - begin));
+    });
+    list.Emplace(fields);
+}
+
+void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested)
+{
+    if (lines.empty())
+        return;
+    lines.erase(lines.begin()); // the header is never examined
+    std::vector<std::string_view> fields;
+    for (const std::string& line : lines) {
+        if (stopRequested && stopRequested())
+            return;
+        const std::string_view trimmed = TrimView(line);
+        if (FieldsOfRow(trimmed, fields))
+            list.Emplace(fields);
+        else
+            AddContact(list, ReplaceAll(trimmed, "\",", "\r\n"));
+    }
+}
+
+} // namespace tessaly

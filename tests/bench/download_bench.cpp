@@ -1,0 +1,78 @@
+// Download throughput and memory: one body from the local server through DownloadFile,
+// then read back, split and parsed as a run does.
+//   download_bench URL [USER PASSWORD]
+// Prints "download_mb_per_s", "download_peak_x" and "peak_x" (the growth of the peak
+// working set over the start, as a multiple of the file size) as its last lines.
+#include "app/FileHelpers.h"
+#include "contacts/CsvReader.h"
+#include "contacts/HttpDownload.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace tessaly;
+
+namespace {
+
+PROCESS_MEMORY_COUNTERS Memory()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: download_bench URL [USER PASSWORD]\n");
+        return 2;
+    }
+    char folder[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "CorvaneTessaly-bench";
+    ReadBuffer buffer;
+    // The stop check runs before every read: it shows when the reading ended.
+    auto lastRead = std::chrono::steady_clock::now();
+    DownloadServices services{[&] {
+                                  lastRead = std::chrono::steady_clock::now();
+                                  return false;
+                              },
+                              [](NoticeKind, const std::string& text) { std::printf("notice: %s\n", text.c_str()); }};
+
+    const size_t start = Memory().WorkingSetSize;
+    const auto begin = std::chrono::steady_clock::now();
+    const bool ok = DownloadFile(argv[1], path, argc > 2 ? argv[2] : "", argc > 3 ? argv[3] : "", buffer, services);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    if (!ok) {
+        std::fprintf(stderr, "download failed\n");
+        return 1;
+    }
+    const size_t downloadPeak = Memory().PeakWorkingSetSize;
+    const double reading = std::chrono::duration<double>(lastRead - begin).count();
+
+    TContactList list(500);
+    std::vector<std::string> lines;
+    size_t size = 0;
+    {
+        const std::string text = ReadTextFile(path);
+        size = text.size();
+        lines = SplitLines(text);
+    }
+    ParseRows(list, lines, [] { return false; });
+    const size_t peak = Memory().PeakWorkingSetSize;
+    (void)ForceDeleteFile(path);
+
+    const double megabytes = static_cast<double>(size) / (1024.0 * 1024.0);
+    std::printf("%.1f MB in %.3f s (reading %.3f s), %zu records, working set at start %.1f MB\n", megabytes, seconds,
+                reading, list.Count(), static_cast<double>(start) / (1024.0 * 1024.0));
+    std::printf("download_mb_per_s %.1f\n", megabytes / seconds);
+    std::printf("download_peak_x %.2f\n", static_cast<double>(downloadPeak - start) / static_cast<double>(size));
+    std::printf("peak_x %.2f\n", static_cast<double>(peak - start) / static_cast<double>(size));
+    return 0;
+}
