@@ -41,6 +41,13 @@ bool IsChildNotification(UINT message)
 // owns the controls' behaviour and colours.
 LRESULT CALLBACK ForwardingSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
+    if (message == WM_ERASEBKGND) {
+        // A group box paints only its frame and caption; the face under the controls is ours.
+        RECT client{};
+        ::GetClientRect(hwnd, &client);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
     if (IsChildNotification(message)) {
         if (HWND root = ::GetAncestor(hwnd, GA_ROOT); root && root != hwnd)
             return ::SendMessageA(root, message, wParam, lParam);
