@@ -50,7 +50,7 @@ public:
     int ExitCode() const noexcept { return unattended_ ? outcome_ : kExitSucceeded; }
 
     // --- Window life ---------------------------------------------------------------
-    void InitForm(TIniFile& settings);
+    void InitForm(const TIniFile& settings);
     void FormDestroy();
     void StartUnattended();
     void WMStartSync();

@@ -57,7 +57,7 @@ void TForm1::FormCreate()
     InitForm(*settings_);
 }
 
-void TForm1::InitForm(TIniFile& settings)
+void TForm1::InitForm(const TIniFile& settings)
 {
     controls_->SetFonts();
     controls_->SetCaptions();
