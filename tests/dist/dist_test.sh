@@ -32,7 +32,7 @@ check "Start menu shortcut" test -f "$menu_dir/Corvane Tessaly.lnk"
 # The uninstaller copies itself away and returns at once; wait for its work, bounded.
 "$root/tools/winrun" "$app_dir/Uninstall.exe" /S
 for _ in $(seq 1 300); do
-  [ -e "$app_dir" ] || break
+  [ -e "$app_dir" ] || [ -e "$menu_dir" ] || break
   sleep 0.1
 done
 check "no program files left" test ! -e "$app_dir"

@@ -58,6 +58,9 @@ Section "Uninstall"
   SetShellVarContext current
   ; The scheduled task would start a program that is no longer there.
   nsExec::Exec 'schtasks /Delete /TN "${TASK_NAME}" /F'
+  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
   Delete "$INSTDIR\${EXE}"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
@@ -65,8 +68,5 @@ Section "Uninstall"
   Delete "$INSTDIR\CorvaneTessaly"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
-  Delete "$SMPROGRAMS\${PRODUCT}\Uninstall ${PRODUCT}.lnk"
-  RMDir "$SMPROGRAMS\${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

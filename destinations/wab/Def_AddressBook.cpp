@@ -1,0 +1,488 @@
+#include "destinations/wab/Def_AddressBook.h"
+
+#include "app/OleError.h"
+#include "app/RunServices.h"
+#include "app/WinHandles.h"
+#include "app/ZeroFilledBlock.h"
+#include "destinations/wab/ExecApp.h"
+#include "destinations/wab/WabApi.h"
+#include "destinations/wab/WabCode.h"
+#include "destinations/wab/WabTags.h"
+
+#include <utility>
+
+using Microsoft::WRL::ComPtr;
+
+namespace tessaly {
+
+namespace {
+
+constexpr char kPerformingSync[] = "Performing Sync..";
+constexpr char kNotFound[] = "Outlook Express not found.";
+constexpr char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr ULONG kRowsPerQuery = 1;
+
+class WindowsPlatform final : public IWabPlatform {
+public:
+    bool Load() override { return LoadWabLibrary(); }
+    bool QueryVersion(OSVERSIONINFOA& info) override { return ::GetVersionExA(&info) != FALSE; }
+    bool HasOpenEntry() override { return WabOpenEntry() != nullptr; }
+    HRESULT Open(LPADRBOOK* addrBook, LPWABOBJECT* wabObject, LPWAB_PARAM params) override
+    {
+        return WabOpenEntry()(reinterpret_cast<void**>(addrBook), reinterpret_cast<void**>(wabObject), params, 0);
+    }
+    bool StartAddressBook() override { return StartAndCloseAddressBook(OutlookExpressFile("wab.exe")); }
+};
+
+const SPropValue* FindValue(const SRow& row, ULONG tag)
+{
+    for (ULONG i = 0; i < row.cValues; ++i)
+        if (row.lpProps[i].ulPropTag == tag)
+            return &row.lpProps[i];
+    return nullptr;
+}
+
+bool RowHasType(const SRow& row, ULONG objectType)
+{
+    const SPropValue* type = FindValue(row, PR_OBJECT_TYPE);
+    return type && type->Value.ul == objectType;
+}
+
+bool SameTextIgnoringAsciiCase(const std::string& a, const char* b)
+{
+    size_t i = 0;
+    for (; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (y == '\0')
+            return false;
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return b[i] == '\0';
+}
+
+// Gets a contents table ready for reading from its first row.
+bool PrepareContentsTable(IABContainer* container, ComPtr<IMAPITable>& table)
+{
+    if (FAILED(container->GetContentsTable(0, &table)) || !table)
+        return false;
+    SizedSPropTagArray<3> columns = ContentsColumns();
+    return SUCCEEDED(table->WaitForCompletion(0, 0xFFFFFFFF, nullptr)) &&
+           SUCCEEDED(table->SetColumns(columns.get(), 0)) &&
+           SUCCEEDED(table->SeekRow(BOOKMARK_BEGINNING, 0, nullptr));
+}
+
+LPSTR Text(const std::string& text)
+{
+    return const_cast<LPSTR>(text.c_str());
+}
+
+} // namespace
+
+IWabPlatform& WindowsWabPlatform()
+{
+    static WindowsPlatform platform;
+    return platform;
+}
+
+SizedSPropTagArray<3> ContentsColumns()
+{
+    return {3, {PR_DISPLAY_NAME, PR_ENTRYID, PR_OBJECT_TYPE}};
+}
+
+// A row set from a table query, freed on every way out.
+class TWinAddressBook::RowSetOwner {
+public:
+    RowSetOwner(TWinAddressBook& book, LPSRowSet rows) : book_(book), rows_(rows) {}
+    RowSetOwner(const RowSetOwner&) = delete;
+    RowSetOwner& operator=(const RowSetOwner&) = delete;
+    ~RowSetOwner() { book_.FreeRowsQuietly(rows_); }
+    LPSRowSet get() const { return rows_; }
+    LPSRowSet release() { return std::exchange(rows_, nullptr); }
+    void Free() { book_.FreeRows(release()); }
+
+private:
+    TWinAddressBook& book_;
+    LPSRowSet rows_;
+};
+
+class TWinAddressBook::BufferOwner {
+public:
+    BufferOwner(TWinAddressBook& book, void* buffer) : book_(book), buffer_(buffer) {}
+    BufferOwner(const BufferOwner&) = delete;
+    BufferOwner& operator=(const BufferOwner&) = delete;
+    ~BufferOwner() { book_.FreeQuietly(buffer_); }
+    void Free() { book_.FreeBuffer(std::exchange(buffer_, nullptr)); }
+
+private:
+    TWinAddressBook& book_;
+    void* buffer_;
+};
+
+bool TWinAddressBook::OpenAddressBook(const std::string& fileName)
+{
+    if (!platform_.HasOpenEntry())
+        return false;
+    std::string name = fileName;
+    WAB_PARAM params = {};
+    params.cbSize = sizeof(WAB_PARAM);
+    params.hwnd = nullptr;
+    params.szFileName = name.data();
+    params.ulFlags = WAB_ENABLE_PROFILES;
+    wabObject_.Reset();
+    addrBook_.Reset();
+    return SUCCEEDED(platform_.Open(addrBook_.ReleaseAndGetAddressOf(), wabObject_.ReleaseAndGetAddressOf(), &params));
+}
+
+void TWinAddressBook::CloseAddressBook()
+{
+    addrBook_.Reset();
+    wabObject_.Reset();
+}
+
+bool TWinAddressBook::ReopenAddressBook()
+{
+    CloseAddressBook();
+    if (!platform_.StartAddressBook())
+        return false;
+    return OpenAddressBook("");
+}
+
+void TWinAddressBook::FreeBuffer(void* buffer)
+{
+    if (!buffer)
+        return;
+    if (!wabObject_)
+        RaiseOleError(MAPI_E_NOT_INITIALIZED);
+    const HRESULT code = wabObject_->FreeBuffer(buffer);
+    if (FAILED(code))
+        RaiseOleError(code);
+}
+
+void TWinAddressBook::FreeQuietly(void* buffer) noexcept
+{
+    if (buffer && wabObject_)
+        wabObject_->FreeBuffer(buffer);
+}
+
+void TWinAddressBook::FreeRows(LPSRowSet rows)
+{
+    if (!rows)
+        return;
+    if (!wabObject_)
+        RaiseOleError(MAPI_E_NOT_INITIALIZED);
+    // Every buffer is freed even when one fails; the first failure is raised afterwards.
+    HRESULT first = S_OK;
+    for (ULONG i = 0; i < rows->cRows; ++i) {
+        if (!rows->aRow[i].lpProps)
+            continue;
+        const HRESULT code = wabObject_->FreeBuffer(rows->aRow[i].lpProps);
+        if (FAILED(code) && SUCCEEDED(first))
+            first = code;
+    }
+    const HRESULT code = wabObject_->FreeBuffer(rows);
+    if (FAILED(code) && SUCCEEDED(first))
+        first = code;
+    if (FAILED(first))
+        RaiseOleError(first);
+}
+
+void TWinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept
+{
+    if (!rows || !wabObject_)
+        return;
+    for (ULONG i = 0; i < rows->cRows; ++i)
+        FreeQuietly(rows->aRow[i].lpProps);
+    FreeQuietly(rows);
+}
+
+int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& folderName)
+{
+    int count = 0;
+    ComPtr<IABContainer> folder;
+    FindOrCreateFolder(folderName, folder);
+    if (!folder)
+        return 0;
+    DeleteMailUsers(folder.Get());
+    ComPtr<IMAPIProp> entry;
+    for (const TContactInfo& record : list) {
+        entry.Reset();
+        if (SUCCEEDED(folder->CreateEntry(0, nullptr, kCreateFlags, &entry)) && entry &&
+            SUCCEEDED(WriteMailUser(entry.Get(), record)))
+            ++count;
+    }
+    entry.Reset();
+    folder.Reset();
+    return count;
+}
+
+void TWinAddressBook::FindOrCreateFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
+{
+    FindFolder(folderName, folder);
+    if (folder)
+        return;
+    ComPtr<IMAPIProp> entry;
+    CreateFromTemplate(nullptr, kCreateFlags, entry);
+    // The new folder shows only in a connection opened after the Address Book program ran;
+    // the unsaved entry is let go only after that.
+    if (entry && SUCCEEDED(InitFolderEntry(entry.Get(), folderName)) && ReopenAddressBook())
+        FindFolder(folderName, folder);
+    entry.Reset();
+}
+
+void TWinAddressBook::FindFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
+{
+    folder.Reset();
+    if (!addrBook_)
+        return;
+    ComPtr<IABContainer> root;
+    ULONG objectType = 0;
+    if (FAILED(addrBook_->OpenEntry(0, nullptr, nullptr, 0, &objectType,
+                                    reinterpret_cast<LPUNKNOWN*>(root.GetAddressOf()))) ||
+        !root)
+        return;
+    ComPtr<IMAPITable> table;
+    if (!PrepareContentsTable(root.Get(), table))
+        return;
+    for (;;) {
+        LPSRowSet raw = nullptr;
+        const HRESULT code = table->QueryRows(kRowsPerQuery, 0, &raw);
+        RowSetOwner rows(*this, raw);
+        if (FAILED(code))
+            return;
+        const bool gotRow = raw && raw->cRows > 0;
+        if (gotRow && RowHasType(raw->aRow[0], MAPI_ABCONT)) {
+            const SPropValue* name = FindValue(raw->aRow[0], PR_DISPLAY_NAME);
+            if (name && name->Value.lpszA && SameTextIgnoringAsciiCase(folderName, name->Value.lpszA)) {
+                OpenRowEntry(rows.release(), folder);
+                return;
+            }
+        }
+        rows.Free();
+        if (!gotRow)
+            return;
+    }
+}
+
+void TWinAddressBook::OpenRowEntry(LPSRowSet raw, ComPtr<IABContainer>& entry)
+{
+    RowSetOwner rows(*this, raw);
+    entry.Reset();
+    const SPropValue* id = raw && raw->cRows > 0 ? FindValue(raw->aRow[0], PR_ENTRYID) : nullptr;
+    if (id && addrBook_) {
+        ULONG objectType = 0;
+        if (FAILED(addrBook_->OpenEntry(id->Value.bin.cb, reinterpret_cast<LPENTRYID>(id->Value.bin.lpb), nullptr, 0,
+                                        &objectType, reinterpret_cast<LPUNKNOWN*>(entry.ReleaseAndGetAddressOf()))))
+            entry.Reset();
+    }
+    rows.Free();
+}
+
+void TWinAddressBook::OpenPersonalAddressBook(ComPtr<IABContainer>& container)
+{
+    container.Reset();
+    if (!addrBook_)
+        return;
+    ULONG size = 0;
+    LPENTRYID id = nullptr;
+    const HRESULT code = addrBook_->GetPAB(&size, &id);
+    BufferOwner idBuffer(*this, id);
+    if (FAILED(code))
+        return;
+    ULONG objectType = 0;
+    if (FAILED(addrBook_->OpenEntry(size, id, nullptr, 0, &objectType,
+                                    reinterpret_cast<LPUNKNOWN*>(container.ReleaseAndGetAddressOf()))))
+        container.Reset();
+    idBuffer.Free();
+}
+
+void TWinAddressBook::CreateFromTemplate(IABContainer* container, ULONG createFlags, ComPtr<IMAPIProp>& entry)
+{
+    entry.Reset();
+    ComPtr<IABContainer> personal;
+    if (!container) {
+        OpenPersonalAddressBook(personal);
+        container = personal.Get();
+        if (!container)
+            return;
+    }
+    SizedSPropTagArray<1> tags = {1, {PR_DEF_CREATE_MAILUSER}};
+    ULONG count = 0;
+    LPSPropValue values = nullptr;
+    const HRESULT code = container->GetProps(tags.get(), MAPI_UNICODE, &count, &values);
+    BufferOwner valuesBuffer(*this, values);
+    if (FAILED(code))
+        return;
+    // A warning result can carry an error value in place of the template identifier.
+    if (values && count > 0 && values[0].ulPropTag == PR_DEF_CREATE_MAILUSER) {
+        const SBinary& templateId = values[0].Value.bin;
+        if (FAILED(container->CreateEntry(templateId.cb, reinterpret_cast<LPENTRYID>(templateId.lpb), createFlags,
+                                          entry.ReleaseAndGetAddressOf())))
+            entry.Reset();
+    }
+    valuesBuffer.Free();
+}
+
+void TWinAddressBook::ListEntries(TEntryIdList& ids, IABContainer* container, ULONG objectType)
+{
+    if (!container)
+        return;
+    ComPtr<IMAPITable> table;
+    if (!PrepareContentsTable(container, table))
+        return;
+    for (;;) {
+        LPSRowSet raw = nullptr;
+        const HRESULT code = table->QueryRows(kRowsPerQuery, 0, &raw);
+        RowSetOwner rows(*this, raw);
+        if (FAILED(code))
+            return;
+        const bool gotRow = raw && raw->cRows > 0;
+        if (gotRow && RowHasType(raw->aRow[0], objectType)) {
+            const SPropValue* id = FindValue(raw->aRow[0], PR_ENTRYID);
+            if (id)
+                ids.Emplace(id->Value.bin.cb, id->Value.bin.lpb);
+        }
+        rows.Free();
+        if (!gotRow)
+            return;
+    }
+}
+
+void TWinAddressBook::DeleteMailUsers(IABContainer* container)
+{
+    if (!container)
+        return;
+    TEntryIdList ids(200);
+    ListEntries(ids, container, MAPI_MAILUSER);
+    const size_t count = ids.Count();
+    if (count == 0)
+        return;
+    ZeroFilledBlock block(static_cast<long long>(count * sizeof(SBinary)));
+    auto* array = reinterpret_cast<SBinary*>(block.data());
+    for (size_t i = 0; i < count; ++i) {
+        array[i].cb = ids[i].Size();
+        array[i].lpb = ids[i].Bytes();
+    }
+    ENTRYLIST list = {static_cast<ULONG>(count), array};
+    container->DeleteEntries(&list, 0); // a failure leaves the old entries; the new ones are written all the same
+}
+
+HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName)
+{
+    SBinary noMembers = {0, nullptr};
+    SPropValue props[4] = {};
+    props[0].ulPropTag = PR_DISPLAY_NAME;
+    props[0].Value.lpszA = Text(folderName);
+    props[1].ulPropTag = PR_OBJECT_TYPE;
+    props[1].Value.ul = MAPI_ABCONT;
+    props[2].ulPropTag = PR_WAB_FOLDER_ENTRIES;
+    props[2].Value.MVbin.cValues = 1;
+    props[2].Value.MVbin.lpbin = &noMembers;
+    props[3].ulPropTag = PR_WAB_FOLDER_SHARED;
+    props[3].Value.ul = 0;
+    HRESULT code = entry->SetProps(4, props, nullptr);
+    if (FAILED(code))
+        return code;
+    code = entry->SaveChanges(kSaveFlags);
+    // A folder of that name exists already: the lookup that follows finds it.
+    return code == MAPI_E_COLLISION ? S_OK : code;
+}
+
+HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
+{
+    const struct {
+        ULONG tag;
+        const std::string* text;
+    } fields[] = {
+        {PR_NICKNAME, &record.NickName},
+        {PR_EMAIL_ADDRESS, &record.Email},
+        {PR_DISPLAY_NAME, &record.DisplayName},
+        {PR_TITLE, &record.JobTitle},
+        {PR_INITIALS, &record.Initials},
+        {PR_CUSTOMER_ID, &record.CustomerID},
+        {PR_COMPANY_NAME, &record.Company},
+        {PR_DEPARTMENT_NAME, &record.Department},
+        {PR_BUSINESS_TELEPHONE_NUMBER, &record.BusinessPhone},
+        {PR_MOBILE_TELEPHONE_NUMBER, &record.MobilePhone},
+        {PR_HOME_TELEPHONE_NUMBER, &record.HomePhone},
+        {PR_HOME_ADDRESS_STREET, &record.HomeStreet},
+        {PR_HOME_ADDRESS_CITY, &record.HomeCity},
+        {PR_HOME_ADDRESS_STATE_OR_PROVINCE, &record.HomeState},
+        {PR_PAGER_TELEPHONE_NUMBER, &record.Pager},
+        {PR_OFFICE_LOCATION, &record.Office},
+        {PR_BUSINESS_HOME_PAGE, &record.WebPage},
+        {PR_BUSINESS_FAX_NUMBER, &record.BusinessFax},
+    };
+    constexpr ULONG kCount = 1 + sizeof(fields) / sizeof(fields[0]);
+    SPropValue props[kCount] = {};
+    props[0].ulPropTag = PR_OBJECT_TYPE;
+    props[0].Value.ul = MAPI_MAILUSER;
+    for (ULONG i = 1; i < kCount; ++i) {
+        props[i].ulPropTag = fields[i - 1].tag;
+        props[i].Value.lpszA = Text(*fields[i - 1].text);
+    }
+    const HRESULT code = entry->SetProps(kCount, props, nullptr);
+    if (FAILED(code))
+        return code;
+    return entry->SaveChanges(kSaveFlags);
+}
+
+std::string OutlookExpressFile(const std::string& fileName)
+{
+    UniqueRegKey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+        return {};
+    std::string folder;
+    DWORD size = 0;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0) {
+        std::string buffer(size, '\0');
+        if (::RegQueryValueExA(key.get(), "ProgramFilesDir", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                               &size) == ERROR_SUCCESS)
+            folder.assign(buffer.c_str());
+    }
+    std::string cleaned;
+    for (char c : folder)
+        if (c != '"')
+            cleaned += c;
+    if (cleaned.empty() || cleaned.back() != '\\')
+        cleaned += '\\';
+    return cleaned + "Outlook Express\\" + fileName;
+}
+
+bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform)
+{
+    bool present = platform.Load();
+    if (present) {
+        OSVERSIONINFOA info = {};
+        info.dwOSVersionInfoSize = sizeof(info);
+        present = platform.QueryVersion(info) && info.dwMajorVersion < 6;
+    }
+    if (!present)
+        services.ShowNotice(NoticeKind::Error, kNotFound);
+    return present;
+}
+
+bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
+                        IWabPlatform& platform)
+{
+    if (!OutlookExpressPresent(services, platform))
+        return false;
+    TWinAddressBook book(platform);
+    if (services.StopRequested())
+        return false;
+    services.SetStatus(kPerformingSync);
+    if (!book.OpenAddressBook(""))
+        return false;
+    const int count = book.WriteContacts(list, folderName);
+    services.ReportCreated(count, folderName);
+    return count > 0;
+}
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+
+} // namespace tessaly

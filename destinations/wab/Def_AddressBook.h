@@ -1,0 +1,109 @@
+#pragma once
+// The Outlook Express destination: a connection to the Windows Address Book and the
+// replacement of one of its folders' mail users by the contact list.
+#include "contacts/Def_Contact.h"
+#include "contacts/Def_ListEx.h"
+#include "destinations/wab/WabIab.h"
+
+#include <wrl/client.h>
+
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class IRunServices;
+
+// What the connection asks of the system. WindowsWabPlatform() is the real one; tests
+// substitute fakes that hand out in-process address books.
+class IWabPlatform {
+public:
+    // Loads the library (at most once); true when it and its entry point are there.
+    virtual bool Load() = 0;
+    // GetVersionExA; `info` comes with its size field set.
+    virtual bool QueryVersion(OSVERSIONINFOA& info) = 0;
+    // True when the library's open function is available.
+    virtual bool HasOpenEntry() = 0;
+    virtual HRESULT Open(LPADRBOOK* addrBook, LPWABOBJECT* wabObject, LPWAB_PARAM params) = 0;
+    // Starts the Address Book program and asks it to close; false when it could not be started.
+    virtual bool StartAddressBook() = 0;
+
+protected:
+    ~IWabPlatform() = default;
+};
+
+IWabPlatform& WindowsWabPlatform();
+
+// A copy of one entry identifier.
+class TBinaryInfo {
+public:
+    TBinaryInfo(ULONG size, const BYTE* bytes) : stream_(bytes, bytes + size) {}
+    ULONG Size() const { return static_cast<ULONG>(stream_.size()); }
+    BYTE* Bytes() { return stream_.data(); }
+
+private:
+    std::vector<BYTE> stream_;
+};
+using TEntryIdList = TListEx<TBinaryInfo>;
+
+class TWinAddressBook {
+public:
+    explicit TWinAddressBook(IWabPlatform& platform) : platform_(platform) {}
+    TWinAddressBook(const TWinAddressBook&) = delete;
+    TWinAddressBook& operator=(const TWinAddressBook&) = delete;
+    ~TWinAddressBook() { CloseAddressBook(); }
+
+    [[nodiscard]] bool OpenAddressBook(const std::string& fileName);
+    void CloseAddressBook();
+    [[nodiscard]] bool ReopenAddressBook();
+    bool IsOpen() const { return addrBook_ && wabObject_; }
+
+    // Library buffers: a failed free raises EOleError with the library's code.
+    void FreeBuffer(void* buffer);
+    void FreeRows(LPSRowSet rows);
+
+    int WriteContacts(const TContactList& list, const std::string& folderName);
+    void FindOrCreateFolder(const std::string& folderName, Microsoft::WRL::ComPtr<IABContainer>& folder);
+    void FindFolder(const std::string& folderName, Microsoft::WRL::ComPtr<IABContainer>& folder);
+    // Opens the entry of the first row's identifier; the row set is freed in every case.
+    void OpenRowEntry(LPSRowSet rows, Microsoft::WRL::ComPtr<IABContainer>& entry);
+    void OpenPersonalAddressBook(Microsoft::WRL::ComPtr<IABContainer>& container);
+    void CreateFromTemplate(IABContainer* container, ULONG createFlags, Microsoft::WRL::ComPtr<IMAPIProp>& entry);
+    void ListEntries(TEntryIdList& ids, IABContainer* container, ULONG objectType);
+    void DeleteMailUsers(IABContainer* container);
+
+private:
+    class RowSetOwner;
+    class BufferOwner;
+    friend class RowSetOwner;
+    friend class BufferOwner;
+    // For clean-up while an error is already on its way: failures are not reported twice.
+    void FreeQuietly(void* buffer) noexcept;
+    void FreeRowsQuietly(LPSRowSet rows) noexcept;
+
+    IWabPlatform& platform_;
+    Microsoft::WRL::ComPtr<IAddrBook> addrBook_;
+    Microsoft::WRL::ComPtr<IWABObject> wabObject_;
+};
+
+// The columns read from every contents table, in this order.
+enum TContentsColumn { colDisplayName = 0, colEntryId = 1, colObjectType = 2 };
+SizedSPropTagArray<3> ContentsColumns();
+
+constexpr ULONG kCreateFlags = CREATE_CHECK_DUP_LOOSE | CREATE_REPLACE;
+constexpr ULONG kSaveFlags = KEEP_OPEN_READWRITE;
+
+[[nodiscard]] HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName);
+[[nodiscard]] HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record);
+
+// Full path of a file in the Outlook Express program folder, or empty.
+std::string OutlookExpressFile(const std::string& fileName);
+
+// Loads the library and checks for a system before version 6; shows the error itself.
+bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform);
+
+// Replaces the mail users of the folder with one per record; true when any was written.
+bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
+                        IWabPlatform& platform = WindowsWabPlatform());
+
+} // namespace tessaly

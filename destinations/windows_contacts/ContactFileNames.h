@@ -1,0 +1,44 @@
+#pragma once
+// Path and file-name rules of the contact files: where they go, what they are called,
+// and how names that Windows cannot store or that clash within one run are made safe.
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+// The extension of the path's file name from its last ".", dot included; empty when none.
+std::string ContactFileExtension(std::string_view path);
+
+// The path up to and including its last "\", "/" or drive colon; empty when it has none.
+std::string DirectoryPart(std::string_view path);
+
+// The folder with exactly one trailing "\" (an existing "\" or "/" is kept).
+std::string WithTrailingDelimiter(std::string_view folder);
+
+// A base name that Windows accepts: \ / : * ? " < > | and codes below 32 become "_",
+// device names (CON, NUL, COM1...) get a "_" appended, and a name that is empty or only
+// dots is replaced by `newIdentifier()`.
+std::string SafeFileBaseName(std::string_view baseName, const std::function<std::string()>& newIdentifier);
+
+// Hands out each base name once per run: a name already given out comes back as
+// "Name (2)", "Name (3)", ... Names are compared as the file system does, through `fold`
+// (ASCII upper case unless another is given).
+class TUniqueFileNames {
+public:
+    using Fold = std::function<std::string(std::string_view)>;
+
+    TUniqueFileNames();
+    explicit TUniqueFileNames(Fold fold);
+
+    std::string Claim(std::string_view baseName);
+
+    static std::string AsciiUpper(std::string_view text);
+
+private:
+    Fold fold_;
+    std::set<std::string> used_;
+};
+
+} // namespace tessaly

@@ -1,0 +1,124 @@
+#include "destinations/windows_contacts/Def_VistaContact.h"
+
+#include "app/FileHelpers.h"
+#include "app/TextHelpers.h"
+
+#include <wrl/client.h>
+
+#include <array>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace tessaly {
+
+namespace {
+struct LayoutProperty {
+    const wchar_t* suffix;
+    std::string TContactInfo::*field;
+};
+
+// Fixed-size slots: unused labels are null, unused properties have a null suffix.
+struct LayoutStep {
+    const wchar_t* array;
+    bool appended;
+    LPCWSTR labels[2];
+    LayoutProperty properties[4];
+
+    size_t LabelCount() const { return labels[0] == nullptr ? 0 : labels[1] == nullptr ? 1 : 2; }
+};
+
+// Initials has no place in Windows Contacts. The phone numbers keep this order:
+// business voice, personal voice, cellular, fax, pager.
+const std::array<LayoutStep, 11> kLayout = {{
+    {L"NameCollection", false, {},
+     {{L"/NickName", &TContactInfo::NickName}, {L"/FormattedName", &TContactInfo::DisplayName}}},
+    {L"PersonCollection", false, {}, {{L"/PersonID", &TContactInfo::CustomerID}}},
+    {L"PositionCollection", false, {L"Business"},
+     {{L"/Company", &TContactInfo::Company},
+      {L"/Department", &TContactInfo::Department},
+      {L"/JobTitle", &TContactInfo::JobTitle},
+      {L"/Office", &TContactInfo::Office}}},
+    {L"EmailAddressCollection", false, {}, {{L"/Address", &TContactInfo::Email}}},
+    {L"UrlCollection", false, {L"Business"}, {{L"/Value", &TContactInfo::WebPage}}},
+    {L"PhysicalAddressCollection", false, {L"Personal"},
+     {{L"/Locality", &TContactInfo::HomeCity},
+      {L"/Street", &TContactInfo::HomeStreet},
+      {L"/Region", &TContactInfo::HomeState}}},
+    {L"PhoneNumberCollection", false, {L"Business", L"Voice"}, {{L"/Number", &TContactInfo::BusinessPhone}}},
+    {L"PhoneNumberCollection", true, {L"Personal", L"Voice"}, {{L"/Number", &TContactInfo::HomePhone}}},
+    {L"PhoneNumberCollection", true, {L"Personal", L"Cellular"}, {{L"/Number", &TContactInfo::MobilePhone}}},
+    {L"PhoneNumberCollection", true, {L"Business", L"Fax"}, {{L"/Number", &TContactInfo::BusinessFax}}},
+    {L"PhoneNumberCollection", true, {L"Business", L"Pager"}, {{L"/Number", &TContactInfo::Pager}}},
+}};
+} // namespace
+
+bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
+                      const TContactInfo& record)
+{
+    ComPtr<IContact> contact;
+    if (FAILED(platform.CreateContact(contact.GetAddressOf())) || !contact)
+        return false;
+    ComPtr<IPersistStreamInit> persist;
+    if (FAILED(contact.As(&persist)) || !persist)
+        return false;
+    (void)persist->InitNew(); // a contact that failed to start shows up in the calls below
+    ComPtr<IContactProperties> properties;
+    if (FAILED(contact.As(&properties)) || !properties)
+        return false;
+
+    for (const LayoutStep& step : kLayout) {
+        AddArrayNode(properties.Get(), step.array, step.appended, nodeName);
+        if (step.LabelCount() > 0)
+            SetNodeLabels(properties.Get(), nodeName, std::span<const LPCWSTR>(step.labels, step.LabelCount()));
+        for (const LayoutProperty& property : step.properties)
+            if (property.suffix != nullptr)
+                SetNodeString(properties.Get(), nodeName, property.suffix, record.*property.field);
+    }
+    return SaveContactFile(platform, persist.Get(), path);
+}
+
+void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool appended, wchar_t* nodeName)
+{
+    DWORD required = 0;
+    nodeName[0] = L'\0';
+    ComponentCall([&] {
+        return properties->CreateArrayNode(arrayName, CGD_DEFAULT, appended ? TRUE : FALSE, nodeName,
+                                           kNodeNameCapacity, &required);
+    });
+    nodeName[kNodeNameCapacity - 1] = L'\0';
+}
+
+void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std::span<const LPCWSTR> labels)
+{
+    std::vector<LPCWSTR> list(labels.begin(), labels.end()); // the interface takes a mutable array
+    ComponentCall([&] {
+        return properties->SetLabels(nodeName, CGD_DEFAULT, static_cast<DWORD>(list.size()), list.data());
+    });
+}
+
+void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
+                   const std::string& value)
+{
+    if (!HasText(value))
+        return;
+    const std::wstring propertyPath = std::wstring(nodeName) + suffix;
+    const std::wstring text = AnsiToWide(value);
+    ComponentCall([&] { return properties->SetString(propertyPath.c_str(), CGD_DEFAULT, text.c_str()); });
+}
+
+bool SaveContactFile(IWindowsContactsPlatform& platform, IPersistStreamInit* persist, const std::string& path)
+{
+    ComPtr<IStream> stream;
+    if (FAILED(platform.CreateFileStream(AnsiToWide(path), stream.GetAddressOf())) || !stream)
+        return false;
+    const HRESULT saved = persist->Save(stream.Get(), TRUE);
+    stream.Reset(); // closes the file
+    if (FAILED(saved)) {
+        (void)ForceDeleteFile(path); // an unreadable contact must not stay behind
+        return false;
+    }
+    return true;
+}
+
+} // namespace tessaly

@@ -1,0 +1,50 @@
+#pragma once
+// Building one contact through the Windows Contacts objects and saving it to its file.
+#include "destinations/windows_contacts/TLB_WindowsMail.h"
+#include "destinations/windows_contacts/WindowsContactsPlatform.h"
+
+#include "app/OleError.h"
+#include "contacts/Def_Contact.h"
+
+#include <span>
+#include <string>
+
+namespace tessaly {
+
+// The node-name buffer: the own contact's path first (520 characters), then the name of
+// each array node as it is created (260 characters offered).
+inline constexpr DWORD kNodeBufferCapacity = 520;
+inline constexpr DWORD kNodeNameCapacity = 260;
+
+// A checked component call: a failure raises EOleError with the component's description.
+// Error information left over from earlier calls is cleared first, so it is never
+// mistaken for this call's.
+template <typename Call>
+void ComponentCall(Call&& call)
+{
+    ::SetErrorInfo(0, nullptr);
+    OleCheck(call());
+}
+
+// Builds the contact of `record` and saves it to `path`; true only when the file was saved.
+// A contact object that cannot be made or lacks an interface gives false; a failed
+// property call raises.
+[[nodiscard]] bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
+                                    const TContactInfo& record);
+
+// Creates one element of `arrayName`, first or appended; its name lands in `nodeName`.
+void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool appended, wchar_t* nodeName);
+
+// Labels the node with one or two labels, in the order given.
+void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std::span<const LPCWSTR> labels);
+
+// Sets node + suffix to the untrimmed value, unless the value is blank.
+void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
+                   const std::string& value);
+
+// Writes the contact into a new or emptied file; false when the file could not be created
+// or the save failed (a half-written file is removed).
+[[nodiscard]] bool SaveContactFile(IWindowsContactsPlatform& platform, IPersistStreamInit* persist,
+                                   const std::string& path);
+
+} // namespace tessaly

@@ -1,0 +1,55 @@
+#include "destinations/windows_contacts/WindowsContactsPlatform.h"
+
+#include "destinations/wab/WabApi.h"
+
+#include <objbase.h>
+#include <shlwapi.h>
+
+namespace tessaly {
+
+namespace {
+constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER; // 5
+constexpr DWORD kCreateForWriting = STGM_CREATE | STGM_WRITE;              // 0x1001
+
+class SystemPlatform final : public IWindowsContactsPlatform {
+public:
+    bool SystemMajorVersion(DWORD& major) override
+    {
+        OSVERSIONINFOA version{};
+        static_assert(sizeof version == 148);
+        version.dwOSVersionInfoSize = sizeof version;
+        if (!::GetVersionExA(&version))
+            return false;
+        major = version.dwMajorVersion;
+        return true;
+    }
+
+    bool LoadAddressBookLibrary() override { return LoadWabLibrary(); }
+
+    HRESULT CreateContactManager(IContactManager** manager) override
+    {
+        return ::CoCreateInstance(CLSID_ContactManager, nullptr, kServerContext, IID_IContactManager,
+                                  reinterpret_cast<void**>(manager));
+    }
+
+    HRESULT CreateContact(IContact** contact) override
+    {
+        return ::CoCreateInstance(CLSID_Contact, nullptr, kServerContext, IID_IContact,
+                                  reinterpret_cast<void**>(contact));
+    }
+
+    HRESULT CreateFileStream(const std::wstring& path, IStream** stream) override
+    {
+        return ::SHCreateStreamOnFileEx(path.c_str(), kCreateForWriting, FILE_ATTRIBUTE_NORMAL, TRUE, nullptr,
+                                        stream);
+    }
+};
+} // namespace
+
+IWindowsContactsPlatform& SystemWindowsContactsPlatform()
+{
+    static SystemPlatform platform;
+    return platform;
+}
+
+} // namespace tessaly

@@ -1,0 +1,117 @@
+#include "destinations/windows_contacts/WindowsContactsSync.h"
+
+#include "destinations/windows_contacts/ContactFileNames.h"
+#include "destinations/windows_contacts/Def_VistaContact.h"
+
+#include "app/FileHelpers.h"
+#include "app/OleError.h"
+#include "app/TextHelpers.h"
+#include "app/WinHandles.h"
+#include "app/ZeroFilledBlock.h"
+#include "contacts/Def_Contact.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace tessaly {
+
+namespace {
+constexpr char kNotFound[] = "Windows Mail not found.";
+constexpr char kAppName[] = "Corvane Tessaly";
+constexpr char kAppVersion[] = "v1.07";
+
+// Windows compares file names without regard to case, upper-half letters included.
+std::string FoldFileName(std::string_view name)
+{
+    std::string folded(name);
+    if (!folded.empty())
+        ::CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
+}
+// Entries with the contact extension that survived the clean-up (subfolders, files that
+// could not be deleted) keep their names, so no record is written onto them.
+void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base, const std::string& extension)
+{
+    WIN32_FIND_DATAA found{};
+    UniqueFindHandle search(::FindFirstFileA((base + "*" + extension).c_str(), &found));
+    if (!search)
+        return;
+    const std::string ending = FoldFileName(extension);
+    do {
+        const std::string name = found.cFileName;
+        if (name.size() > extension.size() && FoldFileName(name).ends_with(ending))
+            (void)names.Claim(name.substr(0, name.size() - extension.size()));
+    } while (::FindNextFileA(search.get(), &found));
+}
+} // namespace
+
+ComPtr<IContactManager> CreateContactManager(IRunServices& services, IWindowsContactsPlatform& platform)
+{
+    ComPtr<IContactManager> manager;
+    DWORD major = 0;
+    if (platform.SystemMajorVersion(major) && major > 5 && platform.LoadAddressBookLibrary()) {
+        if (FAILED(platform.CreateContactManager(manager.ReleaseAndGetAddressOf())))
+            manager.Reset();
+    }
+    if (!manager)
+        services.ShowNotice(NoticeKind::Error, kNotFound);
+    return manager;
+}
+
+std::string PrepareContactsFolder(const std::string& ownPath, const std::string& folderName)
+{
+    const std::string directory = DirectoryPart(ownPath);
+    if (!HasText(directory))
+        return {};
+    const std::string folder = WithTrailingDelimiter(directory) + folderName;
+    (void)::CreateDirectoryA(folder.c_str(), nullptr); // an existing folder is what we want
+    DeleteMatchingFiles(folder, ContactFileExtension(ownPath));
+    return folder;
+}
+
+int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
+                      const std::string& folder, const std::string& extension)
+{
+    const std::string base = WithTrailingDelimiter(folder);
+    TUniqueFileNames names(FoldFileName);
+    ReserveRemainingNames(names, base, extension);
+    int saved = 0;
+    for (const TContactInfo& record : list) {
+        const std::string name = names.Claim(SafeFileBaseName(record.FileBaseName(), TContactInfo::NewIdentifier));
+        if (WriteContactFile(platform, base + name + extension, nodeName, record))
+            ++saved;
+    }
+    return saved;
+}
+
+bool SyncWindowsContacts(const TContactList& list, const std::string& folderName, IRunServices& services,
+                         IWindowsContactsPlatform& platform)
+{
+    ComPtr<IContactManager> manager = CreateContactManager(services, platform);
+    if (!manager)
+        return false;
+    ZeroFilledBlock block(kNodeBufferCapacity * sizeof(wchar_t));
+    wchar_t* buffer = reinterpret_cast<wchar_t*>(block.data());
+    if (services.StopRequested())
+        return false;
+    services.SetStatus("Performing Sync..");
+
+    const std::wstring appName = AnsiToWide(kAppName);
+    const std::wstring appVersion = AnsiToWide(kAppVersion);
+    ComponentCall([&] { return manager->Initialize(appName.c_str(), appVersion.c_str()); });
+    ComPtr<IContact> own;
+    ComponentCall([&] { return manager->GetMeContact(own.ReleaseAndGetAddressOf()); });
+    if (!own)
+        RaiseOleError(E_POINTER, {});
+    DWORD required = 0;
+    ComponentCall([&] { return own->GetPath(buffer, kNodeBufferCapacity, &required); });
+    buffer[kNodeBufferCapacity - 1] = L'\0';
+    const std::string ownPath = WideToAnsi(buffer);
+
+    const std::string folder = PrepareContactsFolder(ownPath, folderName);
+    // Without the own contact's folder there is nowhere safe to write.
+    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, folder, ContactFileExtension(ownPath));
+    services.ReportCreated(count, folderName);
+    return true;
+}
+
+} // namespace tessaly

@@ -1,0 +1,115 @@
+// Console inspector of the stand-in address book store.
+//   wabdump                       prints every folder and its entries
+//   wabdump seed FOLDER N [LIST]  adds N mail users (and a distribution list) to FOLDER,
+//                                 creating the folder when there is none of that name
+// The store is the one the library uses: WAB_STANDIN_STORE, else the default file.
+#include "destinations/wab/WabTags.h"
+#include "standins/wab/WabStore.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace wabstandin;
+
+namespace {
+
+// The contact fields in the order of the contact record.
+constexpr ULONG kRecordTags[] = {
+    PR_NICKNAME,       PR_EMAIL_ADDRESS,          PR_DISPLAY_NAME,         PR_TITLE,
+    PR_INITIALS,       PR_CUSTOMER_ID,            PR_COMPANY_NAME,         PR_DEPARTMENT_NAME,
+    PR_BUSINESS_TELEPHONE_NUMBER, PR_MOBILE_TELEPHONE_NUMBER, PR_BUSINESS_FAX_NUMBER, PR_HOME_TELEPHONE_NUMBER,
+    PR_HOME_ADDRESS_STREET, PR_HOME_ADDRESS_CITY, PR_HOME_ADDRESS_STATE_OR_PROVINCE, PR_PAGER_TELEPHONE_NUMBER,
+    PR_OFFICE_LOCATION, PR_BUSINESS_HOME_PAGE,
+};
+
+StoredValue Text(const std::string& text)
+{
+    StoredValue value;
+    value.type = PT_STRING8;
+    value.bytes = text;
+    return value;
+}
+
+int Dump(const Store& store)
+{
+    std::string out;
+    for (const StoredEntry* folder : store.Folders()) {
+        out += "folder\t" + Escape(folder->Text(PR_DISPLAY_NAME)) + "\n";
+        for (const StoredEntry* entry : store.Children(folder->id)) {
+            if (entry->type == MAPI_DISTLIST) {
+                out += "distlist\t" + Escape(entry->Text(PR_DISPLAY_NAME)) + "\n";
+                continue;
+            }
+            out += "contact";
+            for (ULONG tag : kRecordTags) {
+                out += '\t';
+                out += Escape(entry->Text(tag));
+            }
+            out += "\n";
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
+int Seed(Store& store, const std::string& folderName, int count, const char* listName)
+{
+    ULONG folder = 0;
+    if (const StoredEntry* existing = store.FindFolderByName(folderName)) {
+        folder = existing->id;
+    } else {
+        StoredEntry created;
+        created.type = MAPI_ABCONT;
+        created.Set(PR_DISPLAY_NAME, Text(folderName));
+        if (!store.Save(created))
+            return 1;
+        folder = created.id;
+    }
+    for (int i = 1; i <= count; ++i) {
+        StoredEntry user;
+        user.folder = folder;
+        user.type = MAPI_MAILUSER;
+        const std::string n = std::to_string(i);
+        user.Set(PR_DISPLAY_NAME, Text("Seeded " + n));
+        user.Set(PR_EMAIL_ADDRESS, Text("seeded" + n + "@example.invalid"));
+        user.Set(PR_NICKNAME, Text("seed" + n));
+        if (!store.Save(user))
+            return 1;
+    }
+    if (listName) {
+        StoredEntry list;
+        list.folder = folder;
+        list.type = MAPI_DISTLIST;
+        list.Set(PR_DISPLAY_NAME, Text(listName));
+        if (!store.Save(list))
+            return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Plain line feeds, so shell tests compare the output as it is.
+    _setmode(_fileno(stdout), _O_BINARY);
+    const std::string command = argc > 1 ? argv[1] : "";
+    Store store;
+    if (command.empty()) {
+        store.Open(Store::DefaultPath(), false);
+        return Dump(store);
+    }
+    if (command == "seed" && argc >= 4) {
+        if (!store.Open(Store::DefaultPath(), true)) {
+            std::fprintf(stderr, "wabdump: cannot open %s\n", store.Path().c_str());
+            return 1;
+        }
+        return Seed(store, argv[2], std::atoi(argv[3]), argc > 4 ? argv[4] : nullptr);
+    }
+    std::fprintf(stderr, "usage: wabdump [seed FOLDER COUNT [LISTNAME]]\n");
+    return 2;
+}

@@ -1,0 +1,390 @@
+#include "standins/wab/WabStore.h"
+
+#include "destinations/wab/WabDefs.h"
+#include "destinations/wab/WabTags.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace wabstandin {
+
+namespace {
+
+constexpr char kHeader[] = "WABSTANDIN 1";
+constexpr char kPersonalName[] = "Shared Contacts";
+
+std::vector<std::string> Split(const std::string& line, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t at = line.find(separator, start);
+        parts.push_back(line.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos)
+            return parts;
+        start = at + 1;
+    }
+}
+
+std::string Hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned char c : bytes) {
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text;
+}
+
+std::string Unhex(const std::string& text)
+{
+    std::string bytes;
+    for (size_t i = 0; i + 1 < text.size(); i += 2)
+        bytes += static_cast<char>(std::strtoul(text.substr(i, 2).c_str(), nullptr, 16));
+    return bytes;
+}
+
+std::string EncodeValue(const StoredValue& value)
+{
+    switch (value.type) {
+    case PT_LONG:
+        return std::to_string(value.number);
+    case PT_STRING8:
+        return Escape(value.bytes);
+    case PT_BINARY:
+        return Hex(value.bytes);
+    default: {
+        std::string text = std::to_string(value.values.size()) + ";";
+        for (size_t i = 0; i < value.values.size(); ++i) {
+            if (i)
+                text += ',';
+            text += Hex(value.values[i]);
+        }
+        return text;
+    }
+    }
+}
+
+StoredValue DecodeValue(ULONG tag, const std::string& text)
+{
+    StoredValue value;
+    value.type = PROP_TYPE(tag);
+    switch (value.type) {
+    case PT_LONG:
+        value.number = std::strtol(text.c_str(), nullptr, 10);
+        break;
+    case PT_STRING8:
+        value.bytes = Unescape(text);
+        break;
+    case PT_BINARY:
+        value.bytes = Unhex(text);
+        break;
+    default: {
+        const size_t semicolon = text.find(';');
+        const unsigned long count = std::strtoul(text.c_str(), nullptr, 10);
+        if (count > 0 && semicolon != std::string::npos)
+            for (const std::string& part : Split(text.substr(semicolon + 1), ','))
+                value.values.push_back(Unhex(part));
+        value.values.resize(count);
+    }
+    }
+    return value;
+}
+
+std::string EncodeEntry(const StoredEntry& entry)
+{
+    std::string line = "S\t" + std::to_string(entry.id) + "\t" + std::to_string(entry.folder) + "\t" +
+                       std::to_string(entry.type);
+    char tag[16];
+    for (const auto& [key, value] : entry.props) {
+        std::snprintf(tag, sizeof tag, "%08lX", key);
+        line += '\t';
+        line += tag;
+        line += '=';
+        line += EncodeValue(value);
+    }
+    return line;
+}
+
+bool SameTextIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const StoredValue* StoredEntry::Find(ULONG tag) const
+{
+    for (const auto& [key, value] : props)
+        if (key == tag)
+            return &value;
+    return nullptr;
+}
+
+void StoredEntry::Set(ULONG tag, const StoredValue& value)
+{
+    for (auto& [key, old] : props)
+        if (key == tag) {
+            old = value;
+            return;
+        }
+    props.emplace_back(tag, value);
+}
+
+std::string StoredEntry::Text(ULONG tag) const
+{
+    const StoredValue* value = Find(tag);
+    return value && value->type == PT_STRING8 ? value->bytes : std::string();
+}
+
+std::string Escape(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+std::string MakeEntryId(ULONG id)
+{
+    std::string bytes(kEntryIdSize, '\0');
+    std::memcpy(&bytes[4], &kEntryIdMark, 4);
+    std::memcpy(&bytes[8], &id, 4);
+    return bytes;
+}
+
+ULONG EntryNumber(ULONG size, const void* bytes)
+{
+    if (size != kEntryIdSize || !bytes)
+        return 0;
+    ULONG mark = 0, id = 0;
+    std::memcpy(&mark, static_cast<const char*>(bytes) + 4, 4);
+    std::memcpy(&id, static_cast<const char*>(bytes) + 8, 4);
+    return mark == kEntryIdMark ? id : 0;
+}
+
+std::string Store::DefaultPath()
+{
+    char buffer[MAX_PATH] = {};
+    DWORD length = ::GetEnvironmentVariableA("WAB_STANDIN_STORE", buffer, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        return buffer;
+    length = ::GetEnvironmentVariableA("APPDATA", buffer, MAX_PATH);
+    std::string folder = length > 0 && length < MAX_PATH ? std::string(buffer) : std::string("C:\\");
+    folder += "\\Microsoft";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    folder += "\\Address Book";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\standin.wablog";
+}
+
+Store::~Store()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file_);
+}
+
+bool Store::Open(const std::string& path, bool writable)
+{
+    path_ = path;
+    StoredEntry personal;
+    personal.id = kPersonalFolder;
+    personal.type = MAPI_ABCONT;
+    StoredValue name;
+    name.type = PT_STRING8;
+    name.bytes = kPersonalName;
+    personal.Set(PR_DISPLAY_NAME, name);
+    Apply(personal);
+
+    size_t records = 0;
+    HANDLE in = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in != INVALID_HANDLE_VALUE) {
+        std::string content;
+        char chunk[65536];
+        DWORD read = 0;
+        while (::ReadFile(in, chunk, sizeof chunk, &read, nullptr) && read > 0)
+            content.append(chunk, read);
+        ::CloseHandle(in);
+        size_t start = 0;
+        while (start < content.size()) {
+            size_t end = content.find('\n', start);
+            if (end == std::string::npos)
+                end = content.size();
+            std::string line = content.substr(start, end - start);
+            start = end + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const std::vector<std::string> fields = Split(line, '\t');
+            if (fields[0] == "S" && fields.size() >= 4) {
+                StoredEntry entry;
+                entry.id = std::strtoul(fields[1].c_str(), nullptr, 10);
+                entry.folder = std::strtoul(fields[2].c_str(), nullptr, 10);
+                entry.type = std::strtoul(fields[3].c_str(), nullptr, 10);
+                for (size_t i = 4; i < fields.size(); ++i) {
+                    const size_t equals = fields[i].find('=');
+                    if (equals == std::string::npos)
+                        continue;
+                    const ULONG tag = std::strtoul(fields[i].substr(0, equals).c_str(), nullptr, 16);
+                    entry.Set(tag, DecodeValue(tag, fields[i].substr(equals + 1)));
+                }
+                Apply(entry);
+                ++records;
+            } else if (fields[0] == "D" && fields.size() >= 2) {
+                const auto found = index_.find(std::strtoul(fields[1].c_str(), nullptr, 10));
+                if (found != index_.end())
+                    entries_[found->second].deleted = true;
+                ++records;
+            }
+        }
+    }
+    if (!writable)
+        return true;
+    size_t live = 0;
+    for (const StoredEntry& entry : entries_)
+        live += entry.deleted ? 0 : 1;
+    if (records > 1000 && records > 3 * live && !Compact())
+        return false;
+    file_ = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size = {};
+    if (::GetFileSizeEx(file_, &size) && size.QuadPart == 0)
+        return Append(kHeader);
+    return true;
+}
+
+bool Store::Compact()
+{
+    const std::string temporary = path_ + ".new";
+    HANDLE out = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    std::string content = std::string(kHeader) + "\r\n";
+    for (const StoredEntry& entry : entries_)
+        if (!entry.deleted && entry.id != kPersonalFolder)
+            content += EncodeEntry(entry) + "\r\n";
+    DWORD written = 0;
+    const bool ok = ::WriteFile(out, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+                    written == content.size();
+    ::CloseHandle(out);
+    return ok && ::MoveFileExA(temporary.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+void Store::Apply(const StoredEntry& entry)
+{
+    const auto found = index_.find(entry.id);
+    if (found != index_.end()) {
+        entries_[found->second] = entry;
+    } else {
+        index_[entry.id] = entries_.size();
+        entries_.push_back(entry);
+    }
+    if (entry.id >= nextId_)
+        nextId_ = entry.id + 1;
+}
+
+bool Store::Append(const std::string& line)
+{
+    if (file_ == INVALID_HANDLE_VALUE)
+        return false;
+    const std::string text = line + "\r\n";
+    DWORD written = 0;
+    return ::WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+}
+
+bool Store::Save(StoredEntry& entry)
+{
+    const bool isNew = entry.id == 0;
+    if (isNew)
+        entry.id = nextId_;
+    if (!Append(EncodeEntry(entry))) {
+        if (isNew)
+            entry.id = 0;
+        return false;
+    }
+    Apply(entry);
+    return true;
+}
+
+bool Store::Delete(ULONG id)
+{
+    const auto found = index_.find(id);
+    if (found == index_.end() || entries_[found->second].deleted || id == kPersonalFolder)
+        return false;
+    if (!Append("D\t" + std::to_string(id)))
+        return false;
+    entries_[found->second].deleted = true;
+    return true;
+}
+
+const StoredEntry* Store::Find(ULONG id) const
+{
+    const auto found = index_.find(id);
+    if (found == index_.end() || entries_[found->second].deleted)
+        return nullptr;
+    return &entries_[found->second];
+}
+
+std::vector<const StoredEntry*> Store::Folders() const
+{
+    std::vector<const StoredEntry*> folders;
+    for (const StoredEntry& entry : entries_)
+        if (!entry.deleted && entry.type == MAPI_ABCONT)
+            folders.push_back(&entry);
+    return folders;
+}
+
+std::vector<const StoredEntry*> Store::Children(ULONG folder) const
+{
+    std::vector<const StoredEntry*> children;
+    for (const StoredEntry& entry : entries_)
+        if (!entry.deleted && entry.type != MAPI_ABCONT && entry.folder == folder)
+            children.push_back(&entry);
+    return children;
+}
+
+const StoredEntry* Store::FindFolderByName(const std::string& name) const
+{
+    for (const StoredEntry* folder : Folders())
+        if (SameTextIgnoringAsciiCase(folder->Text(PR_DISPLAY_NAME), name))
+            return folder;
+    return nullptr;
+}
+
+} // namespace wabstandin

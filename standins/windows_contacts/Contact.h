@@ -1,0 +1,71 @@
+#pragma once
+// A contact: a new one (made by CoCreateInstance, started with InitNew, saved to a
+// stream) or the user's own contact, which is bound to its file.
+#include "ComObject.h"
+#include "ContactDocument.h"
+
+#include "destinations/windows_contacts/TLB_WindowsMail.h"
+
+#include <oaidl.h>
+#include <ocidl.h>
+
+#include <string>
+
+namespace wcstandin {
+
+class Contact final : public ComObject<IContact, IPersistStreamInit, IContactProperties, ISupportErrorInfo> {
+public:
+    Contact() = default;
+    // The own contact, kept in `path`.
+    explicit Contact(std::wstring path);
+
+    // IContact
+    HRESULT STDMETHODCALLTYPE GetContactID(LPWSTR id, DWORD capacity, DWORD* required) override;
+    HRESULT STDMETHODCALLTYPE GetPath(LPWSTR path, DWORD capacity, DWORD* required) override;
+    HRESULT STDMETHODCALLTYPE CommitChanges(DWORD flags) override;
+
+    // IPersistStreamInit
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
+    HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
+    HRESULT STDMETHODCALLTYPE InitNew() override;
+
+    // IContactProperties
+    HRESULT STDMETHODCALLTYPE GetString(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetDate(LPCWSTR, DWORD, FILETIME*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetBinary(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*, IStream**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetLabels(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetString(LPCWSTR propertyName, DWORD flags, LPCWSTR value) override;
+    HRESULT STDMETHODCALLTYPE SetDate(LPCWSTR, DWORD, FILETIME) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetBinary(LPCWSTR, DWORD, LPCWSTR, IStream*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetLabels(LPCWSTR nodeName, DWORD flags, DWORD count, LPCWSTR labels[]) override;
+    HRESULT STDMETHODCALLTYPE CreateArrayNode(LPCWSTR arrayName, DWORD flags, BOOL append, LPWSTR nodeName,
+                                              DWORD capacity, DWORD* required) override;
+    HRESULT STDMETHODCALLTYPE DeleteProperty(LPCWSTR, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeleteArrayNode(LPCWSTR, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeleteLabels(LPCWSTR, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPropertyCollection(IContactPropertyCollection**, DWORD, LPCWSTR, DWORD, LPCWSTR[],
+                                                    BOOL) override
+    {
+        return E_NOTIMPL;
+    }
+
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+
+    // The document of a contact made for `formattedName`, as the own contact's file holds it.
+    static std::string OwnContactXml(const std::wstring& formattedName);
+
+private:
+    HRESULT Ready() const;
+
+    std::wstring path_;
+    std::wstring contactId_ = L"{" + NewGuidText(false) + L"}";
+    bool started_ = false;
+    bool dirty_ = false;
+    ContactDocument document_;
+};
+
+} // namespace wcstandin

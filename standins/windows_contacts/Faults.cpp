@@ -1,0 +1,84 @@
+#include "Faults.h"
+
+#include <oleauto.h>
+
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+namespace wcstandin {
+
+namespace {
+struct FaultState {
+    bool armed = false;
+    FaultPoint point = FaultPoint::SetString;
+    long failAt = 0;
+    long calls = 0;
+    std::wstring description;
+};
+
+FaultState& State()
+{
+    static FaultState state;
+    return state;
+}
+
+std::wstring Environment(const wchar_t* name)
+{
+    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+} // namespace
+
+void ArmFaults()
+{
+    FaultState& state = State();
+    state = FaultState{};
+    const std::wstring fault = Environment(L"TESSALY_CONTACTS_FAULT");
+    const size_t colon = fault.find(L':');
+    if (colon == std::wstring::npos)
+        return;
+    const std::wstring method = fault.substr(0, colon);
+    if (method == L"SetString")
+        state.point = FaultPoint::SetString;
+    else if (method == L"Save")
+        state.point = FaultPoint::Save;
+    else
+        return;
+    state.failAt = std::wcstol(fault.c_str() + colon + 1, nullptr, 10);
+    state.armed = state.failAt > 0;
+    state.description = Environment(L"TESSALY_CONTACTS_FAULT_TEXT");
+    if (state.description.empty())
+        state.description = L"Injected failure";
+}
+
+HRESULT CheckFault(FaultPoint point)
+{
+    FaultState& state = State();
+    if (!state.armed || state.point != point || ++state.calls != state.failAt)
+        return S_OK;
+    return ReportError(E_FAIL, state.description.c_str());
+}
+
+HRESULT ReportError(HRESULT code, const wchar_t* description)
+{
+    ICreateErrorInfo* create = nullptr;
+    if (SUCCEEDED(::CreateErrorInfo(&create))) {
+        create->SetDescription(const_cast<LPOLESTR>(description));
+        create->SetGUID(GUID_NULL);
+        IErrorInfo* info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+            ::SetErrorInfo(0, info);
+            info->Release();
+        }
+        create->Release();
+    }
+    return code;
+}
+
+} // namespace wcstandin

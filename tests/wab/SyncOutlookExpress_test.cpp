@@ -1,0 +1,315 @@
+#include "FakeAddressBook.h"
+
+#include "app/OleError.h"
+#include "app/RunServices.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using fakewab::Entry;
+using fakewab::World;
+using testing::ElementsAre;
+using tessaly::TContactList;
+
+namespace {
+
+class RecordingServices final : public tessaly::IRunServices {
+public:
+    void SetStatus(const std::string& text) override { statuses.push_back(text); }
+    bool StopRequested() override { return stop; }
+    void ShowNotice(tessaly::NoticeKind kind, const std::string& text) override
+    {
+        notices.push_back(std::to_string(static_cast<int>(kind)) + " " + text);
+    }
+    std::vector<std::string> statuses;
+    std::vector<std::string> notices;
+    bool stop = false;
+};
+
+tessaly::TContactInfo Record(const std::string& prefix)
+{
+    // Columns 0..32 of a row; every field of the record gets a distinct text.
+    std::vector<std::string> row(33);
+    for (const auto& field : tessaly::TContactInfo::kFields)
+        row[static_cast<size_t>(field.column)] = prefix + "-" + field.name;
+    return tessaly::TContactInfo(row);
+}
+
+std::vector<std::string> Names(const World& world, ULONG parent)
+{
+    std::vector<std::string> names;
+    for (const Entry* e : world.Children(parent))
+        names.push_back(std::to_string(e->type) + " " + e->name);
+    return names;
+}
+
+class SyncOutlookExpressTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        EXPECT_EQ(world.liveObjects, 0) << "every reference is released";
+        if (world.failingFree == 0) {
+            EXPECT_EQ(world.heap.LiveRoots(), 0) << "every library buffer is freed";
+        }
+    }
+
+    bool Sync(const std::string& folder = "Global Contacts")
+    {
+        return tessaly::SyncOutlookExpress(list, folder, services, platform);
+    }
+
+    World world;
+    fakewab::Platform platform{world};
+    RecordingServices services;
+    TContactList list{500};
+};
+
+TEST_F(SyncOutlookExpressTest, ReplacesTheMailUsersOfAFolderFoundInAnotherCaseAndKeepsItsOtherEntries)
+{
+    const ULONG folder = world.AddFolder("GLOBAL contacts");
+    for (const char* name : {"Old One", "Old Two", "Old Three"})
+        world.AddEntry(folder, MAPI_MAILUSER, name);
+    world.AddEntry(folder, MAPI_DISTLIST, "Team");
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("b")));
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_THAT(Names(world, folder), ElementsAre("8 Team", "6 a-DisplayName", "6 b-DisplayName"));
+    EXPECT_EQ(world.CountLog("DeleteEntries 3 flags 0"), 1);
+    EXPECT_EQ(world.CountLog("CreateEntry " + std::to_string(folder) + " template 0 flags 6"), 2);
+    EXPECT_EQ(world.CountLog("SaveChanges 2"), 2);
+    EXPECT_EQ(world.starts, 0) << "an existing folder needs no restart of the address book";
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync..", "Global Contacts created - 2 item(s)"));
+    EXPECT_TRUE(services.notices.empty());
+    for (const auto& columns : world.columns)
+        EXPECT_THAT(columns, ElementsAre(PR_DISPLAY_NAME, PR_ENTRYID, PR_OBJECT_TYPE));
+}
+
+TEST_F(SyncOutlookExpressTest, WritesNineteenPropertiesWithTheFaxLastAndEmptyFieldsAsEmptyStrings)
+{
+    world.AddFolder("Global Contacts");
+    auto record = Record("a");
+    record.Pager.clear();
+    list.Add(std::make_unique<tessaly::TContactInfo>(record));
+
+    EXPECT_TRUE(Sync("global contacts"));
+
+    ASSERT_EQ(world.setProps.size(), 1u);
+    std::vector<std::string> written;
+    for (const auto& value : world.setProps[0]) {
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "%08lX", value.tag);
+        written.push_back(std::string(tag) + "=" + value.text);
+    }
+    EXPECT_THAT(written,
+                ElementsAre("0FFE0003=6", "3A4F001E=a-NickName", "3003001E=a-Email", "3001001E=a-DisplayName",
+                            "3A17001E=a-JobTitle", "3A0A001E=a-Initials", "3A4A001E=a-CustomerID",
+                            "3A16001E=a-Company", "3A18001E=a-Department", "3A08001E=a-BusinessPhone",
+                            "3A1C001E=a-MobilePhone", "3A09001E=a-HomePhone", "3A5D001E=a-HomeStreet",
+                            "3A59001E=a-HomeCity", "3A5C001E=a-HomeState", "3A21001E=", "3A19001E=a-Office",
+                            "3A51001E=a-WebPage", "3A24001E=a-BusinessFax"));
+}
+
+TEST_F(SyncOutlookExpressTest, AnEmptyListEmptiesTheFolderAndReportsNothingWritten)
+{
+    const ULONG folder = world.AddFolder("Global Contacts");
+    world.AddEntry(folder, MAPI_MAILUSER, "Old");
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_TRUE(Names(world, folder).empty());
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync..", "Global Contacts created - 0 item(s)"));
+}
+
+TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedAndTheRestAreWritten)
+{
+    const ULONG folder = world.AddFolder("Global Contacts");
+    world.failingMailUserSave = 2;
+    world.deleteResult = MAPI_E_NO_SUPPORT; // ignored: the new contacts are written all the same
+    for (const char* prefix : {"a", "b", "c"})
+        list.Add(std::make_unique<tessaly::TContactInfo>(Record(prefix)));
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_THAT(Names(world, folder), ElementsAre("6 a-DisplayName", "6 c-DisplayName"));
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 2 item(s)");
+}
+
+TEST_F(SyncOutlookExpressTest, AMailUserNamedLikeTheFolderIsNotTheFolder)
+{
+    world.AddEntry(0, MAPI_MAILUSER, "Global Contacts");
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_TRUE(Sync());
+
+    // A new folder: created from the personal address book's template, saved, then found
+    // after the Address Book program has run.
+    EXPECT_EQ(world.CountLog("GetPAB"), 1);
+    EXPECT_EQ(world.CountLog("CreateEntry 1 template 8 flags 6"), 1);
+    ASSERT_GE(world.setProps.size(), 1u);
+    const auto& folderProps = world.setProps[0];
+    ASSERT_EQ(folderProps.size(), 4u);
+    EXPECT_EQ(folderProps[0].tag, PR_DISPLAY_NAME);
+    EXPECT_EQ(folderProps[0].text, "Global Contacts");
+    EXPECT_EQ(folderProps[1].tag, PR_OBJECT_TYPE);
+    EXPECT_EQ(folderProps[1].text, "4");
+    EXPECT_EQ(folderProps[2].tag, 0x66001102u);
+    EXPECT_EQ(folderProps[2].text, "1:0");
+    EXPECT_EQ(folderProps[3].tag, 0x800C0003u);
+    EXPECT_EQ(folderProps[3].text, "0");
+    EXPECT_EQ(world.starts, 1);
+    EXPECT_EQ(world.opens, 2);
+
+    std::vector<const Entry*> folders;
+    for (const Entry& e : world.entries)
+        if (e.type == MAPI_ABCONT && e.name == "Global Contacts")
+            folders.push_back(&e);
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_THAT(Names(world, folders[0]->id), ElementsAre("6 a-DisplayName"));
+}
+
+TEST_F(SyncOutlookExpressTest, WithoutTheAddressBookProgramTheNewFolderIsNotFoundAndNothingIsWritten)
+{
+    world.startResult = false;
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_EQ(world.CountLog("SaveChanges 2"), 1) << "the folder entry is saved";
+    EXPECT_EQ(world.setProps.size(), 1u) << "no contact is written";
+    EXPECT_EQ(world.opens, 1) << "the connection stays closed";
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 0 item(s)");
+}
+
+TEST_F(SyncOutlookExpressTest, SavingAFolderThatCollidesCountsAsSuccessAndTheLookupIsRepeated)
+{
+    const ULONG hidden = world.AddFolder("Global Contacts");
+    world.entries.back().visible = false;
+    world.folderSaveResult = MAPI_E_COLLISION;
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_EQ(world.starts, 1);
+    EXPECT_THAT(Names(world, hidden), ElementsAre("6 a-DisplayName"));
+}
+
+TEST_F(SyncOutlookExpressTest, AMissingTemplateCreatesNoFolderEntry)
+{
+    world.templateMissing = true;
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_EQ(world.CountLog("CreateEntry 1 template 8 flags 6"), 0);
+    EXPECT_EQ(world.starts, 0);
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 0 item(s)");
+}
+
+TEST_F(SyncOutlookExpressTest, OtherFolderSaveFailuresEndWithoutReopening)
+{
+    world.folderSaveResult = MAPI_E_DISK_ERROR;
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_EQ(world.starts, 0);
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 0 item(s)");
+}
+
+TEST_F(SyncOutlookExpressTest, MissingOutlookExpressIsReportedAndNothingIsOpened)
+{
+    world.major = 6;
+    EXPECT_FALSE(Sync());
+    world.major = 5;
+    world.loadResult = false;
+    EXPECT_FALSE(Sync());
+
+    EXPECT_THAT(services.notices, ElementsAre("2 Outlook Express not found.", "2 Outlook Express not found."));
+    EXPECT_EQ(world.loads, 2);
+    EXPECT_EQ(world.opens, 0);
+    EXPECT_TRUE(services.statuses.empty());
+}
+
+TEST_F(SyncOutlookExpressTest, AStopRequestOrAFailedOpenEndsBeforeAnythingIsCounted)
+{
+    services.stop = true;
+    EXPECT_FALSE(Sync());
+    EXPECT_EQ(world.opens, 0);
+    EXPECT_TRUE(services.statuses.empty());
+
+    services.stop = false;
+    world.hasOpenEntry = false;
+    EXPECT_FALSE(Sync());
+    EXPECT_EQ(world.opens, 0);
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
+}
+
+TEST_F(SyncOutlookExpressTest, AFailedBufferFreeRaisesTheLibraryCodeAndReleasesEverything)
+{
+    world.AddFolder("Global Contacts");
+    world.failingFree = 1; // the first row's values, in the folder lookup
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    try {
+        Sync();
+        FAIL() << "no error raised";
+    } catch (const tessaly::EOleError& error) {
+        EXPECT_EQ(error.Code(), MAPI_E_INVALID_PARAMETER);
+    }
+    EXPECT_TRUE(world.setProps.empty());
+    EXPECT_EQ(world.CountLog("release addrbook"), 1);
+    EXPECT_EQ(world.heap.LiveRoots(), 1) << "the row set itself is freed all the same";
+}
+
+TEST(TWinAddressBookTest, OpenPassesTheParametersAndReleasesInTheOrderTheLibraryExpects)
+{
+    World world;
+    fakewab::Platform platform(world);
+    {
+        tessaly::TWinAddressBook book(platform);
+        ASSERT_TRUE(book.OpenAddressBook(""));
+        EXPECT_EQ(world.params.cbSize, 32u);
+        EXPECT_EQ(world.params.hwnd, nullptr);
+        EXPECT_TRUE(world.fileNameGiven) << "an empty text, never a null pointer";
+        EXPECT_EQ(world.fileName, "");
+        EXPECT_EQ(world.params.ulFlags, 0x00400000u);
+        EXPECT_EQ(world.params.guidPSExt, GUID_NULL);
+
+        world.log.clear();
+        ASSERT_TRUE(book.OpenAddressBook(""));
+        EXPECT_THAT(world.log, ElementsAre("release wabobject", "release addrbook", "Open"));
+
+        world.log.clear();
+        book.CloseAddressBook();
+        EXPECT_THAT(world.log, ElementsAre("release addrbook", "release wabobject"));
+        book.CloseAddressBook();
+        EXPECT_FALSE(book.IsOpen());
+
+        world.hasOpenEntry = false;
+        EXPECT_FALSE(book.OpenAddressBook(""));
+        world.hasOpenEntry = true;
+        ASSERT_TRUE(book.OpenAddressBook(""));
+        world.log.clear();
+    }
+    EXPECT_THAT(world.log, ElementsAre("release addrbook", "release wabobject"));
+    EXPECT_EQ(world.liveObjects, 0);
+}
+
+TEST(TWinAddressBookTest, AFailedReopenLeavesTheConnectionClosed)
+{
+    World world;
+    fakewab::Platform platform(world);
+    tessaly::TWinAddressBook book(platform);
+    ASSERT_TRUE(book.OpenAddressBook(""));
+    world.startResult = false;
+    EXPECT_FALSE(book.ReopenAddressBook());
+    EXPECT_FALSE(book.IsOpen());
+    world.startResult = true;
+    EXPECT_TRUE(book.ReopenAddressBook());
+    EXPECT_TRUE(book.IsOpen());
+    EXPECT_EQ(world.opens, 2);
+}
+
+} // namespace

@@ -1,0 +1,273 @@
+// The destination against the Windows Contacts stand-in registered in the prefix, through
+// the real system seams: COM creation, the shell's file stream, the file system.
+#include "TestFolders.h"
+#include "WindowsContactsFakes.h"
+
+#include "destinations/windows_contacts/WindowsContactsSync.h"
+
+#include "app/FileHelpers.h"
+#include "app/OleError.h"
+#include "destinations/wab/WabApi.h"
+
+#include <msxml2.h>
+#include <wrl/client.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+using namespace fakes;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr CLSID kDomDocument30 = {0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+constexpr IID kIidDomDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+constexpr char kWabKey[] = "Software\\Microsoft\\WAB";
+constexpr char kWabPathKey[] = "Software\\Microsoft\\WAB\\DLLPath";
+constexpr char kFolderName[] = "Tessaly End To End";
+
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text) : value_(::SysAllocString(text.c_str())) {}
+    Bstr() = default;
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { ::SysFreeString(value_); }
+    BSTR get() const { return value_; }
+    BSTR* put()
+    {
+        ::SysFreeString(value_);
+        value_ = nullptr;
+        return &value_;
+    }
+    std::wstring text() const { return value_ ? std::wstring(value_, ::SysStringLen(value_)) : std::wstring(); }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+// A contact file read back through the system's XML parser, queried by XPath with "c:"
+// standing for the contact namespace.
+class ContactXml {
+public:
+    explicit ContactXml(const std::string& path)
+    {
+        if (FAILED(::CoCreateInstance(kDomDocument30, nullptr, CLSCTX_INPROC_SERVER, kIidDomDocument2,
+                                      reinterpret_cast<void**>(doc_.GetAddressOf()))))
+            return;
+        doc_->put_async(VARIANT_FALSE);
+        doc_->put_preserveWhiteSpace(VARIANT_TRUE); // values keep their own blanks
+        SetProperty(L"SelectionLanguage", L"XPath");
+        SetProperty(L"SelectionNamespaces", L"xmlns:c='http://schemas.microsoft.com/Contact'");
+        Bstr source(AnsiToWide(path));
+        VARIANT file;
+        ::VariantInit(&file);
+        file.vt = VT_BSTR;
+        file.bstrVal = source.get();
+        VARIANT_BOOL ok = VARIANT_FALSE;
+        loaded_ = SUCCEEDED(doc_->load(file, &ok)) && ok == VARIANT_TRUE;
+    }
+
+    bool Loaded() const { return loaded_; }
+
+    int Count(const std::wstring& xpath) const
+    {
+        ComPtr<IXMLDOMNodeList> nodes;
+        Bstr query(xpath);
+        long length = -1;
+        if (FAILED(doc_->selectNodes(query.get(), nodes.GetAddressOf())) || !nodes)
+            return -1;
+        nodes->get_length(&length);
+        return static_cast<int>(length);
+    }
+
+    // The text of the first match, or "<none>".
+    std::wstring Text(const std::wstring& xpath) const
+    {
+        ComPtr<IXMLDOMNode> node;
+        Bstr query(xpath);
+        if (doc_->selectSingleNode(query.get(), node.GetAddressOf()) != S_OK || !node)
+            return L"<none>";
+        Bstr text;
+        node->get_text(text.put());
+        return text.text();
+    }
+
+private:
+    void SetProperty(const wchar_t* name, const wchar_t* value)
+    {
+        Bstr propertyName(name);
+        Bstr text(value);
+        VARIANT variant;
+        ::VariantInit(&variant);
+        variant.vt = VT_BSTR;
+        variant.bstrVal = text.get();
+        doc_->setProperty(propertyName.get(), variant);
+    }
+
+    ComPtr<IXMLDOMDocument2> doc_;
+    bool loaded_ = false;
+};
+
+std::string EnvironmentValue(const char* name)
+{
+    char value[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(value, length) : std::string();
+}
+
+bool KeyExists(const char* path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+class WindowsContactsEndToEndTest : public ::testing::Test {
+protected:
+    // Windows Mail counts as installed when the address book library loads. Where no
+    // address book library is registered, a test library stands in while the tests run.
+    static void SetUpTestSuite()
+    {
+        if (LoadWabLibrary())
+            return;
+        createdWabKey_ = !KeyExists(kWabKey);
+        createdPathKey_ = !KeyExists(kWabPathKey);
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kWabPathKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const std::string library = ExecutableFolder() + "windows_contacts_test_wab.dll";
+        ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(library.c_str()),
+                         static_cast<DWORD>(library.size() + 1));
+        ::RegCloseKey(key);
+        ASSERT_TRUE(LoadWabLibrary());
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (createdPathKey_)
+            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWabPathKey);
+        if (createdWabKey_)
+            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kWabKey);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        contacts = EnvironmentValue("USERPROFILE") + "\\Contacts";
+        folder = contacts + "\\" + kFolderName;
+        RemoveTree(folder);
+    }
+
+    void TearDown() override
+    {
+        ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT", nullptr);
+        ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT_TEXT", nullptr);
+        RemoveTree(folder);
+        ::CoUninitialize();
+    }
+
+    bool Run() { return SyncWindowsContacts(list, kFolderName, services); }
+
+    std::string contacts;
+    std::string folder;
+    CallLog log;
+    RecordingServices services{log};
+    TContactList list{500};
+
+    static inline bool createdWabKey_ = false;
+    static inline bool createdPathKey_ = false;
+};
+
+TEST_F(WindowsContactsEndToEndTest, EachRecordBecomesOneContactFileBesideTheOwnContact)
+{
+    ASSERT_TRUE(::CreateDirectoryA(contacts.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+    WriteFile(folder + "\\old.contact", "old", true);
+    WriteFile(folder + "\\keep.txt");
+    ::CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+    WriteFile(folder + "\\sub\\inner.contact");
+
+    TContactInfo& ann = AddRecord(list, "Ann Lee");
+    ann.NickName = "  Annie ";
+    ann.Company = "Lee & Sons <Ltd> \"Q\" \xe9";
+    ann.Pager = " ";
+    AddRecord(list, "AnnLee");
+    AddRecord(list, "O'Brien: Pat");
+    AddRecord(list, "");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(log.calls.back(), std::string("SetStatus ") + kFolderName + " created - 4 item(s)");
+
+    // The stand-in keeps the own contact in the Contacts folder; ours sits beside it.
+    std::set<std::string> entries = FolderEntries(folder);
+    std::string identifierFile;
+    for (const std::string& entry : entries)
+        if (entry.front() == '{')
+            identifierFile = entry;
+    entries.erase(identifierFile);
+    EXPECT_EQ(entries, (std::set<std::string>{"AnnLee.contact", "AnnLee (2).contact", "O'Brien_Pat.contact",
+                                              "keep.txt", "sub\\"}));
+    EXPECT_EQ(identifierFile.size(), 38u + 8u) << identifierFile;
+    EXPECT_EQ(FolderEntries(folder + "\\sub"), (std::set<std::string>{"inner.contact"}));
+
+    ContactXml first(folder + "\\AnnLee.contact");
+    ASSERT_TRUE(first.Loaded());
+    EXPECT_EQ(first.Count(L"/c:contact[@c:Version='1']"), 1);
+    EXPECT_EQ(first.Text(L"/c:contact/c:NameCollection/c:Name/c:FormattedName"), L"Ann Lee");
+    EXPECT_EQ(first.Text(L"/c:contact/c:NameCollection/c:Name/c:NickName"), L"  Annie ");
+    EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:Company"), AnsiToWide(ann.Company));
+    EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:LabelCollection/c:Label"), L"Business");
+    EXPECT_EQ(first.Text(L"//c:PersonCollection/c:Person/c:PersonID"), L"CustomerID of Ann Lee");
+    EXPECT_EQ(first.Text(L"//c:EmailAddressCollection/c:EmailAddress/c:Address"), L"Email of Ann Lee");
+    EXPECT_EQ(first.Text(L"//c:UrlCollection/c:Url/c:Value"), L"WebPage of Ann Lee");
+    EXPECT_EQ(first.Text(L"//c:PhysicalAddress[c:LabelCollection/c:Label='Personal']/c:Street"),
+              L"HomeStreet of Ann Lee");
+    // Every node carries its element identifier; the blank pager number is left out but
+    // its labelled node is there, last in the business-voice-first order.
+    EXPECT_EQ(first.Count(L"/c:contact/*/*[not(@c:ElementID)]"), 0);
+    EXPECT_EQ(first.Count(L"//c:PhoneNumberCollection/c:PhoneNumber"), 5);
+    EXPECT_EQ(first.Text(L"//c:PhoneNumber[1]/c:Number"), L"BusinessPhone of Ann Lee");
+    EXPECT_EQ(first.Text(L"//c:PhoneNumber[2]/c:Number"), L"HomePhone of Ann Lee");
+    EXPECT_EQ(first.Text(L"//c:PhoneNumber[3]/c:Number"), L"MobilePhone of Ann Lee");
+    EXPECT_EQ(first.Text(L"//c:PhoneNumber[3]/c:LabelCollection/c:Label[2]"), L"Cellular");
+    EXPECT_EQ(first.Text(L"//c:PhoneNumber[4]/c:Number"), L"BusinessFax of Ann Lee");
+    EXPECT_EQ(first.Count(L"//c:PhoneNumber[5]/c:Number"), 0);
+    EXPECT_EQ(first.Text(L"//c:PhoneNumber[5]/c:LabelCollection/c:Label[2]"), L"Pager");
+
+    ContactXml second(folder + "\\AnnLee (2).contact");
+    ASSERT_TRUE(second.Loaded());
+    EXPECT_EQ(second.Text(L"//c:Name/c:FormattedName"), L"AnnLee");
+    ContactXml unnamed(folder + "\\" + identifierFile);
+    ASSERT_TRUE(unnamed.Loaded());
+    EXPECT_EQ(unnamed.Count(L"//c:Name/c:FormattedName"), 0);
+    EXPECT_EQ(unnamed.Text(L"//c:Name/c:NickName"), L"NickName of ");
+}
+
+TEST_F(WindowsContactsEndToEndTest, AComponentFailureReachesTheCallerWithItsDescription)
+{
+    AddRecord(list, "Ann Lee");
+    ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT", "SetString:3");
+    ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT_TEXT", "The contact store is full.");
+    try {
+        (void)Run();
+        FAIL() << "the failure was swallowed";
+    } catch (const EOleError& error) {
+        EXPECT_STREQ(error.what(), "The contact store is full.");
+    }
+    EXPECT_THAT(FolderEntries(folder), ::testing::IsEmpty());
+}
+
+TEST_F(WindowsContactsEndToEndTest, AContactThatCannotBeSavedIsNotCounted)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");
+    ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT", "Save:2");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(log.calls.back(), std::string("SetStatus ") + kFolderName + " created - 1 item(s)");
+    EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"AnnLee.contact"}));
+}
+
+} // namespace

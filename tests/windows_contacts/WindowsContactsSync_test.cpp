@@ -1,0 +1,281 @@
+#include "TestFolders.h"
+#include "WindowsContactsFakes.h"
+
+#include "destinations/windows_contacts/WindowsContactsSync.h"
+
+#include "app/OleError.h"
+#include "contacts/Def_Contact.h"
+
+#include <cctype>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+using namespace fakes;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+namespace {
+
+// "{8-4-4-4-12 hex digits}.contact"
+bool IsIdentifierFileName(const std::string& name)
+{
+    const std::string pattern = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.contact";
+    if (name.size() != pattern.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (pattern[i] == 'X' ? !std::isxdigit(static_cast<unsigned char>(name[i])) : name[i] != pattern[i])
+            return false;
+    return true;
+}
+
+class WindowsContactsSyncTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        behaviour.ownPath = AnsiToWide(temp.Path() + "\\me.contact");
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(LiveFakeObjects(), 0) << "a component reference was not released";
+        ::CoUninitialize();
+    }
+
+    bool Run() { return SyncWindowsContacts(list, "Global Contacts", services, platform); }
+    std::string Folder() const { return temp.Path() + "\\Global Contacts"; }
+
+    TempFolder temp;
+    CallLog log;
+    FakeBehaviour behaviour;
+    RecordingServices services{log};
+    FakePlatform platform{log, behaviour};
+    TContactList list{500};
+};
+
+TEST_F(WindowsContactsSyncTest, OneRecordIsBuiltNodeByNodeInLayoutOrderAndSaved)
+{
+    TContactInfo& record = AddRecord(list, "Ann Lee");
+    record.NickName = "  Annie\t"; // blanks around a value are the user's: kept
+    ASSERT_TRUE(Run());
+
+    const std::string n = "SetString NameCollection/Name[1]/";
+    const std::string pos = "PositionCollection/Position[1]";
+    const std::string addr = "PhysicalAddressCollection/PhysicalAddress[1]";
+    const std::string phone = "PhoneNumberCollection/PhoneNumber[";
+    EXPECT_THAT(log.calls, ElementsAreArray(std::vector<std::string>{
+        "GetVersionEx", "LoadWabLibrary", "CreateContactManager", "StopRequested", "SetStatus Performing Sync..",
+        "Initialize Corvane Tessaly v1.07", "GetMeContact", "GetPath 520",
+        "CreateContact", "InitNew",
+        "CreateArrayNode NameCollection flags 0 first 260",
+        n + "NickName flags 0 [  Annie\t]",
+        n + "FormattedName flags 0 [Ann Lee]",
+        "CreateArrayNode PersonCollection flags 0 first 260",
+        "SetString PersonCollection/Person[1]/PersonID flags 0 [CustomerID of Ann Lee]",
+        "CreateArrayNode PositionCollection flags 0 first 260",
+        "SetLabels " + pos + " flags 0 Business",
+        "SetString " + pos + "/Company flags 0 [Company of Ann Lee]",
+        "SetString " + pos + "/Department flags 0 [Department of Ann Lee]",
+        "SetString " + pos + "/JobTitle flags 0 [JobTitle of Ann Lee]",
+        "SetString " + pos + "/Office flags 0 [Office of Ann Lee]",
+        "CreateArrayNode EmailAddressCollection flags 0 first 260",
+        "SetString EmailAddressCollection/EmailAddress[1]/Address flags 0 [Email of Ann Lee]",
+        "CreateArrayNode UrlCollection flags 0 first 260",
+        "SetLabels UrlCollection/Url[1] flags 0 Business",
+        "SetString UrlCollection/Url[1]/Value flags 0 [WebPage of Ann Lee]",
+        "CreateArrayNode PhysicalAddressCollection flags 0 first 260",
+        "SetLabels " + addr + " flags 0 Personal",
+        "SetString " + addr + "/Locality flags 0 [HomeCity of Ann Lee]",
+        "SetString " + addr + "/Street flags 0 [HomeStreet of Ann Lee]",
+        "SetString " + addr + "/Region flags 0 [HomeState of Ann Lee]",
+        "CreateArrayNode PhoneNumberCollection flags 0 first 260",
+        "SetLabels " + phone + "1] flags 0 Business,Voice",
+        "SetString " + phone + "1]/Number flags 0 [BusinessPhone of Ann Lee]",
+        "CreateArrayNode PhoneNumberCollection flags 0 appended 260",
+        "SetLabels " + phone + "2] flags 0 Personal,Voice",
+        "SetString " + phone + "2]/Number flags 0 [HomePhone of Ann Lee]",
+        "CreateArrayNode PhoneNumberCollection flags 0 appended 260",
+        "SetLabels " + phone + "3] flags 0 Personal,Cellular",
+        "SetString " + phone + "3]/Number flags 0 [MobilePhone of Ann Lee]",
+        "CreateArrayNode PhoneNumberCollection flags 0 appended 260",
+        "SetLabels " + phone + "4] flags 0 Business,Fax",
+        "SetString " + phone + "4]/Number flags 0 [BusinessFax of Ann Lee]",
+        "CreateArrayNode PhoneNumberCollection flags 0 appended 260",
+        "SetLabels " + phone + "5] flags 0 Business,Pager",
+        "SetString " + phone + "5]/Number flags 0 [Pager of Ann Lee]",
+        "CreateFileStream " + Folder() + "\\AnnLee.contact",
+        "Save clear",
+        "SetStatus Global Contacts created - 1 item(s)"}));
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact"}));
+}
+
+TEST_F(WindowsContactsSyncTest, BlankFieldsLeaveOutTheirValuesButNeverANodeOrLabel)
+{
+    TContactInfo& blank = list.Emplace(std::vector<std::string>{});
+    blank.Company = " \t ";
+    blank.Pager = "\r\n";
+    ASSERT_TRUE(Run());
+
+    EXPECT_THAT(log.Matching("SetString"), IsEmpty());
+    EXPECT_EQ(log.Matching("CreateArrayNode").size(), 11u);
+    EXPECT_THAT(log.Matching("SetLabels"),
+                ElementsAre("SetLabels PositionCollection/Position[1] flags 0 Business",
+                            "SetLabels UrlCollection/Url[1] flags 0 Business",
+                            "SetLabels PhysicalAddressCollection/PhysicalAddress[1] flags 0 Personal",
+                            "SetLabels PhoneNumberCollection/PhoneNumber[1] flags 0 Business,Voice",
+                            "SetLabels PhoneNumberCollection/PhoneNumber[2] flags 0 Personal,Voice",
+                            "SetLabels PhoneNumberCollection/PhoneNumber[3] flags 0 Personal,Cellular",
+                            "SetLabels PhoneNumberCollection/PhoneNumber[4] flags 0 Business,Fax",
+                            "SetLabels PhoneNumberCollection/PhoneNumber[5] flags 0 Business,Pager"));
+    EXPECT_TRUE(log.Contains("Save clear"));
+    EXPECT_TRUE(log.Contains("SetStatus Global Contacts created - 1 item(s)"));
+}
+
+TEST_F(WindowsContactsSyncTest, AnEmptyListLeavesTheFolderWithoutContactFiles)
+{
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    WriteFile(Folder() + "\\old.contact");
+    WriteFile(Folder() + "\\locked.contact", "x", true);
+    WriteFile(Folder() + "\\notes.txt");
+    ::CreateDirectoryA((Folder() + "\\sub").c_str(), nullptr);
+    WriteFile(Folder() + "\\sub\\inner.contact");
+    WriteFile(temp.Path() + "\\me.contact"); // the own contact, beside the folder
+
+    ASSERT_TRUE(Run());
+
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"notes.txt", "sub\\"}));
+    EXPECT_EQ(FolderEntries(Folder() + "\\sub"), (std::set<std::string>{"inner.contact"}));
+    EXPECT_EQ(FolderEntries(temp.Path()), (std::set<std::string>{"Global Contacts\\", "me.contact"}));
+    EXPECT_THAT(log.Matching("CreateContact"), ElementsAre("CreateContactManager"));
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 0 item(s)");
+}
+
+TEST_F(WindowsContactsSyncTest, AMissingFolderIsCreated)
+{
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(FolderEntries(temp.Path()), (std::set<std::string>{"Global Contacts\\"}));
+}
+
+TEST_F(WindowsContactsSyncTest, TheStopFlagBeforeAnyWorkTouchesNothing)
+{
+    AddRecord(list, "Ann Lee");
+    services.stop = true;
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(log.calls, ElementsAre("GetVersionEx", "LoadWabLibrary", "CreateContactManager", "StopRequested"));
+    EXPECT_THAT(FolderEntries(temp.Path()), IsEmpty());
+}
+
+TEST_F(WindowsContactsSyncTest, WithoutWindowsMailTheRunFailsWithOneMessage)
+{
+    const std::string notFound = "ShowNotice 2 Windows Mail not found.";
+    behaviour.majorVersion = 5;
+    EXPECT_FALSE(Run());
+    // The address book library is not even loaded on an older system.
+    EXPECT_THAT(log.calls, ElementsAre("GetVersionEx", notFound));
+
+    log.calls.clear();
+    behaviour.majorVersion = 6;
+    behaviour.versionKnown = false;
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(log.calls, ElementsAre("GetVersionEx", notFound));
+
+    log.calls.clear();
+    behaviour.versionKnown = true;
+    behaviour.libraryLoads = false;
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(log.calls, ElementsAre("GetVersionEx", "LoadWabLibrary", notFound));
+
+    log.calls.clear();
+    behaviour.libraryLoads = true;
+    behaviour.managerCreation = REGDB_E_CLASSNOTREG;
+    EXPECT_FALSE(Run());
+    EXPECT_THAT(log.calls, ElementsAre("GetVersionEx", "LoadWabLibrary", "CreateContactManager", notFound));
+    EXPECT_THAT(FolderEntries(temp.Path()), IsEmpty());
+}
+
+TEST_F(WindowsContactsSyncTest, AFailingPropertyCallEndsTheRunWithTheComponentsDescription)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");
+    behaviour.setStringFailsAt = 20; // in the second record (the first sets 17)
+    try {
+        (void)Run();
+        FAIL() << "the failure was swallowed";
+    } catch (const EOleError& error) {
+        EXPECT_STREQ(error.what(), "The contact store is locked.");
+        EXPECT_EQ(error.Code(), E_FAIL);
+    }
+    // What was written stays; no report is made.
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact"}));
+    EXPECT_THAT(log.Matching("SetStatus"), ElementsAre("SetStatus Performing Sync.."));
+}
+
+TEST_F(WindowsContactsSyncTest, AFailingOwnContactEndsTheRunBeforeAnythingIsTouched)
+{
+    AddRecord(list, "Ann Lee");
+    behaviour.meContact = E_ACCESSDENIED;
+    EXPECT_THROW((void)Run(), EOleError);
+    EXPECT_THAT(FolderEntries(temp.Path()), IsEmpty());
+    EXPECT_THAT(log.Matching("CreateContact"), ElementsAre("CreateContactManager"));
+}
+
+TEST_F(WindowsContactsSyncTest, TheReportCountsOnlyTheFilesSaved)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");  // its contact object cannot be made
+    AddRecord(list, "Cy Twain"); // its save fails part way
+    AddRecord(list, "Di Vo");
+    behaviour.contactCreationFailsAt = 2;
+    behaviour.saveFailsAt = 2;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 2 item(s)");
+    // No half-written contact is left behind.
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact", "DiVo.contact"}));
+}
+
+TEST_F(WindowsContactsSyncTest, FileNamesAreSafeAndUniqueWithinARun)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "AnnLee");
+    AddRecord(list, "ann lee");
+    AddRecord(list, "A/B: \"C\"?");
+    AddRecord(list, "");
+    AddRecord(list, "  ");
+    AddRecord(list, "..");
+    ASSERT_TRUE(Run());
+
+    const std::vector<std::string> streams = log.Matching("CreateFileStream ");
+    ASSERT_EQ(streams.size(), 7u);
+    const std::string base = "CreateFileStream " + Folder() + "\\";
+    EXPECT_EQ(streams[0], base + "AnnLee.contact");
+    EXPECT_EQ(streams[1], base + "AnnLee (2).contact");
+    EXPECT_EQ(streams[2], base + "annlee (3).contact");
+    EXPECT_EQ(streams[3], base + "A_B__C__.contact");
+    for (size_t i = 4; i < 7; ++i)
+        EXPECT_TRUE(IsIdentifierFileName(streams[i].substr(base.size()))) << streams[i];
+    EXPECT_EQ(FolderEntries(Folder()).size(), 7u);
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 7 item(s)");
+}
+
+TEST_F(WindowsContactsSyncTest, NamesTakenByEntriesThatCouldNotBeRemovedAreNotReused)
+{
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((Folder() + "\\AnnLee.contact").c_str(), nullptr));
+    AddRecord(list, "Ann Lee");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact\\", "AnnLee (2).contact"}));
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 1 item(s)");
+}
+
+TEST_F(WindowsContactsSyncTest, AnOwnContactWithoutAFolderWritesNothing)
+{
+    AddRecord(list, "Ann Lee");
+    behaviour.ownPath = L"me.contact";
+    ASSERT_TRUE(Run());
+    EXPECT_THAT(log.Matching("CreateContact"), ElementsAre("CreateContactManager"));
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 0 item(s)");
+}
+
+} // namespace
