@@ -79,6 +79,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_STARTSYNC:
         WMStartSync();
         return 0;
+    case WM_ACTIVATE:
+        if (WMActivate(wParam))
+            return 0;
+        break;
     case WM_SYSCOMMAND:
         if (!WMSysCommand(wParam))
             return 0;

@@ -59,6 +59,8 @@ public:
     bool FormCloseQuery();
     bool CanCloseNow();
     void FormKeyDown(WPARAM key, unsigned shift);
+    // Gives the focus back to the control that had it; false to let the default handling run.
+    bool WMActivate(WPARAM state);
     // The shift state of the key being handled now.
     static unsigned KeyShiftState();
 

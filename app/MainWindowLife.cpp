@@ -128,6 +128,26 @@ void TForm1::FormKeyDown(WPARAM key, unsigned shift)
         RequestStop();
 }
 
+bool TForm1::WMActivate(WPARAM state)
+{
+    if (!controls_)
+        return false;
+    if (LOWORD(state) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus))
+            controls_->SetActiveControl(focus);
+        return false;
+    }
+    // Minimised, or busy with every input disabled: the window itself keeps the focus.
+    if (HIWORD(state) || !controls_->IsEnabled(Ctl::edtSource))
+        return false;
+    HWND target = controls_->ActiveControl();
+    if (!target || !::IsWindow(target) || !::IsWindowEnabled(target))
+        target = controls_->Handle(Ctl::gbxSrc);
+    ::SetFocus(target);
+    return true;
+}
+
 bool TForm1::PreTranslateMessage(MSG& msg)
 {
     const bool ours = msg.hwnd == Handle() || ::IsChild(Handle(), msg.hwnd);
@@ -141,6 +161,19 @@ bool TForm1::PreTranslateMessage(MSG& msg)
     }
     if (controls_->HandleAccessKey(msg))
         return true;
+    // A group box holding the focus (the first active control) passes Tab on into its fields.
+    HWND focus = ::GetFocus();
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && focus
+        && (focus == controls_->Handle(Ctl::gbxSrc) || focus == controls_->Handle(Ctl::gbxDst))) {
+        HWND first = ::GetNextDlgTabItem(focus, nullptr, FALSE);
+        HWND next = (KeyShiftState() & kShift) ? ::GetNextDlgTabItem(Handle(), first, TRUE) : first;
+        if (next) {
+            ::SetFocus(next);
+            if (::SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                ::SendMessageA(next, EM_SETSEL, 0, -1);
+            return true;
+        }
+    }
     // Tab and arrow keys move between the controls as in a dialog.
     return ::IsDialogMessageA(Handle(), &msg) != FALSE;
 }

@@ -336,8 +336,9 @@ void TMainControls::BuildControls()
     HWND status = Create(Ctl::lblStatusV, Kind::Label, Ctl::Count, "");
     ::ShowWindow(status, SW_HIDE);
 
-    // gbxSrc is the active control: Tab starts from the first field of the group.
-    ::SetFocus(Handle(Ctl::gbxSrc));
+    // gbxSrc is the active control: it gets the focus when the window is first activated,
+    // and Tab goes on from there to the first field of the group.
+    activeControl_ = Handle(Ctl::gbxSrc);
 }
 
 void TMainControls::UseFont(Ctl c, HFONT font, bool navy)

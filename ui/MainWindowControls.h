@@ -62,6 +62,10 @@ public:
     const TComboEx& cmbTo() const { return cmbTo_; }
     const TComboEx& cmbScheduler() const { return cmbScheduler_; }
 
+    // The control that gets the focus when the window is activated.
+    HWND ActiveControl() const { return activeControl_; }
+    void SetActiveControl(HWND control) { activeControl_ = control; }
+
     int Spacing() const { return spacing_; }
     int PixelsPerInch() const { return ppi_; }
     bool ScheduleHasGlyph() const { return static_cast<bool>(scheduleGlyph_); }
@@ -128,6 +132,7 @@ private:
     Glyph scheduleGlyph_;
     Glyph syncGlyph_;
     LayoutResult layout_;
+    HWND activeControl_ = nullptr;
 };
 
 } // namespace tessaly

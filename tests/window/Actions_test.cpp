@@ -12,22 +12,6 @@ namespace {
 
 const char* const kBlank = "\r\nPlease make sure you did not leave the text blank.";
 
-// Delivers what was posted, the way the running program's loop does.
-void Pump(TForm1& form)
-{
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (!form.PreTranslateMessage(msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-}
-
 // Runs the loop until the window asks to end; false when that did not happen in time.
 bool RunUntilQuit(TForm1& form, DWORD timeoutMs = 30000)
 {

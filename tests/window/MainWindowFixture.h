@@ -16,6 +16,23 @@ namespace tessaly::test {
 
 using Notice = std::pair<NoticeKind, std::string>;
 
+// Delivers what was posted, the way the running program's loop does.
+inline void Pump(TForm1& form)
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!form.PreTranslateMessage(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -101,6 +101,11 @@ TEST_F(MainWindowTest, TabAndAccessKeysReachTheFieldsInOrder)
     TForm1& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
+    // The Source group has the focus at first; Tab leads into it.
+    EXPECT_EQ(::GetFocus(), H(Ctl::gbxSrc));
+    ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+    Pump(form);
+    EXPECT_EQ(::GetFocus(), H(Ctl::edtSource));
     const Ctl order[] = {Ctl::edtSource, Ctl::edtUser, Ctl::edtPass, Ctl::cmbTo, Ctl::edtTitle,
                          Ctl::cmbScheduler, Ctl::dtScheduler, Ctl::btnSchedule, Ctl::btnSync, Ctl::edtSource};
     HWND current = H(Ctl::edtSource);
