@@ -3,7 +3,6 @@
 #include "app/TextHelpers.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tessaly {
 
@@ -109,9 +108,8 @@ std::vector<std::string> SplitLines(std::string_view text)
 void AddContact(TContactList& list, const std::string& line)
 {
     // The fields are views into the line; the record copies the ones it keeps.
-    thread_local std::vector<std::string_view> fields;
-    fields.clear();
-    ForEachLine(TrimView(line), [](const char* begin, const char* end) {
+    std::vector<std::string_view> fields;
+    ForEachLine(TrimView(line), [&](const char* begin, const char* end) {
         fields.emplace_back(begin, static_cast<size_t>(end - begin));
     });
     list.Emplace(fields);

@@ -29,18 +29,30 @@ const TContactInfo::FieldColumn TContactInfo::kFields[18] = {
 };
 
 namespace {
+bool IsBlank(char ch)
+{
+    return static_cast<unsigned char>(ch) <= 32;
+}
+
+std::string_view CleanView(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '"')
+        text.remove_prefix(1);
+    return text;
+}
+
 template <typename Fields>
 void Fill(TContactInfo& contact, const Fields& fields)
 {
     if (fields.size() <= 32)
         return;
+    // Assigned in place: one copy of each value, no temporary string.
     for (const TContactInfo::FieldColumn& entry : TContactInfo::kFields)
-        contact.*entry.field = TContactInfo::CleanField(fields[static_cast<size_t>(entry.column)]);
-}
-
-bool IsBlank(char ch)
-{
-    return static_cast<unsigned char>(ch) <= 32;
+        (contact.*entry.field).assign(CleanView(fields[static_cast<size_t>(entry.column)]));
 }
 } // namespace
 
@@ -54,16 +66,9 @@ TContactInfo::TContactInfo(const std::vector<std::string_view>& fields)
     Fill(*this, fields);
 }
 
-std::string TContactInfo::CleanField(std::string_view text)
+std::string TContactInfo::CleanField(const std::string& text)
 {
-    // Trimmed and unquoted as a view, then copied once.
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '"')
-        text.remove_prefix(1);
-    return std::string(text);
+    return std::string(CleanView(text));
 }
 
 std::string TContactInfo::FileBaseName() const

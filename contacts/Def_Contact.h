@@ -19,7 +19,7 @@ public:
     std::string FileBaseName() const;
 
     // Trim, then drop one leading double quote; nothing else.
-    static std::string CleanField(std::string_view text);
+    static std::string CleanField(const std::string& text);
 
     // A new GUID in registry form with upper-case digits, e.g. {8F0C...}.
     static std::string NewIdentifier();

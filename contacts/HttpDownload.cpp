@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <string_view>
 
 namespace tessaly {
 
@@ -80,9 +82,12 @@ struct Download {
         return value;
     }
 
-    bool CheckServerPage(const std::string& text, const char* phrase, const char* message) const
+    bool CheckServerPage(const std::string& text, std::string_view phrase, const char* message) const
     {
-        if (text.find(phrase) == std::string::npos)
+        // A skipping search: the body may be tens of megabytes of digits and letters that
+        // start the phrases.
+        const std::boyer_moore_horspool_searcher searcher(phrase.begin(), phrase.end());
+        if (std::search(text.begin(), text.end(), searcher) == text.end())
             return false;
         Warn(message);
         return true;

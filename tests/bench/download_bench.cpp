@@ -3,15 +3,22 @@
 //   download_bench URL [USER PASSWORD]
 // Prints "download_mb_per_s", "download_peak_x" and "peak_x" (the growth of the peak
 // working set over the start, as a multiple of the file size) as its last lines.
+//   download_bench --raw SIZE URL
+// Reads the URL with bare WinINet calls in reads of SIZE bytes and prints "raw_mb_per_s":
+// what WinINet itself delivers, for comparison.
 #include "app/FileHelpers.h"
 #include "contacts/CsvReader.h"
 #include "contacts/HttpDownload.h"
 
 #include <windows.h>
 #include <psapi.h>
+#include <wininet.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 using namespace tessaly;
 
@@ -25,10 +32,33 @@ PROCESS_MEMORY_COUNTERS Memory()
     return counters;
 }
 
+int RawRead(DWORD size, const char* url)
+{
+    std::vector<char> buffer(size);
+    const auto begin = std::chrono::steady_clock::now();
+    HINTERNET internet = ::InternetOpenA(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET request = ::InternetOpenUrlA(internet, url, nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    size_t total = 0;
+    DWORD count = 0;
+    while (request && ::InternetReadFile(request, buffer.data(), size, &count) && count > 0)
+        total += count;
+    if (request)
+        ::InternetCloseHandle(request);
+    if (internet)
+        ::InternetCloseHandle(internet);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    if (total == 0)
+        return 1;
+    std::printf("raw_mb_per_s %.1f\n", static_cast<double>(total) / (1024.0 * 1024.0) / seconds);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--raw")
+        return RawRead(static_cast<DWORD>(std::atoi(argv[2])), argv[3]);
     if (argc < 2) {
         std::fprintf(stderr, "usage: download_bench URL [USER PASSWORD]\n");
         return 2;

@@ -23,7 +23,7 @@ TEST(TContactInfo, ThirtyThreeFieldsFillEveryFieldFromItsColumn)
 {
     const TContactInfo contact(Row(33));
     for (const auto& entry : TContactInfo::kFields) {
-        std::string expected = "c" + std::to_string(entry.column);
+        std::string expected = 'c' + std::to_string(entry.column);
         if (entry.column == 32)
             expected += "\""; // the last field keeps its closing quote
         EXPECT_EQ(contact.*entry.field, expected) << entry.name;

@@ -1,0 +1,206 @@
+#include "destinations/outlook/DispatchCalls.h"
+
+#include "app/OleError.h"
+
+#include <utility>
+#include <vector>
+
+namespace tessaly {
+
+TVariant::TVariant(int number) noexcept : TVariant()
+{
+    value_.vt = VT_I4;
+    value_.lVal = number;
+}
+
+TVariant::TVariant(bool flag) noexcept : TVariant()
+{
+    value_.vt = VT_BOOL;
+    value_.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+TVariant::TVariant(const std::wstring& text) : TVariant()
+{
+    BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (copy == nullptr)
+        RaiseOleError(E_OUTOFMEMORY);
+    value_.vt = VT_BSTR;
+    value_.bstrVal = copy;
+}
+
+TVariant::TVariant(const TVariant& other) : TVariant()
+{
+    OleCheck(::VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)));
+}
+
+TVariant& TVariant::operator=(const TVariant& other)
+{
+    if (this != &other) {
+        TVariant copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+TVariant::TVariant(TVariant&& other) noexcept : value_(other.value_)
+{
+    ::VariantInit(&other.value_);
+}
+
+TVariant& TVariant::operator=(TVariant&& other) noexcept
+{
+    if (this != &other) {
+        ::VariantClear(&value_);
+        value_ = other.value_;
+        ::VariantInit(&other.value_);
+    }
+    return *this;
+}
+
+TVariant TVariant::Missing() noexcept
+{
+    TVariant missing;
+    missing.value_.vt = VT_ERROR;
+    missing.value_.scode = DISP_E_PARAMNOTFOUND;
+    return missing;
+}
+
+VARIANT* TVariant::put() noexcept
+{
+    ::VariantClear(&value_);
+    return &value_;
+}
+
+namespace {
+
+// Frees the strings a component left in EXCEPINFO, whatever path the call takes.
+struct ExceptionInfo {
+    EXCEPINFO info{};
+    ~ExceptionInfo()
+    {
+        ::SysFreeString(info.bstrSource);
+        ::SysFreeString(info.bstrDescription);
+        ::SysFreeString(info.bstrHelpFile);
+    }
+};
+
+[[noreturn]] void RaiseInvokeError(HRESULT code, ExceptionInfo& exception)
+{
+    std::string description;
+    if (code == DISP_E_EXCEPTION) {
+        EXCEPINFO& info = exception.info;
+        if (info.pfnDeferredFillIn != nullptr)
+            info.pfnDeferredFillIn(&info);
+        if (info.bstrDescription != nullptr)
+            description = WideToAnsi(info.bstrDescription, static_cast<int>(::SysStringLen(info.bstrDescription)));
+        if (FAILED(info.scode))
+            code = info.scode;
+        else if (info.wCode != 0)
+            code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_DISPATCH, info.wCode);
+    }
+    RaiseOleError(code, description);
+}
+
+DISPID MemberId(IDispatch* object, const wchar_t* name)
+{
+    if (object == nullptr)
+        RaiseOleError(E_POINTER);
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
+    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr))
+        RaiseOleError(hr, {});
+    return id;
+}
+
+TVariant Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::initializer_list<TVariant> args,
+                const TVariant* putValue)
+{
+    const DISPID id = MemberId(object, name);
+
+    // DISPPARAMS holds the arguments last to first; the value of a put comes first of all.
+    std::vector<VARIANTARG> reversed;
+    reversed.reserve(args.size() + 1);
+    if (putValue != nullptr)
+        reversed.push_back(putValue->get());
+    for (auto it = args.end(); it != args.begin();) {
+        --it;
+        reversed.push_back(it->get());
+    }
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{};
+    params.rgvarg = reversed.empty() ? nullptr : reversed.data();
+    params.cArgs = static_cast<UINT>(reversed.size());
+    if (putValue != nullptr) {
+        params.rgdispidNamedArgs = &putId;
+        params.cNamedArgs = 1;
+    }
+
+    TVariant result;
+    ExceptionInfo exception;
+    UINT argError = 0;
+    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                      putValue != nullptr ? nullptr : result.put(), &exception.info, &argError);
+    if (FAILED(hr))
+        RaiseInvokeError(hr, exception);
+    return result;
+}
+
+} // namespace
+
+TVariant DispGet(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args)
+{
+    return Invoke(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
+}
+
+TVariant DispCall(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args)
+{
+    return Invoke(object, name, DISPATCH_METHOD, args, nullptr);
+}
+
+void DispPut(IDispatch* object, const wchar_t* name, const TVariant& value)
+{
+    Invoke(object, name, DISPATCH_PROPERTYPUT, {}, &value);
+}
+
+Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)
+{
+    Microsoft::WRL::ComPtr<IDispatch> object;
+    const VARIANT& v = value.get();
+    switch (v.vt) {
+    case VT_EMPTY:
+    case VT_NULL:
+        break;
+    case VT_DISPATCH:
+        object = v.pdispVal;
+        break;
+    case VT_UNKNOWN:
+        if (v.punkVal != nullptr)
+            OleCheck(v.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.GetAddressOf())));
+        break;
+    default:
+        RaiseOleError(DISP_E_TYPEMISMATCH, {});
+    }
+    return object;
+}
+
+int AsInteger(const TVariant& value)
+{
+    TVariant number;
+    const HRESULT hr = ::VariantChangeType(number.put(), const_cast<VARIANT*>(&value.get()), 0, VT_I4);
+    if (FAILED(hr))
+        RaiseOleError(hr, {});
+    return number.get().lVal;
+}
+
+std::wstring AsText(const TVariant& value)
+{
+    TVariant text;
+    const HRESULT hr = ::VariantChangeType(text.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BSTR);
+    if (FAILED(hr))
+        RaiseOleError(hr, {});
+    const BSTR chars = text.get().bstrVal;
+    return chars == nullptr ? std::wstring() : std::wstring(chars, ::SysStringLen(chars));
+}
+
+} // namespace tessaly

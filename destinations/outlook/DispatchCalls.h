@@ -1,0 +1,50 @@
+#pragma once
+// Late-bound automation calls: every member is looked up by name (GetIDsOfNames) and
+// called through IDispatch::Invoke. A failed call raises EOleError with the component's
+// description from EXCEPINFO, else the system's message, else "OLE error %.8x".
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <initializer_list>
+#include <string>
+
+namespace tessaly {
+
+// Owns one VARIANT; copies deeply and clears on destruction.
+class TVariant {
+public:
+    TVariant() noexcept { ::VariantInit(&value_); }
+    explicit TVariant(int number) noexcept;
+    explicit TVariant(bool flag) noexcept;
+    explicit TVariant(const std::wstring& text);
+    TVariant(const TVariant& other);
+    TVariant& operator=(const TVariant& other);
+    TVariant(TVariant&& other) noexcept;
+    TVariant& operator=(TVariant&& other) noexcept;
+    ~TVariant() { ::VariantClear(&value_); }
+
+    // An omitted optional argument: VT_ERROR holding DISP_E_PARAMNOTFOUND.
+    static TVariant Missing() noexcept;
+
+    const VARIANT& get() const noexcept { return value_; }
+    // Clears the value, then hands out its address for a call that fills it.
+    VARIANT* put() noexcept;
+
+private:
+    VARIANT value_;
+};
+
+// Property get (or a method called for its result): object.name(args...).
+TVariant DispGet(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {});
+// Method call: object.name(args...), arguments in call order.
+TVariant DispCall(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {});
+// Property put: object.name = value.
+void DispPut(IDispatch* object, const wchar_t* name, const TVariant& value);
+
+// The object a result holds; none for an empty result. Anything else raises a type mismatch.
+Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value);
+int AsInteger(const TVariant& value);
+std::wstring AsText(const TVariant& value);
+
+} // namespace tessaly

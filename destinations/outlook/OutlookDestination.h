@@ -1,0 +1,31 @@
+#pragma once
+// Destination code 10: replaces the contact items of one contacts folder directly under
+// Outlook's default Contacts folder with one new contact item per record.
+#include "app/RunServices.h"
+#include "contacts/Def_ListEx.h"
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <functional>
+#include <string>
+
+namespace tessaly {
+
+// Creates Outlook's application object and hands it out as IDispatch. The seam that
+// lets tests drive the destination with in-process fakes.
+using OutlookFactory = std::function<HRESULT(IDispatch** application)>;
+
+// The real thing: CoCreateInstance of "Outlook.Application", in-process or local server.
+HRESULT CreateOutlookApplication(IDispatch** application);
+
+// True when the folder was filled and reported; false when Outlook could not be created
+// (after an error notice) or the stop flag was already set. A failed automation call
+// raises EOleError with the component's text; everything obtained is released first.
+bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
+                 const OutlookFactory& createApplication = CreateOutlookApplication);
+
+// The whole number before the first "." of Outlook's version text; -1 when there is none.
+int OutlookMajorVersion(const std::string& version);
+
+} // namespace tessaly

@@ -1,0 +1,68 @@
+#pragma once
+// Outlook's automation identifiers, constants and member names. Every object-model call
+// is made through IDispatch by these names, so nothing here depends on the vtable layout
+// of a particular Outlook version; only the two interface queries use the identifiers.
+#include <windows.h>
+
+namespace tessaly::outlook {
+
+// The application object's class ("Outlook.Application").
+inline constexpr CLSID CLSID_Application = {0x0006F03A, 0x0000, 0x0000,
+                                            {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID__Application = {0x00063001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID IID__ContactItem = {0x00063021, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// In-process or local server.
+inline constexpr DWORD kApplicationContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER;
+
+// OlDefaultFolders
+inline constexpr int olFolderContacts = 10;
+// OlItemType
+inline constexpr int olContactItem = 2;
+inline constexpr int olDistributionListItem = 7;
+// OlObjectClass
+inline constexpr int olContact = 40;
+inline constexpr int olDistributionList = 69;
+
+// Members of _Application, _NameSpace, MAPIFolder, _Folders, _Items and the items.
+inline constexpr const wchar_t* kSession = L"Session";
+inline constexpr const wchar_t* kVersion = L"Version";
+inline constexpr const wchar_t* kLogon = L"Logon";
+inline constexpr const wchar_t* kGetDefaultFolder = L"GetDefaultFolder";
+inline constexpr const wchar_t* kFolders = L"Folders";
+inline constexpr const wchar_t* kItems = L"Items";
+inline constexpr const wchar_t* kName = L"Name";
+inline constexpr const wchar_t* kApplication = L"Application";
+inline constexpr const wchar_t* kShowAsOutlookAB = L"ShowAsOutlookAB";
+inline constexpr const wchar_t* kCount = L"Count";
+inline constexpr const wchar_t* kItem = L"Item";
+inline constexpr const wchar_t* kAdd = L"Add";
+inline constexpr const wchar_t* kRemove = L"Remove";
+inline constexpr const wchar_t* kSave = L"Save";
+inline constexpr const wchar_t* kClass = L"Class";
+inline constexpr const wchar_t* kDLName = L"DLName";
+
+// The _ContactItem properties that hold the contact record's fields, in record field
+// order (TContactInfo::kFields). The web page goes to the free/busy address.
+inline constexpr const wchar_t* kContactProperties[18] = {
+    L"NickName",
+    L"Email1Address",
+    L"FullName",
+    L"JobTitle",
+    L"Initials",
+    L"CustomerID",
+    L"CompanyName",
+    L"Department",
+    L"BusinessTelephoneNumber",
+    L"MobileTelephoneNumber",
+    L"BusinessFaxNumber",
+    L"HomeTelephoneNumber",
+    L"HomeAddressStreet",
+    L"HomeAddressCity",
+    L"HomeAddressState",
+    L"PagerNumber",
+    L"OfficeLocation",
+    L"InternetFreeBusyAddress",
+};
+
+} // namespace tessaly::outlook

@@ -1,0 +1,63 @@
+#include "Objects.h"
+
+#include "destinations/outlook/TLB_Outlook2000.h"
+
+namespace outlook_standin {
+
+namespace {
+
+// Besides the object model: StandInReset() empties the store, StandInSet(key, value)
+// changes a setting (see Store), for the inspector and the tests.
+const std::vector<std::wstring> kMembers = {L"Session", L"GetNamespace", L"Version", L"Name",
+                                            L"Quit", L"StandInReset", L"StandInSet"};
+
+class Application final : public DispatchObject {
+public:
+    Application() : DispatchObject(kMembers) {}
+
+protected:
+    enum { kSession = 1, kGetNamespace, kVersion, kName, kQuit, kReset, kSet };
+
+    bool Answers(REFIID iid) const override { return IsEqualIID(iid, tessaly::outlook::IID__Application) != 0; }
+
+    void Call(DISPID id, const CallArgs& args, VARIANT* result) override
+    {
+        if (args.IsPut())
+            Fail(DISP_E_MEMBERNOTFOUND);
+        Store& store = Store::Instance();
+        switch (id) {
+        case kSession:
+            ReturnObject(result, NewNameSpace());
+            break;
+        case kGetNamespace:
+            if (args.Text(0) != L"MAPI")
+                Fail(E_INVALIDARG, L"The only namespace is \"MAPI\".");
+            ReturnObject(result, NewNameSpace());
+            break;
+        case kVersion:
+            ReturnText(result, store.Version());
+            break;
+        case kName:
+            ReturnText(result, L"Outlook");
+            break;
+        case kQuit:
+            break;
+        case kReset:
+            store.Reset();
+            break;
+        case kSet:
+            store.SetSetting(args.Text(0), args.Text(1));
+            break;
+        }
+    }
+};
+
+} // namespace
+
+ComPtr<IDispatch> NewApplication()
+{
+    Store::Current();
+    return Make<Application>();
+}
+
+} // namespace outlook_standin

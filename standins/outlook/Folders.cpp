@@ -1,0 +1,69 @@
+#include "Objects.h"
+
+#include "destinations/outlook/TLB_Outlook2000.h"
+
+namespace outlook_standin {
+
+namespace {
+
+const std::vector<std::wstring> kMembers = {L"Count", L"Item", L"Add"};
+
+class Folders final : public DispatchObject {
+public:
+    explicit Folders(int parent) : DispatchObject(kMembers), parent_(parent) {}
+
+protected:
+    enum { kCount = 1, kItem, kAdd };
+
+    void Call(DISPID id, const CallArgs& args, VARIANT* result) override
+    {
+        if (args.IsPut())
+            Fail(DISP_E_MEMBERNOTFOUND);
+        Store& store = Store::Instance();
+        const std::vector<int>& children = store.Folder(parent_).folders;
+        switch (id) {
+        case kCount:
+            ReturnInteger(result, static_cast<int>(children.size()));
+            break;
+        case kItem:
+            ReturnObject(result, NewFolder(Find(store, children, args)));
+            break;
+        case kAdd: {
+            // Only contacts folders live here; an omitted type means the parent's kind.
+            if (args.Given(1) && args.Integer(1) != tessaly::outlook::olFolderContacts)
+                Fail(E_INVALIDARG, L"Only contacts folders can be added to this folder.");
+            ReturnObject(result, NewFolder(store.AddFolder(parent_, args.Text(0))));
+            break;
+        }
+        }
+    }
+
+private:
+    // By 1-based index, or by name (case-insensitive, as Outlook does).
+    static int Find(const Store& store, const std::vector<int>& children, const CallArgs& args)
+    {
+        const VARIANT& key = args.Raw(0);
+        if (key.vt == VT_BSTR) {
+            for (int child : children) {
+                if (::lstrcmpiW(store.Folder(child).name.c_str(), key.bstrVal ? key.bstrVal : L"") == 0)
+                    return child;
+            }
+            Fail(E_FAIL, L"The folder could not be found.");
+        }
+        const int index = args.Integer(0);
+        if (index < 1 || static_cast<size_t>(index) > children.size())
+            Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
+        return children[static_cast<size_t>(index) - 1];
+    }
+
+    int parent_;
+};
+
+} // namespace
+
+ComPtr<IDispatch> NewFolders(int parent)
+{
+    return Make<Folders>(parent);
+}
+
+} // namespace outlook_standin

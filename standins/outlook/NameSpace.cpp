@@ -1,0 +1,51 @@
+#include "Objects.h"
+
+#include "destinations/outlook/TLB_Outlook2000.h"
+
+namespace outlook_standin {
+
+namespace {
+
+const std::vector<std::wstring> kMembers = {L"Logon", L"Logoff", L"GetDefaultFolder", L"Application", L"Type"};
+
+class NameSpace final : public DispatchObject {
+public:
+    NameSpace() : DispatchObject(kMembers) {}
+
+protected:
+    enum { kLogon = 1, kLogoff, kGetDefaultFolder, kApplication, kType };
+
+    void Call(DISPID id, const CallArgs& args, VARIANT* result) override
+    {
+        if (args.IsPut())
+            Fail(DISP_E_MEMBERNOTFOUND);
+        switch (id) {
+        case kLogon:
+            // Profile, Password, ShowDialog, NewSession: there is one profile, always open.
+            args.ExpectAtMost(4);
+            break;
+        case kLogoff:
+            break;
+        case kGetDefaultFolder:
+            if (args.Integer(0) != tessaly::outlook::olFolderContacts)
+                Fail(E_INVALIDARG, L"The stand-in has no default folder of this kind.");
+            ReturnObject(result, NewFolder(Store::kContactsFolder));
+            break;
+        case kApplication:
+            ReturnObject(result, NewApplication());
+            break;
+        case kType:
+            ReturnText(result, L"MAPI");
+            break;
+        }
+    }
+};
+
+} // namespace
+
+ComPtr<IDispatch> NewNameSpace()
+{
+    return Make<NameSpace>();
+}
+
+} // namespace outlook_standin

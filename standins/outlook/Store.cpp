@@ -1,0 +1,547 @@
+#include "Store.h"
+
+#include "destinations/outlook/TLB_Outlook2000.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <cwchar>
+
+namespace outlook_standin {
+
+namespace {
+
+const char kHeader[] = "outlook-standin-journal";
+const wchar_t kDefaultVersion[] = L"11.0.5510";
+
+std::string Utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
+                          nullptr);
+    return result;
+}
+
+std::wstring FromUtf8(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+    return result;
+}
+
+std::string Escape(const std::wstring& text)
+{
+    std::string result;
+    for (char c : Utf8(text)) {
+        switch (c) {
+        case '\\': result += "\\\\"; break;
+        case '\t': result += "\\t"; break;
+        case '\n': result += "\\n"; break;
+        case '\r': result += "\\r"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+std::vector<std::wstring> SplitRecord(const std::string& line)
+{
+    std::vector<std::wstring> fields;
+    std::string field;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\t') {
+            fields.push_back(FromUtf8(field));
+            field.clear();
+        } else if (c == '\\' && i + 1 < line.size()) {
+            const char next = line[++i];
+            field += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+        } else {
+            field += c;
+        }
+    }
+    fields.push_back(FromUtf8(field));
+    return fields;
+}
+
+int Number(const std::wstring& text)
+{
+    return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
+}
+
+std::wstring Environment(const wchar_t* name)
+{
+    wchar_t value[1024];
+    const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+std::wstring JournalPath()
+{
+    std::wstring path = Environment(L"TESSALY_OUTLOOK_STORE");
+    if (!path.empty())
+        return path;
+    std::wstring folder = Environment(L"APPDATA");
+    if (folder.empty())
+        folder = L"C:\\";
+    folder += L"\\Tessaly Outlook stand-in";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\store.journal";
+}
+
+std::string NewGeneration()
+{
+    GUID guid{};
+    ::CoCreateGuid(&guid);
+    wchar_t text[64];
+    ::StringFromGUID2(guid, text, 64);
+    return Utf8(text);
+}
+
+[[noreturn]] void FailWrite()
+{
+    Fail(HRESULT_FROM_WIN32(::GetLastError()), L"The stand-in's store could not be written.");
+}
+
+void WriteAll(HANDLE file, const std::string& text)
+{
+    DWORD written = 0;
+    if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size())
+        FailWrite();
+}
+
+std::string HeaderLine(const std::string& generation)
+{
+    return std::string(kHeader) + "\t" + generation + "\n";
+}
+
+// One journal line of tab-separated fields.
+class Record {
+public:
+    explicit Record(const char* kind) : line_(kind) {}
+    Record& operator<<(const std::string& field)
+    {
+        line_ += '\t';
+        line_ += field;
+        return *this;
+    }
+    Record& operator<<(int number) { return *this << std::to_string(number); }
+    std::string Line() const { return line_ + '\n'; }
+
+private:
+    std::string line_;
+};
+
+std::string FolderRecord(const StoredFolder& folder)
+{
+    return (Record("folder") << folder.id << folder.parent << Escape(folder.name)).Line();
+}
+
+std::string ShowRecord(int folder, bool show)
+{
+    return (Record("show") << folder << (show ? 1 : 0)).Line();
+}
+
+std::string ItemRecord(const StoredItem& item)
+{
+    Record record("item");
+    record << item.id << item.folder << item.kind << Escape(item.listName);
+    for (const std::wstring& field : item.fields)
+        record << Escape(field);
+    return record.Line();
+}
+
+std::string SettingRecord(const std::wstring& key, const std::wstring& value)
+{
+    return (Record("set") << Escape(key) << Escape(value)).Line();
+}
+
+// Reads the whole of `file` from `offset` to its end.
+std::string ReadFrom(HANDLE file, unsigned long long offset, unsigned long long size)
+{
+    std::string data(static_cast<size_t>(size - offset), '\0');
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
+        return {};
+    size_t done = 0;
+    while (done < data.size()) {
+        DWORD got = 0;
+        if (!::ReadFile(file, data.data() + done, static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0)
+            break;
+        done += got;
+    }
+    data.resize(done);
+    return data;
+}
+
+} // namespace
+
+Store::Store() : path_(JournalPath())
+{
+    Clear();
+}
+
+Store::~Store()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file_);
+}
+
+Store& Store::Instance()
+{
+    static Store store;
+    return store;
+}
+
+Store& Store::Current()
+{
+    Store& store = Instance();
+    store.Refresh();
+    return store;
+}
+
+void Store::Clear()
+{
+    folders_.clear();
+    items_.clear();
+    settings_.clear();
+    StoredFolder contacts;
+    contacts.id = kContactsFolder;
+    contacts.name = L"Contacts";
+    folders_[kContactsFolder] = contacts;
+    nextId_ = kContactsFolder + 1;
+    lines_ = 0;
+    savesSeen_ = 0;
+}
+
+void Store::Refresh()
+{
+    HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        // No journal (yet, or any more): an empty store.
+        if (file_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+        Clear();
+        generation_.clear();
+        readTo_ = 0;
+        return;
+    }
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file, &size);
+    const auto fileSize = static_cast<unsigned long long>(size.QuadPart);
+    std::string head = ReadFrom(file, 0, std::min<unsigned long long>(fileSize, 256));
+    const size_t headerEnd = head.find('\n');
+    const std::string header = headerEnd == std::string::npos ? std::string() : head.substr(0, headerEnd);
+    const std::string generation = header.rfind(std::string(kHeader) + "\t", 0) == 0
+                                       ? header.substr(sizeof kHeader)
+                                       : std::string();
+
+    bool reloaded = false;
+    if (generation.empty() || generation != generation_ || fileSize < readTo_) {
+        // Another process rewrote or reset the journal: read it afresh.
+        if (file_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+        Clear();
+        generation_ = generation;
+        readTo_ = generation.empty() ? fileSize : headerEnd + 1;
+        reloaded = true;
+    }
+    if (fileSize > readTo_) {
+        const std::string tail = ReadFrom(file, readTo_, fileSize);
+        size_t start = 0;
+        for (size_t end = tail.find('\n'); end != std::string::npos; end = tail.find('\n', start)) {
+            Replay(tail.substr(start, end - start));
+            ++lines_;
+            start = end + 1;
+        }
+        readTo_ += start;
+    }
+    ::CloseHandle(file);
+    // Every synchronisation removes and re-adds its items; keep the journal in proportion.
+    // A journal that another process holds open stays as it is for now.
+    if (reloaded && lines_ > 2 * LiveRecords() + 1000) {
+        try {
+            Rewrite();
+        } catch (const Fault&) {
+        }
+    }
+}
+
+void Store::CloseJournal()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+}
+
+void Store::Replay(const std::string& line)
+{
+    const std::vector<std::wstring> f = SplitRecord(line);
+    const std::wstring& kind = f[0];
+    if (kind == L"folder" && f.size() >= 4) {
+        StoredFolder folder;
+        folder.id = Number(f[1]);
+        folder.parent = Number(f[2]);
+        folder.name = f[3];
+        if (folder.id <= kContactsFolder || folders_.count(folder.parent) == 0)
+            return;
+        folders_[folder.parent].folders.push_back(folder.id);
+        folders_[folder.id] = folder;
+        nextId_ = std::max(nextId_, folder.id + 1);
+    } else if (kind == L"show" && f.size() >= 3) {
+        auto it = folders_.find(Number(f[1]));
+        if (it != folders_.end())
+            it->second.showAsAddressBook = f[2] == L"1";
+    } else if (kind == L"item" && f.size() >= 5 + 18) {
+        StoredItem item;
+        item.id = Number(f[1]);
+        item.folder = Number(f[2]);
+        item.kind = Number(f[3]);
+        item.listName = f[4];
+        std::copy(f.begin() + 5, f.begin() + 5 + 18, item.fields.begin());
+        auto existing = items_.find(item.id);
+        if (existing != items_.end()) {
+            item.folder = existing->second.folder;
+            existing->second = item;
+        } else if (folders_.count(item.folder) != 0) {
+            folders_[item.folder].items.push_back(item.id);
+            items_[item.id] = item;
+            nextId_ = std::max(nextId_, item.id + 1);
+        }
+    } else if (kind == L"remove" && f.size() >= 2) {
+        auto existing = items_.find(Number(f[1]));
+        if (existing == items_.end())
+            return;
+        std::vector<int>& ids = folders_[existing->second.folder].items;
+        // Removals usually come from the end of a folder.
+        auto at = std::find(ids.rbegin(), ids.rend(), existing->first);
+        if (at != ids.rend())
+            ids.erase(std::next(at).base());
+        items_.erase(existing);
+    } else if (kind == L"set" && f.size() >= 3) {
+        settings_[f[1]] = f[2];
+        if (f[1] == L"fail-save")
+            savesSeen_ = 0;
+    }
+}
+
+void Store::OpenForAppend()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        return;
+    file_ = ::CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE)
+        FailWrite();
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file_, &size);
+    if (size.QuadPart == 0 || generation_.empty()) {
+        // A new journal (or one we could not read): start it with our own header.
+        if (size.QuadPart != 0) {
+            ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+            Rewrite();
+            OpenForAppend();
+            return;
+        }
+        generation_ = NewGeneration();
+        const std::string header = HeaderLine(generation_);
+        WriteAll(file_, header);
+        readTo_ = header.size();
+    }
+}
+
+void Store::Append(const std::string& line)
+{
+    OpenForAppend();
+    WriteAll(file_, line);
+    readTo_ += line.size();
+    ++lines_;
+}
+
+size_t Store::LiveRecords() const
+{
+    size_t shown = 0;
+    for (const auto& [id, folder] : folders_)
+        shown += folder.showAsAddressBook ? 1 : 0;
+    return folders_.size() + shown + items_.size() + settings_.size();
+}
+
+void Store::Rewrite()
+{
+    const std::wstring fresh = path_ + L".new";
+    HANDLE file = ::CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        FailWrite();
+    const std::string generation = NewGeneration();
+    std::string text = HeaderLine(generation);
+    size_t lines = 0;
+    for (const auto& [key, value] : settings_) {
+        text += SettingRecord(key, value);
+        ++lines;
+    }
+    // Parents have smaller ids than their children, so id order replays correctly.
+    for (const auto& [id, folder] : folders_) {
+        if (id != kContactsFolder) {
+            text += FolderRecord(folder);
+            ++lines;
+        }
+        if (folder.showAsAddressBook) {
+            text += ShowRecord(id, true);
+            ++lines;
+        }
+        for (int item : folder.items) {
+            text += ItemRecord(items_.at(item));
+            ++lines;
+        }
+    }
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(file);
+    if (!ok || written != text.size() || !::MoveFileExW(fresh.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileW(fresh.c_str());
+        FailWrite();
+    }
+    if (file_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+    generation_ = generation;
+    readTo_ = text.size();
+    lines_ = lines;
+}
+
+const StoredFolder& Store::Folder(int id) const
+{
+    auto it = folders_.find(id);
+    if (it == folders_.end())
+        Fail(E_FAIL, L"The folder has been moved or deleted.");
+    return it->second;
+}
+
+const StoredItem& Store::Item(int id) const
+{
+    auto it = items_.find(id);
+    if (it == items_.end())
+        Fail(E_FAIL, L"The item has been moved or deleted.");
+    return it->second;
+}
+
+int Store::AddFolder(int parent, const std::wstring& name)
+{
+    const StoredFolder& under = Folder(parent);
+    if (name.empty())
+        Fail(E_INVALIDARG, L"A folder name cannot be empty.");
+    for (int sibling : under.folders) {
+        if (::lstrcmpiW(folders_.at(sibling).name.c_str(), name.c_str()) == 0)
+            Fail(E_FAIL, L"Cannot create the folder. A folder with that name already exists.");
+    }
+    StoredFolder folder;
+    folder.id = nextId_;
+    folder.parent = parent;
+    folder.name = name;
+    Append(FolderRecord(folder));
+    ++nextId_;
+    folders_[parent].folders.push_back(folder.id);
+    folders_[folder.id] = folder;
+    return folder.id;
+}
+
+void Store::SetShowAsAddressBook(int folder, bool show)
+{
+    Folder(folder);
+    Append(ShowRecord(folder, show));
+    folders_[folder].showAsAddressBook = show;
+}
+
+int Store::SaveItem(const StoredItem& item)
+{
+    ++savesSeen_;
+    std::wstring failAt = Setting(L"fail-save");
+    std::wstring failText = Setting(L"fail-save-text");
+    const std::wstring fromEnvironment = Environment(L"TESSALY_OUTLOOK_FAIL_SAVE");
+    if (!fromEnvironment.empty()) {
+        const size_t colon = fromEnvironment.find(L':');
+        failAt = fromEnvironment.substr(0, colon);
+        failText = colon == std::wstring::npos ? std::wstring() : fromEnvironment.substr(colon + 1);
+    }
+    if (!failAt.empty() && Number(failAt) == savesSeen_)
+        Fail(E_FAIL, failText.empty() ? L"The item could not be saved." : failText);
+
+    StoredItem stored = item;
+    if (stored.id == 0) {
+        Folder(stored.folder);
+        stored.id = nextId_;
+        Append(ItemRecord(stored));
+        ++nextId_;
+        folders_[stored.folder].items.push_back(stored.id);
+        items_[stored.id] = stored;
+    } else {
+        stored.folder = Item(stored.id).folder;
+        Append(ItemRecord(stored));
+        items_[stored.id] = stored;
+    }
+    return stored.id;
+}
+
+void Store::RemoveItem(int folder, int index)
+{
+    const StoredFolder& from = Folder(folder);
+    if (index < 1 || static_cast<size_t>(index) > from.items.size())
+        Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
+    const int id = from.items[static_cast<size_t>(index) - 1];
+    Append((Record("remove") << id).Line());
+    std::vector<int>& ids = folders_[folder].items;
+    ids.erase(ids.begin() + (index - 1));
+    items_.erase(id);
+}
+
+std::wstring Store::Setting(const std::wstring& key) const
+{
+    auto it = settings_.find(key);
+    return it == settings_.end() ? std::wstring() : it->second;
+}
+
+void Store::SetSetting(const std::wstring& key, const std::wstring& value)
+{
+    Append(SettingRecord(key, value));
+    settings_[key] = value;
+    if (key == L"fail-save")
+        savesSeen_ = 0;
+}
+
+std::wstring Store::Version() const
+{
+    std::wstring version = Environment(L"TESSALY_OUTLOOK_VERSION");
+    if (version.empty())
+        version = Setting(L"version");
+    return version.empty() ? std::wstring(kDefaultVersion) : version;
+}
+
+void Store::Reset()
+{
+    if (file_ != INVALID_HANDLE_VALUE)
+        ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+    HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        FailWrite();
+    generation_ = NewGeneration();
+    const std::string header = HeaderLine(generation_);
+    DWORD written = 0;
+    const BOOL ok = ::WriteFile(file, header.data(), static_cast<DWORD>(header.size()), &written, nullptr);
+    ::CloseHandle(file);
+    if (!ok)
+        FailWrite();
+    Clear();
+    readTo_ = header.size();
+}
+
+} // namespace outlook_standin

@@ -1,0 +1,98 @@
+#pragma once
+// The stand-in's mail store: contacts folders under one default Contacts folder, and
+// their contact and distribution list items. It lives in an append-only journal file,
+// so saving one item appends one line whatever the store's size; a process picks up
+// what other processes appended whenever an application object is created.
+#include "DispatchObject.h"
+
+#include <windows.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace outlook_standin {
+
+struct StoredItem {
+    int id = 0; // 0 until first saved
+    int folder = 0;
+    int kind = 0; // olContactItem or olDistributionListItem
+    std::array<std::wstring, 18> fields; // the contact properties, in their table's order
+    std::wstring listName;
+};
+
+struct StoredFolder {
+    int id = 0;
+    int parent = 0;
+    std::wstring name;
+    bool showAsAddressBook = false;
+    std::vector<int> items;
+    std::vector<int> folders;
+};
+
+class Store {
+public:
+    static constexpr int kContactsFolder = 1;
+
+    // The process's store, first brought up to date with the journal.
+    static Store& Current();
+    // The process's store as it is.
+    static Store& Instance();
+
+    const StoredFolder& Folder(int id) const;
+    const StoredItem& Item(int id) const;
+    bool HasItem(int id) const { return items_.count(id) != 0; }
+
+    int AddFolder(int parent, const std::wstring& name);
+    void SetShowAsAddressBook(int folder, bool show);
+    // Stores the item (a new one is appended to its folder) and returns its id. Counts
+    // the save for the fault injection first.
+    int SaveItem(const StoredItem& item);
+    // Removes the item at the 1-based index of the folder.
+    void RemoveItem(int folder, int index);
+
+    // Settings: "version", "fail-save" (n: the n-th save after the setting was made or
+    // the store was read fails),
+    // "fail-save-text". Environment variables TESSALY_OUTLOOK_VERSION and
+    // TESSALY_OUTLOOK_FAIL_SAVE ("n" or "n:text") override them.
+    std::wstring Setting(const std::wstring& key) const;
+    void SetSetting(const std::wstring& key, const std::wstring& value);
+    std::wstring Version() const;
+
+    // Empties the store: the Contacts folder alone remains.
+    void Reset();
+
+    // Lets go of the journal file while no object is alive, so that another process
+    // may rewrite it.
+    void CloseJournal();
+
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+private:
+    Store();
+    ~Store();
+
+    void Refresh();
+    void Clear();
+    void Replay(const std::string& line);
+    void Append(const std::string& line);
+    void OpenForAppend();
+    void Rewrite();
+    size_t LiveRecords() const;
+
+    std::wstring path_;
+    std::string generation_; // tells a rewritten journal from the one read so far
+    unsigned long long readTo_ = 0;
+    size_t lines_ = 0;
+    int nextId_ = kContactsFolder + 1;
+    int savesSeen_ = 0;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    std::map<int, StoredFolder> folders_;
+    std::unordered_map<int, StoredItem> items_;
+    std::map<std::wstring, std::wstring> settings_;
+};
+
+} // namespace outlook_standin

@@ -1,0 +1,207 @@
+// outlookdump: prints the contacts folders under the default Contacts folder of the
+// registered "Outlook.Application", and seeds them for tests. Works through automation
+// by name, like any client of the object model.
+//
+//   outlookdump [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
+//               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump]
+//
+// Commands run in order; without any, the store is dumped. Dump lines:
+//   folder<TAB>name<TAB>ShowAsOutlookAB (true or false)
+//   contact<TAB>the 18 record fields in record order
+//   distlist<TAB>name
+// Tabs, line breaks and backslashes in values are written as \t, \n (\r) and \\.
+#include "app/OleError.h"
+#include "destinations/outlook/DispatchCalls.h"
+#include "destinations/outlook/TLB_Outlook2000.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+using namespace tessaly;
+using namespace tessaly::outlook;
+
+namespace {
+
+std::string Escaped(const std::wstring& value)
+{
+    std::string result;
+    for (char c : WideToAnsi(value.c_str(), static_cast<int>(value.size()))) {
+        switch (c) {
+        case '\\': result += "\\\\"; break;
+        case '\t': result += "\\t"; break;
+        case '\n': result += "\\n"; break;
+        case '\r': result += "\\r"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+void PrintLine(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+class Session {
+public:
+    Session()
+    {
+        OleCheck(CreateApplication());
+        ComPtr<IDispatch> space = AsDispatch(DispGet(application_.Get(), kSession));
+        DispCall(space.Get(), kLogon, {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
+        contacts_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
+        folders_ = AsDispatch(DispGet(contacts_.Get(), kFolders));
+    }
+
+    IDispatch* Application() const { return application_.Get(); }
+
+    ComPtr<IDispatch> FolderNamed(const std::wstring& name)
+    {
+        const int count = AsInteger(DispGet(folders_.Get(), kCount));
+        for (int i = 1; i <= count; ++i) {
+            ComPtr<IDispatch> folder = AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)}));
+            if (AsText(DispGet(folder.Get(), kName)) == name)
+                return folder;
+        }
+        return AsDispatch(DispCall(folders_.Get(), kAdd, {TVariant(name), TVariant(olFolderContacts)}));
+    }
+
+    void Dump()
+    {
+        const int count = AsInteger(DispGet(folders_.Get(), kCount));
+        for (int i = 1; i <= count; ++i) {
+            ComPtr<IDispatch> folder = AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)}));
+            const bool shown = AsInteger(DispGet(folder.Get(), kShowAsOutlookAB)) != 0;
+            std::string folderLine = "folder\t";
+            folderLine += Escaped(AsText(DispGet(folder.Get(), kName)));
+            folderLine += shown ? "\ttrue" : "\tfalse";
+            PrintLine(folderLine);
+            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
+            const int itemCount = AsInteger(DispGet(items.Get(), kCount));
+            for (int j = 1; j <= itemCount; ++j) {
+                ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(j)}));
+                if (AsInteger(DispGet(item.Get(), kClass)) == olDistributionList) {
+                    PrintLine(std::string("distlist\t") += Escaped(AsText(DispGet(item.Get(), kDLName))));
+                    continue;
+                }
+                std::string line = "contact";
+                for (const wchar_t* property : kContactProperties)
+                    (line += '\t') += Escaped(AsText(DispGet(item.Get(), property)));
+                PrintLine(line);
+            }
+        }
+    }
+
+private:
+    HRESULT CreateApplication()
+    {
+        return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_IDispatch,
+                                  reinterpret_cast<void**>(application_.GetAddressOf()));
+    }
+
+    ComPtr<IDispatch> application_;
+    ComPtr<IDispatch> contacts_;
+    ComPtr<IDispatch> folders_;
+};
+
+std::wstring Wide(const char* text)
+{
+    return AnsiToWide(text);
+}
+
+// A stand-in setting, through the application's extra member.
+void Set(const Session& session, const wchar_t* key, const char* value)
+{
+    DispCall(session.Application(), L"StandInSet", {TVariant(std::wstring(key)), TVariant(Wide(value))});
+}
+
+int Usage()
+{
+    std::fputs("usage: outlookdump [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
+               "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump]\n",
+               stderr);
+    return 2;
+}
+
+int Run(int argc, char** argv)
+{
+    Session session;
+    bool dumped = false;
+    bool changed = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string command = argv[i];
+        auto needs = [&](int count) {
+            if (i + count >= argc)
+                throw std::invalid_argument(command);
+        };
+        if (command == "--reset") {
+            DispCall(session.Application(), L"StandInReset");
+        } else if (command == "--version") {
+            needs(1);
+            Set(session, L"version", argv[++i]);
+        } else if (command == "--fail-save") {
+            needs(2);
+            Set(session, L"fail-save", argv[++i]);
+            Set(session, L"fail-save-text", argv[++i]);
+        } else if (command == "--folder") {
+            needs(1);
+            session.FolderNamed(Wide(argv[++i]));
+        } else if (command == "--distlist") {
+            needs(2);
+            ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
+            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
+            ComPtr<IDispatch> list = AsDispatch(DispCall(items.Get(), kAdd, {TVariant(olDistributionListItem)}));
+            DispPut(list.Get(), kDLName, TVariant(Wide(argv[++i])));
+            DispCall(list.Get(), kSave);
+        } else if (command == "--contact") {
+            needs(1);
+            ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
+            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
+            ComPtr<IDispatch> contact = AsDispatch(DispCall(items.Get(), kAdd, {TVariant(olContactItem)}));
+            for (const wchar_t* property : kContactProperties) {
+                if (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)
+                    break;
+                DispPut(contact.Get(), property, TVariant(Wide(argv[++i])));
+            }
+            DispCall(contact.Get(), kSave);
+        } else if (command == "--dump") {
+            session.Dump();
+            dumped = true;
+            continue;
+        } else {
+            return Usage();
+        }
+        changed = true;
+    }
+    if (!dumped && !changed)
+        session.Dump();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (FAILED(::CoInitialize(nullptr)))
+        return 1;
+    int status = 1;
+    try {
+        status = Run(argc, argv);
+    } catch (const EOleError& error) {
+        std::fprintf(stderr, "outlookdump: %s\n", error.what());
+    } catch (const std::invalid_argument&) {
+        status = Usage();
+    }
+    std::fflush(stdout);
+    ::CoUninitialize();
+    return status;
+}

@@ -1,0 +1,290 @@
+#include "destinations/outlook/OutlookDestination.h"
+
+#include "FakeOutlook.h"
+#include "RunServicesRecorder.h"
+#include "app/OleError.h"
+#include "contacts/Def_Contact.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace tessaly;
+using fake_outlook::World;
+using testing::ElementsAre;
+
+namespace {
+
+// Where each record field must land, written out independently of the program's table.
+const std::pair<std::string TContactInfo::*, const wchar_t*> kExpectedProperties[18] = {
+    {&TContactInfo::NickName, L"NickName"},
+    {&TContactInfo::Email, L"Email1Address"},
+    {&TContactInfo::DisplayName, L"FullName"},
+    {&TContactInfo::JobTitle, L"JobTitle"},
+    {&TContactInfo::Initials, L"Initials"},
+    {&TContactInfo::CustomerID, L"CustomerID"},
+    {&TContactInfo::Company, L"CompanyName"},
+    {&TContactInfo::Department, L"Department"},
+    {&TContactInfo::BusinessPhone, L"BusinessTelephoneNumber"},
+    {&TContactInfo::MobilePhone, L"MobileTelephoneNumber"},
+    {&TContactInfo::BusinessFax, L"BusinessFaxNumber"},
+    {&TContactInfo::HomePhone, L"HomeTelephoneNumber"},
+    {&TContactInfo::HomeStreet, L"HomeAddressStreet"},
+    {&TContactInfo::HomeCity, L"HomeAddressCity"},
+    {&TContactInfo::HomeState, L"HomeAddressState"},
+    {&TContactInfo::Pager, L"PagerNumber"},
+    {&TContactInfo::Office, L"OfficeLocation"},
+    {&TContactInfo::WebPage, L"InternetFreeBusyAddress"},
+};
+
+// A record whose every field is distinct: "<tag> <field number>".
+TContactInfo& AddRecord(TContactList& list, const std::string& tag)
+{
+    TContactInfo& record = list.Emplace(std::vector<std::string>{});
+    for (size_t i = 0; i < 18; ++i)
+        record.*kExpectedProperties[i].first = tag + " " + std::to_string(i + 1);
+    return record;
+}
+
+class OutlookDestinationTest : public testing::Test {
+protected:
+    bool Sync(const std::string& folderName = "Global Contacts")
+    {
+        return SyncOutlook(list, folderName, services,
+                           [this](IDispatch** application) { return world.CreateApplication(application); });
+    }
+
+    // The text an error raised by the sync carries.
+    std::string SyncError(const std::string& folderName = "Global Contacts")
+    {
+        try {
+            Sync(folderName);
+        } catch (const EOleError& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "no error raised";
+        return {};
+    }
+
+    void TearDown() override { EXPECT_EQ(world.liveObjects, 0) << "a reference was not released"; }
+
+    World world;
+    TContactList list{500};
+    RunServicesRecorder services;
+};
+
+TEST_F(OutlookDestinationTest, EmptyListAddsTheMissingFolderAndReportsNone)
+{
+    world.AddFolder(L"Other")->items.push_back(fake_outlook::ContactNamed(L"Kept"));
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_THAT(world.CallsStartingWith("NameSpace."),
+                ElementsAre("NameSpace.Logon(missing,missing,missing,true)", "NameSpace.GetDefaultFolder(10)"));
+    EXPECT_THAT(world.CallsStartingWith("Folders.Add"), ElementsAre("Folders.Add(\"Global Contacts\",10)"));
+    ASSERT_EQ(world.folders.size(), 2u);
+    EXPECT_EQ(world.folders[1]->name, L"Global Contacts");
+    EXPECT_TRUE(world.folders[1]->items.empty());
+    EXPECT_EQ(world.folders[0]->items.size(), 1u) << "only the named folder is touched";
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync..", "Global Contacts created - 0 item(s)"));
+    EXPECT_TRUE(services.notices.empty());
+}
+
+TEST_F(OutlookDestinationTest, ExistingFolderLosesOnlyItsContactItems)
+{
+    auto folder = world.AddFolder(L"Global Contacts");
+    auto list1 = fake_outlook::DistributionList();
+    folder->items = {fake_outlook::ContactNamed(L"Old 1"), list1, fake_outlook::ContactNamed(L"Old 2")};
+    AddRecord(list, "New");
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_TRUE(world.CallsStartingWith("Folders.Add").empty());
+    EXPECT_THAT(world.CallsStartingWith("Items.Remove"), ElementsAre("Items.Remove(3)", "Items.Remove(1)"));
+    ASSERT_EQ(folder->items.size(), 2u);
+    EXPECT_EQ(folder->items[0], list1);
+    EXPECT_EQ(folder->items[1]->properties[L"FullName"], L"New 3");
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 1 item(s)");
+}
+
+TEST_F(OutlookDestinationTest, FolderNameMatchesExactlyAndTheFirstMatchWins)
+{
+    auto differentCase = world.AddFolder(L"global contacts");
+    auto first = world.AddFolder(L"Global Contacts");
+    auto second = world.AddFolder(L"Global Contacts");
+    differentCase->items.push_back(fake_outlook::ContactNamed(L"A"));
+    second->items.push_back(fake_outlook::ContactNamed(L"B"));
+    AddRecord(list, "New");
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_TRUE(world.CallsStartingWith("Folders.Add").empty());
+    ASSERT_EQ(first->items.size(), 1u);
+    EXPECT_EQ(first->items[0]->properties[L"FullName"], L"New 3");
+    EXPECT_EQ(second->items[0]->properties[L"FullName"], L"B");
+    EXPECT_EQ(differentCase->items[0]->properties[L"FullName"], L"A");
+}
+
+TEST_F(OutlookDestinationTest, FolderDifferingOnlyInCaseIsNotUsed)
+{
+    auto other = world.AddFolder(L"GLOBAL CONTACTS");
+    other->items.push_back(fake_outlook::ContactNamed(L"A"));
+
+    EXPECT_TRUE(Sync());
+    EXPECT_THAT(world.CallsStartingWith("Folders.Add"), ElementsAre("Folders.Add(\"Global Contacts\",10)"));
+    EXPECT_EQ(other->items.size(), 1u);
+
+    // Outlook itself refuses such a name; its own words end the run.
+    world.failure = fake_outlook::Failure{"Folders.Add", 1, E_FAIL, L"Cannot create the folder."};
+    EXPECT_EQ(SyncError("Global Contacts 2"), "Cannot create the folder.");
+}
+
+TEST_F(OutlookDestinationTest, AddressBookMarkFromVersionTenOn)
+{
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"9.0.0.2711", false}, {L"10.0.2627", true}, {L"11.0.5510", true}, {L"abc", false}, {L"12", false},
+    };
+    for (const auto& [version, marked] : cases) {
+        World local;
+        local.version = version;
+        auto folder = local.AddFolder(L"Global Contacts");
+        EXPECT_TRUE(SyncOutlook(list, "Global Contacts", services,
+                                [&local](IDispatch** application) { return local.CreateApplication(application); }));
+        if (marked) {
+            EXPECT_THAT(local.CallsStartingWith("Folder.ShowAsOutlookAB"), ElementsAre("Folder.ShowAsOutlookAB=true"))
+                << version;
+        } else {
+            EXPECT_TRUE(local.CallsStartingWith("Folder.ShowAsOutlookAB").empty()) << version;
+        }
+        EXPECT_EQ(local.liveObjects, 0);
+    }
+}
+
+TEST(OutlookMajorVersion, WholeNumberBeforeTheFirstDot)
+{
+    EXPECT_EQ(OutlookMajorVersion("9.0.0.2711"), 9);
+    EXPECT_EQ(OutlookMajorVersion("10.0"), 10);
+    EXPECT_EQ(OutlookMajorVersion(" 11 .0.5510"), 11);
+    EXPECT_EQ(OutlookMajorVersion("abc"), -1);
+    EXPECT_EQ(OutlookMajorVersion("12"), -1);
+    EXPECT_EQ(OutlookMajorVersion("x1.0"), -1);
+    EXPECT_EQ(OutlookMajorVersion(".5"), -1);
+    EXPECT_EQ(OutlookMajorVersion(""), -1);
+}
+
+TEST_F(OutlookDestinationTest, EveryRecordBecomesOneSavedContactInListOrder)
+{
+    AddRecord(list, "First");
+    AddRecord(list, "Second");
+    list.Emplace(std::vector<std::string>{}); // all fields empty
+    auto folder = world.AddFolder(L"Global Contacts");
+
+    EXPECT_TRUE(Sync());
+
+    std::vector<std::string> expected;
+    for (const TContactInfo& record : list) {
+        expected.push_back("Items.Add(2)");
+        for (const auto& [field, property] : kExpectedProperties)
+            expected.push_back("Item." + WideToAnsi(property) + "=\"" + record.*field + "\"");
+        expected.push_back("Item.Save");
+    }
+    std::vector<std::string> written;
+    for (const std::string& call : world.calls) {
+        if (call.rfind("Item.", 0) == 0 || call.rfind("Items.Add", 0) == 0)
+            written.push_back(call);
+    }
+    EXPECT_EQ(written, expected);
+    ASSERT_EQ(folder->items.size(), 3u);
+    EXPECT_EQ(folder->items[2]->properties.size(), 18u) << "empty fields are written too";
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 3 item(s)");
+}
+
+TEST_F(OutlookDestinationTest, StopBeforeAnyWorkTouchesNothing)
+{
+    world.AddFolder(L"Global Contacts")->items.push_back(fake_outlook::ContactNamed(L"Kept"));
+    AddRecord(list, "New");
+    services.stop = true;
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_TRUE(world.calls.empty());
+    EXPECT_EQ(services.stopChecks, 1);
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
+    EXPECT_EQ(world.folders[0]->items.size(), 1u);
+}
+
+TEST_F(OutlookDestinationTest, MissingOutlookIsReportedOnce)
+{
+    world.creationFails = true;
+
+    EXPECT_FALSE(Sync());
+
+    ASSERT_EQ(services.notices.size(), 1u);
+    EXPECT_EQ(services.notices[0].first, NoticeKind::Error);
+    EXPECT_EQ(services.notices[0].second, "Microsoft Outlook not found.");
+    EXPECT_TRUE(services.statuses.empty());
+}
+
+TEST_F(OutlookDestinationTest, ObjectWithoutTheApplicationInterfaceIsAnError)
+{
+    world.answersApplication = false;
+
+    EXPECT_EQ(SyncError(), "Interface not supported");
+    EXPECT_TRUE(world.calls.empty());
+    EXPECT_TRUE(services.statuses.empty());
+}
+
+TEST_F(OutlookDestinationTest, FailingPutEndsTheRunWithTheComponentsText)
+{
+    auto folder = world.AddFolder(L"Global Contacts");
+    AddRecord(list, "First");
+    AddRecord(list, "Second");
+    AddRecord(list, "Third");
+    world.failure = fake_outlook::Failure{"Item.CompanyName=", 2, E_FAIL, L"The property cannot be set."};
+
+    EXPECT_EQ(SyncError(), "The property cannot be set.");
+
+    ASSERT_EQ(folder->items.size(), 1u) << "what was saved before the failure stays";
+    EXPECT_EQ(world.CallsStartingWith("Items.Add(2)").size(), 2u);
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
+}
+
+TEST_F(OutlookDestinationTest, ErrorTextFallsBackToTheCode)
+{
+    world.AddFolder(L"Global Contacts")->items.push_back(fake_outlook::ContactNamed(L"Old"));
+
+    // EXCEPINFO without a description: its code counts.
+    world.failure = fake_outlook::Failure{"Items.Remove", 1, static_cast<HRESULT>(0x80041235), L""};
+    EXPECT_EQ(SyncError(), "OLE error 80041235");
+
+    // A plain failure code, no EXCEPINFO at all.
+    world.failure = fake_outlook::Failure{"Items.Remove", 1, static_cast<HRESULT>(0x80041236), L"", false};
+    EXPECT_EQ(SyncError(), "OLE error 80041236");
+}
+
+// An empty answer without a failure code cannot pass for a finished synchronisation.
+TEST_F(OutlookDestinationTest, MissingDefaultContactsFolderIsAnError)
+{
+    world.hasContactsFolder = false;
+    AddRecord(list, "New");
+
+    EXPECT_EQ(SyncError(), "Microsoft Outlook's default Contacts folder is not available.");
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
+}
+
+// The count reports items written, not records handed over.
+TEST_F(OutlookDestinationTest, NewItemsThatAreNotContactsAreNotCounted)
+{
+    auto folder = world.AddFolder(L"Global Contacts");
+    world.newItemsAreContacts = false;
+    AddRecord(list, "First");
+    AddRecord(list, "Second");
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_EQ(world.CallsStartingWith("Items.Add(2)").size(), 2u);
+    EXPECT_TRUE(world.CallsStartingWith("Item.").empty());
+    EXPECT_TRUE(folder->items.empty());
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 0 item(s)");
+}
+
+} // namespace

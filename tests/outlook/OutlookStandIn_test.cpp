@@ -1,0 +1,255 @@
+// The destination against the registered Outlook stand-in, checked through outlookdump
+// in its own process, so what is seen is what the store kept.
+#include "destinations/outlook/OutlookDestination.h"
+
+#include "RunServicesRecorder.h"
+#include "app/FileHelpers.h"
+#include "app/OleError.h"
+#include "app/WinHandles.h"
+#include "contacts/Def_Contact.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+using namespace tessaly;
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+
+namespace {
+
+std::string JournalPath()
+{
+    char folder[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + "tessaly-outlook-tests.journal";
+}
+
+// The journal as it is on disk; the stand-in in this process keeps it open for appending.
+std::string ReadJournal()
+{
+    UniqueKernelHandle file(::CreateFileA(JournalPath().c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    return text;
+}
+
+// True while the stand-in loaded in this process still has objects alive.
+bool StandInObjectsAlive()
+{
+    using CanUnloadNow = HRESULT(WINAPI*)();
+    const HMODULE module = ::GetModuleHandleA("OutlookStandIn.dll");
+    if (module == nullptr)
+        return false;
+    const auto canUnload = reinterpret_cast<CanUnloadNow>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
+    return canUnload != nullptr && canUnload() != S_OK;
+}
+
+struct DumpResult {
+    DWORD exitCode = 0;
+    std::vector<std::string> lines;
+};
+
+// Runs outlookdump with `args` and collects its output lines.
+DumpResult RunDump(const std::vector<std::string>& args)
+{
+    std::string command = "\"" + ExecutableFolder() + "outlookdump.exe\"";
+    for (const std::string& arg : args)
+        command += " \"" + arg + "\"";
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueKernelHandle readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0))
+        throw std::runtime_error("CreatePipe failed");
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+        throw std::runtime_error("outlookdump.exe could not be started");
+    UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    writeEnd.reset();
+
+    std::string output;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        output.append(buffer, got);
+    DumpResult result;
+    if (::WaitForSingleObject(processHandle.get(), 60000) != WAIT_OBJECT_0)
+        throw std::runtime_error("outlookdump.exe did not end");
+    ::GetExitCodeProcess(processHandle.get(), &result.exitCode);
+    size_t start = 0;
+    for (size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
+        result.lines.push_back(output.substr(start, end - start));
+        start = end + 1;
+    }
+    return result;
+}
+
+std::vector<std::string> Dump()
+{
+    DumpResult result = RunDump({});
+    EXPECT_EQ(result.exitCode, 0u);
+    return result.lines;
+}
+
+void Seed(const std::vector<std::string>& args)
+{
+    ASSERT_EQ(RunDump(args).exitCode, 0u);
+}
+
+TContactInfo& AddRecord(TContactList& list, const std::string& tag)
+{
+    TContactInfo& record = list.Emplace(std::vector<std::string>{});
+    int n = 0;
+    for (const auto& entry : TContactInfo::kFields)
+        record.*entry.field = tag + " " + std::to_string(++n);
+    return record;
+}
+
+std::string ContactLine(const TContactInfo& record)
+{
+    std::string line = "contact";
+    for (const auto& entry : TContactInfo::kFields) {
+        line += '\t';
+        for (char c : record.*entry.field) {
+            switch (c) {
+            case '\t': line += "\\t"; break;
+            case '\n': line += "\\n"; break;
+            case '\\': line += "\\\\"; break;
+            default: line += c;
+            }
+        }
+    }
+    return line;
+}
+
+class OutlookStandInTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { ::SetEnvironmentVariableA("TESSALY_OUTLOOK_STORE", JournalPath().c_str()); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        Seed({"--reset"});
+    }
+    void TearDown() override { ::CoUninitialize(); }
+
+    bool Sync(const TContactList& list, const std::string& folderName = "Global Contacts")
+    {
+        RunServicesRecorder services;
+        const bool synced = SyncOutlook(list, folderName, services);
+        EXPECT_TRUE(services.notices.empty()) << "is the stand-in registered in the prefix?";
+        EXPECT_FALSE(StandInObjectsAlive()) << "a reference outlived the run";
+        return synced;
+    }
+};
+
+TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
+{
+    Seed({"--folder", "Other", "--contact", "Other", "Elsewhere", "--folder", "Global Contacts", "--contact",
+          "Global Contacts", "Old", "--distlist", "Global Contacts", "Team"});
+    TContactList first(500);
+    AddRecord(first, "A").DisplayName = WideToAnsi(L"Zo\u00EB Tab\there");
+    AddRecord(first, "B").HomeStreet = "Line 1\nLine 2 \\ back";
+    first.Emplace(std::vector<std::string>{});
+
+    ASSERT_TRUE(Sync(first));
+    EXPECT_THAT(Dump(), ElementsAre("folder\tOther\tfalse", ContactLine(TContactInfo(std::vector<std::string>{})).replace(8, 0, "Elsewhere"),
+                                    "folder\tGlobal Contacts\ttrue", "distlist\tTeam", ContactLine(first[0]),
+                                    ContactLine(first[1]), ContactLine(first[2])));
+
+    TContactList second(500);
+    AddRecord(second, "C");
+    ASSERT_TRUE(Sync(second));
+    const std::vector<std::string> lines = Dump();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_THAT(std::vector<std::string>(lines.begin() + 2, lines.end()),
+                ElementsAre("folder\tGlobal Contacts\ttrue", "distlist\tTeam", ContactLine(second[0])));
+}
+
+TEST_F(OutlookStandInTest, OlderVersionLeavesTheFolderOutOfTheAddressBook)
+{
+    Seed({"--version", "9.0.0.2711"});
+    TContactList list(500);
+    ASSERT_TRUE(Sync(list, "Nine"));
+    EXPECT_THAT(Dump(), ElementsAre("folder\tNine\tfalse"));
+}
+
+TEST_F(OutlookStandInTest, FailedSaveEndsTheRunWithTheStandInsText)
+{
+    Seed({"--fail-save", "2", "The stand-in refused to save."});
+    TContactList list(500);
+    AddRecord(list, "A");
+    AddRecord(list, "B");
+    AddRecord(list, "C");
+
+    try {
+        Sync(list);
+        FAIL() << "no error raised";
+    } catch (const EOleError& error) {
+        EXPECT_STREQ(error.what(), "The stand-in refused to save.");
+    }
+    EXPECT_FALSE(StandInObjectsAlive()) << "a reference outlived the failed run";
+    EXPECT_THAT(Dump(), ElementsAre("folder\tGlobal Contacts\ttrue", ContactLine(list[0])));
+}
+
+TEST_F(OutlookStandInTest, SavingOneItemOnlyAppendsToTheStore)
+{
+    TContactList list(500);
+    for (int i = 0; i < 300; ++i)
+        AddRecord(list, "Person " + std::to_string(i));
+    ASSERT_TRUE(Sync(list));
+    const std::string before = ReadJournal();
+
+    Seed({"--contact", "Global Contacts", "One more"});
+
+    const std::string after = ReadJournal();
+    ASSERT_GT(before.size(), 30000u);
+    EXPECT_EQ(after.compare(0, before.size(), before), 0) << "the journal was rewritten";
+    EXPECT_LT(after.size() - before.size(), 200u);
+    const std::vector<std::string> lines = Dump();
+    ASSERT_EQ(lines.size(), 302u);
+    EXPECT_EQ(lines[300], ContactLine(list[299]));
+    EXPECT_EQ(lines[301].substr(0, 17), "contact\tOne more\t");
+}
+
+} // namespace
+
+namespace {
+
+// Each synchronisation leaves its removals and the replaced items in the journal; a
+// later reader compacts it without losing or reordering anything.
+TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
+{
+    Seed({"--distlist", "Global Contacts", "Team", "--version", "10.0.2627"});
+    TContactList list(500);
+    for (int i = 0; i < 600; ++i)
+        AddRecord(list, "Person " + std::to_string(i));
+    for (int run = 0; run < 3; ++run)
+        ASSERT_TRUE(Sync(list));
+    const size_t grown = ReadJournal().size();
+
+    std::vector<std::string> expected = {"folder\tGlobal Contacts\ttrue", "distlist\tTeam"};
+    for (const TContactInfo& record : list)
+        expected.push_back(ContactLine(record));
+    EXPECT_THAT(Dump(), ElementsAreArray(expected));
+    EXPECT_LT(ReadJournal().size(), grown / 2);
+    EXPECT_THAT(Dump(), ElementsAreArray(expected));
+    EXPECT_THAT(RunDump({"--folder", "Global Contacts", "--dump"}).lines, ElementsAreArray(expected))
+        << "the version setting survived";
+}
+
+} // namespace
