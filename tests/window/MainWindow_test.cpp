@@ -135,6 +135,9 @@ TEST_F(MainWindowTest, FontsAndColoursFollowTheControlsRoles)
                          Ctl::edtPass, Ctl::lblToV, Ctl::lblTitleV, Ctl::lblSchedulerV, Ctl::lblEvery,
                          Ctl::lblDay, Ctl::lblAT, Ctl::cmbTo, Ctl::edtTitle, Ctl::cmbScheduler,
                          Ctl::dtScheduler, Ctl::btnSchedule, Ctl::lblESC};
+    form_->Show(SW_SHOW);
+    ::SetForegroundWindow(form_->Handle());
+    Pump(*form_);
     for (Ctl c : bold)
         EXPECT_EQ(FontOf(H(c)).lfWeight, FW_BOLD) << ControlName(c);
     for (Ctl c : plain) {
