@@ -4,6 +4,11 @@
 
 #include "TestServer.h"
 #include "app/IniFile.h"
+#include "app/OleError.h"
+#include "scheduling/ScheduledTask.h"
+
+#include <objbase.h>
+#include <wrl/client.h>
 
 #include <stdexcept>
 
@@ -215,6 +220,45 @@ TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Error, "The store went away."));
     EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
+}
+
+TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
+{
+    struct Com {
+        HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ~Com()
+        {
+            if (SUCCEEDED(result))
+                ::CoUninitialize();
+        }
+    } com;
+    Prepare(TestServerUrl("/files/contacts.csv"), "Team");
+    Controls().cmbScheduler().SetItemIndex(Controls().cmbScheduler().IndexOfCode(3));
+    Controls().SetStartTime(8 * 3600 + 45 * 60 + 30);
+    ::SendMessageA(H(Ctl::btnSchedule), BM_CLICK, 0, 0);
+    ASSERT_FALSE(notices_.empty());
+    EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
+    EXPECT_TRUE(ServerRequests().empty()); // the task is saved, nothing is downloaded
+    EXPECT_EQ(destinationCalls, 0);
+
+    Microsoft::WRL::ComPtr<ITaskScheduler> scheduler;
+    ASSERT_EQ(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                 reinterpret_cast<void**>(scheduler.GetAddressOf())),
+              S_OK);
+    const std::wstring name = AnsiToWide(ScheduledTaskName());
+    Microsoft::WRL::ComPtr<IUnknown> item;
+    ASSERT_EQ(scheduler->Activate(name.c_str(), IID_ITask, item.GetAddressOf()), S_OK);
+    Microsoft::WRL::ComPtr<ITask> task;
+    ASSERT_EQ(item.As(&task), S_OK);
+    Microsoft::WRL::ComPtr<ITaskTrigger> trigger;
+    ASSERT_EQ(task->GetTrigger(0, trigger.GetAddressOf()), S_OK);
+    TASK_TRIGGER stored{};
+    stored.cbTriggerSize = sizeof stored;
+    ASSERT_EQ(trigger->GetTrigger(&stored), S_OK);
+    EXPECT_EQ(stored.Type.Daily.DaysInterval, 3);
+    EXPECT_EQ(stored.wStartHour, 8);
+    EXPECT_EQ(stored.wStartMinute, 45);
+    (void)scheduler->Delete(name.c_str());
 }
 
 // Unattended: the window posts itself the run, never shows, closes itself and reports
