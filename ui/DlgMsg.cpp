@@ -256,9 +256,10 @@ int TMessageDlg::ShowDialog()
         }
     }
     // The owner comes back before the dialog hides, so activation returns to it.
-    if (disableOwner)
+    if (disableOwner && ::IsWindow(owner))
         ::EnableWindow(owner, TRUE);
-    ::ShowWindow(dialog, SW_HIDE);
+    if (dialog_)
+        ::ShowWindow(dialog, SW_HIDE);
     if (failure_)
         std::rethrow_exception(std::exchange(failure_, nullptr));
     return result_;
@@ -316,6 +317,13 @@ INT_PTR CALLBACK TMessageDlg::DialogProc(HWND window, UINT message, WPARAM wPara
             if (ApplyScreenCursor()) {
                 ::SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
                 return TRUE;
+            }
+            break;
+        case WM_DESTROY:
+            // Destroyed from outside (say with its owner): end the modal loop, forget the handle.
+            if (self->dialog_.get() == window) {
+                self->dialog_.release();
+                self->End(mrCancel);
             }
             break;
         case WM_NCDESTROY:

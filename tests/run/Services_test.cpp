@@ -30,17 +30,6 @@ TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
     EXPECT_STREQ(text, "Global Contacts created - 0 item(s)");
 }
 
-TEST(RunServices, StopFlagIsSetAndClearedOnlyOnRequest)
-{
-    TForm1 form(false);
-    EXPECT_FALSE(form.StopRequested());
-    form.RequestStop();
-    EXPECT_TRUE(form.StopRequested());
-    EXPECT_TRUE(form.StopRequested());
-    form.ClearStop();
-    EXPECT_FALSE(form.StopRequested());
-}
-
 TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 {
     TForm1 form(false);
