@@ -1,0 +1,31 @@
+// Any settings file: what is written back reads back the same, and the settings written
+// into it are the ones read afterwards.
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "app/TextHelpers.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    tessaly::TIniFile ini = tessaly::TIniFile::Parse(text);
+    const std::string once = ini.ToText();
+    if (tessaly::TIniFile::Parse(once).ToText() != once)
+        std::abort();
+
+    const tessaly::SettingsValues read = tessaly::ReadSettings(ini);
+    if (read.startTime < 0 || read.startTime >= 86400)
+        std::abort();
+    tessaly::WriteSettings(ini, read);
+    const tessaly::SettingsValues back = tessaly::ReadSettings(tessaly::TIniFile::Parse(ini.ToText()));
+    if (back.user != tessaly::Trim(read.user) || back.password != tessaly::Trim(read.password)
+        || back.interval != read.interval || back.emailClient != read.emailClient || back.startTime != read.startTime)
+        std::abort();
+    if (tessaly::HasText(read.source) && back.source != tessaly::Trim(read.source))
+        std::abort();
+    return 0;
+}
