@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 TO ?= 10
 
-.PHONY: all deps configure build build-win test test-native test-win fuzz run bench dist clean
+.PHONY: all deps configure build build-win test test-native test-win fuzz run bench dist screenshot clean
 
 all: build
 
@@ -58,6 +58,10 @@ test: build
 
 run: build-win
 	tools/with-wine-session tools/run-sample $(TO)
+
+# Pictures of the idle window and of the window during a run, in build/screenshots/.
+screenshot: build-win
+	tools/with-wine-session tools/screenshot $(ROOT)/build/screenshots
 
 dist: build-win
 	tools/dist/make-dist $(WIN_BUILD)/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

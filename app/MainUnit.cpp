@@ -39,9 +39,10 @@ TForm1::TForm1(bool unattended) : unattended_(unattended)
         return SyncWindowsContacts(list, folder);
     };
 
-    RegisterWindowClass(kClassName);
+    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
+    // Single border, not resizable, no maximise button, no scroll bars.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    if (!CreateHandle(kClassName, kProductName, style, 0, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360)) {
+    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360)) {
         if (creationError_)
             std::rethrow_exception(creationError_);
         throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
@@ -57,24 +58,6 @@ void TForm1::Show(int showCommand)
 {
     ::ShowWindow(Handle(), showCommand);
     ::UpdateWindow(Handle());
-}
-
-void TForm1::FormCreate()
-{
-    font_ = CreateDefaultFont(ScreenPixelsPerInch());
-    // Both stay hidden while the window is idle.
-    lblStatusV = CreateLabel("", 10, 290, 450, 16);
-    lblESC = CreateLabel("Press <ESC> to Stop", 10, 310, 450, 16);
-}
-
-HWND TForm1::CreateLabel(const char* caption, int x, int y, int width, int height)
-{
-    HWND label = ::CreateWindowExA(0, "STATIC", caption, WS_CHILD | SS_LEFTNOWORDWRAP | SS_NOPREFIX, x, y, width,
-                                   height, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    if (!label)
-        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
-    SetWindowFont(label, static_cast<HFONT>(font_.get()));
-    return label;
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -93,9 +76,38 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (ApplyScreenCursor())
             return TRUE;
         break;
+    case WM_STARTSYNC:
+        WMStartSync();
+        return 0;
+    case WM_ACTIVATE:
+        if (WMActivate(wParam))
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if (!WMSysCommand(wParam))
+            return 0;
+        break;
+    case WM_CLOSE:
+        if (!FormCloseQuery())
+            return 0;
+        FormClose();
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Keys reach the window itself while its controls are disabled.
+        FormKeyDown(wParam, KeyShiftState());
+        break;
     case WM_DESTROY:
+        FormDestroy();
         ::PostQuitMessage(0);
         return 0;
+    default:
+        if (controls_) {
+            LRESULT result = 0;
+            if (controls_->HandleMessage(message, wParam, lParam, result))
+                return result;
+        }
+        break;
     }
     return DefaultHandling(message, wParam, lParam);
 }
@@ -114,11 +126,6 @@ void TForm1::HandleException(std::exception_ptr error) noexcept
 void TForm1::AppException(std::exception_ptr error)
 {
     ShowNotice(NoticeKind::Error, ExceptionText(error));
-}
-
-bool TForm1::PreTranslateMessage(MSG&)
-{
-    return false;
 }
 
 // --- The run -------------------------------------------------------------------------
@@ -175,6 +182,7 @@ bool TForm1::WriteToDestination(const TContactList& list, const std::string& fol
 void TForm1::ShowResult(bool success, bool interrupted)
 {
     ::ShowWindow(lblESC, SW_HIDE);
+    outcome_ = success ? kExitSucceeded : interrupted ? kExitInterrupted : kExitFailed;
     if (success)
         ShowNotice(NoticeKind::Information, kCompleted);
     else
@@ -205,7 +213,9 @@ void TForm1::SetDestination(int code, Destination entry)
 
 void TForm1::SetStatus(const std::string& text)
 {
-    ::SetWindowTextA(lblStatusV, text.c_str());
+    // The label sizes itself to its text.
+    controls_->SetCaption(Ctl::lblStatusV, text);
+    ::UpdateWindow(Handle());
     // The loop does not run between the steps of a run, so paint now.
     ::RedrawWindow(lblStatusV, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
@@ -264,38 +274,6 @@ void TForm1::ShowNotice(NoticeKind kind, const std::string& text)
         ShowError(text);
         break;
     }
-}
-
-// --- Inputs --------------------------------------------------------------------------
-
-std::string TForm1::SourceText() const
-{
-    return Trim(inputs_.source);
-}
-
-std::string TForm1::UserText() const
-{
-    return Trim(inputs_.user);
-}
-
-std::string TForm1::PasswordText() const
-{
-    return Trim(inputs_.password);
-}
-
-std::string TForm1::FolderText() const
-{
-    return Trim(inputs_.folder);
-}
-
-int TForm1::DestinationCode() const
-{
-    return inputs_.destinationCode;
-}
-
-void TForm1::SetRunInputs(const RunInputs& inputs)
-{
-    inputs_ = inputs;
 }
 
 } // namespace tessaly

@@ -3,17 +3,20 @@
 // the destination of the chosen code, final message, clean-up) and the services that
 // every long step calls back: the status line, the stop check with its flag, and the
 // one funnel through which every user message is shown or, unattended, suppressed.
+#include "app/IniFile.h"
 #include "app/RunServices.h"
 #include "app/WinHandles.h"
 #include "contacts/Def_ListEx.h"
 #include "contacts/HttpDownload.h"
 #include "ui/BaseWindow.h"
+#include "ui/MainWindowControls.h"
 
 #include <windows.h>
 
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -27,6 +30,16 @@ public:
     static constexpr size_t kListCapacity = 500;
     // How often a run lets window messages through, at most.
     static constexpr DWORD kPumpIntervalMs = 25;
+    // Posted to itself by the unattended start: one synchronisation, then close.
+    static constexpr UINT WM_STARTSYNC = WM_USER + 32;
+
+    // Exit codes of an unattended run: the Task Scheduler shows them as the last result.
+    enum ExitCode : int { kExitSucceeded = 0, kExitFailed = 1, kExitInterrupted = 2, kExitError = 3 };
+    // Shift state of a key press.
+    enum ShiftFlag : unsigned { kShift = 1, kAlt = 2, kCtrl = 4 };
+
+    // True only for "-a" as the first argument, exactly.
+    static bool IsUnattendedSwitch(int argc, char** argv);
 
     // Creates the window, hidden. Unattended, nothing is ever shown to the user.
     explicit TForm1(bool unattended);
@@ -34,6 +47,43 @@ public:
 
     void Show(int showCommand);
     bool Unattended() const noexcept { return unattended_; }
+    // The process's exit code: the outcome of the unattended run; always 0 interactively.
+    int ExitCode() const noexcept { return unattended_ ? outcome_ : kExitSucceeded; }
+
+    // --- Window life ---------------------------------------------------------------
+    void InitForm(const TIniFile& settings);
+    void FormDestroy();
+    void StartUnattended();
+    void WMStartSync();
+    // False when a close command must not run (the window is busy).
+    bool WMSysCommand(WPARAM command);
+    bool FormCloseQuery();
+    bool CanCloseNow();
+    void FormKeyDown(WPARAM key, unsigned shift);
+    // Gives the focus back to the control that had it; false to let the default handling run.
+    bool WMActivate(WPARAM state);
+    // The shift state of the key being handled now.
+    static unsigned KeyShiftState();
+
+    // --- Actions -------------------------------------------------------------------
+    void SyncNowClick() { RunAction(false); }
+    void SaveTaskClick() { RunAction(true); }
+    void RunAction(bool createTask);
+    [[nodiscard]] bool ValidateInput(const std::string& folderName);
+    [[nodiscard]] bool CheckNotBlank(const std::string& value, const std::string& caption);
+    void SetIdle(bool idle);
+    void ShowAnimation(bool on);
+    void SaveScheduledTask();
+
+    // --- Settings ------------------------------------------------------------------
+    void LoadSettings(const TIniFile& settings);
+    void SaveSettings(TIniFile& settings);
+    // 1 to 7; 0 when none is chosen.
+    int IntervalDays() const;
+    // The start time as a fraction of a day.
+    double StartTimeValue() const;
+
+    TMainControls& Controls() { return *controls_; }
 
     // --- The run -------------------------------------------------------------------
     // One whole synchronisation into the contact folder `folderName`.
@@ -103,7 +153,8 @@ private:
     void HandleException(std::exception_ptr error) noexcept;
 
     void FormCreate();
-    HWND CreateLabel(const char* caption, int x, int y, int width, int height);
+    // Settings are written when the window closes, while it can still show an error.
+    void FormClose();
     void ProcessMessages();
 
     bool unattended_;
@@ -113,11 +164,15 @@ private:
     DWORD pumpInterval_ = kPumpIntervalMs;
     // Every download reads through this one block.
     ReadBuffer readBuffer_;
-    RunInputs inputs_;
     std::map<int, Destination> destinations_;
     NoticeDisplay noticeDisplay_;
-    UniqueGdiObject font_;
     std::exception_ptr creationError_;
+    int spacing_ = 5;
+    int outcome_ = kExitSucceeded;
+    std::unique_ptr<TIniFile> settings_;
+    std::unique_ptr<TMainControls> controls_;
+    // The control that had the focus when an action started.
+    HWND focusBeforeBusy_ = nullptr;
 
     HWND lblStatusV = nullptr;
     HWND lblESC = nullptr;

@@ -43,12 +43,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
+    const bool unattended = tessaly::TForm1::IsUnattendedSwitch(__argc, __argv);
     try {
-        tessaly::TForm1 form(false);
-        form.Show(showCommand);
+        tessaly::TForm1 form(unattended);
+        // Unattended, the window is never shown; it closes itself after the run.
+        if (!unattended)
+            form.Show(showCommand);
         RunMessageLoop(form);
+        return form.ExitCode();
     } catch (...) {
         // The window could not be made, so there is no handler of its own to report to.
+        if (unattended)
+            return tessaly::TForm1::kExitError;
         tessaly::ShowError(tessaly::ExceptionText(std::current_exception()));
     }
     return 0;

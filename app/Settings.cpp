@@ -1,0 +1,112 @@
+#include "app/Settings.h"
+
+#include "app/TextHelpers.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace tessaly {
+
+namespace {
+
+bool ReadNumber(std::string_view& text, int& value, size_t maxDigits)
+{
+    size_t used = 0;
+    int number = 0;
+    while (used < text.size() && used < maxDigits && std::isdigit(static_cast<unsigned char>(text[used]))) {
+        number = number * 10 + (text[used] - '0');
+        ++used;
+    }
+    if (used == 0)
+        return false;
+    text.remove_prefix(used);
+    value = number;
+    return true;
+}
+
+bool SkipSeparator(std::string_view& text)
+{
+    if (text.empty() || (text[0] != ':' && text[0] != '.'))
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool ParseTimeOfDay(std::string_view text, int& secondsAfterMidnight)
+{
+    const std::string trimmed = Trim(text);
+    std::string_view rest = trimmed;
+    int hours = 0;
+    int minutes = 0;
+    int seconds = 0;
+    if (!ReadNumber(rest, hours, 2) || !SkipSeparator(rest) || !ReadNumber(rest, minutes, 2))
+        return false;
+    if (SkipSeparator(rest) && !ReadNumber(rest, seconds, 2))
+        return false;
+    const std::string suffix = Trim(rest);
+    if (!suffix.empty()) {
+        const bool am = EqualsNoCase(suffix, "AM");
+        const bool pm = EqualsNoCase(suffix, "PM");
+        if ((!am && !pm) || hours < 1 || hours > 12)
+            return false;
+        hours = hours % 12 + (pm ? 12 : 0);
+    }
+    if (hours > 23 || minutes > 59 || seconds > 59)
+        return false;
+    secondsAfterMidnight = hours * 3600 + minutes * 60 + seconds;
+    return true;
+}
+
+std::string FormatTimeOfDay(int secondsAfterMidnight)
+{
+    int value = secondsAfterMidnight % 86400;
+    if (value < 0)
+        value += 86400;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", value / 3600, value / 60 % 60, value % 60);
+    return text;
+}
+
+SettingsValues ReadSettings(const TIniFile& ini, int shownStartTime)
+{
+    SettingsValues values;
+    values.source = ini.ReadString(kSettingsSection, "Source", kDefaultSource);
+    values.user = ini.ReadString(kSettingsSection, "User", kDefaultUser);
+    values.password = ini.ReadString(kSettingsSection, "PSW", kDefaultPassword);
+    values.folder = ini.ReadString(kSettingsSection, "Folder", kDefaultFolder);
+    values.interval = ini.ReadInteger(kSettingsSection, "Interval", kDefaultInterval);
+    values.emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", kDefaultEmailClient);
+    values.startTime = shownStartTime;
+    int parsed = 0;
+    if (ini.ValueExists(kSettingsSection, "StartTime")
+        && ParseTimeOfDay(ini.ReadString(kSettingsSection, "StartTime", {}), parsed))
+        values.startTime = parsed;
+    return values;
+}
+
+void WriteSettings(TIniFile& ini, const SettingsValues& values)
+{
+    if (HasText(values.source))
+        ini.WriteString(kSettingsSection, "Source", Trim(values.source));
+    ini.WriteString(kSettingsSection, "User", Trim(values.user));
+    ini.WriteString(kSettingsSection, "PSW", Trim(values.password));
+    if (HasText(values.folder))
+        ini.WriteString(kSettingsSection, "Folder", Trim(values.folder));
+    ini.WriteInteger(kSettingsSection, "EmailClient", values.emailClient);
+    ini.WriteInteger(kSettingsSection, "Interval", values.interval);
+    ini.WriteString(kSettingsSection, "StartTime", FormatTimeOfDay(values.startTime));
+}
+
+} // namespace tessaly

@@ -1,0 +1,49 @@
+#pragma once
+// The seven settings of the program, their keys and defaults, and their mapping to
+// and from the in-memory settings file. No window is needed here: the main window
+// moves these values into its controls and back.
+#include "app/IniFile.h"
+
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+inline constexpr std::string_view kSettingsSection = "Corvane Tessaly";
+inline constexpr std::string_view kSettingsFileName = "CorvaneTessaly.ini";
+
+inline constexpr std::string_view kDefaultSource = "http://www.corvane.example/data/contacts.csv";
+inline constexpr std::string_view kDefaultUser = "username";
+inline constexpr std::string_view kDefaultPassword = "changeme";
+inline constexpr std::string_view kDefaultFolder = "Global Contacts";
+inline constexpr int kDefaultInterval = 1;
+inline constexpr int kDefaultEmailClient = 10;
+inline constexpr int kDefaultStartTime = 15 * 3600; // 15:00, seconds after midnight
+
+struct SettingsValues {
+    std::string source;
+    std::string user;
+    std::string password;
+    std::string folder;
+    int interval = kDefaultInterval;
+    int emailClient = kDefaultEmailClient;
+    int startTime = kDefaultStartTime; // seconds after midnight
+};
+
+// Every key in its reading order; a missing key, an integer or a time that cannot be
+// read gives the default. `shownStartTime` is the time the picker already shows.
+SettingsValues ReadSettings(const TIniFile& ini, int shownStartTime = kDefaultStartTime);
+
+// Source and Folder are written only when they hold text, so a blank one keeps its stored
+// value; User and PSW are written even when blank, so clearing them sticks. The codes and
+// the start time are always written.
+void WriteSettings(TIniFile& ini, const SettingsValues& values);
+
+// "HH:mm:ss", 24-hour: read back by ParseTimeOfDay whatever the system's time format is.
+std::string FormatTimeOfDay(int secondsAfterMidnight);
+
+// Reads "H:mm" or "H:mm:ss", optionally followed by "AM" or "PM" (also "H.mm" as some
+// locales write it); false when the text is not a time of day.
+[[nodiscard]] bool ParseTimeOfDay(std::string_view text, int& secondsAfterMidnight);
+
+} // namespace tessaly

@@ -1,0 +1,68 @@
+#include "app/IniFile.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+TEST(IniFile, ReadsTrimmedLinesAndIgnoresCommentsAndLettercase)
+{
+    const TIniFile ini = TIniFile::Parse("stray=before any section\n"
+                                         "  [corvane TESSALY]  \r\n"
+                                         "; a comment=1\r\n"
+                                         "\r\n"
+                                         "  Source =  http://host/a=b  \r"
+                                         "user=\n");
+    EXPECT_TRUE(ini.SectionExists("Corvane Tessaly"));
+    EXPECT_EQ(ini.ReadString("Corvane Tessaly", "SOURCE", "x"), "http://host/a=b");
+    // Present but empty is an empty text, not the fallback.
+    EXPECT_TRUE(ini.ValueExists("Corvane Tessaly", "User"));
+    EXPECT_EQ(ini.ReadString("Corvane Tessaly", "User", "fallback"), "");
+    EXPECT_EQ(ini.ReadString("Corvane Tessaly", "; a comment", "none"), "none");
+    EXPECT_EQ(ini.ReadString("Corvane Tessaly", "stray", "none"), "none");
+    EXPECT_EQ(ini.ReadString("Other", "Source", "none"), "none");
+}
+
+TEST(IniFile, WritesBackUnknownSectionsKeysAndLinesInCrLf)
+{
+    TIniFile ini = TIniFile::Parse("[Extra]\nKeep=me\nodd line\n[Corvane Tessaly]\nFuture=1\nsource=old\n");
+    ini.WriteString("CORVANE TESSALY", "Source", "new");
+    ini.WriteInteger("Corvane Tessaly", "Interval", 3);
+    ini.WriteString("Added", "K", "v");
+    EXPECT_EQ(ini.ToText(), "[Extra]\r\nKeep=me\r\nodd line\r\n\r\n"
+                            "[Corvane Tessaly]\r\nFuture=1\r\nsource=new\r\nInterval=3\r\n\r\n"
+                            "[Added]\r\nK=v\r\n\r\n");
+    // What it writes reads back the same.
+    EXPECT_EQ(TIniFile::Parse(ini.ToText()).ToText(), ini.ToText());
+}
+
+TEST(IniFile, RepeatedSectionsMergeAndTheFirstKeyWins)
+{
+    TIniFile ini = TIniFile::Parse("[S]\nA=1\nA=2\n[s]\nB=3\n");
+    EXPECT_EQ(ini.ReadString("S", "A", ""), "1");
+    EXPECT_EQ(ini.ReadString("S", "B", ""), "3");
+    ini.WriteString("S", "a", "9");
+    EXPECT_EQ(ini.ToText(), "[S]\r\nA=9\r\nA=2\r\nB=3\r\n\r\n");
+}
+
+TEST(IniFile, IntegersAcceptDecimalAndHexadecimalOnly)
+{
+    const TIniFile ini = TIniFile::Parse("[S]\nDec=-42\nHex=0x1F\nHEX=0XfF\nWord=ten\nMixed=12a\n"
+                                         "Huge=99999999999\nBare=0x\nEmpty=\nSigned=+7\n");
+    EXPECT_EQ(ini.ReadInteger("S", "Dec", 1), -42);
+    EXPECT_EQ(ini.ReadInteger("S", "Hex", 1), 31);
+    EXPECT_EQ(ini.ReadInteger("S", "Word", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("S", "Mixed", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("S", "Huge", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("S", "Bare", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("S", "Empty", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("S", "Signed", 1), 7);
+    EXPECT_EQ(ini.ReadInteger("S", "Missing", 5), 5);
+    int value = 0;
+    EXPECT_TRUE(ParseIniInteger("0XfF", value));
+    EXPECT_EQ(value, 255);
+    EXPECT_FALSE(ParseIniInteger("--1", value));
+}
+
+} // namespace
+} // namespace tessaly

@@ -1,0 +1,83 @@
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+TEST(Settings, FirstStartWithoutAFileGivesEveryDefault)
+{
+    const SettingsValues values = ReadSettings(TIniFile());
+    EXPECT_EQ(values.source, "http://www.corvane.example/data/contacts.csv");
+    EXPECT_EQ(values.user, "username");
+    EXPECT_EQ(values.password.size(), 8u);
+    EXPECT_EQ(values.folder, "Global Contacts");
+    EXPECT_EQ(values.interval, 1);
+    EXPECT_EQ(values.emailClient, 10);
+    EXPECT_EQ(values.startTime, 15 * 3600);
+}
+
+TEST(Settings, PresentButEmptyKeysStayEmptyAndBadNumbersFallBack)
+{
+    const SettingsValues values = ReadSettings(TIniFile::Parse("[corvane tessaly]\r\nSource=\r\nPSW=\r\n"
+                                                               "Interval=abc\r\nEmailClient=0x14\r\n"
+                                                               "StartTime=quarter past\r\n"),
+                                               8 * 3600);
+    EXPECT_EQ(values.source, "");
+    EXPECT_EQ(values.password, "");
+    EXPECT_EQ(values.user, "username");
+    EXPECT_EQ(values.interval, 1);
+    EXPECT_EQ(values.emailClient, 20);
+    EXPECT_EQ(values.startTime, 8 * 3600); // the time the picker shows
+}
+
+TEST(Settings, BlankLinkAndFolderKeepTheirStoredValuesButClearedCredentialsAreWritten)
+{
+    TIniFile ini = TIniFile::Parse("[Corvane Tessaly]\r\nSource=http://old\r\nUser=alice\r\nPSW=secret\r\n"
+                                   "Folder=Team\r\n");
+    const SettingsValues values{"  ", "", " \t", "", 7, 30, 9 * 3600 + 5 * 60};
+    WriteSettings(ini, values);
+    const SettingsValues back = ReadSettings(TIniFile::Parse(ini.ToText()));
+    EXPECT_EQ(back.source, "http://old");
+    EXPECT_EQ(back.folder, "Team");
+    EXPECT_EQ(back.user, "");
+    EXPECT_EQ(back.password, "");
+    EXPECT_EQ(back.emailClient, 30);
+    EXPECT_EQ(back.interval, 7);
+    EXPECT_EQ(back.startTime, 9 * 3600 + 5 * 60);
+}
+
+TEST(Settings, WritesIntoTheExistingSectionAndKeepsUnknownOnes)
+{
+    TIniFile ini = TIniFile::Parse("[Mine]\r\nX=1\r\n[CORVANE TESSALY]\r\nEmailClient=99\r\nLater=yes\r\n");
+    SettingsValues values = ReadSettings(ini);
+    EXPECT_EQ(values.emailClient, 99); // the window turns an unknown code into the first item's
+    values.emailClient = 10;
+    values.source = " http://new ";
+    WriteSettings(ini, values);
+    EXPECT_EQ(ini.ToText(), "[Mine]\r\nX=1\r\n\r\n"
+                            "[CORVANE TESSALY]\r\nEmailClient=10\r\nLater=yes\r\nSource=http://new\r\n"
+                            "User=username\r\nPSW=changeme\r\nFolder=Global Contacts\r\nInterval=1\r\n"
+                            "StartTime=15:00:00\r\n\r\n");
+}
+
+TEST(Settings, TimesOfDayRoundTripAndCommonSystemFormatsAreRead)
+{
+    for (int seconds : {0, 59, 3600, 15 * 3600, 23 * 3600 + 59 * 60 + 59}) {
+        int back = -1;
+        ASSERT_TRUE(ParseTimeOfDay(FormatTimeOfDay(seconds), back)) << seconds;
+        EXPECT_EQ(back, seconds);
+    }
+    int value = 0;
+    EXPECT_TRUE(ParseTimeOfDay("3:00:00 PM", value));
+    EXPECT_EQ(value, 15 * 3600);
+    EXPECT_TRUE(ParseTimeOfDay("12:30 am", value));
+    EXPECT_EQ(value, 30 * 60);
+    EXPECT_TRUE(ParseTimeOfDay("7.45", value));
+    EXPECT_EQ(value, 7 * 3600 + 45 * 60);
+    for (const char* bad : {"", "15", "24:00", "10:60", "13:00 PM", "10:00 XM", "1:2:3:4", "ab:cd"})
+        EXPECT_FALSE(ParseTimeOfDay(bad, value)) << bad;
+}
+
+} // namespace
+} // namespace tessaly

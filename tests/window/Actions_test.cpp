@@ -1,0 +1,327 @@
+// The two actions behind their input check and busy state, the Escape key, closing, the
+// settings written at the end, and the unattended start.
+#include "MainWindowFixture.h"
+
+#include "TestServer.h"
+#include "app/IniFile.h"
+#include "app/OleError.h"
+#include "scheduling/ScheduledTask.h"
+
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include <stdexcept>
+
+namespace tessaly::test {
+namespace {
+
+const char* const kBlank = "\r\nPlease make sure you did not leave the text blank.";
+
+// Runs the loop until the window asks to end; false when that did not happen in time.
+bool RunUntilQuit(TForm1& form, DWORD timeoutMs = 30000)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return true;
+            if (!form.PreTranslateMessage(msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+}
+
+// Holds Ctrl and Shift down (or not) in this thread's view of the keyboard.
+void HoldKeys(bool ctrl, bool shift)
+{
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+}
+
+TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
+{
+    TForm1& form = MakeForm();
+    form.Show(SW_SHOW);
+    ::SetForegroundWindow(form.Handle());
+    struct Case {
+        Ctl focus;
+        bool ctrl;
+        bool shift;
+        bool stops;
+    };
+    const Case cases[] = {{Ctl::edtSource, false, false, true}, {Ctl::cmbTo, false, true, true},
+                          {Ctl::btnSync, true, false, false},   {Ctl::dtScheduler, true, true, false},
+                          {Ctl::Count, false, false, true}}; // the window itself, as while busy
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.focus == Ctl::Count ? "window" : std::string(ControlName(c.focus)));
+        form.ClearStop();
+        HWND target = c.focus == Ctl::Count ? form.Handle() : H(c.focus);
+        ::SetFocus(target);
+        HoldKeys(c.ctrl, c.shift);
+        ::PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        Pump(form);
+        HoldKeys(false, false);
+        EXPECT_EQ(form.StopRequested(), c.stops);
+    }
+    // Other keys leave the flag alone.
+    form.ClearStop();
+    ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    Pump(form);
+    EXPECT_FALSE(form.StopRequested());
+}
+
+TEST_F(MainWindowTest, ClosingWhileBusyIsRefusedWithAWarning)
+{
+    TForm1& form = MakeForm();
+    form.Show(SW_SHOWNOACTIVATE);
+    form.SetIdle(false);
+    ::SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);     // title bar, Alt+F4, system menu
+    ::SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE | 2, 0); // the low four bits do not matter
+    ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(::IsWindow(form.Handle()));
+    ASSERT_EQ(notices_.size(), 3u);
+    for (const Notice& notice : notices_)
+        EXPECT_EQ(notice, Notice(NoticeKind::Warning, "Please use <ESC> key to stop building."));
+    EXPECT_FALSE(FileExists(iniPath_));
+
+    // Idle again, it closes, and the settings are written then.
+    form.SetIdle(true);
+    HWND window = form.Handle();
+    ::SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(notices_.size(), 3u);
+    EXPECT_TRUE(FileExists(iniPath_));
+}
+
+TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared)
+{
+    TForm1& form = MakeForm("[Other]\r\nKeep=1\r\n\r\n[corvane tessaly]\r\nSource=http://old/list.csv\r\n"
+                            "User=alice\r\nPSW=secret\r\nEmailClient=99\r\nInterval=9\r\nStartTime=nonsense\r\n");
+    ::SetWindowTextA(H(Ctl::edtUser), "");
+    ::SetWindowTextA(H(Ctl::edtPass), "   ");
+    ::SetWindowTextA(H(Ctl::edtSource), "  ");
+    ::SetWindowTextA(H(Ctl::edtTitle), " Team ");
+    ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+
+    const TIniFile saved = TIniFile::Parse(ReadTextFile(iniPath_));
+    EXPECT_EQ(saved.ReadString("Other", "Keep", ""), "1");
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "Source", ""), "http://old/list.csv"); // a blank link is not written
+    EXPECT_TRUE(saved.ValueExists("Corvane Tessaly", "User"));
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "User", "?"), "");
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "PSW", "?"), "");
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "Folder", ""), "Team");
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "EmailClient", ""), "10");
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "Interval", ""), "1");
+    EXPECT_EQ(saved.ReadString("Corvane Tessaly", "StartTime", ""), "15:00:00");
+
+    // The next start shows what was written, blanks included.
+    TForm1& again = MakeForm();
+    EXPECT_EQ(again.UserText(), "");
+    EXPECT_EQ(again.PasswordText(), "");
+    EXPECT_EQ(again.FolderText(), "Team");
+}
+
+TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
+{
+    const std::string old = "[Corvane Tessaly]\r\nUser=kept\r\n";
+    TForm1& form = MakeForm(old);
+    ::SetWindowTextA(H(Ctl::edtUser), "changed");
+    {
+        // Someone holds the file open, so it cannot be replaced.
+        UniqueKernelHandle holder(::CreateFileA(iniPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    }
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].first, NoticeKind::Error);
+    EXPECT_NE(notices_[0].second.find("CorvaneTessaly.ini"), std::string::npos) << notices_[0].second;
+    EXPECT_EQ(ReadTextFile(iniPath_), old);
+}
+
+class ActionTest : public MainWindowTest {
+protected:
+    TForm1& Prepare(const std::string& source, const std::string& folder)
+    {
+        TForm1& form = MakeForm();
+        form.SetRunInputs({source, "", "", folder, TForm1::kOutlook});
+        form.SetDestination(TForm1::kOutlook, [this, &form](const TContactList& list, const std::string& name) {
+            ++destinationCalls;
+            busyWhileWriting = !form.Controls().IsEnabled(Ctl::edtSource);
+            folderWritten = name;
+            form.ReportCreated(static_cast<int>(list.Count()), name);
+            return true;
+        });
+        ClearServerRequests();
+        return form;
+    }
+
+    int destinationCalls = 0;
+    bool busyWhileWriting = false;
+    std::string folderWritten;
+};
+
+TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
+{
+    TForm1& form = Prepare(" \t", "");
+    form.SyncNowClick();
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, std::string("Wrong Input:  Download Link") + kBlank));
+    EXPECT_EQ(Text(Ctl::lblStatusV), "Initializing..");
+    EXPECT_TRUE(ServerRequests().empty());
+    EXPECT_EQ(destinationCalls, 0);
+    EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource)); // idle again
+}
+
+TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
+{
+    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
+    form.SyncNowClick();
+    form.SaveTaskClick();
+    ASSERT_EQ(notices_.size(), 2u);
+    for (const Notice& notice : notices_)
+        EXPECT_EQ(notice, Notice(NoticeKind::Warning, std::string("Wrong Input:  Contact Folder") + kBlank));
+    EXPECT_TRUE(ServerRequests().empty());
+    EXPECT_EQ(destinationCalls, 0);
+}
+
+TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
+{
+    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ");
+    form.Show(SW_SHOWNOACTIVATE);
+    form.RequestStop(); // Escape while idle
+    ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
+    EXPECT_EQ(destinationCalls, 1);
+    EXPECT_TRUE(busyWhileWriting);
+    EXPECT_EQ(folderWritten, "Team");
+    ASSERT_FALSE(notices_.empty());
+    EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
+    EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
+    EXPECT_FALSE(Controls().IsVisible(Ctl::lblStatus));
+}
+
+TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
+{
+    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
+    form.SetDestination(TForm1::kOutlook, [](const TContactList&, const std::string&) -> bool {
+        throw std::runtime_error("The store went away.");
+    });
+    ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
+    ASSERT_FALSE(notices_.empty());
+    EXPECT_EQ(notices_.back(), Notice(NoticeKind::Error, "The store went away."));
+    EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
+}
+
+TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
+{
+    struct Com {
+        HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        ~Com()
+        {
+            if (SUCCEEDED(result))
+                ::CoUninitialize();
+        }
+    } com;
+    Prepare(TestServerUrl("/files/contacts.csv"), "Team");
+    Controls().cmbScheduler().SetItemIndex(Controls().cmbScheduler().IndexOfCode(3));
+    Controls().SetStartTime(8 * 3600 + 45 * 60 + 30);
+    ::SendMessageA(H(Ctl::btnSchedule), BM_CLICK, 0, 0);
+    ASSERT_FALSE(notices_.empty());
+    EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
+    EXPECT_TRUE(ServerRequests().empty()); // the task is saved, nothing is downloaded
+    EXPECT_EQ(destinationCalls, 0);
+
+    Microsoft::WRL::ComPtr<ITaskScheduler> scheduler;
+    ASSERT_EQ(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                 reinterpret_cast<void**>(scheduler.GetAddressOf())),
+              S_OK);
+    const std::wstring name = AnsiToWide(ScheduledTaskName());
+    Microsoft::WRL::ComPtr<IUnknown> item;
+    ASSERT_EQ(scheduler->Activate(name.c_str(), IID_ITask, item.GetAddressOf()), S_OK);
+    Microsoft::WRL::ComPtr<ITask> task;
+    ASSERT_EQ(item.As(&task), S_OK);
+    Microsoft::WRL::ComPtr<ITaskTrigger> trigger;
+    ASSERT_EQ(task->GetTrigger(0, trigger.GetAddressOf()), S_OK);
+    TASK_TRIGGER stored{};
+    stored.cbTriggerSize = sizeof stored;
+    ASSERT_EQ(trigger->GetTrigger(&stored), S_OK);
+    EXPECT_EQ(stored.Type.Daily.DaysInterval, 3);
+    EXPECT_EQ(stored.wStartHour, 8);
+    EXPECT_EQ(stored.wStartMinute, 45);
+    (void)scheduler->Delete(name.c_str());
+}
+
+// Unattended: the window posts itself the run, never shows, closes itself and reports
+// the outcome through the exit code; nothing is shown and the settings are not written.
+class UnattendedTest : public MainWindowTest {
+protected:
+    int Run(const std::string& source, std::function<bool(TForm1&)> destination)
+    {
+        TForm1& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
+        const std::string before = ReadTextFile(iniPath_);
+        if (!source.empty())
+            form.SetRunInputs({source, "", "", "Team", TForm1::kOutlook});
+        form.SetDestination(TForm1::kOutlook, [&form, destination](const TContactList&, const std::string&) {
+            EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+            return destination(form);
+        });
+        EXPECT_TRUE(RunUntilQuit(form));
+        EXPECT_FALSE(form.Handle()); // closed
+        EXPECT_TRUE(notices_.empty());
+        EXPECT_EQ(ReadTextFile(iniPath_), before);
+        return form.ExitCode();
+    }
+};
+
+TEST_F(UnattendedTest, TheExitCodeTellsTheOutcome)
+{
+    const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
+    EXPECT_EQ(Run(url, [](TForm1&) { return true; }), TForm1::kExitSucceeded);
+    EXPECT_EQ(Run(url, [](TForm1&) { return false; }), TForm1::kExitFailed);
+    EXPECT_EQ(Run(url,
+                  [](TForm1& form) {
+                      form.RequestStop();
+                      return false;
+                  }),
+              TForm1::kExitInterrupted);
+    EXPECT_EQ(Run(url, [](TForm1&) -> bool { throw std::runtime_error("gone"); }), TForm1::kExitError);
+    EXPECT_EQ(Run(UnreachableUrl(), [](TForm1&) { return true; }), TForm1::kExitFailed);
+}
+
+TEST_F(UnattendedTest, ABlankSavedLinkDownloadsNothingAndFails)
+{
+    ClearServerRequests();
+    int calls = 0;
+    EXPECT_EQ(Run({}, [&](TForm1&) { return ++calls > 0; }), TForm1::kExitFailed);
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(ServerRequests().empty());
+    EXPECT_FALSE(FileExists(TForm1::TemporaryFilePath()));
+}
+
+TEST(UnattendedSwitch, OnlyAnExactFirstArgumentCounts)
+{
+    const auto check = [](std::vector<const char*> args) {
+        std::vector<char*> argv;
+        for (const char* a : args)
+            argv.push_back(const_cast<char*>(a));
+        return TForm1::IsUnattendedSwitch(static_cast<int>(argv.size()), argv.data());
+    };
+    EXPECT_TRUE(check({"prog", "-a"}));
+    EXPECT_TRUE(check({"prog", "-a", "more"}));
+    for (auto args : std::vector<std::vector<const char*>>{
+             {"prog"}, {"prog", "-A"}, {"prog", "/a"}, {"prog", "-ab"}, {"prog", " -a"}, {"prog", "x", "-a"}})
+        EXPECT_FALSE(check(args)) << args.size();
+}
+
+} // namespace
+} // namespace tessaly::test

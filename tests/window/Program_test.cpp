@@ -1,0 +1,106 @@
+// The program itself, started as the Task Scheduler or the user would start it.
+#include "MainWindowFixture.h"
+
+#include "TestServer.h"
+
+namespace tessaly::test {
+namespace {
+
+struct Started {
+    UniqueKernelHandle process;
+    DWORD id = 0;
+};
+
+Started Start(const std::string& arguments)
+{
+    const std::string exe = ExecutableFolder() + "CorvaneTessaly.exe";
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    Started started;
+    if (::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        ::CloseHandle(info.hThread);
+        started.process.reset(info.hProcess);
+        started.id = info.dwProcessId;
+    }
+    return started;
+}
+
+struct Search {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM data)
+{
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    char name[32] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    if (owner != search->process || std::string(name) != "TForm1" || !::IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+HWND VisibleMainWindow(DWORD process)
+{
+    Search search{process, nullptr};
+    ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Waits for the process to end, watching that it never shows its window meanwhile.
+DWORD ExitCodeWithoutWindow(const Started& started, bool& windowSeen)
+{
+    windowSeen = false;
+    for (int i = 0; i < 1200 && ::WaitForSingleObject(started.process.get(), 25) == WAIT_TIMEOUT; ++i)
+        windowSeen = windowSeen || VisibleMainWindow(started.id) != nullptr;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(started.process.get(), &code);
+    return code;
+}
+
+TEST_F(MainWindowTest, UnattendedWithABlankLinkEndsByItselfWithoutAWindow)
+{
+    const std::string ini = "[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\nEmailClient=99\r\n";
+    ReplaceFileContent(iniPath_, ini);
+    ClearServerRequests();
+    Started program = Start("-a");
+    ASSERT_TRUE(program.process);
+    bool windowSeen = false;
+    EXPECT_EQ(ExitCodeWithoutWindow(program, windowSeen), 1u);
+    EXPECT_FALSE(windowSeen);
+    EXPECT_EQ(ReadTextFile(iniPath_), ini); // never written, invalid values and all
+    EXPECT_TRUE(ServerRequests().empty());
+}
+
+TEST_F(MainWindowTest, AnyOtherFirstArgumentStartsTheWindow)
+{
+    for (const char* arguments : {"-A", "/a", "x -a"}) {
+        SCOPED_TRACE(arguments);
+        Started program = Start(arguments);
+        ASSERT_TRUE(program.process);
+        ::WaitForInputIdle(program.process.get(), 20000);
+        HWND window = nullptr;
+        for (int i = 0; i < 400 && !window; ++i) {
+            window = VisibleMainWindow(program.id);
+            if (!window)
+                ::WaitForSingleObject(program.process.get(), 25);
+        }
+        ASSERT_TRUE(window);
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        ASSERT_EQ(::WaitForSingleObject(program.process.get(), 20000), WAIT_OBJECT_0);
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(program.process.get(), &code);
+        EXPECT_EQ(code, 0u);
+        // Closing the window writes the settings file.
+        EXPECT_TRUE(FileExists(iniPath_));
+        ASSERT_TRUE(ForceDeleteFile(iniPath_));
+    }
+}
+
+} // namespace
+} // namespace tessaly::test

@@ -1,0 +1,96 @@
+// Drives a running main window from outside, for screenshots and end-to-end checks.
+//   window_driver wait-window SECONDS    waits until the window is shown; prints its rectangle
+//   window_driver click NAME             clicks the named button
+//   window_driver wait-busy SECONDS      waits until the window shows its busy look
+#include "ui/MainControls.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+struct Search {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND hwnd, LPARAM data)
+{
+    auto* search = reinterpret_cast<Search*>(data);
+    if (::GetDlgCtrlID(hwnd) != search->id)
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+HWND MainWindow()
+{
+    return ::FindWindowA("TForm1", nullptr);
+}
+
+HWND Control(HWND form, std::string_view name)
+{
+    for (size_t i = 0; i < tessaly::kControlCount; ++i) {
+        const auto c = static_cast<tessaly::Ctl>(i);
+        if (tessaly::ControlName(c) != name)
+            continue;
+        // Controls sit on the window, a panel or a group box.
+        Search search{tessaly::ControlId(c), nullptr};
+        ::EnumChildWindows(form, MatchId, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    return nullptr;
+}
+
+template <typename Ready>
+bool WaitFor(double seconds, Ready ready)
+{
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    while (!ready()) {
+        if (static_cast<LONG>(::GetTickCount() - end) > 0)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: window_driver wait-window|click|wait-busy ARG\n");
+        return 2;
+    }
+    const std::string_view command = argv[1];
+    if (command == "wait-window") {
+        if (!WaitFor(std::atof(argv[2]), [] { HWND w = MainWindow(); return w && ::IsWindowVisible(w); }))
+            return 1;
+        RECT rect{};
+        ::GetWindowRect(MainWindow(), &rect);
+        std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+        return 0;
+    }
+    HWND form = MainWindow();
+    if (!form)
+        return 1;
+    if (command == "click") {
+        HWND button = Control(form, argv[2]);
+        if (!button)
+            return 1;
+        ::PostMessageA(button, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "wait-busy") {
+        return WaitFor(std::atof(argv[2]), [form] {
+            HWND source = Control(form, "edtSource");
+            HWND animation = Control(form, "aniBusy");
+            return source && !::IsWindowEnabled(source) && animation && ::IsWindowVisible(animation);
+        }) ? 0 : 1;
+    }
+    return 2;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// TComboEx: a drop-down list whose items carry integer codes. It draws its own items, so
+// a callback can show any item greyed, and it reports a change of selection only when
+// the selected position really changes.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace tessaly {
+
+// Height of the font's characters plus its external leading, measured on the window's
+// device context (the screen's when the window does not exist yet).
+int FontTextHeight(HWND window, HFONT font);
+
+class TComboEx {
+public:
+    using SelChangeEvent = std::function<void(TComboEx& sender)>;
+    // Asked before an item is drawn with the item's code; may clear `enabled`.
+    using ItemEnabledEvent = std::function<void(int code, bool& enabled)>;
+
+    static constexpr int kDropDownCount = 12;
+
+    TComboEx() = default;
+    TComboEx(const TComboEx&) = delete;
+    TComboEx& operator=(const TComboEx&) = delete;
+    ~TComboEx();
+
+    // Creates the control as an owner-drawn list of fixed item height.
+    void Create(HWND parent, int id, HFONT font);
+    HWND Handle() const { return hwnd_; }
+
+    void SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEnabled);
+
+    void Clear();
+    int AddItem(const std::string& text, int code);
+    int Count() const;
+    std::string ItemText(int index) const;
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    int ItemHeight() const;
+
+    int SelectedCode() const { return CodeAt(ItemIndex()); }
+    int CodeAt(int index) const;
+    int IndexOfCode(int code) const;
+
+    // Places the closed control; the list below it is sized for kDropDownCount items.
+    void SetBounds(int left, int top, int width);
+
+    void DrawItem(HDC dc, int index, const RECT& rect, UINT state);
+    void DrawItemText(HDC dc, int index, const RECT& rect, bool selected, bool enabled);
+    void ComboChange();
+
+    SelChangeEvent OnSelChange;
+    ItemEnabledEvent OnGetItemEnabled;
+
+    // The parent passes on what the control sends it; true when the message was the combo's.
+    bool HandleParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+private:
+    void Recreate(DWORD style);
+
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    int lastIndex_ = -1;
+};
+
+} // namespace tessaly

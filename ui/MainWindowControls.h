@@ -1,0 +1,138 @@
+#pragma once
+// Every control of the main window: construction, fonts, captions, the two lists,
+// the layout, the banner's busy animation and the looks of the window's controls.
+// The window object owns one of these and passes it the messages its children send.
+#include "app/WinHandles.h"
+#include "ui/CmbExt.h"
+#include "ui/MainControls.h"
+#include "ui/MainLayout.h"
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace tessaly {
+
+inline constexpr int kBannerBitmap = 150;
+inline constexpr int kScheduleGlyph = 155;
+inline constexpr int kSyncGlyph = 160;
+inline constexpr int kBusyClip = 250;
+inline constexpr const char* kWindowCaption = " Corvane Tessaly v1.07";
+inline constexpr const char* kApplicationTitle = "Corvane Tessaly";
+
+class TMainControls {
+public:
+    enum class Kind { Panel, GroupBox, Label, Edit, Combo, TimePicker, Image, Button, Animation };
+
+    struct Events {
+        std::function<void()> syncNowClick;
+        std::function<void()> saveTaskClick;
+    };
+
+    TMainControls(HWND form, Events events);
+    TMainControls(const TMainControls&) = delete;
+    TMainControls& operator=(const TMainControls&) = delete;
+    ~TMainControls();
+
+    // The controls the window's description holds: names, parents, captions, focus links.
+    void CreateFormControls();
+    // imgTop, the two glyph buttons, lblProduct and lblStatusV; gbxSrc becomes active.
+    void BuildControls();
+    void SetFonts();
+    void SetCaptions();
+    void SelectCombos(int destinationCode, int interval);
+    void ArrangeControls();
+    void ArrangeDestination(int top);
+
+    HWND CreateAnimation(HWND panel, int resource);
+    static void SetRedraw(HWND panel, bool on);
+    // The banner part of the busy switch: product name or running lamps.
+    void ShowAnimation(bool on);
+
+    HWND Handle(Ctl c) const { return items_[Index(c)].hwnd; }
+    Kind KindOf(Ctl c) const { return items_[Index(c)].kind; }
+    HFONT FontOf(Ctl c) const { return items_[Index(c)].font; }
+    COLORREF TextColourOf(Ctl c) const;
+    // The control whose access key the caption label carries, or Ctl::Count.
+    Ctl FocusTargetOf(Ctl c) const { return items_[Index(c)].focus; }
+    TComboEx& cmbTo() { return cmbTo_; }
+    TComboEx& cmbScheduler() { return cmbScheduler_; }
+    const TComboEx& cmbTo() const { return cmbTo_; }
+    const TComboEx& cmbScheduler() const { return cmbScheduler_; }
+
+    // The control that gets the focus when the window is activated.
+    HWND ActiveControl() const { return activeControl_; }
+    void SetActiveControl(HWND control) { activeControl_ = control; }
+
+    int Spacing() const { return spacing_; }
+    int PixelsPerInch() const { return ppi_; }
+    bool ScheduleHasGlyph() const { return static_cast<bool>(scheduleGlyph_); }
+    const LayoutResult& Layout() const { return layout_; }
+
+    std::string Text(Ctl c) const;
+    // Labels size themselves to their text; lblESC keeps its right edge.
+    void SetCaption(Ctl c, const std::string& text);
+    void SetEnabled(Ctl c, bool enabled);
+    void SetVisible(Ctl c, bool visible);
+    bool IsEnabled(Ctl c) const;
+    bool IsVisible(Ctl c) const;
+
+    // Seconds after midnight shown by dtScheduler.
+    int StartTime() const;
+    void SetStartTime(int secondsAfterMidnight);
+
+    // Messages that children send their parent, passed on to the window; true when handled.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Access keys of the caption labels; call before IsDialogMessage. True when handled.
+    bool HandleAccessKey(const MSG& msg);
+
+private:
+    struct Item {
+        HWND hwnd = nullptr;
+        Kind kind = Kind::Label;
+        HFONT font = nullptr;
+        bool navy = false;
+        Ctl focus = Ctl::Count;
+    };
+
+    struct Glyph {
+        UniqueGdiObject normal;
+        UniqueGdiObject disabled;
+        int width = 0;
+        int height = 0;
+        explicit operator bool() const { return static_cast<bool>(normal); }
+    };
+
+    Item& At(Ctl c) { return items_[Index(c)]; }
+    HWND Create(Ctl c, Kind kind, Ctl parent, const char* caption, Ctl focus = Ctl::Count);
+    HWND ParentHandle(Ctl parent) const;
+    LayoutSize OwnSize(Ctl c) const;
+    LayoutSize LabelSize(Ctl c) const;
+    void Move(Ctl c, const LayoutRect& rect);
+    void UseFont(Ctl c, HFONT font, bool navy);
+    Glyph LoadGlyph(int resource, int images);
+    void DrawButton(const DRAWITEMSTRUCT& item);
+    HBRUSH BannerBrush(HWND label, HDC dc);
+
+    HWND form_;
+    Events events_;
+    int ppi_;
+    int spacing_;
+    std::array<Item, kControlCount> items_{};
+    TComboEx cmbTo_;
+    TComboEx cmbScheduler_;
+    UniqueGdiObject windowFont_;
+    UniqueGdiObject productFont_;
+    UniqueGdiObject captionFont_;
+    UniqueGdiObject boldFont_;
+    UniqueGdiObject banner_;
+    UniqueGdiObject bannerBrush_;
+    Glyph scheduleGlyph_;
+    Glyph syncGlyph_;
+    LayoutResult layout_;
+    HWND activeControl_ = nullptr;
+};
+
+} // namespace tessaly
