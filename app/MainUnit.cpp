@@ -5,6 +5,9 @@
 #include "app/TextHelpers.h"
 #include "contacts/CsvReader.h"
 #include "contacts/Def_Contact.h"
+#include "destinations/outlook/OutlookDestination.h"
+#include "destinations/wab/Def_AddressBook.h"
+#include "destinations/windows_contacts/WindowsContactsSync.h"
 #include "ui/DlgMsg.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
@@ -189,19 +192,19 @@ void TForm1::ShowResult(bool success, bool interrupted)
         ShowNotice(NoticeKind::Warning, std::string(interrupted ? kInterrupted : kFailed) + ".");
 }
 
-bool TForm1::SyncOutlook(const TContactList&, const std::string&)
+bool TForm1::SyncOutlook(const TContactList& list, const std::string& folderName)
 {
-    return false;
+    return tessaly::SyncOutlook(list, folderName, *this);
 }
 
-bool TForm1::SyncOutlookExpress(const TContactList&, const std::string&)
+bool TForm1::SyncOutlookExpress(const TContactList& list, const std::string& folderName)
 {
-    return false;
+    return tessaly::SyncOutlookExpress(list, folderName, *this);
 }
 
-bool TForm1::SyncWindowsContacts(const TContactList&, const std::string&)
+bool TForm1::SyncWindowsContacts(const TContactList& list, const std::string& folderName)
 {
-    return false;
+    return tessaly::SyncWindowsContacts(list, folderName, *this);
 }
 
 void TForm1::SetDestination(int code, Destination entry)

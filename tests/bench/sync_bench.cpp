@@ -1,0 +1,77 @@
+// sync_bench CODE ROWS URL: one unattended synchronisation of ROWS generated contacts
+// into destination CODE, timed from start to exit, with the program's peak working set.
+// Prints "sync_seconds", "sync_contacts_per_s" and "sync_peak_mb" lines.
+#include "Expected.h"
+#include "ProgramRun.h"
+
+#include "app/WinHandles.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+using namespace tessaly;
+using namespace tessaly::test;
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: sync_bench CODE ROWS URL\n");
+        return 2;
+    }
+    const int code = std::atoi(argv[1]);
+    const int rows = std::atoi(argv[2]);
+    const std::string url = std::string(argv[3]) + (std::string(argv[3]).find('?') == std::string::npos ? "?" : "&") +
+                            "generate=" + std::to_string(rows);
+
+    ProgramFolder program;
+    const std::string data = program.Path().substr(0, program.Path().size() - 1) + " data\\";
+    ::CreateDirectoryA(data.c_str(), nullptr);
+    ::CreateDirectoryA((data + "profile").c_str(), nullptr);
+    int status = 1;
+    {
+        ScopedEnvironment outlook("TESSALY_OUTLOOK_STORE", data + "outlook.journal");
+        ScopedEnvironment wab("WAB_STANDIN_STORE", data + "address-book.wablog");
+        ScopedEnvironment profile("USERPROFILE", data + "profile");
+        std::optional<ScopedProgramVersion> xp;
+        if (code == 20)
+            xp.emplace("winxp");
+        program.WriteSettings(url, "bench", "bench", "Global Contacts", code);
+
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::string line(1, '"');
+        line += program.Executable();
+        line += "\" -a";
+        LARGE_INTEGER frequency, started, ended;
+        ::QueryPerformanceFrequency(&frequency);
+        ::QueryPerformanceCounter(&started);
+        if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            UniqueKernelHandle process(info.hProcess), thread(info.hThread);
+            // The peak is read while the program runs: once it has ended there is nothing to ask.
+            SIZE_T peak = 0;
+            while (::WaitForSingleObject(process.get(), 20) == WAIT_TIMEOUT) {
+                PROCESS_MEMORY_COUNTERS memory{};
+                memory.cb = sizeof memory;
+                if (::GetProcessMemoryInfo(process.get(), &memory, sizeof memory) && memory.PeakWorkingSetSize > peak)
+                    peak = memory.PeakWorkingSetSize;
+            }
+            ::QueryPerformanceCounter(&ended);
+            DWORD exitCode = 1;
+            ::GetExitCodeProcess(process.get(), &exitCode);
+            const double seconds = double(ended.QuadPart - started.QuadPart) / double(frequency.QuadPart);
+            std::printf("sync_exit %lu\n", exitCode);
+            std::printf("sync_seconds %.2f\n", seconds);
+            std::printf("sync_contacts_per_s %.0f\n", rows / seconds);
+            std::printf("sync_peak_mb %.1f\n", peak / 1048576.0);
+            status = exitCode == 0 ? 0 : 1;
+        }
+    }
+    RemoveTree(data);
+    return status;
+}
