@@ -41,8 +41,10 @@ std::vector<std::string> ExpectedContactLines(const std::string& csvText)
     std::vector<std::string> lines;
     for (const TContactInfo& contact : Parse(csvText)) {
         std::string line = "contact";
-        for (const auto& entry : TContactInfo::kFields)
-            line += "\t" + Escaped(contact.*entry.field);
+        for (const auto& entry : TContactInfo::kFields) {
+            line += '\t';
+            line += Escaped(contact.*entry.field);
+        }
         lines.push_back(line);
     }
     return lines;

@@ -169,7 +169,7 @@ TEST_F(RunOutcome, DestinationFailureGivesTheFailedMessage)
 
 TEST_F(RunOutcome, CodesWithoutADestinationFailWithoutAMessageOfTheirOwn)
 {
-    for (int code : {TForm1::kOutlook, TForm1::kOutlookExpress, TForm1::kWindowsContacts, 0, 99}) {
+    for (int code : {0, 15, 99}) {
         SCOPED_TRACE(code);
         notices.clear();
         ScriptedForm form(false);
