@@ -13,12 +13,12 @@ namespace {
 
 const char* const kTitle = "Corvane Tessaly";
 
-struct ButtonSpec {
+struct ButtonKind {
     MsgButton flag;
     int id;
     const char* caption;
 };
-constexpr ButtonSpec kButtonSpecs[] = {
+constexpr ButtonKind kButtonKinds[] = {
     {mbYes, IDYES, "&Yes"},
     {mbNo, IDNO, "&No"},
     {mbOK, IDOK, "OK"},
@@ -128,16 +128,16 @@ HWND TMessageDlg::CreateDialogWindow(MsgButtons buttons)
                                dialog_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMessageTextId)), nullptr,
                                nullptr);
     bool first = true;
-    for (const ButtonSpec& spec : kButtonSpecs) {
-        if (!(buttons & spec.flag))
+    for (const ButtonKind& kind : kButtonKinds) {
+        if (!(buttons & kind.flag))
             continue;
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (first ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-        HWND button = ::CreateWindowExA(0, "BUTTON", spec.caption, style, 0, 0, 0, 0, dialog_.get(),
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), nullptr, nullptr);
+        HWND button = ::CreateWindowExA(0, "BUTTON", kind.caption, style, 0, 0, 0, 0, dialog_.get(),
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kind.id)), nullptr, nullptr);
         if (!button)
             continue;
         if (first)
-            ::SendMessageA(dialog_.get(), DM_SETDEFID, static_cast<WPARAM>(spec.id), 0);
+            ::SendMessageA(dialog_.get(), DM_SETDEFID, static_cast<WPARAM>(kind.id), 0);
         first = false;
         buttons_.push_back(button);
     }
