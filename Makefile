@@ -31,12 +31,12 @@ build: configure
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	cmake --build $(WIN_BUILD) -j $(JOBS)
-	tools/with-wine-session tools/setup-prefix $(WIN_BUILD)/bin
+	tools/with-wine-session tools/setup-prefix $(ROOT)/build/bin
 
 # The Windows program, its tools and stand-ins only: what the main job needs.
 build-win: $(WIN_BUILD)/CMakeCache.txt
 	cmake --build $(WIN_BUILD) -j $(JOBS)
-	tools/with-wine-session tools/setup-prefix $(WIN_BUILD)/bin
+	tools/with-wine-session tools/setup-prefix $(ROOT)/build/bin
 
 test-native: build
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
@@ -64,7 +64,7 @@ screenshot: build-win
 	tools/with-wine-session tools/screenshot $(ROOT)/build/screenshots
 
 dist: build-win
-	tools/dist/make-dist $(WIN_BUILD)/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+	tools/dist/make-dist $(ROOT)/build/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 bench: build
 	tools/with-wine-session tools/bench
