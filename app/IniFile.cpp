@@ -9,23 +9,6 @@ namespace tessaly {
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 // CR LF, LF and a lone CR all end a line.
 std::vector<std::string_view> SplitLines(std::string_view text)
 {
@@ -116,7 +99,7 @@ std::string TIniFile::ToText() const
 const TIniFile::Section* TIniFile::FindSection(std::string_view name) const
 {
     for (const Section& section : sections_)
-        if (SameName(section.name, name))
+        if (SameTextIgnoringAsciiCase(section.name, name))
             return &section;
     return nullptr;
 }
@@ -124,7 +107,7 @@ const TIniFile::Section* TIniFile::FindSection(std::string_view name) const
 TIniFile::Section& TIniFile::SectionFor(std::string_view name)
 {
     for (Section& section : sections_)
-        if (SameName(section.name, name))
+        if (SameTextIgnoringAsciiCase(section.name, name))
             return section;
     sections_.push_back(Section{std::string(name), {}});
     return sections_.back();
@@ -139,7 +122,7 @@ bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
 {
     if (const Section* found = FindSection(section))
         for (const Entry& entry : found->entries)
-            if (entry.hasValue && SameName(entry.key, key))
+            if (entry.hasValue && SameTextIgnoringAsciiCase(entry.key, key))
                 return true;
     return false;
 }
@@ -148,7 +131,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 {
     if (const Section* found = FindSection(section))
         for (const Entry& entry : found->entries)
-            if (entry.hasValue && SameName(entry.key, key))
+            if (entry.hasValue && SameTextIgnoringAsciiCase(entry.key, key))
                 return entry.value;
     return std::string(fallback);
 }
@@ -165,7 +148,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 {
     Section& target = SectionFor(section);
     for (Entry& entry : target.entries) {
-        if (entry.hasValue && SameName(entry.key, key)) {
+        if (entry.hasValue && SameTextIgnoringAsciiCase(entry.key, key)) {
             entry.value = std::string(value);
             return;
         }

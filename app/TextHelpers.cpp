@@ -44,6 +44,17 @@ std::string CaptionText(std::string_view caption)
     return StripChar(StripChar(caption, '&'), ':');
 }
 
+bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view searched, std::string_view replacement)
 {
     if (searched.empty())

@@ -26,6 +26,10 @@ std::string StripChar(std::string_view text, char ch);
 // A label caption as plain words: every "&", then every ":" removed.
 std::string CaptionText(std::string_view caption);
 
+// Equal when ASCII letters are compared without regard to case (other bytes exactly),
+// as the settings file's names and Windows' class names are.
+bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // Every occurrence of `searched` replaced, scanning left to right and continuing after
 // each replacement, so the cost stays linear in the length of the text.
 std::string ReplaceAll(std::string_view text, std::string_view searched, std::string_view replacement);

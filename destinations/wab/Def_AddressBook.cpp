@@ -1,5 +1,7 @@
 #include "destinations/wab/Def_AddressBook.h"
 
+#include "app/TextHelpers.h"
+
 #include "app/OleError.h"
 #include "app/RunServices.h"
 #include "app/WinHandles.h"
@@ -46,23 +48,6 @@ bool RowHasType(const SRow& row, ULONG objectType)
 {
     const SPropValue* type = FindValue(row, PR_OBJECT_TYPE);
     return type && type->Value.ul == objectType;
-}
-
-bool SameTextIgnoringAsciiCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (y == '\0')
-            return false;
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return b[i] == '\0';
 }
 
 // Gets a contents table ready for reading from its first row.

@@ -1,6 +1,7 @@
 #include "destinations/wab/ExecApp.h"
 
 #include "app/FileHelpers.h"
+#include "app/TextHelpers.h"
 #include "app/WinHandles.h"
 
 namespace tessaly {
@@ -10,20 +11,6 @@ constexpr char kBrowseWindowClass[] = "WABBrowseView";
 constexpr int kClassNameBuffer = 201;
 constexpr DWORD kIdleWait = 2000;
 
-bool SameTextIgnoringAsciiCase(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        char x = *a, y = *b;
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-        if (x == '\0')
-            return true;
-    }
-}
 } // namespace
 
 BOOL CALLBACK FindBrowseWindow(HWND window, LPARAM search)

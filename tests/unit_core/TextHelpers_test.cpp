@@ -55,3 +55,13 @@ TEST(TextHelpers, ScaleByDpiTruncates)
     EXPECT_EQ(ScaleByDpi(30, 120), 37);
     EXPECT_EQ(ScaleByDpi(11, 144), 16);
 }
+
+TEST(TextHelpers, SameTextIgnoringAsciiCaseFoldsOnlyAsciiLetters)
+{
+    EXPECT_TRUE(SameTextIgnoringAsciiCase("WABBrowseView", "wabbrowseview"));
+    EXPECT_TRUE(SameTextIgnoringAsciiCase("Corvane Tessaly", "CORVANE TESSALY"));
+    EXPECT_FALSE(SameTextIgnoringAsciiCase("Global", "Global Contacts"));
+    EXPECT_FALSE(SameTextIgnoringAsciiCase("\xc9", "\xe9")); // upper-half letters compare exactly
+    EXPECT_FALSE(SameTextIgnoringAsciiCase("[", "{"));
+    EXPECT_TRUE(SameTextIgnoringAsciiCase("", ""));
+}
