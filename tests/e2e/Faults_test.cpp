@@ -73,6 +73,23 @@ TEST_F(FaultTest, ADestinationFailingHalfWayEndsWithItsErrorAndTheNextRunSucceed
         ScopedEnvironment fault("TESSALY_OUTLOOK_FAIL_SAVE", "3:The store is full.");
         EXPECT_EQ(RunUnattended(), 3u);
         EXPECT_FALSE(FileExists(program_.TemporaryFile()));
+
+        // Interactive, the user sees the address book's own words.
+        ChildProcess program(Quoted(program_.Executable()));
+        HWND window = WaitForProcessWindow(program.Id(), "", 60000);
+        ASSERT_NE(window, nullptr);
+        ::PostMessageA(FindChildByCaption(window, "Sync Now"), BM_CLICK, 0, 0);
+        HWND error = WaitForProcessWindow(program.Id(), "#32770", 60000);
+        ASSERT_NE(error, nullptr) << "the error was not shown";
+        EXPECT_EQ(WindowText(error), "The store is full.");
+        ::PostMessageA(FindChildByCaption(error, "OK"), BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(FindChildByCaption(window, "Sync Now")) != FALSE; },
+                              60000));
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        DWORD exitCode = 99;
+        ASSERT_TRUE(program.Wait(60000, exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_FALSE(FileExists(program_.TemporaryFile()));
     }
     ASSERT_EQ(RunUnattended(), 0u);
     const auto dump = OutlookDump();
