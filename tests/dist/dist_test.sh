@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # dist_test.sh BIN_DIR SERVER_DIR VERSION
 # Builds the package, installs it silently for the current user, checks what landed,
-# uninstalls it and checks that no program file is left.
+# runs the installed program unattended against the loopback server, uninstalls it and
+# checks that no program file is left.
 set -u
 bin_dir=$1 server_dir=$2 version=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -28,6 +29,18 @@ check "installer exits 0" test $? -eq 0
 check "program installed per user" test -f "$app_dir/CorvaneTessaly.exe"
 check "uninstaller installed" test -f "$app_dir/Uninstall.exe"
 check "Start menu shortcut" test -f "$menu_dir/Corvane Tessaly.lnk"
+
+# The installed program synchronises from the loopback server like any other copy.
+port=$(cat "$server_dir/port")
+cp "$root/samples/contacts.csv" "$server_dir/data/dist-contacts.csv"
+printf '[Corvane Tessaly]\r\nSource=http://127.0.0.1:%s/files/dist-contacts.csv?user=dist&pass=dist\r\nUser=dist\r\nPSW=dist\r\nFolder=Installed Contacts\r\nEmailClient=10\r\n' \
+  "$port" > "$app_dir/CorvaneTessaly.ini"
+export TESSALY_OUTLOOK_STORE="Z:${out//\//\\}\\outlook.journal"
+"$root/tools/winrun" "$app_dir/CorvaneTessaly.exe" -a
+check "installed program synchronises (-a exits 0)" test $? -eq 0
+landed=$("$root/tools/winrun" "$bin_dir/outlookdump.exe" --dump | tr -d '\r' | grep -c '^contact')
+check "the sample's 240 contacts landed" test "$landed" -eq 240
+check "no download file left" test ! -e "$app_dir/CorvaneTessaly"
 
 # The uninstaller copies itself away and returns at once; wait for its work, bounded.
 "$root/tools/winrun" "$app_dir/Uninstall.exe" /S
