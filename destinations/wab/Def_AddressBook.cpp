@@ -219,6 +219,24 @@ void TWinAddressBook::FindOrCreateFolder(const std::string& folderName, ComPtr<I
     entry.Reset();
 }
 
+template <typename Visit>
+void TWinAddressBook::ForEachRow(IMAPITable* table, Visit&& visit)
+{
+    for (;;) {
+        LPSRowSet raw = nullptr;
+        const HRESULT code = table->QueryRows(kRowsPerQuery, 0, &raw);
+        RowSetOwner rows(*this, raw);
+        if (FAILED(code))
+            return;
+        const bool gotRow = raw && raw->cRows > 0;
+        if (gotRow && visit(rows, raw->aRow[0]))
+            return;
+        rows.Free();
+        if (!gotRow)
+            return;
+    }
+}
+
 void TWinAddressBook::FindFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
 {
     folder.Reset();
@@ -233,24 +251,15 @@ void TWinAddressBook::FindFolder(const std::string& folderName, ComPtr<IABContai
     ComPtr<IMAPITable> table;
     if (!PrepareContentsTable(root.Get(), table))
         return;
-    for (;;) {
-        LPSRowSet raw = nullptr;
-        const HRESULT code = table->QueryRows(kRowsPerQuery, 0, &raw);
-        RowSetOwner rows(*this, raw);
-        if (FAILED(code))
-            return;
-        const bool gotRow = raw && raw->cRows > 0;
-        if (gotRow && RowHasType(raw->aRow[0], MAPI_ABCONT)) {
-            const SPropValue* name = FindValue(raw->aRow[0], PR_DISPLAY_NAME);
-            if (name && name->Value.lpszA && SameTextIgnoringAsciiCase(folderName, name->Value.lpszA)) {
-                OpenRowEntry(rows.release(), folder);
-                return;
-            }
-        }
-        rows.Free();
-        if (!gotRow)
-            return;
-    }
+    ForEachRow(table.Get(), [&](RowSetOwner& rows, const SRow& row) {
+        if (!RowHasType(row, MAPI_ABCONT))
+            return false;
+        const SPropValue* name = FindValue(row, PR_DISPLAY_NAME);
+        if (!name || !name->Value.lpszA || !SameTextIgnoringAsciiCase(folderName, name->Value.lpszA))
+            return false;
+        OpenRowEntry(rows.release(), folder);
+        return true;
+    });
 }
 
 void TWinAddressBook::OpenRowEntry(LPSRowSet raw, ComPtr<IABContainer>& entry)
@@ -319,22 +328,12 @@ void TWinAddressBook::ListEntries(TEntryIdList& ids, IABContainer* container, UL
     ComPtr<IMAPITable> table;
     if (!PrepareContentsTable(container, table))
         return;
-    for (;;) {
-        LPSRowSet raw = nullptr;
-        const HRESULT code = table->QueryRows(kRowsPerQuery, 0, &raw);
-        RowSetOwner rows(*this, raw);
-        if (FAILED(code))
-            return;
-        const bool gotRow = raw && raw->cRows > 0;
-        if (gotRow && RowHasType(raw->aRow[0], objectType)) {
-            const SPropValue* id = FindValue(raw->aRow[0], PR_ENTRYID);
-            if (id)
-                ids.Emplace(id->Value.bin.cb, id->Value.bin.lpb);
-        }
-        rows.Free();
-        if (!gotRow)
-            return;
-    }
+    ForEachRow(table.Get(), [&](RowSetOwner&, const SRow& row) {
+        const SPropValue* id = RowHasType(row, objectType) ? FindValue(row, PR_ENTRYID) : nullptr;
+        if (id)
+            ids.Emplace(id->Value.bin.cb, id->Value.bin.lpb);
+        return false;
+    });
 }
 
 void TWinAddressBook::DeleteMailUsers(IABContainer* container)

@@ -77,6 +77,10 @@ private:
     class BufferOwner;
     friend class RowSetOwner;
     friend class BufferOwner;
+    // Walks a contents table one row at a time until `visit` answers true or the rows end;
+    // each row set is freed unless `visit` took it.
+    template <typename Visit>
+    void ForEachRow(IMAPITable* table, Visit&& visit);
     // For clean-up while an error is already on its way: failures are not reported twice.
     void FreeQuietly(void* buffer) noexcept;
     void FreeRowsQuietly(LPSRowSet rows) noexcept;
