@@ -1,4 +1,5 @@
 #include "ui/CmbExt.h"
+#include "ui/GdiScopes.h"
 
 #include <vector>
 
@@ -11,31 +12,6 @@ constexpr DWORD kOwnerDrawStyle = CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HA
 constexpr DWORD kEditableStyle = CBS_DROPDOWN | CBS_AUTOHSCROLL;
 constexpr DWORD kKindMask = CBS_SIMPLE | CBS_DROPDOWN | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED
                             | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS | CBS_AUTOHSCROLL;
-
-// Releases the device context and puts back the font it had.
-class FontDC {
-public:
-    FontDC(HWND window, HFONT font) : window_(window), dc_(::GetDC(window))
-    {
-        if (dc_ && font)
-            old_ = ::SelectObject(dc_, font);
-    }
-    FontDC(const FontDC&) = delete;
-    FontDC& operator=(const FontDC&) = delete;
-    ~FontDC()
-    {
-        if (old_)
-            ::SelectObject(dc_, old_);
-        if (dc_)
-            ::ReleaseDC(window_, dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "ui/DlgMsg.h"
+#include "ui/GdiScopes.h"
 
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
@@ -31,51 +32,6 @@ struct alignas(4) EmptyDialogTemplate {
     WORD menu;
     WORD windowClass;
     WORD title;
-};
-
-class MemoryDC {
-public:
-    explicit MemoryDC(HDC compatible) : dc_(::CreateCompatibleDC(compatible)) {}
-    ~MemoryDC()
-    {
-        if (dc_)
-            ::DeleteDC(dc_);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class SelectObjectScope {
-public:
-    SelectObjectScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    ~SelectObjectScope() { ::SelectObject(dc_, previous_); }
-    SelectObjectScope(const SelectObjectScope&) = delete;
-    SelectObjectScope& operator=(const SelectObjectScope&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    ~WindowDC()
-    {
-        if (dc_)
-            ::ReleaseDC(window_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "ui/FontHelpers.h"
+#include "ui/GdiScopes.h"
 
 #include <cstring>
 #include <system_error>
@@ -7,10 +8,8 @@ namespace tessaly {
 
 int ScreenPixelsPerInch()
 {
-    HDC screen = ::GetDC(nullptr);
-    const int ppi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    WindowDC screen(nullptr);
+    const int ppi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return ppi > 0 ? ppi : 96;
 }
 

@@ -1,4 +1,5 @@
 #include "ui/MainWindowControls.h"
+#include "ui/GdiScopes.h"
 
 #include "app/TextHelpers.h"
 #include "ui/FontHelpers.h"
@@ -82,34 +83,9 @@ std::string WindowText(HWND hwnd)
     return text;
 }
 
-// A device context of a window with a font selected, given back in the destructor.
-class WindowDC {
-public:
-    WindowDC(HWND hwnd, HFONT font) : hwnd_(hwnd), dc_(::GetDC(hwnd))
-    {
-        if (dc_ && font)
-            old_ = ::SelectObject(dc_, font);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC()
-    {
-        if (old_)
-            ::SelectObject(dc_, old_);
-        if (dc_)
-            ::ReleaseDC(hwnd_, dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HWND hwnd_;
-    HDC dc_;
-    HGDIOBJ old_ = nullptr;
-};
-
 int TextHeightOf(HWND hwnd, HFONT font)
 {
-    WindowDC dc(hwnd, font);
+    FontDC dc(hwnd, font);
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc.get(), &metrics);
     return metrics.tmHeight;
@@ -120,10 +96,8 @@ HFONT MakeFont(const LOGFONTA& font)
     return ::CreateFontIndirectA(&font);
 }
 
-// 32-bit top-down pixels of a bitmap.
-std::vector<DWORD> PixelsOf(HBITMAP bitmap, int width, int height)
+BITMAPINFO TopDown32BitInfo(int width, int height)
 {
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -131,21 +105,22 @@ std::vector<DWORD> PixelsOf(HBITMAP bitmap, int width, int height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = ::GetDC(nullptr);
-    ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
+    return info;
+}
+
+// 32-bit top-down pixels of a bitmap.
+std::vector<DWORD> PixelsOf(HBITMAP bitmap, int width, int height)
+{
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    BITMAPINFO info = TopDown32BitInfo(width, height);
+    WindowDC screen(nullptr);
+    ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
     return pixels;
 }
 
 HBITMAP BitmapFromPixels(const std::vector<DWORD>& pixels, int width, int height)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDown32BitInfo(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap && bits)
@@ -418,7 +393,7 @@ LayoutSize TMainControls::LabelSize(Ctl c) const
     std::string text = WindowText(item.hwnd);
     if (text.empty())
         text.assign(1, ' ');
-    WindowDC dc(item.hwnd, item.font);
+    FontDC dc(item.hwnd, item.font);
     RECT rect{0, 0, 0, 0};
     ::DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
     return LayoutSize{rect.right - rect.left, TextHeightOf(item.hwnd, item.font)};
@@ -642,7 +617,7 @@ void TMainControls::DrawButton(const DRAWITEMSTRUCT& item)
     ::DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
 
     const std::string caption = WindowText(item.hwndItem);
-    HGDIOBJ oldFont = ::SelectObject(dc, FontOf(schedule ? Ctl::btnSchedule : Ctl::btnSync));
+    SelectObjectScope font(dc, FontOf(schedule ? Ctl::btnSchedule : Ctl::btnSync));
     SIZE textSize{};
     ::GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &textSize);
     const int width = rect.right - rect.left;
@@ -654,11 +629,10 @@ void TMainControls::DrawButton(const DRAWITEMSTRUCT& item)
     const int shift = pushed ? 1 : 0;
     int x = rect.left + gap + shift;
     if (glyph) {
-        HDC memory = ::CreateCompatibleDC(dc);
-        HGDIOBJ old = ::SelectObject(memory, disabled ? glyph.disabled.get() : glyph.normal.get());
-        ::BitBlt(dc, x, rect.top + (height - glyph.height) / 2 + shift, glyph.width, glyph.height, memory, 0, 0, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
+        MemoryDC memory(dc);
+        SelectObjectScope picture(memory.get(), disabled ? glyph.disabled.get() : glyph.normal.get());
+        ::BitBlt(dc, x, rect.top + (height - glyph.height) / 2 + shift, glyph.width, glyph.height, memory.get(), 0, 0,
+                 SRCCOPY);
         x += glyph.width + gap;
     }
     ::SetBkMode(dc, TRANSPARENT);
@@ -671,7 +645,6 @@ void TMainControls::DrawButton(const DRAWITEMSTRUCT& item)
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     }
     ::TextOutA(dc, x, y, caption.c_str(), static_cast<int>(caption.size()));
-    ::SelectObject(dc, oldFont);
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = rect;
         ::InflateRect(&focus, -4, -4);
