@@ -7,15 +7,39 @@
 #include "app/OleError.h"
 #include "scheduling/ScheduledTask.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 #include <wrl/client.h>
 
 #include <stdexcept>
+#include <vector>
 
 namespace tessaly::test {
 namespace {
 
 const char* const kBlank = "\r\nPlease make sure you did not leave the text blank.";
+
+// Every status text, with whether the window had its busy look at the moment it was set.
+struct StatusWatch {
+    struct Seen {
+        std::string text;
+        bool busy;
+    };
+    TMainControls* controls;
+    std::vector<Seen> seen;
+};
+
+LRESULT CALLBACK RecordStatus(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    if (message == WM_SETTEXT) {
+        auto& watch = *reinterpret_cast<StatusWatch*>(data);
+        TMainControls& c = *watch.controls;
+        const bool busy = !c.IsEnabled(Ctl::edtSource) && !c.IsEnabled(Ctl::btnSchedule) && c.Handle(Ctl::aniBusy) &&
+                          c.IsVisible(Ctl::aniBusy);
+        watch.seen.push_back({reinterpret_cast<const char*>(lParam), busy});
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
 
 // Runs the loop until the window asks to end; false when that did not happen in time.
 bool RunUntilQuit(TForm1& form, DWORD timeoutMs = 30000)
@@ -235,7 +259,18 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
     Prepare(TestServerUrl("/files/contacts.csv"), "Team");
     Controls().cmbScheduler().SetItemIndex(Controls().cmbScheduler().IndexOfCode(3));
     Controls().SetStartTime(8 * 3600 + 45 * 60 + 30);
+
+    StatusWatch watch{&Controls(), {}};
+    ASSERT_TRUE(::SetWindowSubclass(H(Ctl::lblStatusV), RecordStatus, 1, reinterpret_cast<DWORD_PTR>(&watch)));
     ::SendMessageA(H(Ctl::btnSchedule), BM_CLICK, 0, 0);
+    ::RemoveWindowSubclass(H(Ctl::lblStatusV), RecordStatus, 1);
+
+    // The input check first, then the task, all in the busy look; idle again afterwards.
+    ASSERT_EQ(watch.seen.size(), 2u);
+    EXPECT_EQ(watch.seen[0].text, "Initializing..");
+    EXPECT_EQ(watch.seen[1].text, "Building Scheduled Task..");
+    EXPECT_TRUE(watch.seen[0].busy && watch.seen[1].busy);
+    EXPECT_TRUE(Controls().IsEnabled(Ctl::btnSchedule));
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
     EXPECT_TRUE(ServerRequests().empty()); // the task is saved, nothing is downloaded
