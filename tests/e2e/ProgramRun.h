@@ -1,6 +1,8 @@
 #pragma once
 // Runs the real program and the stand-ins' inspectors as separate processes, the way a
 // user's machine or the Task Scheduler runs them.
+#include "ProcessOutput.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -72,19 +74,7 @@ HWND FindChildByCaption(HWND parent, const std::string& caption);
 // used only where the event lives in another process and gives no handle to wait on.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-struct ProcessResult {
-    DWORD exitCode = 0;
-    bool finished = false; // false: still running when the time ran out (it was killed)
-    std::string output;    // standard output
-};
-
-// Starts `commandLine` and waits at most `timeoutMs` for it to end.
-ProcessResult RunProcess(const std::string& commandLine, DWORD timeoutMs = 120000);
-
 // The folder of this test executable, with a trailing "\": the build's bin folder.
 std::string BinFolder();
-
-// The lines of a text, without their line breaks.
-std::vector<std::string> Lines(const std::string& text);
 
 } // namespace tessaly::test

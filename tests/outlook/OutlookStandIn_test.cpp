@@ -2,6 +2,7 @@
 // in its own process, so what is seen is what the store kept.
 #include "destinations/outlook/OutlookDestination.h"
 
+#include "ProcessOutput.h"
 #include "RunServicesRecorder.h"
 #include "app/FileHelpers.h"
 #include "app/OleError.h"
@@ -63,38 +64,12 @@ DumpResult RunDump(const std::vector<std::string>& args)
     std::string command = "\"" + ExecutableFolder() + "outlookdump.exe\"";
     for (const std::string& arg : args)
         command += " \"" + arg + "\"";
-
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    UniqueKernelHandle readEnd, writeEnd;
-    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inherit, 0))
-        throw std::runtime_error("CreatePipe failed");
-    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-        throw std::runtime_error("outlookdump.exe could not be started");
-    UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    writeEnd.reset();
-
-    std::string output;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        output.append(buffer, got);
-    DumpResult result;
-    if (::WaitForSingleObject(processHandle.get(), 60000) != WAIT_OBJECT_0)
+    const tessaly::test::ProcessResult run = tessaly::test::RunProcess(command, 60000);
+    if (!run.finished)
         throw std::runtime_error("outlookdump.exe did not end");
-    ::GetExitCodeProcess(processHandle.get(), &result.exitCode);
-    size_t start = 0;
-    for (size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
-        result.lines.push_back(output.substr(start, end - start));
-        start = end + 1;
-    }
+    DumpResult result;
+    result.exitCode = run.exitCode;
+    result.lines = tessaly::test::Lines(run.output);
     return result;
 }
 

@@ -1,5 +1,6 @@
 // The destination against the stand-in library installed in the prefix: found through
 // the registry, writing into a store that the inspector reads back from another process.
+#include "ProcessOutput.h"
 #include "app/FileHelpers.h"
 #include "app/OleError.h"
 #include "app/RunServices.h"
@@ -42,36 +43,12 @@ void SetVariable(const char* name, const char* value)
 // Runs a program of the build folder and returns what it wrote to its standard output.
 std::string RunCapture(const std::string& arguments, DWORD* exitCode = nullptr)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readRaw = nullptr, writeRaw = nullptr;
-    EXPECT_TRUE(::CreatePipe(&readRaw, &writeRaw, &inherit, 0));
-    UniqueKernelHandle readEnd(readRaw), writeEnd(writeRaw);
-    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.get();
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    std::string command = "\"" + tessaly::ExecutableFolder() + "wabdump.exe\" " + arguments;
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << command;
-        return {};
-    }
-    UniqueKernelHandle processHandle(process.hProcess), thread(process.hThread);
-    writeEnd.reset();
-    std::string output;
-    char chunk[4096];
-    DWORD read = 0;
-    while (::ReadFile(readEnd.get(), chunk, sizeof chunk, &read, nullptr) && read > 0)
-        output.append(chunk, read);
-    EXPECT_EQ(::WaitForSingleObject(processHandle.get(), 30000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(processHandle.get(), &code);
+    const tessaly::test::ProcessResult run =
+        tessaly::test::RunProcess("\"" + tessaly::ExecutableFolder() + "wabdump.exe\" " + arguments, 30000);
+    EXPECT_TRUE(run.finished);
     if (exitCode)
-        *exitCode = code;
-    return output;
+        *exitCode = run.exitCode;
+    return run.output;
 }
 
 std::string ContactLine(const TContactInfo& record)
