@@ -270,4 +270,10 @@ using LPMAILUSER = IMailUser*;
 struct IDistList : public IABContainer {};
 using LPDISTLIST = IDistList*;
 
-static_assert(sizeof(SPropValue) == 16 || sizeof(void*) != 4, "SPropValue is 16 bytes on 32-bit Windows");
+// The address book library reads these layouts from our memory: each is checked for
+// both builds.
+static_assert(sizeof(SPropValue) == (sizeof(void*) == 4 ? 16 : 24), "SPropValue is 16 bytes on 32-bit and 24 on 64-bit Windows");
+static_assert(sizeof(SBinary) == (sizeof(void*) == 4 ? 8 : 16), "SBinary is 8 bytes on 32-bit and 16 on 64-bit Windows");
+static_assert(sizeof(SRow) == (sizeof(void*) == 4 ? 12 : 16), "SRow is 12 bytes on 32-bit and 16 on 64-bit Windows");
+static_assert(offsetof(SRowSet, aRow) == (sizeof(void*) == 4 ? 4 : 8), "SRowSet's rows start after its count, aligned");
+static_assert(sizeof(SPropTagArray) == 8, "SPropTagArray is 8 bytes on both");

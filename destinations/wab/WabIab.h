@@ -68,4 +68,4 @@ constexpr ULONG WAB_ENABLE_PROFILES = 0x00400000;
 
 using LPWABOPEN = HRESULT(WINAPI*)(LPADRBOOK* lppAdrBook, LPWABOBJECT* lppWABObject, LPWAB_PARAM lpWP, DWORD Reserved2);
 
-static_assert(sizeof(void*) != 4 || sizeof(WAB_PARAM) == 32, "WAB_PARAM is 32 bytes on 32-bit Windows");
+static_assert(sizeof(WAB_PARAM) == (sizeof(void*) == 4 ? 32 : 48), "WAB_PARAM is 32 bytes on 32-bit and 48 on 64-bit Windows");
