@@ -10,6 +10,7 @@ namespace {
 constexpr char kBrowseWindowClass[] = "WABBrowseView";
 constexpr int kClassNameBuffer = 201;
 constexpr DWORD kIdleWait = 2000;
+constexpr DWORD kWindowPoll = 20;
 
 } // namespace
 
@@ -28,13 +29,15 @@ BOOL CALLBACK FindBrowseWindow(HWND window, LPARAM search)
     return FALSE;
 }
 
-void CloseBrowseWindow(DWORD processId)
+bool CloseBrowseWindow(DWORD processId)
 {
     TBrowseWindowSearch search;
     search.processId = processId;
     ::EnumWindows(FindBrowseWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.window && ::IsWindow(search.window))
-        ::PostMessageA(search.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!search.window || !::IsWindow(search.window))
+        return false;
+    ::PostMessageA(search.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return true;
 }
 
 bool StartAndCloseAddressBook(const std::string& path)
@@ -51,13 +54,18 @@ bool StartAndCloseAddressBook(const std::string& path)
         return false;
     UniqueKernelHandle thread(process.hThread);
     UniqueKernelHandle processHandle(process.hProcess);
+    const DWORD started = ::GetTickCount();
     ::WaitForInputIdle(processHandle.get(), kIdleWait);
-    CloseBrowseWindow(process.dwProcessId);
+    // A process can report itself idle before its main window exists (a helper window
+    // created first pumps messages): look again until the wait is used up.
+    while (!CloseBrowseWindow(process.dwProcessId) && ::GetTickCount() - started < kIdleWait &&
+           ::WaitForSingleObject(processHandle.get(), kWindowPoll) == WAIT_TIMEOUT) {
+    }
     thread.reset();
     processHandle.reset();
     return true;
 }
 
-static_assert(sizeof(STARTUPINFOA) == 68, "STARTUPINFO is 68 bytes on 32-bit Windows");
+static_assert(sizeof(STARTUPINFOA) == (sizeof(void*) == 4 ? 68 : 104), "STARTUPINFO is 68 bytes on 32-bit and 104 on 64-bit Windows");
 
 } // namespace tessaly

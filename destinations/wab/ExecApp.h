@@ -10,8 +10,9 @@ namespace tessaly {
 // True when the program at `path` was started; it is never waited for to end.
 bool StartAndCloseAddressBook(const std::string& path);
 
-// Posts the system Close command to the Address Book window of that process, if it has one.
-void CloseBrowseWindow(DWORD processId);
+// Posts the system Close command to the Address Book window of that process, if it has
+// one; false when it has none (yet).
+bool CloseBrowseWindow(DWORD processId);
 
 struct TBrowseWindowSearch {
     DWORD processId = 0;
