@@ -1,13 +1,18 @@
 # The two commands of the README: `make run` and `make test`. Each installs what is
-# missing on a fresh Debian 12 machine (as root), builds and prepares the Wine prefix.
+# missing on a fresh Debian 12 machine (as root), builds and prepares the Wine prefixes.
+#
+# Two Windows builds from one source: win64 (x86_64) runs on every x86-64 host and is
+# the default; win32 (i686) is always built, and run wherever the host executes 32-bit
+# code (tools/win32-runs). ARCH=win32 picks it for run, screenshot and bench.
 SHELL := /bin/bash
 ROOT := $(CURDIR)
-WIN_BUILD := $(ROOT)/build/win
 NATIVE_BUILD := $(ROOT)/build/native
 FUZZ_BUILD := $(ROOT)/build/fuzz
 FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 TO ?= 10
+ARCH ?= win64
+WIN_ARCHES := win32 win64
 
 .PHONY: all deps configure build build-win test test-native test-win fuzz run bench dist screenshot clean
 
@@ -16,8 +21,11 @@ all: build
 deps:
 	@tools/install-deps
 
-$(WIN_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
+$(ROOT)/build/win32/CMakeCache.txt: | deps
+	cmake -S . -B $(ROOT)/build/win32 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
+
+$(ROOT)/build/win64/CMakeCache.txt: | deps
+	cmake -S . -B $(ROOT)/build/win64 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=Release
 
 $(NATIVE_BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
@@ -25,24 +33,33 @@ $(NATIVE_BUILD)/CMakeCache.txt: | deps
 $(FUZZ_BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTESSALY_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-configure: $(WIN_BUILD)/CMakeCache.txt $(NATIVE_BUILD)/CMakeCache.txt $(FUZZ_BUILD)/CMakeCache.txt
+configure: $(foreach a,$(WIN_ARCHES),$(ROOT)/build/$(a)/CMakeCache.txt) $(NATIVE_BUILD)/CMakeCache.txt $(FUZZ_BUILD)/CMakeCache.txt
+
+# Builds one Windows build and installs its stand-ins into its prefix, where it runs.
+define build_windows
+	cmake --build $(ROOT)/build/$(1) -j $(JOBS)
+	@if [ $(1) = win64 ] || tools/win32-runs >/dev/null; then \
+	  TESSALY_ARCH=$(1) tools/with-wine-session tools/setup-prefix; \
+	fi
+endef
 
 build: configure
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	cmake --build $(WIN_BUILD) -j $(JOBS)
-	tools/with-wine-session tools/setup-prefix $(ROOT)/build/bin
+	$(call build_windows,win64)
+	$(call build_windows,win32)
 
-# The Windows program, its tools and stand-ins only: what the main job needs.
-build-win: $(WIN_BUILD)/CMakeCache.txt
-	cmake --build $(WIN_BUILD) -j $(JOBS)
-	tools/with-wine-session tools/setup-prefix $(ROOT)/build/bin
+# One Windows build (ARCH), its tools and stand-ins only: what the main job needs.
+build-win: $(ROOT)/build/$(ARCH)/CMakeCache.txt
+	@[ $(ARCH) = win64 ] || why=$$(tools/win32-runs) || { echo "ARCH=$(ARCH) cannot run here: $$why" >&2; exit 1; }
+	$(call build_windows,$(ARCH))
 
 test-native: build
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
 
+# Every Windows test of the 64-bit build, then of the 32-bit build where it runs.
 test-win: build
-	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1
+	tools/test-windows
 
 fuzz: build
 	tools/fuzz 300 $(FUZZ_BUILD)
@@ -53,21 +70,28 @@ test: build
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure || status=1; \
 	tools/lint || status=1; \
 	tools/fuzz $(FUZZ_SECONDS) $(FUZZ_BUILD) || status=1; \
-	tools/with-wine-session ctest --test-dir $(WIN_BUILD) --output-on-failure -j1 || status=1; \
+	tools/test-windows || status=1; \
 	exit $$status
 
 run: build-win
-	tools/with-wine-session tools/run-sample $(TO)
+	TESSALY_ARCH=$(ARCH) tools/with-wine-session tools/run-sample $(TO)
 
 # Pictures of the idle window and of the window during a run, in build/screenshots/.
 screenshot: build-win
-	tools/with-wine-session tools/screenshot $(ROOT)/build/screenshots
+	TESSALY_ARCH=$(ARCH) tools/with-wine-session tools/screenshot $(ROOT)/build/screenshots
 
-dist: build-win
-	tools/dist/make-dist $(ROOT)/build/bin $(ROOT)/build/dist $$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+# Both builds' packages; the 32-bit one is built on any host (nothing of it runs here).
+dist: configure
+	@version=$$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt); \
+	for a in $(WIN_ARCHES); do \
+	  cmake --build $(ROOT)/build/$$a -j $(JOBS) --target CorvaneTessaly || exit 1; \
+	  tools/dist/make-dist $(ROOT)/build/$$a/bin $(ROOT)/build/dist $$version || exit 1; \
+	done
 
+# Without ARCH, the figures of every build that runs here; with it, that build's only.
 bench: build
-	tools/with-wine-session tools/bench
+	@arches="$(if $(filter command line environment,$(origin ARCH)),$(ARCH),win64 $$(tools/win32-runs >/dev/null && echo win32))"; \
+	for a in $$arches; do TESSALY_ARCH=$$a tools/with-wine-session tools/bench || exit 1; done
 
 clean:
 	rm -rf build
