@@ -6,6 +6,8 @@
 set -u
 bin_dir=$1 server_dir=$2 version=$3
 root=$(cd "$(dirname "$0")/../.." && pwd)
+TESSALY_ARCH=$("$root/tools/pe-arch" "$bin_dir/CorvaneTessaly.exe") || { echo "FAILED: no program in $bin_dir"; exit 1; }
+export TESSALY_ARCH
 source "$root/tools/wine-env"
 failures=0
 check() { # check DESCRIPTION COMMAND...
@@ -16,7 +18,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$root/tools/dist/make-dist" "$bin_dir" "$out" "$version" >/dev/null || { echo "FAILED: make-dist"; exit 1; }
 check "zip holds the executable, README and licence" \
-  bash -c "unzip -Z1 '$out/CorvaneTessaly-$version-win32.zip' | sort | tr '\n' ' ' | grep -qx 'CorvaneTessaly.exe LICENSE.txt README.txt '"
+  bash -c "unzip -Z1 '$out/CorvaneTessaly-$version-$TESSALY_ARCH.zip' | sort | tr '\n' ' ' | grep -qx 'CorvaneTessaly.exe LICENSE.txt README.txt '"
 
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
 app_dir="$user_dir/AppData/Local/Programs/Corvane Tessaly"
@@ -24,7 +26,7 @@ menu_dir="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Corvan
 wab_dll="$WINEPREFIX/drive_c/Program Files/Common Files/System/wab32.dll"
 standin_before=$(ls -la "$wab_dll" 2>/dev/null)
 
-"$root/tools/winrun" "$out/CorvaneTessaly-$version-setup.exe" /S
+"$root/tools/winrun" "$out/CorvaneTessaly-$version-$TESSALY_ARCH-setup.exe" /S
 check "installer exits 0" test $? -eq 0
 check "program installed per user" test -f "$app_dir/CorvaneTessaly.exe"
 check "uninstaller installed" test -f "$app_dir/Uninstall.exe"

@@ -1,6 +1,13 @@
 ; Per-user installer: the settings file and the temporary download live beside the
 ; executable, so the program folder must be writable by the user who runs it.
 Unicode true
+!ifndef ARCH
+  !error "ARCH must be defined (win32 or win64)"
+!endif
+; The 64-bit program gets a 64-bit installer: it runs where the program runs.
+!if "${ARCH}" == "win64"
+  Target amd64-unicode
+!endif
 !ifndef VERSION
   !error "VERSION must be defined"
 !endif
