@@ -25,12 +25,27 @@ bool FileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FileExists(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool ForceDeleteFile(const std::string& path)
 {
     if (!FileExists(path))
         return true;
     const bool normal = ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
     const bool deleted = ::DeleteFileA(path.c_str()) != FALSE;
+    return normal && deleted;
+}
+
+bool ForceDeleteFile(const std::wstring& path)
+{
+    if (!FileExists(path))
+        return true;
+    const bool normal = ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+    const bool deleted = ::DeleteFileW(path.c_str()) != FALSE;
     return normal && deleted;
 }
 
@@ -68,6 +83,19 @@ void DeleteMatchingFiles(const std::string& folder, const std::string& ending)
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             (void)ForceDeleteFile(folder + "\\" + found.cFileName);
     } while (::FindNextFileA(search.get(), &found));
+}
+
+void DeleteMatchingFiles(const std::wstring& folder, const std::wstring& ending)
+{
+    const std::wstring pattern = folder + L"\\*" + ending;
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &found));
+    if (!search)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            (void)ForceDeleteFile(folder + L"\\" + found.cFileName);
+    } while (::FindNextFileW(search.get(), &found));
 }
 
 std::string ReadTextFile(const std::string& path)

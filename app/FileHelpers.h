@@ -1,11 +1,13 @@
 #pragma once
-// File helpers over the Win32 ANSI file functions.
+// File helpers over the Win32 ANSI file functions, and wide ones for names that the ANSI
+// code page cannot spell.
 #include <string>
 
 namespace tessaly {
 
 // True when the file is absent afterwards: read-only is cleared before deleting.
 [[nodiscard]] bool ForceDeleteFile(const std::string& path);
+[[nodiscard]] bool ForceDeleteFile(const std::wstring& path);
 
 // Replaces the file with `text` followed by CR LF, written as 8-bit bytes.
 // Throws std::system_error when the file cannot be written.
@@ -14,6 +16,7 @@ void SaveTextFile(const std::string& text, const std::string& path);
 // ForceDeleteFile on every non-folder entry of `folder` whose name ends in `ending`;
 // failures are ignored.
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending);
+void DeleteMatchingFiles(const std::wstring& folder, const std::wstring& ending);
 
 // The whole file as 8-bit text. Throws std::system_error when it cannot be read.
 std::string ReadTextFile(const std::string& path);
@@ -22,6 +25,7 @@ std::string ReadTextFile(const std::string& path);
 std::string ExecutableFolder();
 
 bool FileExists(const std::string& path);
+bool FileExists(const std::wstring& path);
 
 // The system's message text for an error code, without the trailing line break; empty when none.
 std::string SystemErrorMessage(unsigned long code);

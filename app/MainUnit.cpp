@@ -168,7 +168,7 @@ bool TForm1::DownloadAndParse(const std::string& path, TContactList& list)
     };
     const bool ok = DownloadFile(SourceText(), path, UserText(), PasswordText(), readBuffer_, services);
     if (ok) {
-        std::vector<std::string> lines = SplitLines(ReadTextFile(path));
+        std::vector<std::string> lines = SplitBody(list, ReadTextFile(path));
         ParseRows(list, lines, [this] { return StopRequested(); });
     }
     return ok;

@@ -44,15 +44,25 @@ void RaiseOleError(HRESULT code)
 
 std::wstring AnsiToWide(const std::string& text)
 {
-    if (text.empty())
-        return {};
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
+    return TextToWide(text, CP_ACP);
 }
 
 std::string WideToAnsi(const wchar_t* text, int length)
+{
+    return WideToText(text, length, CP_ACP);
+}
+
+std::wstring TextToWide(std::string_view text, UINT codePage)
+{
+    if (text.empty())
+        return {};
+    const int length = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string WideToText(const wchar_t* text, int length, UINT codePage)
 {
     if (text == nullptr)
         return {};
@@ -60,10 +70,18 @@ std::string WideToAnsi(const wchar_t* text, int length)
         length = static_cast<int>(std::wcslen(text));
     if (length == 0)
         return {};
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, ansi.data(), size, nullptr, nullptr);
-    return ansi;
+    const int size = ::WideCharToMultiByte(codePage, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(codePage, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+std::string ConvertText(const std::string& text, UINT from, UINT to)
+{
+    if (from == to)
+        return text;
+    const std::wstring wide = TextToWide(text, from);
+    return WideToText(wide.c_str(), static_cast<int>(wide.size()), to);
 }
 
 } // namespace tessaly

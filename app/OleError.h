@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tessaly {
 
@@ -38,5 +39,13 @@ inline void OleCheck(HRESULT code)
 // UTF-16 from and to the ANSI code page, as every component expects.
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const wchar_t* text, int length = -1);
+
+// The same for 8-bit text in any Windows code page (CP_ACP, CP_UTF8...). Characters the
+// target code page lacks become what Windows substitutes for them.
+std::wstring TextToWide(std::string_view text, UINT codePage);
+std::string WideToText(const wchar_t* text, int length, UINT codePage);
+
+// 8-bit text from one code page to another, through UTF-16; unchanged when they are the same.
+std::string ConvertText(const std::string& text, UINT from, UINT to);
 
 } // namespace tessaly

@@ -1,6 +1,7 @@
 #pragma once
 // Small text helpers shared by every part of the program. Texts are 8-bit strings in
-// the ANSI code page; "blank" means a character code of 32 or less.
+// the ANSI code page, or UTF-8 for a contact list that came as UTF-8; the helpers work on
+// bytes, which suits both. "Blank" means a character code of 32 or less.
 #include <string>
 #include <string_view>
 

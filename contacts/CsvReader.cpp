@@ -89,6 +89,13 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
+std::vector<std::string> SplitBody(TContactList& list, std::string_view body)
+{
+    const BodyEncoding encoding = DecideEncoding(body);
+    list.CodePage = encoding.codePage;
+    return SplitLines(body.substr(encoding.markLength));
+}
+
 void AddContact(TContactList& list, const std::string& line)
 {
     // The fields are views into the line; the record copies the ones it keeps.

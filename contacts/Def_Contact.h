@@ -1,6 +1,6 @@
 #pragma once
 // One contact as it comes from a row of the contacts file: eighteen 8-bit text fields,
-// each taken from a fixed column of the row.
+// each taken from a fixed column of the row, in the code page that its list records.
 #include <string>
 #include <string_view>
 #include <vector>

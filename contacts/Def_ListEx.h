@@ -2,6 +2,8 @@
 // A list that owns the objects it holds. FreeItems frees them from the last to the
 // first and leaves the list empty with its capacity unchanged; destroying the list
 // (FreeWithItems) frees the objects with it.
+#include "contacts/TextEncoding.h"
+
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -79,8 +81,8 @@ private:
 };
 
 // Frees the objects, then the list itself.
-template <typename T>
-void FreeWithItems(std::unique_ptr<TListEx<T>>& list)
+template <typename List>
+void FreeWithItems(std::unique_ptr<List>& list)
 {
     if (list)
         list->FreeItems();
@@ -88,6 +90,14 @@ void FreeWithItems(std::unique_ptr<TListEx<T>>& list)
 }
 
 class TContactInfo;
-using TContactList = TListEx<TContactInfo>;
+
+// The records keep the bytes of the file; the list knows the code page they are written in,
+// for every conversion to wide text.
+class TContactList : public TListEx<TContactInfo> {
+public:
+    using TListEx::TListEx;
+
+    TextCodePage CodePage = TextCodePage::Ansi;
+};
 
 } // namespace tessaly

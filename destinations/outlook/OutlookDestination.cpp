@@ -74,12 +74,13 @@ ComPtr<IDispatch> PrepareContactFolder(IDispatch* folder)
 }
 
 // False when the new item is not a contact item: it is left unfilled and unsaved.
-bool WriteContactItem(IDispatch* item, const TContactInfo& record)
+// The fields are in the code page of the list they came from.
+bool WriteContactItem(IDispatch* item, const TContactInfo& record, UINT codePage)
 {
     if (!AnswersContactItem(item))
         return false;
     for (size_t i = 0; i < 18; ++i)
-        DispPut(item, kContactProperties[i], TVariant(AnsiToWide(record.*TContactInfo::kFields[i].field)));
+        DispPut(item, kContactProperties[i], TVariant(TextToWide(record.*TContactInfo::kFields[i].field, codePage)));
     DispCall(item, kSave);
     return true;
 }
@@ -100,7 +101,7 @@ int FillContactFolder(IDispatch* contacts, const TContactList& list, const std::
     int written = 0;
     for (const TContactInfo& record : list) {
         ComPtr<IDispatch> item = AsDispatch(DispCall(items.Get(), kAdd, {TVariant(olContactItem)}));
-        if (WriteContactItem(item.Get(), record))
+        if (WriteContactItem(item.Get(), record, WindowsCodePage(list.CodePage)))
             ++written;
     }
     return written;

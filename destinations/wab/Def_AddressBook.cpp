@@ -196,8 +196,12 @@ int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& 
     ComPtr<IMAPIProp> entry;
     for (const TContactInfo& record : list) {
         entry.Reset();
-        if (SUCCEEDED(folder->CreateEntry(0, nullptr, kCreateFlags, &entry)) && entry &&
-            SUCCEEDED(WriteMailUser(entry.Get(), record)))
+        if (FAILED(folder->CreateEntry(0, nullptr, kCreateFlags, &entry)) || !entry)
+            continue;
+        const HRESULT written = list.CodePage == TextCodePage::Ansi
+                                    ? WriteMailUser(entry.Get(), record)
+                                    : WriteMailUser(entry.Get(), AnsiRecord(record, list.CodePage));
+        if (SUCCEEDED(written))
             ++count;
     }
     entry.Reset();
@@ -413,6 +417,14 @@ HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
     if (FAILED(code))
         return code;
     return entry->SaveChanges(kSaveFlags);
+}
+
+TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage)
+{
+    TContactInfo ansi = record;
+    for (const auto& entry : TContactInfo::kFields)
+        ansi.*entry.field = ConvertText(record.*entry.field, WindowsCodePage(codePage), CP_ACP);
+    return ansi;
 }
 
 std::string OutlookExpressFile(const std::string& fileName)

@@ -100,6 +100,10 @@ constexpr ULONG kSaveFlags = KEEP_OPEN_READWRITE;
 [[nodiscard]] HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName);
 [[nodiscard]] HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record);
 
+// The record with its texts in the ANSI code page, which the address book's 8-bit
+// properties hold: characters that code page lacks become what Windows substitutes.
+TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage);
+
 // Full path of a file in the Outlook Express program folder, or empty.
 std::string OutlookExpressFile(const std::string& fileName);
 

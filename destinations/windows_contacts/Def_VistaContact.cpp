@@ -54,7 +54,7 @@ const std::array<LayoutStep, 11> kLayout = {{
 } // namespace
 
 bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
-                      const TContactInfo& record)
+                      const TContactInfo& record, UINT codePage)
 {
     ComPtr<IContact> contact;
     if (FAILED(platform.CreateContact(contact.GetAddressOf())) || !contact)
@@ -73,7 +73,7 @@ bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& pat
             SetNodeLabels(properties.Get(), nodeName, std::span<const LPCWSTR>(step.labels, step.LabelCount()));
         for (const LayoutProperty& property : step.properties)
             if (property.suffix != nullptr)
-                SetNodeString(properties.Get(), nodeName, property.suffix, record.*property.field);
+                SetNodeString(properties.Get(), nodeName, property.suffix, record.*property.field, codePage);
     }
     return SaveContactFile(platform, persist.Get(), path);
 }
@@ -98,24 +98,25 @@ void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std:
 }
 
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
-                   const std::string& value)
+                   const std::string& value, UINT codePage)
 {
     if (!HasText(value))
         return;
     const std::wstring propertyPath = std::wstring(nodeName) + suffix;
-    const std::wstring text = AnsiToWide(value);
+    const std::wstring text = TextToWide(value, codePage);
     ComponentCall([&] { return properties->SetString(propertyPath.c_str(), CGD_DEFAULT, text.c_str()); });
 }
 
 bool SaveContactFile(IWindowsContactsPlatform& platform, IPersistStreamInit* persist, const std::string& path)
 {
+    const std::wstring widePath = TextToWide(path, CP_UTF8);
     ComPtr<IStream> stream;
-    if (FAILED(platform.CreateFileStream(AnsiToWide(path), stream.GetAddressOf())) || !stream)
+    if (FAILED(platform.CreateFileStream(widePath, stream.GetAddressOf())) || !stream)
         return false;
     const HRESULT saved = persist->Save(stream.Get(), TRUE);
     stream.Reset(); // closes the file
     if (FAILED(saved)) {
-        (void)ForceDeleteFile(path); // an unreadable contact must not stay behind
+        (void)ForceDeleteFile(widePath); // an unreadable contact must not stay behind
         return false;
     }
     return true;

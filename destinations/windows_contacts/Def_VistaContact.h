@@ -26,11 +26,11 @@ void ComponentCall(Call&& call)
     OleCheck(call());
 }
 
-// Builds the contact of `record` and saves it to `path`; true only when the file was saved.
-// A contact object that cannot be made or lacks an interface gives false; a failed
-// property call raises.
+// Builds the contact of `record`, whose texts are in `codePage`, and saves it to `path`
+// (UTF-8); true only when the file was saved. A contact object that cannot be made or lacks
+// an interface gives false; a failed property call raises.
 [[nodiscard]] bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
-                                    const TContactInfo& record);
+                                    const TContactInfo& record, UINT codePage);
 
 // Creates one element of `arrayName`, first or appended; its name lands in `nodeName`.
 void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool appended, wchar_t* nodeName);
@@ -38,12 +38,12 @@ void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool
 // Labels the node with one or two labels, in the order given.
 void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std::span<const LPCWSTR> labels);
 
-// Sets node + suffix to the untrimmed value, unless the value is blank.
+// Sets node + suffix to the untrimmed value (in `codePage`), unless the value is blank.
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
-                   const std::string& value);
+                   const std::string& value, UINT codePage);
 
-// Writes the contact into a new or emptied file; false when the file could not be created
-// or the save failed (a half-written file is removed).
+// Writes the contact into a new or emptied file at `path` (UTF-8); false when the file
+// could not be created or the save failed (a half-written file is removed).
 [[nodiscard]] bool SaveContactFile(IWindowsContactsPlatform& platform, IPersistStreamInit* persist,
                                    const std::string& path);
 

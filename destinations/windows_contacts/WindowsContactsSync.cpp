@@ -19,28 +19,38 @@ constexpr char kNotFound[] = "Windows Mail not found.";
 constexpr char kAppName[] = "Corvane Tessaly";
 constexpr char kAppVersion[] = "v1.07";
 
-// Windows compares file names without regard to case, upper-half letters included.
-std::string FoldFileName(std::string_view name)
+std::wstring Wide(const std::string& utf8)
 {
-    std::string folded(name);
+    return TextToWide(utf8, CP_UTF8);
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    return WideToText(wide.c_str(), static_cast<int>(wide.size()), CP_UTF8);
+}
+
+// Windows compares file names without regard to case, beyond ASCII too.
+std::string FoldFileName(std::string_view utf8)
+{
+    std::wstring folded = TextToWide(utf8, CP_UTF8);
     if (!folded.empty())
-        ::CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
-    return folded;
+        ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return Utf8(folded);
 }
 // Entries with the contact extension that survived the clean-up (subfolders, files that
 // could not be deleted) keep their names, so no record is written onto them.
 void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base, const std::string& extension)
 {
-    WIN32_FIND_DATAA found{};
-    UniqueFindHandle search(::FindFirstFileA((base + "*" + extension).c_str(), &found));
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileW(Wide(base + "*" + extension).c_str(), &found));
     if (!search)
         return;
     const std::string ending = FoldFileName(extension);
     do {
-        const std::string name = found.cFileName;
+        const std::string name = Utf8(found.cFileName);
         if (name.size() > extension.size() && FoldFileName(name).ends_with(ending))
             (void)names.Claim(name.substr(0, name.size() - extension.size()));
-    } while (::FindNextFileA(search.get(), &found));
+    } while (::FindNextFileW(search.get(), &found));
 }
 } // namespace
 
@@ -63,8 +73,8 @@ std::string PrepareContactsFolder(const std::string& ownPath, const std::string&
     if (!HasText(directory))
         return {};
     const std::string folder = WithTrailingDelimiter(directory) + folderName;
-    (void)::CreateDirectoryA(folder.c_str(), nullptr); // an existing folder is what we want
-    DeleteMatchingFiles(folder, ContactFileExtension(ownPath));
+    (void)::CreateDirectoryW(Wide(folder).c_str(), nullptr); // an existing folder is what we want
+    DeleteMatchingFiles(Wide(folder), Wide(ContactFileExtension(ownPath)));
     return folder;
 }
 
@@ -75,9 +85,13 @@ int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& li
     TUniqueFileNames names(FoldFileName);
     ReserveRemainingNames(names, base, extension);
     int saved = 0;
+    const UINT codePage = WindowsCodePage(list.CodePage);
     for (const TContactInfo& record : list) {
-        const std::string name = names.Claim(SafeFileBaseName(record.FileBaseName(), TContactInfo::NewIdentifier));
-        if (WriteContactFile(platform, base + name + extension, nodeName, record))
+        // Named in UTF-8, so the name keeps every character and the byte-wise rules for
+        // forbidden characters never cut one in half.
+        const std::string baseName = ConvertText(record.FileBaseName(), codePage, CP_UTF8);
+        const std::string name = names.Claim(SafeFileBaseName(baseName, TContactInfo::NewIdentifier));
+        if (WriteContactFile(platform, base + name + extension, nodeName, record, codePage))
             ++saved;
     }
     return saved;
@@ -105,9 +119,9 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     DWORD required = 0;
     ComponentCall([&] { return own->GetPath(buffer, kNodeBufferCapacity, &required); });
     buffer[kNodeBufferCapacity - 1] = L'\0';
-    const std::string ownPath = WideToAnsi(buffer);
+    const std::string ownPath = WideToText(buffer, -1, CP_UTF8);
 
-    const std::string folder = PrepareContactsFolder(ownPath, folderName);
+    const std::string folder = PrepareContactsFolder(ownPath, ConvertText(folderName, CP_ACP, CP_UTF8));
     // Without the own contact's folder there is nowhere safe to write.
     const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, folder, ContactFileExtension(ownPath));
     services.ReportCreated(count, folderName);

@@ -25,6 +25,9 @@ namespace tessaly {
 Microsoft::WRL::ComPtr<IContactManager> CreateContactManager(IRunServices& services,
                                                               IWindowsContactsPlatform& platform);
 
+// Paths here are UTF-8 and reach the file functions as wide text, so that names in any
+// script survive.
+
 // Creates the folder `folderName` beside the own contact (one level) and deletes the
 // contact files directly in it. Returns the folder without a trailing delimiter, or empty
 // (nothing touched) when the own contact's path has no folder.

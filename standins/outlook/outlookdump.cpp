@@ -2,10 +2,11 @@
 // registered "Outlook.Application", and seeds them for tests. Works through automation
 // by name, like any client of the object model.
 //
-//   outlookdump [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
+//   outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
 //               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump]
 //
-// Commands run in order; without any, the store is dumped. Dump lines:
+// Commands run in order; without any, the store is dumped. Texts are printed in the ANSI
+// code page, or as UTF-8 after --utf8 (which keeps every character). Dump lines:
 //   folder<TAB>name<TAB>ShowAsOutlookAB (true or false)
 //   contact<TAB>the 18 record fields in record order
 //   distlist<TAB>name
@@ -29,10 +30,12 @@ using namespace tessaly::outlook;
 
 namespace {
 
+UINT outputCodePage = CP_ACP;
+
 std::string Escaped(const std::wstring& value)
 {
     std::string result;
-    for (char c : WideToAnsi(value.c_str(), static_cast<int>(value.size()))) {
+    for (char c : WideToText(value.c_str(), static_cast<int>(value.size()), outputCodePage)) {
         switch (c) {
         case '\\': result += "\\\\"; break;
         case '\t': result += "\\t"; break;
@@ -125,7 +128,7 @@ void Set(const Session& session, const wchar_t* key, const char* value)
 
 int Usage()
 {
-    std::fputs("usage: outlookdump [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
+    std::fputs("usage: outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
                "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump]\n",
                stderr);
     return 2;
@@ -142,6 +145,10 @@ int Run(int argc, char** argv)
             if (i + count >= argc)
                 throw std::invalid_argument(command);
         };
+        if (command == "--utf8") {
+            outputCodePage = CP_UTF8;
+            continue;
+        }
         if (command == "--reset") {
             DispCall(session.Application(), L"StandInReset");
         } else if (command == "--version") {

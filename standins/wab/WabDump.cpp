@@ -1,5 +1,6 @@
 // Console inspector of the stand-in address book store.
-//   wabdump                       prints every folder and its entries
+//   wabdump [--utf8]              prints every folder and its entries: their 8-bit texts as
+//                                 stored (ANSI code page), or as UTF-8 with --utf8
 //   wabdump seed FOLDER N [LIST]  adds N mail users (and a distribution list) to FOLDER,
 //                                 creating the folder when there is none of that name
 // The store is the one the library uses: WAB_STANDIN_STORE, else the default file.
@@ -34,20 +35,38 @@ StoredValue Text(const std::string& text)
     return value;
 }
 
-int Dump(const Store& store)
+// ANSI text as UTF-8.
+std::string Utf8(const std::string& ansi)
 {
+    if (ansi.empty())
+        return {};
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+int Dump(const Store& store, bool utf8)
+{
+    auto text = [utf8](const StoredEntry& entry, ULONG tag) {
+        const std::string stored = entry.Text(tag);
+        return Escape(utf8 ? Utf8(stored) : stored);
+    };
     std::string out;
     for (const StoredEntry* folder : store.Folders()) {
-        out += "folder\t" + Escape(folder->Text(PR_DISPLAY_NAME)) + "\n";
+        out += "folder\t" + text(*folder, PR_DISPLAY_NAME) + "\n";
         for (const StoredEntry* entry : store.Children(folder->id)) {
             if (entry->type == MAPI_DISTLIST) {
-                out += "distlist\t" + Escape(entry->Text(PR_DISPLAY_NAME)) + "\n";
+                out += "distlist\t" + text(*entry, PR_DISPLAY_NAME) + "\n";
                 continue;
             }
             out += "contact";
             for (ULONG tag : kRecordTags) {
                 out += '\t';
-                out += Escape(entry->Text(tag));
+                out += text(*entry, tag);
             }
             out += "\n";
         }
@@ -99,9 +118,9 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argc > 1 ? argv[1] : "";
     Store store;
-    if (command.empty()) {
+    if (command.empty() || (command == "--utf8" && argc == 2)) {
         store.Open(Store::DefaultPath(), false);
-        return Dump(store);
+        return Dump(store, !command.empty());
     }
     if (command == "seed" && argc >= 4) {
         if (!store.Open(Store::DefaultPath(), true)) {
@@ -110,6 +129,6 @@ int main(int argc, char** argv)
         }
         return Seed(store, argv[2], std::atoi(argv[3]), argc > 4 ? argv[4] : nullptr);
     }
-    std::fprintf(stderr, "usage: wabdump [seed FOLDER COUNT [LISTNAME]]\n");
+    std::fprintf(stderr, "usage: wabdump [--utf8 | seed FOLDER COUNT [LISTNAME]]\n");
     return 2;
 }

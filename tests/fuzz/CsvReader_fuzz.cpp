@@ -1,5 +1,6 @@
-// Any downloaded text parses without a memory fault, and the reader's fast row path
-// gives exactly the records of the literal steps: trim, separators to line breaks, split.
+// Any downloaded text parses without a memory fault, the reader's fast row path gives
+// exactly the records of the literal steps (trim, separators to line breaks, split), and
+// the encoding decision agrees with a plain decoder of UTF-8.
 #include "app/TextHelpers.h"
 #include "contacts/CsvReader.h"
 
@@ -9,9 +10,50 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// UTF-8 by its definition: decode each character, then insist on the shortest form, no
+// surrogate and nothing above U+10FFFF.
+bool PlainUtf8(const std::string& text, bool& multiByte)
+{
+    multiByte = false;
+    for (size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || at + length > text.size())
+            return false;
+        std::uint32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(text[at + i]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            point = (point << 6) | (next & 0x3Fu);
+        }
+        static constexpr std::uint32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (length > 1 && (point < kShortest[length] || (point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF))
+            return false;
+        multiByte = multiByte || length > 1;
+        at += length;
+    }
+    return true;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
+
+    tessaly::TContactList decided(1);
+    const std::vector<std::string> bodyLines = tessaly::SplitBody(decided, text);
+    const bool marked = text.starts_with("\xEF\xBB\xBF");
+    bool multiByte = false;
+    const bool utf8 = marked || (PlainUtf8(text, multiByte) && multiByte);
+    if ((decided.CodePage == tessaly::TextCodePage::Utf8) != utf8)
+        std::abort();
+    if (bodyLines != tessaly::SplitLines(std::string_view(text).substr(marked ? 3 : 0)))
+        std::abort();
+
     std::vector<std::string> lines = tessaly::SplitLines(text);
     const std::vector<std::string> original = lines;
 

@@ -76,6 +76,17 @@ TEST(SplitLines, TheTextEndsAtItsFirstNul)
     EXPECT_EQ(SplitLines(std::string_view("\0a", 2)), Lines{});
 }
 
+TEST(SplitBody, TheListTakesTheBodysCodePageAndTheMarkIsNoPartOfTheHeader)
+{
+    TContactList marked(10);
+    EXPECT_EQ(SplitBody(marked, "\xEF\xBB\xBF" + kHeader + "\r\n" + Row()), (Lines{kHeader, Row()}));
+    EXPECT_EQ(marked.CodePage, TextCodePage::Utf8);
+
+    TContactList ansi(10);
+    EXPECT_EQ(SplitBody(ansi, kHeader + "\r\n\"M\xFCller\""), (Lines{kHeader, "\"M\xFCller\""}));
+    EXPECT_EQ(ansi.CodePage, TextCodePage::Ansi);
+}
+
 TEST(ParseRows, DropsTheHeaderWhateverItHolds)
 {
     EXPECT_EQ(Parse("").Count(), 0u);
