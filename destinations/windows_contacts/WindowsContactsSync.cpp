@@ -64,7 +64,7 @@ std::string PrepareContactsFolder(const std::string& ownPath, const std::string&
         return {};
     const std::string folder = WithTrailingDelimiter(directory) + folderName;
     (void)::CreateDirectoryA(folder.c_str(), nullptr); // an existing folder is what we want
-    DeleteMatchingFiles(folder, ContactFileExtension(ownPath));
+    DeleteMatchingFiles(folder, kContactFileExtension);
     return folder;
 }
 
@@ -109,7 +109,7 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
 
     const std::string folder = PrepareContactsFolder(ownPath, folderName);
     // Without the own contact's folder there is nowhere safe to write.
-    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, folder, ContactFileExtension(ownPath));
+    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, folder, kContactFileExtension);
     services.ReportCreated(count, folderName);
     return true;
 }

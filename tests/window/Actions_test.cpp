@@ -219,6 +219,29 @@ TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
     EXPECT_EQ(destinationCalls, 0);
 }
 
+TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched)
+{
+    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "..\\Desktop");
+    form.SetRunInputs({TestServerUrl("/files/contacts.csv?generate=3"), "", "", "..\\Desktop", TForm1::kWindowsContacts});
+    form.SetDestination(TForm1::kWindowsContacts, [this](const TContactList&, const std::string&) {
+        ++destinationCalls;
+        return true;
+    });
+    form.SyncNowClick();
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].first, NoticeKind::Warning);
+    EXPECT_EQ(notices_[0].second.rfind("Wrong Input:  Contact Folder\r\n", 0), 0u) << notices_[0].second;
+    EXPECT_TRUE(ServerRequests().empty());
+    EXPECT_EQ(destinationCalls, 0);
+
+    // Outlook's folder names are names, not paths: the same text goes through.
+    notices_.clear();
+    form.SetRunInputs({TestServerUrl("/files/contacts.csv?generate=3"), "", "", "..\\Desktop", TForm1::kOutlook});
+    form.SyncNowClick();
+    EXPECT_EQ(destinationCalls, 1);
+    EXPECT_EQ(folderWritten, "..\\Desktop");
+}
+
 TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
 {
     TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ");
