@@ -26,6 +26,7 @@ const char* const kTemporaryFileName = "CorvaneTessaly";
 
 const char* const kCompleted = "Operation completed successfully.";
 const char* const kInterrupted = "Sync operation has been interrupted by user";
+const char* const kNoContacts = "The downloaded file holds no contacts.";
 const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
 
 } // namespace
@@ -167,11 +168,16 @@ bool TForm1::DownloadAndParse(const std::string& path, TContactList& list)
         [this](NoticeKind kind, const std::string& text) { ShowNotice(kind, text); },
     };
     const bool ok = DownloadFile(SourceText(), path, UserText(), PasswordText(), readBuffer_, services);
-    if (ok) {
-        std::vector<std::string> lines = SplitLines(ReadTextFile(path));
-        ParseRows(list, lines, [this] { return StopRequested(); });
+    if (!ok)
+        return false;
+    std::vector<std::string> lines = SplitLines(ReadTextFile(path));
+    ParseRows(list, lines, [this] { return StopRequested(); });
+    // A sign-in page, a binary file or a bare header would otherwise empty the folder.
+    if (list.Count() == 0 && !stopFlag_) {
+        ShowNotice(NoticeKind::Warning, kNoContacts);
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool TForm1::WriteToDestination(const TContactList& list, const std::string& folderName)

@@ -202,6 +202,21 @@ TEST_F(RunOutcome, FailedDownloadsNeverReachTheDestination)
     EXPECT_FALSE(DownloadFileLeft());
 }
 
+TEST_F(RunOutcome, ADownloadWithoutContactsReplacesNothing)
+{
+    // A page served with status 200 in place of the file, and a file with only its header.
+    for (const char* path : {"/page/500", "/files/contacts.csv?generate=0"}) {
+        SCOPED_TRACE(path);
+        notices.clear();
+        contactsUrl = test::TestServerUrl(path);
+        auto form = MakeForm(false, TForm1::kWindowsContacts);
+        form->SyncContacts("Global Contacts");
+        EXPECT_THAT(notices, ElementsAre(Warning("The downloaded file holds no contacts."), Warning(kFailed)));
+        EXPECT_FALSE(DownloadFileLeft());
+    }
+    EXPECT_EQ(destination.calls, 0);
+}
+
 // The window subclass stands in for the Escape key: a posted message that sets the flag
 // when the run lets messages through.
 LRESULT CALLBACK StopOnAppMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
