@@ -19,6 +19,24 @@ namespace {
 }
 } // namespace
 
+EFileError::EFileError(unsigned long code, std::string text)
+    : std::system_error(static_cast<int>(code), std::system_category()), text_(std::move(text))
+{
+}
+
+void RaiseFileError(const std::string& action, const std::string& path, unsigned long code)
+{
+    std::string reason = SystemErrorMessage(code);
+    if (reason.empty())
+        reason = "error " + std::to_string(code) + ".";
+    throw EFileError(code, action + " \"" + path + "\": " + reason);
+}
+
+void RaiseLastFileError(const std::string& action, const std::string& path)
+{
+    RaiseFileError(action, path, ::GetLastError());
+}
+
 bool FileExists(const std::string& path)
 {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());

@@ -1,8 +1,26 @@
 #pragma once
 // File helpers over the Win32 ANSI file functions.
 #include <string>
+#include <system_error>
 
 namespace tessaly {
+
+// A failed file operation: one message that names the file and gives the system's reason
+// once, e.g. `Cannot create file "C:\x\a.ini": Access is denied.`
+class EFileError : public std::system_error {
+public:
+    EFileError(unsigned long code, std::string text);
+    const char* what() const noexcept override { return text_.c_str(); }
+
+private:
+    std::string text_;
+};
+
+// Throws EFileError for `action` ("Cannot create file") on `path` with the system's reason
+// for `code`.
+[[noreturn]] void RaiseFileError(const std::string& action, const std::string& path, unsigned long code);
+// The same with the calling thread's last error.
+[[noreturn]] void RaiseLastFileError(const std::string& action, const std::string& path);
 
 // True when the file is absent afterwards: read-only is cleared before deleting.
 [[nodiscard]] bool ForceDeleteFile(const std::string& path);

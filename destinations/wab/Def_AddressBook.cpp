@@ -464,7 +464,10 @@ bool SyncOutlookExpress(const TContactList& list, const std::string& folderName,
         return false;
     const int count = book.WriteContacts(list, folderName);
     services.ReportCreated(count, folderName);
-    return count > 0;
+    // The folder was emptied first: a short count must not pass for a synchronisation.
+    if (count > 0 && static_cast<size_t>(count) < list.Count())
+        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
+    return count > 0 && static_cast<size_t>(count) == list.Count();
 }
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");

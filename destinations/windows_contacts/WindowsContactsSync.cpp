@@ -2,6 +2,7 @@
 
 #include "destinations/windows_contacts/ContactFileNames.h"
 #include "destinations/windows_contacts/Def_VistaContact.h"
+#include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include "app/FileHelpers.h"
 #include "app/OleError.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr char kNotFound[] = "Windows Mail not found.";
 constexpr char kAppName[] = "Corvane Tessaly";
 constexpr char kAppVersion[] = "v1.07";
+constexpr char kLeftAsItWas[] = "\r\nThe contact folder was left as it was.";
 
 // Windows compares file names without regard to case, upper-half letters included.
 std::string FoldFileName(std::string_view name)
@@ -27,10 +29,11 @@ std::string FoldFileName(std::string_view name)
         ::CharUpperBuffA(folded.data(), static_cast<DWORD>(folded.size()));
     return folded;
 }
-// Entries with the contact extension that survived the clean-up (subfolders, files that
-// could not be deleted) keep their names, so no record is written onto them.
-void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base, const std::string& extension)
+// Subfolders named like contact files stay when the files are replaced, so no record
+// takes their names.
+void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
 {
+    const std::string extension = kContactFileExtension;
     WIN32_FIND_DATAA found{};
     UniqueFindHandle search(::FindFirstFileA((base + "*" + extension).c_str(), &found));
     if (!search)
@@ -38,7 +41,8 @@ void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base, con
     const std::string ending = FoldFileName(extension);
     do {
         const std::string name = found.cFileName;
-        if (name.size() > extension.size() && FoldFileName(name).ends_with(ending))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() > extension.size() &&
+            FoldFileName(name).ends_with(ending))
             (void)names.Claim(name.substr(0, name.size() - extension.size()));
     } while (::FindNextFileA(search.get(), &found));
 }
@@ -57,27 +61,24 @@ ComPtr<IContactManager> CreateContactManager(IRunServices& services, IWindowsCon
     return manager;
 }
 
-std::string PrepareContactsFolder(const std::string& ownPath, const std::string& folderName)
+std::string ContactsFolderPath(const std::string& ownPath, const std::string& folderName)
 {
     const std::string directory = DirectoryPart(ownPath);
     if (!HasText(directory))
         return {};
-    const std::string folder = WithTrailingDelimiter(directory) + folderName;
-    (void)::CreateDirectoryA(folder.c_str(), nullptr); // an existing folder is what we want
-    DeleteMatchingFiles(folder, kContactFileExtension);
-    return folder;
+    return WithTrailingDelimiter(directory) + folderName;
 }
 
 int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& folder, const std::string& extension)
+                      const std::string& staging, const std::string& folder)
 {
-    const std::string base = WithTrailingDelimiter(folder);
     TUniqueFileNames names(FoldFileName);
-    ReserveRemainingNames(names, base, extension);
+    ReserveRemainingNames(names, WithTrailingDelimiter(folder));
+    const std::string base = WithTrailingDelimiter(staging);
     int saved = 0;
     for (const TContactInfo& record : list) {
         const std::string name = names.Claim(SafeFileBaseName(record.FileBaseName(), TContactInfo::NewIdentifier));
-        if (WriteContactFile(platform, base + name + extension, nodeName, record))
+        if (WriteContactFile(platform, base + name + kContactFileExtension, nodeName, record))
             ++saved;
     }
     return saved;
@@ -107,9 +108,22 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     buffer[kNodeBufferCapacity - 1] = L'\0';
     const std::string ownPath = WideToAnsi(buffer);
 
-    const std::string folder = PrepareContactsFolder(ownPath, folderName);
     // Without the own contact's folder there is nowhere safe to write.
-    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, folder, kContactFileExtension);
+    const std::string folder = ContactsFolderPath(ownPath, folderName);
+    const size_t total = list.Count();
+    if (folder.empty() && total > 0) {
+        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(0, total) + kLeftAsItWas);
+        return false;
+    }
+    // The old files give way only to a complete new set; until then they stay untouched.
+    TStagedContactFiles staging(platform.StagingRoot());
+    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
+    if (static_cast<size_t>(count) < total) {
+        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, total) + kLeftAsItWas);
+        return false;
+    }
+    if (!folder.empty())
+        staging.ReplaceContactFiles(folder);
     services.ReportCreated(count, folderName);
     return true;
 }

@@ -1,0 +1,160 @@
+#include "destinations/windows_contacts/StagedContactFiles.h"
+
+#include "destinations/windows_contacts/ContactFileNames.h"
+
+#include "app/FileHelpers.h"
+#include "app/TextHelpers.h"
+#include "app/WinHandles.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace tessaly {
+
+namespace {
+
+// Under the staging root: the new files, the old ones moved aside, the target's path
+// (present while old files are aside), and a mark that new files are being moved in.
+constexpr char kNewFiles[] = "\\new";
+constexpr char kOldFiles[] = "\\old";
+constexpr char kTargetFile[] = "\\target";
+constexpr char kMovingInMark[] = "\\moving-in";
+
+bool IsFolder(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The staging folder may lie on another volume than the contact folder.
+bool MoveOneFile(const std::string& from, const std::string& to)
+{
+    return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void MakeFolder(const std::string& path)
+{
+    if (!::CreateDirectoryA(path.c_str(), nullptr) && !IsFolder(path))
+        RaiseLastFileError("Cannot create folder", path);
+}
+
+// Best effort: what stays is cleared by the next run.
+void RemoveTree(const std::string& folder)
+{
+    WIN32_FIND_DATAA found{};
+    {
+        UniqueFindHandle search(::FindFirstFileA((folder + "\\*").c_str(), &found));
+        if (search) {
+            do {
+                const std::string name = found.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(folder + "\\" + name);
+                else
+                    (void)ForceDeleteFile(folder + "\\" + name);
+            } while (::FindNextFileA(search.get(), &found));
+        }
+    }
+    (void)::RemoveDirectoryA(folder.c_str());
+}
+
+// Moves each named file from one folder to the other; on a failure the files moved so far
+// go back and EFileError is raised for the one that would not move.
+void MoveFiles(const std::vector<std::string>& names, const std::string& from, const std::string& to)
+{
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (MoveOneFile(from + "\\" + names[i], to + "\\" + names[i]))
+            continue;
+        const DWORD code = ::GetLastError();
+        for (size_t back = i; back-- > 0;)
+            (void)MoveOneFile(to + "\\" + names[back], from + "\\" + names[back]);
+        RaiseFileError("Cannot move file", from + "\\" + names[i], code);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> ContactFilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
+    WIN32_FIND_DATAA found{};
+    UniqueFindHandle search(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
+        return names;
+    do {
+        const std::string name = found.cFileName;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && TUniqueFileNames::AsciiUpper(name).ends_with(ending))
+            names.push_back(name);
+    } while (::FindNextFileA(search.get(), &found));
+    return names;
+}
+
+void RecoverStagingFolder(const std::string& root)
+{
+    if (!IsFolder(root))
+        return;
+    const std::string oldFiles = root + kOldFiles;
+    if (FileExists(root + kTargetFile) && IsFolder(oldFiles)) {
+        const std::string target = Trim(ReadTextFile(root + kTargetFile));
+        if (FileExists(root + kMovingInMark)) {
+            // Every old file was aside, so the contact files in the target are new ones.
+            for (const std::string& name : ContactFilesIn(target))
+                (void)ForceDeleteFile(target + "\\" + name);
+        }
+        MoveFiles(ContactFilesIn(oldFiles), oldFiles, target);
+    }
+    RemoveTree(root);
+}
+
+TStagedContactFiles::TStagedContactFiles(std::string root) : root_(std::move(root)), newFiles_(root_ + kNewFiles)
+{
+    RecoverStagingFolder(root_);
+    MakeFolder(root_);
+    MakeFolder(newFiles_);
+}
+
+TStagedContactFiles::~TStagedContactFiles()
+{
+    // Old files that could not be put back stay with the target's name for the next run.
+    if (!FileExists(root_ + kTargetFile))
+        RemoveTree(root_);
+}
+
+void TStagedContactFiles::ReplaceContactFiles(const std::string& target)
+{
+    const bool existed = IsFolder(target);
+    MakeFolder(target);
+    const std::string oldFiles = root_ + kOldFiles;
+    const std::string targetFile = root_ + kTargetFile;
+    const std::string mark = root_ + kMovingInMark;
+    MakeFolder(oldFiles);
+
+    const std::vector<std::string> oldNames = ContactFilesIn(target);
+    SaveTextFile(target, targetFile);
+    try {
+        MoveFiles(oldNames, target, oldFiles);
+    } catch (...) {
+        (void)ForceDeleteFile(targetFile);
+        throw;
+    }
+    const auto dropNewFolder = [&] {
+        if (!existed)
+            (void)::RemoveDirectoryA(target.c_str());
+    };
+    try {
+        SaveTextFile({}, mark);
+        MoveFiles(ContactFilesIn(newFiles_), newFiles_, target);
+    } catch (...) {
+        (void)ForceDeleteFile(mark);
+        MoveFiles(oldNames, oldFiles, target); // should this fail too, the next run retries
+        (void)ForceDeleteFile(targetFile);
+        dropNewFolder();
+        throw;
+    }
+    (void)ForceDeleteFile(targetFile); // done: nothing for a later run to put back
+}
+
+} // namespace tessaly
