@@ -2,6 +2,7 @@
 
 #include "app/ExceptionText.h"
 #include "app/FileHelpers.h"
+#include "app/SyncLock.h"
 #include "app/TextHelpers.h"
 #include "contacts/CsvReader.h"
 #include "contacts/Def_Contact.h"
@@ -26,6 +27,7 @@ const char* const kTemporaryFileName = "CorvaneTessaly";
 
 const char* const kCompleted = "Operation completed successfully.";
 const char* const kInterrupted = "Sync operation has been interrupted by user";
+const char* const kAlreadyRunning = "A synchronisation is already running.\r\nPlease try again when it has ended.";
 const char* const kNoContacts = "The downloaded file holds no contacts.";
 const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
 
@@ -141,6 +143,14 @@ std::string TForm1::TemporaryFilePath()
 
 void TForm1::SyncContacts(const std::string& folderName)
 {
+    // Held to the end, the download included; the other run's file is left alone.
+    const TSyncLock lock;
+    if (!lock.Held()) {
+        ::ShowWindow(lblESC, SW_HIDE);
+        outcome_ = kExitFailed;
+        ShowNotice(NoticeKind::Warning, kAlreadyRunning);
+        return;
+    }
     const std::string path = TemporaryFilePath();
     auto list = std::make_unique<TContactList>(kListCapacity);
     const auto cleanUp = [&] {
