@@ -98,6 +98,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         FormClose();
         break;
+    case WM_ENDSESSION:
+        // A log-off or shutdown ends the process without closing the window.
+        if (wParam)
+            FormClose();
+        return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Keys reach the window itself while its controls are disabled.

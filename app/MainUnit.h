@@ -154,7 +154,8 @@ private:
     void HandleException(std::exception_ptr error) noexcept;
 
     void FormCreate();
-    // Settings are written when the window closes, while it can still show an error.
+    // Settings are written when the window closes, while it can still show an error, and
+    // when the session ends with the window open.
     void FormClose();
     void ProcessMessages();
 

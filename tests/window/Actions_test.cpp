@@ -155,6 +155,14 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
     EXPECT_EQ(again.FolderText(), "Team");
 }
 
+TEST_F(MainWindowTest, TheSessionEndingWithTheWindowOpenWritesTheSettings)
+{
+    TForm1& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");
+    ::SetWindowTextA(H(Ctl::edtTitle), "Team");
+    ::SendMessageA(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(TIniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""), "Team");
+}
+
 TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 {
     const std::string old = "[Corvane Tessaly]\r\nUser=kept\r\n";
