@@ -10,15 +10,6 @@
 
 namespace tessaly {
 
-namespace {
-[[noreturn]] void ThrowLastError(const std::string& what)
-{
-    const DWORD code = ::GetLastError();
-    std::string text = SystemErrorMessage(code);
-    throw std::system_error(static_cast<int>(code), std::system_category(), text.empty() ? what : text);
-}
-} // namespace
-
 EFileError::EFileError(unsigned long code, std::string text)
     : std::system_error(static_cast<int>(code), std::system_category()), text_(std::move(text))
 {
@@ -58,7 +49,7 @@ void SaveTextFile(const std::string& text, const std::string& path)
     UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        ThrowLastError("Cannot create file \"" + path + "\"");
+        RaiseLastFileError("Cannot create file", path);
     // Written in two pieces: a copy with the line break appended would double the
     // memory a large download takes.
     auto write = [&](const char* data, size_t size) {
@@ -67,7 +58,7 @@ void SaveTextFile(const std::string& text, const std::string& path)
             DWORD chunk = 0;
             const DWORD want = static_cast<DWORD>(std::min<size_t>(size - written, 1u << 30));
             if (!::WriteFile(file.get(), data + written, want, &chunk, nullptr))
-                ThrowLastError("Cannot write file \"" + path + "\"");
+                RaiseLastFileError("Cannot write file", path);
             written += chunk;
         }
     };
@@ -93,17 +84,17 @@ std::string ReadTextFile(const std::string& path)
     UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        ThrowLastError("Cannot open file \"" + path + "\"");
+        RaiseLastFileError("Cannot open file", path);
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size))
-        ThrowLastError("Cannot read file \"" + path + "\"");
+        RaiseLastFileError("Cannot read file", path);
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < text.size()) {
         DWORD chunk = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
         if (!::ReadFile(file.get(), text.data() + done, want, &chunk, nullptr))
-            ThrowLastError("Cannot read file \"" + path + "\"");
+            RaiseLastFileError("Cannot read file", path);
         if (chunk == 0)
             break;
         done += chunk;

@@ -26,14 +26,14 @@ private:
 [[nodiscard]] bool ForceDeleteFile(const std::string& path);
 
 // Replaces the file with `text` followed by CR LF, written as 8-bit bytes.
-// Throws std::system_error when the file cannot be written.
+// Throws EFileError when the file cannot be written.
 void SaveTextFile(const std::string& text, const std::string& path);
 
 // ForceDeleteFile on every non-folder entry of `folder` whose name ends in `ending`;
 // failures are ignored.
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending);
 
-// The whole file as 8-bit text. Throws std::system_error when it cannot be read.
+// The whole file as 8-bit text. Throws EFileError when it cannot be read.
 std::string ReadTextFile(const std::string& path);
 
 // The folder of the running executable, with a trailing path delimiter.

@@ -418,7 +418,7 @@ HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
 std::string OutlookExpressFile(const std::string& fileName)
 {
     UniqueRegKey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return {};
     std::string folder;
     DWORD size = 0;
