@@ -108,22 +108,21 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     buffer[kNodeBufferCapacity - 1] = L'\0';
     const std::string ownPath = WideToAnsi(buffer);
 
-    // Without the own contact's folder there is nowhere safe to write.
     const std::string folder = ContactsFolderPath(ownPath, folderName);
     const size_t total = list.Count();
-    if (folder.empty() && total > 0) {
-        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(0, total) + kLeftAsItWas);
-        return false;
+    int count = 0;
+    // Without the own contact's folder there is nowhere safe to write.
+    if (!folder.empty()) {
+        // The old files give way only to a complete new set; until then they stay untouched.
+        TStagedContactFiles staging(platform.StagingRoot());
+        count = WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
+        if (static_cast<size_t>(count) == total)
+            staging.ReplaceContactFiles(folder);
     }
-    // The old files give way only to a complete new set; until then they stay untouched.
-    TStagedContactFiles staging(platform.StagingRoot());
-    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
     if (static_cast<size_t>(count) < total) {
         services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, total) + kLeftAsItWas);
         return false;
     }
-    if (!folder.empty())
-        staging.ReplaceContactFiles(folder);
     services.ReportCreated(count, folderName);
     return true;
 }
