@@ -86,7 +86,8 @@ std::vector<std::string> ContactFilesIn(const std::string& folder)
         return names;
     do {
         const std::string name = found.cFileName;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && TUniqueFileNames::AsciiUpper(name).ends_with(ending))
+        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!isFolder && TUniqueFileNames::AsciiUpper(name).ends_with(ending))
             names.push_back(name);
     } while (::FindNextFileA(search.get(), &found));
     return names;

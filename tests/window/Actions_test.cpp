@@ -229,8 +229,9 @@ TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 
 TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched)
 {
-    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "..\\Desktop");
-    form.SetRunInputs({TestServerUrl("/files/contacts.csv?generate=3"), "", "", "..\\Desktop", TForm1::kWindowsContacts});
+    const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
+    TForm1& form = Prepare(url, "..\\Desktop");
+    form.SetRunInputs({url, "", "", "..\\Desktop", TForm1::kWindowsContacts});
     form.SetDestination(TForm1::kWindowsContacts, [this](const TContactList&, const std::string&) {
         ++destinationCalls;
         return true;
@@ -244,7 +245,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
     // Outlook's folder names are names, not paths: the same text goes through.
     notices_.clear();
-    form.SetRunInputs({TestServerUrl("/files/contacts.csv?generate=3"), "", "", "..\\Desktop", TForm1::kOutlook});
+    form.SetRunInputs({url, "", "", "..\\Desktop", TForm1::kOutlook});
     form.SyncNowClick();
     EXPECT_EQ(destinationCalls, 1);
     EXPECT_EQ(folderWritten, "..\\Desktop");

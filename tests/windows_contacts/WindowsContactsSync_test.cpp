@@ -278,7 +278,8 @@ TEST_F(WindowsContactsSyncTest, AFolderThatRefusesTheNewFilesGetsItsOldOnesBack)
     } catch (const EFileError& error) {
         EXPECT_NE(std::string(error.what()).find("BobRay.contact\": "), std::string::npos) << error.what();
     }
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"BobRay.contact\\", "Old One.contact", "Old Two.contact"}));
+    EXPECT_EQ(FolderEntries(Folder()),
+              (std::set<std::string>{"BobRay.contact\\", "Old One.contact", "Old Two.contact"}));
     EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
 }
 
