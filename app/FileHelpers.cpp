@@ -1,5 +1,6 @@
 #include "app/FileHelpers.h"
 
+#include "app/OleError.h"
 #include "app/WinHandles.h"
 
 #include <windows.h>
@@ -10,19 +11,28 @@
 
 namespace tessaly {
 
-namespace {
-[[noreturn]] void ThrowLastError(const std::string& what)
+EFileError::EFileError(unsigned long code, std::string text)
+    : std::system_error(static_cast<int>(code), std::system_category()), text_(std::move(text))
 {
-    const DWORD code = ::GetLastError();
-    std::string text = SystemErrorMessage(code);
-    throw std::system_error(static_cast<int>(code), std::system_category(), text.empty() ? what : text);
 }
-} // namespace
 
+void RaiseFileError(const std::string& action, const std::string& path, unsigned long code)
+{
+    std::string reason = SystemErrorMessage(code);
+    if (reason.empty())
+        reason = "error " + std::to_string(code) + ".";
+    throw EFileError(code, action + " \"" + path + "\": " + reason);
+}
+
+void RaiseLastFileError(const std::string& action, const std::string& path)
+{
+    RaiseFileError(action, path, ::GetLastError());
+}
+
+// The ANSI forms convert the path as the A functions would and share the wide code.
 bool FileExists(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return FileExists(AnsiToWide(path));
 }
 
 bool FileExists(const std::wstring& path)
@@ -33,11 +43,7 @@ bool FileExists(const std::wstring& path)
 
 bool ForceDeleteFile(const std::string& path)
 {
-    if (!FileExists(path))
-        return true;
-    const bool normal = ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
-    const bool deleted = ::DeleteFileA(path.c_str()) != FALSE;
-    return normal && deleted;
+    return ForceDeleteFile(AnsiToWide(path));
 }
 
 bool ForceDeleteFile(const std::wstring& path)
@@ -51,11 +57,16 @@ bool ForceDeleteFile(const std::wstring& path)
 
 void SaveTextFile(const std::string& text, const std::string& path)
 {
+    SaveTextFile(text, AnsiToWide(path));
+}
+
+void SaveTextFile(const std::string& text, const std::wstring& path)
+{
     (void)ForceDeleteFile(path); // the create below reports what matters
-    UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        ThrowLastError("Cannot create file \"" + path + "\"");
+        RaiseLastFileError("Cannot create file", WideToAnsi(path.c_str()));
     // Written in two pieces: a copy with the line break appended would double the
     // memory a large download takes.
     auto write = [&](const char* data, size_t size) {
@@ -64,7 +75,7 @@ void SaveTextFile(const std::string& text, const std::string& path)
             DWORD chunk = 0;
             const DWORD want = static_cast<DWORD>(std::min<size_t>(size - written, 1u << 30));
             if (!::WriteFile(file.get(), data + written, want, &chunk, nullptr))
-                ThrowLastError("Cannot write file \"" + path + "\"");
+                RaiseLastFileError("Cannot write file", WideToAnsi(path.c_str()));
             written += chunk;
         }
     };
@@ -74,15 +85,7 @@ void SaveTextFile(const std::string& text, const std::string& path)
 
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending)
 {
-    const std::string pattern = folder + "\\*" + ending;
-    WIN32_FIND_DATAA found{};
-    UniqueFindHandle search(::FindFirstFileA(pattern.c_str(), &found));
-    if (!search)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            (void)ForceDeleteFile(folder + "\\" + found.cFileName);
-    } while (::FindNextFileA(search.get(), &found));
+    DeleteMatchingFiles(AnsiToWide(folder), AnsiToWide(ending));
 }
 
 void DeleteMatchingFiles(const std::wstring& folder, const std::wstring& ending)
@@ -100,20 +103,25 @@ void DeleteMatchingFiles(const std::wstring& folder, const std::wstring& ending)
 
 std::string ReadTextFile(const std::string& path)
 {
-    UniqueKernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    return ReadTextFile(AnsiToWide(path));
+}
+
+std::string ReadTextFile(const std::wstring& path)
+{
+    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
-        ThrowLastError("Cannot open file \"" + path + "\"");
+        RaiseLastFileError("Cannot open file", WideToAnsi(path.c_str()));
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size))
-        ThrowLastError("Cannot read file \"" + path + "\"");
+        RaiseLastFileError("Cannot read file", WideToAnsi(path.c_str()));
     std::string text(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < text.size()) {
         DWORD chunk = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
         if (!::ReadFile(file.get(), text.data() + done, want, &chunk, nullptr))
-            ThrowLastError("Cannot read file \"" + path + "\"");
+            RaiseLastFileError("Cannot read file", WideToAnsi(path.c_str()));
         if (chunk == 0)
             break;
         done += chunk;

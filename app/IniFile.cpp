@@ -59,6 +59,11 @@ bool ParseIniInteger(std::string_view text, int& value)
 TIniFile TIniFile::Parse(std::string_view text)
 {
     TIniFile ini;
+    // Editors save UTF-8 with this mark; left in, it would hide the first section.
+    if (text.starts_with(kByteOrderMark)) {
+        text.remove_prefix(kByteOrderMark.size());
+        ini.byteOrderMark_ = true;
+    }
     Section* current = nullptr;
     for (std::string_view raw : SplitLines(text)) {
         const std::string line = Trim(raw);
@@ -82,7 +87,7 @@ TIniFile TIniFile::Parse(std::string_view text)
 
 std::string TIniFile::ToText() const
 {
-    std::string text;
+    std::string text(byteOrderMark_ ? kByteOrderMark : std::string_view());
     for (const Section& section : sections_) {
         text += '[' + section.name + "]\r\n";
         for (const Entry& entry : section.entries) {

@@ -13,7 +13,8 @@ public:
     TIniFile() = default;
 
     // Reads INI text: lines are trimmed, empty lines and ";" comments dropped, blanks
-    // around "=" dropped. Lines before the first section header are dropped.
+    // around "=" dropped. Lines before the first section header are dropped. A leading
+    // UTF-8 byte-order mark is read past and kept for writing back.
     static TIniFile Parse(std::string_view text);
 
     // Section header, one "key=value" line per entry and an empty line, each ended by CR LF.
@@ -45,7 +46,10 @@ private:
     const Section* FindSection(std::string_view name) const;
     Section& SectionFor(std::string_view name);
 
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
     std::vector<Section> sections_;
+    bool byteOrderMark_ = false;
 };
 
 // Integer text as the settings file accepts it: optional sign, decimal or "0x" hexadecimal,

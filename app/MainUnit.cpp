@@ -2,6 +2,7 @@
 
 #include "app/ExceptionText.h"
 #include "app/FileHelpers.h"
+#include "app/SyncLock.h"
 #include "app/TextHelpers.h"
 #include "contacts/CsvReader.h"
 #include "contacts/Def_Contact.h"
@@ -26,6 +27,8 @@ const char* const kTemporaryFileName = "CorvaneTessaly";
 
 const char* const kCompleted = "Operation completed successfully.";
 const char* const kInterrupted = "Sync operation has been interrupted by user";
+const char* const kAlreadyRunning = "A synchronisation is already running.\r\nPlease try again when it has ended.";
+const char* const kNoContacts = "The downloaded file holds no contacts.";
 const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
 
 } // namespace
@@ -95,6 +98,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         FormClose();
         break;
+    case WM_ENDSESSION:
+        // A log-off or shutdown ends the process without closing the window.
+        if (wParam)
+            FormClose();
+        return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Keys reach the window itself while its controls are disabled.
@@ -140,6 +148,14 @@ std::string TForm1::TemporaryFilePath()
 
 void TForm1::SyncContacts(const std::string& folderName)
 {
+    // Held to the end, the download included; the other run's file is left alone.
+    const TSyncLock lock;
+    if (!lock.Held()) {
+        ::ShowWindow(lblESC, SW_HIDE);
+        outcome_ = kExitFailed;
+        ShowNotice(NoticeKind::Warning, kAlreadyRunning);
+        return;
+    }
     const std::string path = TemporaryFilePath();
     auto list = std::make_unique<TContactList>(kListCapacity);
     const auto cleanUp = [&] {
@@ -167,11 +183,16 @@ bool TForm1::DownloadAndParse(const std::string& path, TContactList& list)
         [this](NoticeKind kind, const std::string& text) { ShowNotice(kind, text); },
     };
     const bool ok = DownloadFile(SourceText(), path, UserText(), PasswordText(), readBuffer_, services);
-    if (ok) {
-        std::vector<std::string> lines = SplitBody(list, ReadTextFile(path));
-        ParseRows(list, lines, [this] { return StopRequested(); });
+    if (!ok)
+        return false;
+    std::vector<std::string> lines = SplitBody(list, ReadTextFile(path));
+    ParseRows(list, lines, [this] { return StopRequested(); });
+    // A sign-in page, a binary file or a bare header would otherwise empty the folder.
+    if (list.Count() == 0 && !stopFlag_) {
+        ShowNotice(NoticeKind::Warning, kNoContacts);
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool TForm1::WriteToDestination(const TContactList& list, const std::string& folderName)

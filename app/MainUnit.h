@@ -88,7 +88,8 @@ public:
     // --- The run -------------------------------------------------------------------
     // One whole synchronisation into the contact folder `folderName`.
     void SyncContacts(const std::string& folderName);
-    // True when the download produced the file; the parse never changes the answer.
+    // True when the download produced the file and it holds at least one contact (or a
+    // stop came during the parse, which the destination then sees).
     [[nodiscard]] bool DownloadAndParse(const std::string& path, TContactList& list);
     [[nodiscard]] bool WriteToDestination(const TContactList& list, const std::string& folderName);
     void ShowResult(bool success, bool interrupted);
@@ -153,7 +154,8 @@ private:
     void HandleException(std::exception_ptr error) noexcept;
 
     void FormCreate();
-    // Settings are written when the window closes, while it can still show an error.
+    // Settings are written when the window closes, while it can still show an error, and
+    // when the session ends with the window open.
     void FormClose();
     void ProcessMessages();
 

@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/TextHelpers.h"
+#include "destinations/windows_contacts/ContactFileNames.h"
 #include "scheduling/ScheduledTask.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
@@ -17,6 +18,9 @@ namespace tessaly {
 namespace {
 
 const char* const kBlankInput = "Please make sure you did not leave the text blank.";
+const char* const kNotAFolderName =
+    "Please enter the name of one folder, without \\ / : * ? \" < > |, not a device name, "
+    "and not ending in a dot or a blank.";
 const char* const kCloseWhileBusy = "Please use <ESC> key to stop building.";
 const char* const kEscapeHint = "Press <ESC> to Stop";
 
@@ -208,8 +212,15 @@ bool TForm1::ValidateInput(const std::string& folderName)
     SetStatus("Initializing..");
     if (!CheckNotBlank(SourceText(), CaptionText(controls_->Text(Ctl::lblSource))))
         return false;
-    if (!CheckNotBlank(folderName, CaptionText(controls_->Text(Ctl::lblTitle))))
+    const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
+    if (!CheckNotBlank(folderName, folderCaption))
         return false;
+    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
+    // name Windows rewrites would reach (and empty) another folder.
+    if (DestinationCode() == kWindowsContacts && !IsPlainFolderName(folderName)) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + folderCaption + "\r\n" + kNotAFolderName);
+        return false;
+    }
     return !StopRequested();
 }
 

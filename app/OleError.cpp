@@ -76,6 +76,16 @@ std::string WideToText(const wchar_t* text, int length, UINT codePage)
     return result;
 }
 
+std::wstring Utf8ToWide(std::string_view text)
+{
+    return TextToWide(text, CP_UTF8);
+}
+
+std::string WideToUtf8(std::wstring_view text)
+{
+    return WideToText(text.data(), static_cast<int>(text.size()), CP_UTF8);
+}
+
 std::string ConvertText(const std::string& text, UINT from, UINT to)
 {
     if (from == to)

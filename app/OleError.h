@@ -45,6 +45,10 @@ std::string WideToAnsi(const wchar_t* text, int length = -1);
 std::wstring TextToWide(std::string_view text, UINT codePage);
 std::string WideToText(const wchar_t* text, int length, UINT codePage);
 
+// UTF-8 paths and names, to and from the wide file functions.
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+
 // 8-bit text from one code page to another, through UTF-16; unchanged when they are the same.
 std::string ConvertText(const std::string& text, UINT from, UINT to);
 

@@ -31,6 +31,12 @@ public:
         return text;
     }
 
+    // The warning of a destination that saved fewer contacts than it was handed.
+    static std::string FormatSavedOnly(int saved, size_t total)
+    {
+        return "Only " + std::to_string(saved) + " of " + std::to_string(total) + " contacts could be saved.";
+    }
+
 protected:
     ~IRunServices() = default;
 };

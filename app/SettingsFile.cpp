@@ -12,13 +12,6 @@ namespace tessaly {
 
 namespace {
 
-[[noreturn]] void RaiseLastError(const std::string& what)
-{
-    const DWORD code = ::GetLastError();
-    throw std::system_error(static_cast<int>(code), std::system_category(),
-                            what + ": " + SystemErrorMessage(code));
-}
-
 std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("\\/");
@@ -61,20 +54,20 @@ void ReplaceFileContent(const std::string& path, const std::string& text)
 {
     char tempName[MAX_PATH] = {};
     if (::GetTempFileNameA(FolderOf(path).c_str(), "cts", 0, tempName) == 0)
-        RaiseLastError("Cannot create file \"" + path + "\"");
+        RaiseLastFileError("Cannot create file", path);
     TempFile temp(tempName);
     {
         UniqueKernelHandle file(::CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
-            RaiseLastError("Cannot create file \"" + path + "\"");
+            RaiseLastFileError("Cannot create file", path);
         DWORD written = 0;
         if (!text.empty()
             && (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
                 || written != text.size()))
-            RaiseLastError("Cannot write file \"" + path + "\"");
+            RaiseLastFileError("Cannot write file", path);
         if (!::FlushFileBuffers(file.get()))
-            RaiseLastError("Cannot write file \"" + path + "\"");
+            RaiseLastFileError("Cannot write file", path);
     }
     if (FileExists(path)) {
         const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -82,7 +75,7 @@ void ReplaceFileContent(const std::string& path, const std::string& text)
             ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
     if (!::MoveFileExA(temp.path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        RaiseLastError("Cannot replace file \"" + path + "\"");
+        RaiseLastFileError("Cannot replace file", path);
     temp.Keep();
 }
 

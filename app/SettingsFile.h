@@ -10,12 +10,12 @@ namespace tessaly {
 std::string SettingsFilePath();
 
 // The file's content; an empty object when the file does not exist.
-// Throws std::system_error when it exists but cannot be read.
+// Throws EFileError when it exists but cannot be read.
 TIniFile LoadIniFile(const std::string& path);
 
 // Writes the text to a new file in the same folder and only then puts it in place of
 // the old one (clearing read-only first), so a failed write never costs the old file.
-// Throws std::system_error, with the system's message, when the file cannot be replaced;
+// Throws EFileError, naming the file and the system's reason, when it cannot be replaced;
 // the old file is then unchanged and no temporary file is left behind.
 void ReplaceFileContent(const std::string& path, const std::string& text);
 

@@ -3,6 +3,8 @@
 #include "app/TextHelpers.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 namespace tessaly {
 
@@ -78,6 +80,15 @@ bool FieldsOfRow(std::string_view line, std::vector<std::string_view>& fields)
     return true;
 }
 
+// A row without any value is dropped before it takes room in the list.
+template <typename Fields>
+void AddIfContact(TContactList& list, const Fields& fields)
+{
+    TContactInfo record(fields);
+    if (record.HasValue())
+        list.Add(std::make_unique<TContactInfo>(std::move(record)));
+}
+
 } // namespace
 
 std::vector<std::string> SplitLines(std::string_view text)
@@ -103,7 +114,7 @@ void AddContact(TContactList& list, const std::string& line)
     ForEachLine(TrimView(line), [&](const char* begin, const char* end) {
         fields.emplace_back(begin, static_cast<size_t>(end - begin));
     });
-    list.Emplace(fields);
+    AddIfContact(list, fields);
 }
 
 void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested)
@@ -117,7 +128,7 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
             return;
         const std::string_view trimmed = TrimView(line);
         if (FieldsOfRow(trimmed, fields))
-            list.Emplace(fields);
+            AddIfContact(list, fields);
         else
             AddContact(list, ReplaceAll(trimmed, "\",", "\r\n"));
     }

@@ -15,10 +15,12 @@ namespace tessaly {
 using StopCheck = std::function<bool()>;
 
 // Drops the first line (the header) from `lines`, then appends one record per remaining
-// line, asking `stopRequested` before each; a stop leaves the records made so far.
+// line that holds a value, asking `stopRequested` before each; a stop leaves the records
+// made so far.
 void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested);
 
-// One record from one trimmed line whose separators have become line breaks.
+// One record from one trimmed line whose separators have become line breaks; nothing
+// when none of its fields holds a value.
 void AddContact(TContactList& list, const std::string& line);
 
 // The lines of a downloaded body. Its code page is decided once, here, before any line is

@@ -94,4 +94,12 @@ std::string TContactInfo::NewIdentifier()
     return text;
 }
 
+bool TContactInfo::HasValue() const
+{
+    for (const FieldColumn& entry : kFields)
+        if (HasText(StripChar(this->*entry.field, '"')))
+            return true;
+    return false;
+}
+
 } // namespace tessaly

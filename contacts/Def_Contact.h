@@ -18,6 +18,10 @@ public:
     // display name without blanks, or a fresh identifier when that leaves nothing.
     std::string FileBaseName() const;
 
+    // False when every field is blank or holds only the quotes of an empty value: such a
+    // row (a blank line, too few fields, a page that is no contacts file) is no contact.
+    bool HasValue() const;
+
     // Trim, then drop one leading double quote; nothing else.
     static std::string CleanField(const std::string& text);
 

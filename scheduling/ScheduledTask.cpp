@@ -89,7 +89,7 @@ ComPtr<ITaskScheduler> CreateTaskScheduler(IRunServices& services, IScheduledTas
     return scheduler;
 }
 
-ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name)
+ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name, HRESULT& failure)
 {
     const std::wstring wideName = AnsiToWide(name);
     // An absent task is no error: the result does not matter.
@@ -102,12 +102,14 @@ ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name)
         item.Reset();
         hr = scheduler.NewWorkItem(wideName.c_str(), CLSID_CTask, IID_ITask, item.GetAddressOf());
     }
-    if (FAILED(hr) || !item)
+    if (FAILED(hr) || !item) {
+        failure = FAILED(hr) ? hr : E_POINTER;
         return {};
+    }
     return CheckedCast<ITask>(*item.Get());
 }
 
-ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform)
+ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform, HRESULT& failure)
 {
     const std::string userName = platform.UserName();
     const TaskProperties properties = ComposeTaskProperties(userName, platform.ExecutablePath());
@@ -119,8 +121,11 @@ ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform)
 
     WORD index = 0;
     ComPtr<ITaskTrigger> trigger;
-    if (FAILED(task.CreateTrigger(&index, trigger.GetAddressOf())))
+    const HRESULT hr = task.CreateTrigger(&index, trigger.GetAddressOf());
+    if (FAILED(hr) || !trigger) {
+        failure = FAILED(hr) ? hr : E_POINTER;
         trigger.Reset();
+    }
     return trigger;
 }
 
@@ -144,12 +149,19 @@ void SaveScheduledTask(int intervalDays, const StartTime& start, IRunServices& s
     const std::string name = ScheduledTaskName();
     services.SetStatus("Building Scheduled Task..");
 
-    const ComPtr<ITask> task = NewTask(*scheduler.Get(), name);
-    if (!task)
+    // The earlier task is gone by now: a failure from here on must reach the user, who
+    // has lost the schedule.
+    HRESULT failure = S_OK;
+    const ComPtr<ITask> task = NewTask(*scheduler.Get(), name, failure);
+    if (!task) {
+        services.ShowNotice(NoticeKind::Error, OleErrorText(failure));
         return;
-    const ComPtr<ITaskTrigger> trigger = SetupTask(*task.Get(), platform);
-    if (!trigger)
+    }
+    const ComPtr<ITaskTrigger> trigger = SetupTask(*task.Get(), platform, failure);
+    if (!trigger) {
+        services.ShowNotice(NoticeKind::Error, OleErrorText(failure));
         return;
+    }
     SetTaskTrigger(*trigger.Get(), intervalDays, start, platform);
 
     const ComPtr<IPersistFile> file = CheckedCast<IPersistFile>(*task.Get());

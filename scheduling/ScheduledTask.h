@@ -48,13 +48,13 @@ void SaveScheduledTask(int intervalDays, const StartTime& start, IRunServices& s
 // Null after showing "Task Scheduler not found." when the scheduler cannot be created.
 Microsoft::WRL::ComPtr<ITaskScheduler> CreateTaskScheduler(IRunServices& services, IScheduledTaskPlatform& platform);
 
-// Removes an earlier task of `name` and creates a new, unsaved one; null (silently) when
-// the scheduler refuses.
-Microsoft::WRL::ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name);
+// Removes an earlier task of `name` and creates a new, unsaved one; null when the
+// scheduler refuses, with its result code in `failure`.
+Microsoft::WRL::ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name, HRESULT& failure);
 
-// Sets the task's properties and creates its trigger; null (silently) when no trigger
-// could be created.
-Microsoft::WRL::ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform);
+// Sets the task's properties and creates its trigger; null when no trigger could be
+// created, with the result code in `failure`.
+Microsoft::WRL::ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform, HRESULT& failure);
 
 void SetTaskTrigger(ITaskTrigger& trigger, int intervalDays, const StartTime& start,
                     IScheduledTaskPlatform& platform);

@@ -146,6 +146,11 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
     ComPtr<IDispatch> contacts = AsDispatch(DispCall(session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
     const int count = FillContactFolder(contacts.Get(), list, folderName);
     services.ReportCreated(count, folderName);
+    // The folder was emptied first: a short count must not pass for a synchronisation.
+    if (static_cast<size_t>(count) < list.Count()) {
+        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
+        return false;
+    }
     return true;
 }
 

@@ -19,8 +19,9 @@ using OutlookFactory = std::function<HRESULT(IDispatch** application)>;
 // The real thing: CoCreateInstance of "Outlook.Application", in-process or local server.
 HRESULT CreateOutlookApplication(IDispatch** application);
 
-// True when the folder was filled and reported; false when Outlook could not be created
-// (after an error notice) or the stop flag was already set. A failed automation call
+// True when the folder was filled with every record and reported; false when Outlook
+// could not be created (after an error notice), the stop flag was already set, or fewer
+// items than records were saved (after a warning naming both counts). A failed automation call
 // raises EOleError with the component's text; everything obtained is released first.
 bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
                  const OutlookFactory& createApplication = CreateOutlookApplication);

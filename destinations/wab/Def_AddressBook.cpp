@@ -430,7 +430,7 @@ TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage)
 std::string OutlookExpressFile(const std::string& fileName)
 {
     UniqueRegKey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramFilesKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
         return {};
     std::string folder;
     DWORD size = 0;
@@ -476,7 +476,10 @@ bool SyncOutlookExpress(const TContactList& list, const std::string& folderName,
         return false;
     const int count = book.WriteContacts(list, folderName);
     services.ReportCreated(count, folderName);
-    return count > 0;
+    // The folder was emptied first: a short count must not pass for a synchronisation.
+    if (count > 0 && static_cast<size_t>(count) < list.Count())
+        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
+    return count > 0 && static_cast<size_t>(count) == list.Count();
 }
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");

@@ -110,7 +110,8 @@ std::string OutlookExpressFile(const std::string& fileName);
 // Loads the library and checks for a system before version 6; shows the error itself.
 bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform);
 
-// Replaces the mail users of the folder with one per record; true when any was written.
+// Replaces the mail users of the folder with one per record; true only when every record
+// was written (a part of them gives a warning naming both counts).
 bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
                         IWabPlatform& platform = WindowsWabPlatform());
 

@@ -40,6 +40,15 @@ bool IsDeviceName(std::string_view baseName)
 }
 } // namespace
 
+bool IsPlainFolderName(std::string_view name)
+{
+    if (name.empty() || name.back() == '.' || name.back() == ' ')
+        return false; // also "." and ".."
+    if (std::any_of(name.begin(), name.end(), IsForbiddenInFileName))
+        return false;
+    return !IsDeviceName(name);
+}
+
 std::string ContactFileExtension(std::string_view path)
 {
     const size_t nameStart = path.find_last_of("\\/:");

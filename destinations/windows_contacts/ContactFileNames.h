@@ -8,6 +8,15 @@
 
 namespace tessaly {
 
+// Every contact file this program writes or replaces ends so, whatever the user's own
+// contact file is called.
+inline constexpr char kContactFileExtension[] = ".contact";
+
+// True when `name` can only mean one folder directly inside another: not "." or "..",
+// none of \ / : * ? " < > | or a control code, not a device name (CON, NUL, COM1...),
+// and not ending in a dot or a blank, which Windows would drop.
+bool IsPlainFolderName(std::string_view name);
+
 // The extension of the path's file name from its last ".", dot included; empty when none.
 std::string ContactFileExtension(std::string_view path);
 

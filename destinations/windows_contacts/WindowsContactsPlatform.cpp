@@ -1,5 +1,7 @@
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
+#include "app/FileHelpers.h"
+#include "app/OleError.h"
 #include "destinations/wab/WabApi.h"
 
 #include <objbase.h>
@@ -10,6 +12,7 @@ namespace tessaly {
 namespace {
 constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER; // 5
 constexpr DWORD kCreateForWriting = STGM_CREATE | STGM_WRITE;              // 0x1001
+constexpr char kStagingFolderName[] = "CorvaneTessaly-contacts";
 
 class SystemPlatform final : public IWindowsContactsPlatform {
 public:
@@ -42,6 +45,16 @@ public:
     {
         return ::SHCreateStreamOnFileEx(path.c_str(), kCreateForWriting, FILE_ATTRIBUTE_NORMAL, TRUE, nullptr,
                                         stream);
+    }
+
+    std::string StagingRoot() override
+    {
+        // UTF-8, as every path of this destination: the user's name may be part of it.
+        wchar_t folder[MAX_PATH + 1] = {};
+        const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+        if (length == 0 || length > MAX_PATH)
+            throw EFileError(::GetLastError(), "The temporary folder is not available.");
+        return WideToUtf8(std::wstring_view(folder, length)) + kStagingFolderName;
     }
 };
 } // namespace

@@ -20,6 +20,9 @@ public:
     virtual HRESULT CreateContact(IContact** contact) = 0;
     // SHCreateStreamOnFileEx(path, STGM_CREATE | STGM_WRITE, FILE_ATTRIBUTE_NORMAL, TRUE, null).
     virtual HRESULT CreateFileStream(const std::wstring& path, IStream** stream) = 0;
+    // Where a run builds its new contact files: outside the user's Contacts folder, and
+    // the same for every run, so that one run finds what a killed one left.
+    virtual std::string StagingRoot() = 0;
 
 protected:
     ~IWindowsContactsPlatform() = default;

@@ -2,6 +2,7 @@
 
 #include "destinations/windows_contacts/ContactFileNames.h"
 #include "destinations/windows_contacts/Def_VistaContact.h"
+#include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include "app/FileHelpers.h"
 #include "app/OleError.h"
@@ -18,37 +19,30 @@ namespace {
 constexpr char kNotFound[] = "Windows Mail not found.";
 constexpr char kAppName[] = "Corvane Tessaly";
 constexpr char kAppVersion[] = "v1.07";
-
-std::wstring Wide(const std::string& utf8)
-{
-    return TextToWide(utf8, CP_UTF8);
-}
-
-std::string Utf8(const std::wstring& wide)
-{
-    return WideToText(wide.c_str(), static_cast<int>(wide.size()), CP_UTF8);
-}
+constexpr char kLeftAsItWas[] = "\r\nThe contact folder was left as it was.";
 
 // Windows compares file names without regard to case, beyond ASCII too.
 std::string FoldFileName(std::string_view utf8)
 {
-    std::wstring folded = TextToWide(utf8, CP_UTF8);
+    std::wstring folded = Utf8ToWide(utf8);
     if (!folded.empty())
         ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    return Utf8(folded);
+    return WideToUtf8(folded);
 }
-// Entries with the contact extension that survived the clean-up (subfolders, files that
-// could not be deleted) keep their names, so no record is written onto them.
-void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base, const std::string& extension)
+// Subfolders named like contact files stay when the files are replaced, so no record
+// takes their names.
+void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
 {
+    const std::string extension = kContactFileExtension;
     WIN32_FIND_DATAW found{};
-    UniqueFindHandle search(::FindFirstFileW(Wide(base + "*" + extension).c_str(), &found));
+    UniqueFindHandle search(::FindFirstFileW(Utf8ToWide(base + "*" + extension).c_str(), &found));
     if (!search)
         return;
     const std::string ending = FoldFileName(extension);
     do {
-        const std::string name = Utf8(found.cFileName);
-        if (name.size() > extension.size() && FoldFileName(name).ends_with(ending))
+        const std::string name = WideToUtf8(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name.size() > extension.size() &&
+            FoldFileName(name).ends_with(ending))
             (void)names.Claim(name.substr(0, name.size() - extension.size()));
     } while (::FindNextFileW(search.get(), &found));
 }
@@ -67,31 +61,28 @@ ComPtr<IContactManager> CreateContactManager(IRunServices& services, IWindowsCon
     return manager;
 }
 
-std::string PrepareContactsFolder(const std::string& ownPath, const std::string& folderName)
+std::string ContactsFolderPath(const std::string& ownPath, const std::string& folderName)
 {
     const std::string directory = DirectoryPart(ownPath);
     if (!HasText(directory))
         return {};
-    const std::string folder = WithTrailingDelimiter(directory) + folderName;
-    (void)::CreateDirectoryW(Wide(folder).c_str(), nullptr); // an existing folder is what we want
-    DeleteMatchingFiles(Wide(folder), Wide(ContactFileExtension(ownPath)));
-    return folder;
+    return WithTrailingDelimiter(directory) + folderName;
 }
 
 int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& folder, const std::string& extension)
+                      const std::string& staging, const std::string& folder)
 {
-    const std::string base = WithTrailingDelimiter(folder);
     TUniqueFileNames names(FoldFileName);
-    ReserveRemainingNames(names, base, extension);
-    int saved = 0;
+    ReserveRemainingNames(names, WithTrailingDelimiter(folder));
+    const std::string base = WithTrailingDelimiter(staging);
     const UINT codePage = WindowsCodePage(list.CodePage);
+    int saved = 0;
     for (const TContactInfo& record : list) {
         // Named in UTF-8, so the name keeps every character and the byte-wise rules for
         // forbidden characters never cut one in half.
         const std::string baseName = ConvertText(record.FileBaseName(), codePage, CP_UTF8);
         const std::string name = names.Claim(SafeFileBaseName(baseName, TContactInfo::NewIdentifier));
-        if (WriteContactFile(platform, base + name + extension, nodeName, record, codePage))
+        if (WriteContactFile(platform, base + name + kContactFileExtension, nodeName, record, codePage))
             ++saved;
     }
     return saved;
@@ -119,11 +110,23 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     DWORD required = 0;
     ComponentCall([&] { return own->GetPath(buffer, kNodeBufferCapacity, &required); });
     buffer[kNodeBufferCapacity - 1] = L'\0';
-    const std::string ownPath = WideToText(buffer, -1, CP_UTF8);
+    const std::string ownPath = WideToUtf8(buffer);
 
-    const std::string folder = PrepareContactsFolder(ownPath, ConvertText(folderName, CP_ACP, CP_UTF8));
+    const std::string folder = ContactsFolderPath(ownPath, ConvertText(folderName, CP_ACP, CP_UTF8));
+    const size_t total = list.Count();
+    int count = 0;
     // Without the own contact's folder there is nowhere safe to write.
-    const int count = folder.empty() ? 0 : WriteContactFiles(platform, list, buffer, folder, ContactFileExtension(ownPath));
+    if (!folder.empty()) {
+        // The old files give way only to a complete new set; until then they stay untouched.
+        TStagedContactFiles staging(platform.StagingRoot());
+        count = WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
+        if (static_cast<size_t>(count) == total)
+            staging.ReplaceContactFiles(folder);
+    }
+    if (static_cast<size_t>(count) < total) {
+        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, total) + kLeftAsItWas);
+        return false;
+    }
     services.ReportCreated(count, folderName);
     return true;
 }

@@ -12,10 +12,12 @@
 
 namespace tessaly {
 
-// True when Windows Contacts was reached and the list was written and reported (the
-// report counts the files actually saved); false when Windows Mail is missing (after the
-// error message) or the stop flag was set before any work. A failed component call raises
-// EOleError; files written before stay.
+// True when Windows Contacts was reached and every record of the list was saved and has
+// replaced the folder's contact files; false when Windows Mail is missing (after the error
+// message), the stop flag was set before any work, or fewer files than records could be
+// saved (after a warning naming both counts). The new files are built in a staging folder
+// first: whatever fails (a false result, EOleError from a component call, EFileError from
+// the replacement), the contact folder keeps the files it had.
 [[nodiscard]] bool SyncWindowsContacts(const TContactList& list, const std::string& folderName,
                                        IRunServices& services,
                                        IWindowsContactsPlatform& platform = SystemWindowsContactsPlatform());
@@ -28,14 +30,14 @@ Microsoft::WRL::ComPtr<IContactManager> CreateContactManager(IRunServices& servi
 // Paths here are UTF-8 and reach the file functions as wide text, so that names in any
 // script survive.
 
-// Creates the folder `folderName` beside the own contact (one level) and deletes the
-// contact files directly in it. Returns the folder without a trailing delimiter, or empty
-// (nothing touched) when the own contact's path has no folder.
-std::string PrepareContactsFolder(const std::string& ownPath, const std::string& folderName);
+// The folder `folderName` beside the own contact, without a trailing delimiter; empty
+// when the own contact's path has no folder.
+std::string ContactsFolderPath(const std::string& ownPath, const std::string& folderName);
 
-// One contact file per record, in list order, under names made safe and unique for this
-// run; names still taken in the folder are not reused. Returns the number of files saved.
+// One ".contact" file per record in `staging`, in list order, under names made safe and
+// unique for this run; names of subfolders of `folder` are not reused. Returns the number
+// of files saved.
 int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& folder, const std::string& extension);
+                      const std::string& staging, const std::string& folder);
 
 } // namespace tessaly

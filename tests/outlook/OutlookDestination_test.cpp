@@ -271,15 +271,17 @@ TEST_F(OutlookDestinationTest, MissingDefaultContactsFolderIsAnError)
     EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
 }
 
-// The count reports items written, not records handed over.
-TEST_F(OutlookDestinationTest, NewItemsThatAreNotContactsAreNotCounted)
+// The count reports items written, not records handed over, and a short count fails.
+TEST_F(OutlookDestinationTest, NewItemsThatAreNotContactsAreNotCountedAndFailTheRun)
 {
     auto folder = world.AddFolder(L"Global Contacts");
     world.newItemsAreContacts = false;
     AddRecord(list, "First");
     AddRecord(list, "Second");
 
-    EXPECT_TRUE(Sync());
+    EXPECT_FALSE(Sync());
+    EXPECT_THAT(services.notices, ElementsAre(std::make_pair(NoticeKind::Warning,
+                                                             std::string("Only 0 of 2 contacts could be saved."))));
 
     EXPECT_EQ(world.CallsStartingWith("Items.Add(2)").size(), 2u);
     EXPECT_TRUE(world.CallsStartingWith("Item.").empty());

@@ -5,6 +5,8 @@
 #include "app/FileHelpers.h"
 #include "app/MainUnit.h"
 #include "app/OleError.h"
+#include "app/SyncLock.h"
+#include "app/WinHandles.h"
 #include "contacts/Def_Contact.h"
 
 #include "TestServer.h"
@@ -199,6 +201,75 @@ TEST_F(RunOutcome, FailedDownloadsNeverReachTheDestination)
         EXPECT_THAT(notices, ElementsAre(Warning("The requested URL was not found on this server."), Warning(kFailed)));
     }
     EXPECT_EQ(destination.calls, 0);
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(RunOutcome, ADownloadWithoutContactsReplacesNothing)
+{
+    // A page served with status 200 in place of the file, and a file with only its header.
+    for (const char* path : {"/page/500", "/files/contacts.csv?generate=0"}) {
+        SCOPED_TRACE(path);
+        notices.clear();
+        contactsUrl = test::TestServerUrl(path);
+        auto form = MakeForm(false, TForm1::kWindowsContacts);
+        form->SyncContacts("Global Contacts");
+        EXPECT_THAT(notices, ElementsAre(Warning("The downloaded file holds no contacts."), Warning(kFailed)));
+        EXPECT_FALSE(DownloadFileLeft());
+    }
+    EXPECT_EQ(destination.calls, 0);
+}
+
+// Another run: holds the lock on its own thread until told to let go.
+class OtherRun {
+public:
+    OtherRun() : thread_(::CreateThread(nullptr, 0, Hold, this, 0, nullptr))
+    {
+        EXPECT_EQ(::WaitForSingleObject(taken_.get(), 30000), WAIT_OBJECT_0);
+    }
+    ~OtherRun()
+    {
+        ::SetEvent(end_.get());
+        ::WaitForSingleObject(thread_.get(), 30000);
+    }
+    bool held = false;
+
+private:
+    static DWORD WINAPI Hold(void* self)
+    {
+        auto& run = *static_cast<OtherRun*>(self);
+        const TSyncLock lock;
+        run.held = lock.Held();
+        ::SetEvent(run.taken_.get());
+        ::WaitForSingleObject(run.end_.get(), 30000);
+        return 0;
+    }
+    UniqueKernelHandle taken_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle end_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle thread_;
+};
+
+TEST_F(RunOutcome, ARunThatFindsAnotherRunningTouchesNothing)
+{
+    {
+        OtherRun other;
+        ASSERT_TRUE(other.held);
+        SaveTextFile("the other run's download", TForm1::TemporaryFilePath());
+        test::ClearServerRequests();
+        auto form = MakeForm();
+        form->SyncContacts("Global Contacts");
+        EXPECT_THAT(notices, ElementsAre(Warning("A synchronisation is already running.\r\n"
+                                                 "Please try again when it has ended.")));
+        auto unattended = MakeForm(true);
+        unattended->SyncContacts("Global Contacts");
+        EXPECT_EQ(unattended->ExitCode(), TForm1::kExitFailed);
+
+        EXPECT_EQ(destination.calls, 0);
+        EXPECT_TRUE(test::ServerRequests().empty());
+        EXPECT_EQ(ReadTextFile(TForm1::TemporaryFilePath()), "the other run's download\r\n");
+    }
+    // Once the other run has ended, the next one goes ahead.
+    MakeForm()->SyncContacts("Global Contacts");
+    EXPECT_EQ(destination.calls, 1);
     EXPECT_FALSE(DownloadFileLeft());
 }
 

@@ -127,20 +127,22 @@ TEST_F(SaveScheduledTaskWithFakes, AsksForTheTaskInterfaceWhenTheSchedulerRefuse
     EXPECT_THAT(services.notices, ElementsAre(Notice{NoticeKind::Information, "Operation completed successfully."}));
 }
 
-TEST_F(SaveScheduledTaskWithFakes, EndsSilentlyWhenNoTaskOrTriggerCanBeCreated)
+TEST_F(SaveScheduledTaskWithFakes, ShowsTheErrorWhenNoTaskOrTriggerCanBeCreated)
 {
+    // The earlier task is already deleted then: the user must learn that it is gone.
     scheduler.newWorkItemResult = E_ACCESSDENIED;
     Save();
     EXPECT_EQ(log.back(), "NewWorkItem(IUnknown)") << "a refusal other than E_NOINTERFACE is not retried";
     EXPECT_THAT(services.statuses, ElementsAre("Building Scheduled Task.."));
-    EXPECT_THAT(services.notices, IsEmpty());
+    EXPECT_THAT(services.notices, ElementsAre(Notice{NoticeKind::Error, OleErrorText(E_ACCESSDENIED)}));
 
     log.clear();
+    services.notices.clear();
     scheduler.newWorkItemResult = S_OK;
     task.createTriggerResult = E_OUTOFMEMORY;
     Save();
     EXPECT_EQ(log.back(), "CreateTrigger");
-    EXPECT_THAT(services.notices, IsEmpty());
+    EXPECT_THAT(services.notices, ElementsAre(Notice{NoticeKind::Error, OleErrorText(E_OUTOFMEMORY)}));
 }
 
 TEST_F(SaveScheduledTaskWithFakes, AFailedSaveIsShownAsAnErrorNotAsSuccess)

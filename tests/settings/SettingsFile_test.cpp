@@ -84,6 +84,10 @@ TEST_F(SettingsFileTest, AFailedReplacementKeepsTheOldFileAndSaysWhy)
             FAIL() << "the replacement should have failed";
         } catch (const std::system_error& error) {
             EXPECT_NE(std::string(error.what()).find("CorvaneTessaly.ini"), std::string::npos) << error.what();
+            // One message: the file, then the system's reason, once.
+            const std::string reason = SystemErrorMessage(static_cast<unsigned long>(error.code().value()));
+            ASSERT_FALSE(reason.empty());
+            EXPECT_EQ(std::string(error.what()), "Cannot replace file \"" + path_ + "\": " + reason);
         }
     }
     EXPECT_EQ(ReadTextFile(path_), "[Corvane Tessaly]\r\nUser=kept\r\n");

@@ -36,6 +36,15 @@ TEST(IniFile, WritesBackUnknownSectionsKeysAndLinesInCrLf)
     EXPECT_EQ(TIniFile::Parse(ini.ToText()).ToText(), ini.ToText());
 }
 
+TEST(IniFile, AUtf8ByteOrderMarkIsReadPastAndKeptOnWriting)
+{
+    TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=alice\r\n");
+    EXPECT_EQ(ini.ReadString("Corvane Tessaly", "User", "username"), "alice");
+    ini.WriteString("Corvane Tessaly", "User", "bob");
+    EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=bob\r\n\r\n");
+    EXPECT_EQ(TIniFile::Parse("[A]\r\n").ToText(), "[A]\r\n\r\n");
+}
+
 TEST(IniFile, RepeatedSectionsMergeAndTheFirstKeyWins)
 {
     TIniFile ini = TIniFile::Parse("[S]\nA=1\nA=2\n[s]\nB=3\n");

@@ -87,3 +87,13 @@ TEST(ContactFileNames, TheFoldDecidesWhichNamesAreTheSame)
     EXPECT_EQ(exact.Claim("ANN"), "ANN");
     EXPECT_EQ(TUniqueFileNames::AsciiUpper("ann\xe9-z"), "ANN\xe9-Z");
 }
+
+TEST(ContactFolderNames, OnlyOneFolderDirectlyInsideIsAccepted)
+{
+    for (const char* name : {"Global Contacts", "Team", "a.b", "R\xe9seau", "(2)"})
+        EXPECT_TRUE(IsPlainFolderName(name)) << name;
+    for (const char* name : {"", ".", "..", "..\\Contacts", "Safety\\..", "..\\Desktop", "..\\..\\..\\somewhere",
+                             "*", "C:\\somewhere", "C:", "a/b", "a?", "a\"b", "a<b>", "a|b", "tab\there", "dot.",
+                             "blank ", "CON", "nul", "com1.txt", "LPT9 "})
+        EXPECT_FALSE(IsPlainFolderName(name)) << name;
+}

@@ -122,7 +122,7 @@ TEST_F(SyncOutlookExpressTest, AnEmptyListEmptiesTheFolderAndReportsNothingWritt
     EXPECT_THAT(services.statuses, ElementsAre("Performing Sync..", "Global Contacts created - 0 item(s)"));
 }
 
-TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedAndTheRestAreWritten)
+TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedTheRestAreWrittenAndTheRunFails)
 {
     const ULONG folder = world.AddFolder("Global Contacts");
     world.failingMailUserSave = 2;
@@ -130,9 +130,11 @@ TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedAndTheRestAreWritten)
     for (const char* prefix : {"a", "b", "c"})
         list.Add(std::make_unique<tessaly::TContactInfo>(Record(prefix)));
 
-    EXPECT_TRUE(Sync());
+    EXPECT_FALSE(Sync());
 
     EXPECT_THAT(Names(world, folder), ElementsAre("6 a-DisplayName", "6 c-DisplayName"));
+    ASSERT_EQ(services.notices.size(), 1u);
+    EXPECT_EQ(services.notices[0], "0 Only 2 of 3 contacts could be saved.");
     EXPECT_EQ(services.statuses.back(), "Global Contacts created - 2 item(s)");
 }
 

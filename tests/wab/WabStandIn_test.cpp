@@ -192,14 +192,14 @@ TEST_F(WabStandInTest, AStoreOfMostlyReplacedEntriesIsCompactedWithoutLosingAny)
     EXPECT_EQ(Section(RunCapture(""), "Global Contacts"), expected);
 }
 
-TEST_F(WabStandInTest, ARecordThatCannotBeSavedIsSkipped)
+TEST_F(WabStandInTest, ARecordThatCannotBeSavedIsSkippedAndFailsTheRun)
 {
     RunCapture("seed \"Global Contacts\" 1");
     SetVariable("WAB_STANDIN_FAIL_SAVE", "2");
     Add(Record("A"));
     Add(Record("B"));
     Add(Record("C"));
-    EXPECT_TRUE(Sync("Global Contacts"));
+    EXPECT_FALSE(Sync("Global Contacts"));
     EXPECT_EQ(services.status, "Global Contacts created - 2 item(s)");
     EXPECT_EQ(Section(RunCapture(""), "Global Contacts"), ContactLine(Record("A")) + ContactLine(Record("C")));
 }

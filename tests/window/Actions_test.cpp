@@ -155,6 +155,14 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
     EXPECT_EQ(again.FolderText(), "Team");
 }
 
+TEST_F(MainWindowTest, TheSessionEndingWithTheWindowOpenWritesTheSettings)
+{
+    TForm1& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");
+    ::SetWindowTextA(H(Ctl::edtTitle), "Team");
+    ::SendMessageA(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(TIniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""), "Team");
+}
+
 TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 {
     const std::string old = "[Corvane Tessaly]\r\nUser=kept\r\n";
@@ -217,6 +225,30 @@ TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
         EXPECT_EQ(notice, Notice(NoticeKind::Warning, std::string("Wrong Input:  Contact Folder") + kBlank));
     EXPECT_TRUE(ServerRequests().empty());
     EXPECT_EQ(destinationCalls, 0);
+}
+
+TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched)
+{
+    const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
+    TForm1& form = Prepare(url, "..\\Desktop");
+    form.SetRunInputs({url, "", "", "..\\Desktop", TForm1::kWindowsContacts});
+    form.SetDestination(TForm1::kWindowsContacts, [this](const TContactList&, const std::string&) {
+        ++destinationCalls;
+        return true;
+    });
+    form.SyncNowClick();
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0].first, NoticeKind::Warning);
+    EXPECT_EQ(notices_[0].second.rfind("Wrong Input:  Contact Folder\r\n", 0), 0u) << notices_[0].second;
+    EXPECT_TRUE(ServerRequests().empty());
+    EXPECT_EQ(destinationCalls, 0);
+
+    // Outlook's folder names are names, not paths: the same text goes through.
+    notices_.clear();
+    form.SetRunInputs({url, "", "", "..\\Desktop", TForm1::kOutlook});
+    form.SyncNowClick();
+    EXPECT_EQ(destinationCalls, 1);
+    EXPECT_EQ(folderWritten, "..\\Desktop");
 }
 
 TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)

@@ -260,14 +260,18 @@ TEST_F(WindowsContactsEndToEndTest, AComponentFailureReachesTheCallerWithItsDesc
     EXPECT_THAT(FolderEntries(folder), ::testing::IsEmpty());
 }
 
-TEST_F(WindowsContactsEndToEndTest, AContactThatCannotBeSavedIsNotCounted)
+TEST_F(WindowsContactsEndToEndTest, AContactThatCannotBeSavedFailsTheRunAndReplacesNothing)
 {
+    ASSERT_TRUE(::CreateDirectoryA(contacts.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+    WriteFile(folder + "\\old.contact", "old");
     AddRecord(list, "Ann Lee");
     AddRecord(list, "Bob Ray");
     ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT", "Save:2");
-    ASSERT_TRUE(Run());
-    EXPECT_EQ(log.calls.back(), std::string("SetStatus ") + kFolderName + " created - 1 item(s)");
-    EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"AnnLee.contact"}));
+    ASSERT_FALSE(Run());
+    EXPECT_EQ(log.calls.back(),
+              "ShowNotice 0 Only 1 of 2 contacts could be saved.\r\nThe contact folder was left as it was.");
+    EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"old.contact"}));
 }
 
 } // namespace

@@ -216,6 +216,8 @@ HRESULT FakePlatform::CreateContact(IContact** contact)
 HRESULT FakePlatform::CreateFileStream(const std::wstring& path, IStream** stream)
 {
     log_.Add("CreateFileStream " + WideToAnsi(path.c_str()));
+    if (behaviour_.onFileStream)
+        behaviour_.onFileStream(path);
     return ::SHCreateStreamOnFileEx(path.c_str(), STGM_CREATE | STGM_WRITE, FILE_ATTRIBUTE_NORMAL, TRUE, nullptr,
                                     stream);
 }

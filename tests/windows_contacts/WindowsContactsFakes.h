@@ -5,6 +5,7 @@
 
 #include "app/RunServices.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ struct FakeBehaviour {
     HRESULT managerCreation = S_OK;
     HRESULT meContact = S_OK;
     std::wstring ownPath;
+    std::string stagingRoot;
+    std::function<void(const std::wstring& path)> onFileStream; // runs before each stream is made
     int contactCreationFailsAt = 0; // the n-th contact object cannot be made
     int setStringFailsAt = 0;       // the n-th SetString fails with `failure`
     int saveFailsAt = 0;            // the n-th Save fails after writing part of the file
@@ -62,6 +65,7 @@ public:
     HRESULT CreateContact(IContact** contact) override;
     // A real file stream, so that files appear where the destination puts them.
     HRESULT CreateFileStream(const std::wstring& path, IStream** stream) override;
+    std::string StagingRoot() override { return behaviour_.stagingRoot; }
 
 private:
     CallLog& log_;

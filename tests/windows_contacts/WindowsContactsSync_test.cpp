@@ -3,7 +3,9 @@
 
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 
+#include "app/FileHelpers.h"
 #include "app/OleError.h"
+#include "destinations/windows_contacts/StagedContactFiles.h"
 #include "contacts/Def_Contact.h"
 
 #include <cctype>
@@ -37,6 +39,7 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         behaviour.ownPath = AnsiToWide(temp.Path() + "\\me.contact");
+        behaviour.stagingRoot = outside.Path() + "\\staging";
     }
     void TearDown() override
     {
@@ -46,8 +49,10 @@ protected:
 
     bool Run() { return SyncWindowsContacts(list, "Global Contacts", services, platform); }
     std::string Folder() const { return temp.Path() + "\\Global Contacts"; }
+    std::string Staged() const { return behaviour.stagingRoot + "\\new"; }
 
-    TempFolder temp;
+    TempFolder temp;    // the user's Contacts folder
+    TempFolder outside; // holds the staging folder
     CallLog log;
     FakeBehaviour behaviour;
     RecordingServices services{log};
@@ -105,7 +110,7 @@ TEST_F(WindowsContactsSyncTest, OneRecordIsBuiltNodeByNodeInLayoutOrderAndSaved)
         "CreateArrayNode PhoneNumberCollection flags 0 appended 260",
         "SetLabels " + phone + "5] flags 0 Business,Pager",
         "SetString " + phone + "5]/Number flags 0 [Pager of Ann Lee]",
-        "CreateFileStream " + Folder() + "\\AnnLee.contact",
+        "CreateFileStream " + Staged() + "\\AnnLee.contact",
         "Save clear",
         "SetStatus Global Contacts created - 1 item(s)"}));
     EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact"}));
@@ -207,8 +212,9 @@ TEST_F(WindowsContactsSyncTest, AFailingPropertyCallEndsTheRunWithTheComponentsD
         EXPECT_STREQ(error.what(), "The contact store is locked.");
         EXPECT_EQ(error.Code(), E_FAIL);
     }
-    // What was written stays; no report is made.
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact"}));
+    // The folder keeps what it had (here: nothing), the staging folder is gone; no report.
+    EXPECT_THAT(FolderEntries(Folder()), IsEmpty());
+    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
     EXPECT_THAT(log.Matching("SetStatus"), ElementsAre("SetStatus Performing Sync.."));
 }
 
@@ -221,18 +227,81 @@ TEST_F(WindowsContactsSyncTest, AFailingOwnContactEndsTheRunBeforeAnythingIsTouc
     EXPECT_THAT(log.Matching("CreateContact"), ElementsAre("CreateContactManager"));
 }
 
-TEST_F(WindowsContactsSyncTest, TheReportCountsOnlyTheFilesSaved)
+TEST_F(WindowsContactsSyncTest, FewerFilesSavedThanRecordsFailAndLeaveTheFolderAsItWas)
 {
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    WriteFile(Folder() + "\\Old One.contact", "old");
     AddRecord(list, "Ann Lee");
     AddRecord(list, "Bob Ray");  // its contact object cannot be made
     AddRecord(list, "Cy Twain"); // its save fails part way
     AddRecord(list, "Di Vo");
     behaviour.contactCreationFailsAt = 2;
     behaviour.saveFailsAt = 2;
+    ASSERT_FALSE(Run());
+    EXPECT_EQ(log.calls.back(),
+              "ShowNotice 0 Only 2 of 4 contacts could be saved.\r\nThe contact folder was left as it was.");
+    EXPECT_THAT(log.Matching("SetStatus Global"), IsEmpty());
+    // No new contact, half-written or whole, reaches the folder; the staging folder is gone.
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"Old One.contact"}));
+    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
+}
+
+TEST_F(WindowsContactsSyncTest, ACompleteSetReplacesOnlyTheContactFilesOnceAllAreSaved)
+{
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    WriteFile(Folder() + "\\AnnLee.contact", "old");
+    WriteFile(Folder() + "\\Gone.CONTACT", "old", true);
+    WriteFile(Folder() + "\\notes.txt");
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");
     ASSERT_TRUE(Run());
-    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 2 item(s)");
-    // No half-written contact is left behind.
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact", "DiVo.contact"}));
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact", "BobRay.contact", "notes.txt"}));
+    EXPECT_NE(ReadTextFile(Folder() + "\\AnnLee.contact"), "old");
+    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
+}
+
+TEST_F(WindowsContactsSyncTest, AFolderThatRefusesTheNewFilesGetsItsOldOnesBack)
+{
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    WriteFile(Folder() + "\\Old One.contact", "old");
+    WriteFile(Folder() + "\\Old Two.contact", "old");
+    // A subfolder that appears under a new file's name once the names were chosen blocks
+    // the second file's move into the folder.
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");
+    behaviour.onFileStream = [this](const std::wstring&) {
+        ::CreateDirectoryA((Folder() + "\\BobRay.contact").c_str(), nullptr);
+    };
+    try {
+        (void)Run();
+        FAIL() << "the failed replacement was swallowed";
+    } catch (const EFileError& error) {
+        EXPECT_NE(std::string(error.what()).find("BobRay.contact\": "), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(FolderEntries(Folder()),
+              (std::set<std::string>{"BobRay.contact\\", "Old One.contact", "Old Two.contact"}));
+    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
+}
+
+TEST_F(WindowsContactsSyncTest, ARunKilledWhileReplacingIsUndoneByTheNextRun)
+{
+    // Old files aside, one new file already moved in, then the process ended.
+    const std::string root = behaviour.stagingRoot;
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
+    WriteFile(root + "\\old\\Old One.contact", "old");
+    WriteFile(root + "\\new\\Half.contact", "new");
+    WriteFile(root + "\\target", Folder() + "\r\n");
+    WriteFile(root + "\\moving-in", "");
+    WriteFile(Folder() + "\\Moved In.contact", "new");
+    WriteFile(Folder() + "\\notes.txt");
+
+    RecoverStagingFolder(root);
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"Old One.contact", "notes.txt"}));
+    EXPECT_EQ(ReadTextFile(Folder() + "\\Old One.contact"), "old");
+    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
 }
 
 TEST_F(WindowsContactsSyncTest, FileNamesAreSafeAndUniqueWithinARun)
@@ -248,7 +317,7 @@ TEST_F(WindowsContactsSyncTest, FileNamesAreSafeAndUniqueWithinARun)
 
     const std::vector<std::string> streams = log.Matching("CreateFileStream ");
     ASSERT_EQ(streams.size(), 7u);
-    const std::string base = "CreateFileStream " + Folder() + "\\";
+    const std::string base = "CreateFileStream " + Staged() + "\\";
     EXPECT_EQ(streams[0], base + "AnnLee.contact");
     EXPECT_EQ(streams[1], base + "AnnLee (2).contact");
     EXPECT_EQ(streams[2], base + "annlee (3).contact");
@@ -269,13 +338,14 @@ TEST_F(WindowsContactsSyncTest, NamesTakenByEntriesThatCouldNotBeRemovedAreNotRe
     EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 1 item(s)");
 }
 
-TEST_F(WindowsContactsSyncTest, AnOwnContactWithoutAFolderWritesNothing)
+TEST_F(WindowsContactsSyncTest, AnOwnContactWithoutAFolderWritesNothingAndFails)
 {
     AddRecord(list, "Ann Lee");
     behaviour.ownPath = L"me.contact";
-    ASSERT_TRUE(Run());
+    ASSERT_FALSE(Run());
     EXPECT_THAT(log.Matching("CreateContact"), ElementsAre("CreateContactManager"));
-    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 0 item(s)");
+    EXPECT_EQ(log.calls.back(),
+              "ShowNotice 0 Only 0 of 1 contacts could be saved.\r\nThe contact folder was left as it was.");
 }
 
 } // namespace

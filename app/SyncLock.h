@@ -1,0 +1,29 @@
+#pragma once
+// One synchronisation at a time: two runs would interleave their writes into the same
+// contact folder and share the download file. A named mutex, held for the whole run.
+#include "app/WinHandles.h"
+
+namespace tessaly {
+
+class TSyncLock {
+public:
+    // The name every run of the program uses (one per logon session).
+    static constexpr char kName[] = "Local\\CorvaneTessaly-Synchronisation";
+
+    // Takes the lock if no other run holds it; never waits. A lock whose holder ended
+    // without letting go is taken over. Throws std::system_error when the mutex cannot
+    // be made at all.
+    explicit TSyncLock(const char* name = kName);
+    TSyncLock(const TSyncLock&) = delete;
+    TSyncLock& operator=(const TSyncLock&) = delete;
+    ~TSyncLock();
+
+    // False when another run holds the lock.
+    bool Held() const noexcept { return held_; }
+
+private:
+    UniqueKernelHandle mutex_;
+    bool held_ = false;
+};
+
+} // namespace tessaly
