@@ -147,7 +147,7 @@ void TForm1::SyncContacts(const std::string& folderName)
         // A file that cannot go now is replaced by the next download before it is read.
         (void)ForceDeleteFile(path);
     };
-    pumpedThisRun_ = false;
+    pumpDue_ = true;
     try {
         bool success = DownloadAndParse(path, *list);
         if (success)
@@ -179,6 +179,9 @@ bool TForm1::WriteToDestination(const TContactList& list, const std::string& fol
     const auto entry = destinations_.find(DestinationCode());
     if (entry == destinations_.end() || !entry->second)
         return false;
+    // The destination's one stop check comes just before it empties the folder: it must
+    // see an Escape pressed a moment ago, whatever the throttle says.
+    pumpDue_ = true;
     return entry->second(list, folderName);
 }
 
@@ -226,20 +229,28 @@ void TForm1::SetStatus(const std::string& text)
 bool TForm1::StopRequested()
 {
     // Each message query is a round trip to the window server; once per CSV row would
-    // dominate a long parse, so the queue is looked at only every few tens of ms.
-    const DWORD now = ::GetTickCount();
-    if (!pumpedThisRun_ || now - lastPump_ >= pumpInterval_) {
-        pumpedThisRun_ = true;
+    // dominate a long parse. So the queue is emptied every few tens of ms, and sooner when
+    // a key press or click waits in it: an Escape is not left waiting for the throttle.
+    if (pumpDue_ || ::GetTickCount() - lastPump_ >= pumpInterval_ || InputWaiting()) {
+        pumpDue_ = false;
         ProcessMessages();
         lastPump_ = ::GetTickCount();
     }
     return stopFlag_;
 }
 
+bool TForm1::InputWaiting() noexcept
+{
+    if (++checksSinceInputLook_ < kChecksPerInputLook)
+        return false;
+    checksSinceInputLook_ = 0;
+    return ::GetInputState() != FALSE;
+}
+
 void TForm1::ClearStop() noexcept
 {
     stopFlag_ = false;
-    pumpedThisRun_ = false;
+    pumpDue_ = true;
 }
 
 void TForm1::ProcessMessages()
