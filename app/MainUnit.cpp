@@ -30,7 +30,8 @@ const char* const kFailed = "Sync operation failed.\r\nPlease try to connect lat
 
 } // namespace
 
-TForm1::TForm1(bool unattended) : unattended_(unattended)
+TForm1::TForm1(bool unattended)
+    : unattended_(unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"))
 {
     destinations_[kOutlook] = [this](const TContactList& list, const std::string& folder) {
         return SyncOutlook(list, folder);
@@ -45,11 +46,13 @@ TForm1::TForm1(bool unattended) : unattended_(unattended)
     RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
     // Single border, not resizable, no maximise button, no scroll bars.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360)) {
+    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360,
+                      owner_.Handle())) {
         if (creationError_)
             std::rethrow_exception(creationError_);
         throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
     }
+    owner_.SetMainWindow(Handle());
 }
 
 TForm1::~TForm1()
@@ -59,8 +62,14 @@ TForm1::~TForm1()
 
 void TForm1::Show(int showCommand)
 {
-    ::ShowWindow(Handle(), showCommand);
+    owner_.ShowButton();
+    // Minimised means the owner minimised, with this window hidden under its button.
+    const bool minimised = showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINIMIZED ||
+                           showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
+    ::ShowWindow(Handle(), minimised ? SW_SHOWNOACTIVATE : showCommand);
     ::UpdateWindow(Handle());
+    if (minimised)
+        owner_.Minimise();
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

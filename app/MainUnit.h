@@ -10,6 +10,7 @@
 #include "contacts/HttpDownload.h"
 #include "ui/BaseWindow.h"
 #include "ui/MainWindowControls.h"
+#include "ui/TaskbarOwner.h"
 
 #include <windows.h>
 
@@ -166,6 +167,8 @@ private:
     bool InputWaiting() noexcept;
 
     bool unattended_;
+    // Made before the main window, which it owns, and destroyed after it.
+    TaskbarOwner owner_;
     bool stopFlag_ = false;
     // The next stop check empties the queue whatever the throttle says.
     bool pumpDue_ = true;
