@@ -33,8 +33,9 @@ public:
     static constexpr DWORD kPumpIntervalMs = 25;
     // Stop checks per look at the input state. Under Wine one look is a round trip to the
     // server that costs as much as a few dozen CSV rows; on every check it would make a
-    // parse ten times slower, while this many rows take well under a millisecond.
-    static constexpr unsigned kChecksPerInputLook = 256;
+    // parse ten times slower. This many rows take a few milliseconds, well within the
+    // throttle's interval.
+    static constexpr unsigned kChecksPerInputLook = 1024;
     // Posted to itself by the unattended start: one synchronisation, then close.
     static constexpr UINT WM_STARTSYNC = WM_USER + 32;
 
