@@ -33,7 +33,8 @@ const char* const kFailed = "Sync operation failed.\r\nPlease try to connect lat
 
 } // namespace
 
-TForm1::TForm1(bool unattended) : unattended_(unattended)
+TForm1::TForm1(bool unattended)
+    : unattended_(unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"))
 {
     destinations_[kOutlook] = [this](const TContactList& list, const std::string& folder) {
         return SyncOutlook(list, folder);
@@ -48,11 +49,13 @@ TForm1::TForm1(bool unattended) : unattended_(unattended)
     RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
     // Single border, not resizable, no maximise button, no scroll bars.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360)) {
+    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360,
+                      owner_.Handle())) {
         if (creationError_)
             std::rethrow_exception(creationError_);
         throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
     }
+    owner_.SetMainWindow(Handle());
 }
 
 TForm1::~TForm1()
@@ -62,8 +65,14 @@ TForm1::~TForm1()
 
 void TForm1::Show(int showCommand)
 {
-    ::ShowWindow(Handle(), showCommand);
+    owner_.ShowButton();
+    // Minimised means the owner minimised, with this window hidden under its button.
+    const bool minimised = showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINIMIZED ||
+                           showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
+    ::ShowWindow(Handle(), minimised ? SW_SHOWNOACTIVATE : showCommand);
     ::UpdateWindow(Handle());
+    if (minimised)
+        owner_.Minimise();
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -163,7 +172,7 @@ void TForm1::SyncContacts(const std::string& folderName)
         // A file that cannot go now is replaced by the next download before it is read.
         (void)ForceDeleteFile(path);
     };
-    pumpedThisRun_ = false;
+    pumpDue_ = true;
     try {
         bool success = DownloadAndParse(path, *list);
         if (success)
@@ -200,6 +209,9 @@ bool TForm1::WriteToDestination(const TContactList& list, const std::string& fol
     const auto entry = destinations_.find(DestinationCode());
     if (entry == destinations_.end() || !entry->second)
         return false;
+    // The destination's one stop check comes just before it empties the folder: it must
+    // see an Escape pressed a moment ago, whatever the throttle says.
+    pumpDue_ = true;
     return entry->second(list, folderName);
 }
 
@@ -247,20 +259,28 @@ void TForm1::SetStatus(const std::string& text)
 bool TForm1::StopRequested()
 {
     // Each message query is a round trip to the window server; once per CSV row would
-    // dominate a long parse, so the queue is looked at only every few tens of ms.
-    const DWORD now = ::GetTickCount();
-    if (!pumpedThisRun_ || now - lastPump_ >= pumpInterval_) {
-        pumpedThisRun_ = true;
+    // dominate a long parse. So the queue is emptied every few tens of ms, and sooner when
+    // a key press or click waits in it: an Escape is not left waiting for the throttle.
+    if (pumpDue_ || ::GetTickCount() - lastPump_ >= pumpInterval_ || InputWaiting()) {
+        pumpDue_ = false;
         ProcessMessages();
         lastPump_ = ::GetTickCount();
     }
     return stopFlag_;
 }
 
+bool TForm1::InputWaiting() noexcept
+{
+    if (++checksSinceInputLook_ < kChecksPerInputLook)
+        return false;
+    checksSinceInputLook_ = 0;
+    return ::GetInputState() != FALSE;
+}
+
 void TForm1::ClearStop() noexcept
 {
     stopFlag_ = false;
-    pumpedThisRun_ = false;
+    pumpDue_ = true;
 }
 
 void TForm1::ProcessMessages()

@@ -108,9 +108,18 @@ void TForm1::WMStartSync()
 
 bool TForm1::WMSysCommand(WPARAM command)
 {
-    if ((command & 0xFFF0) == SC_CLOSE)
+    switch (command & 0xFFF0) {
+    case SC_CLOSE:
         return CanCloseNow();
-    return true;
+    case SC_MINIMIZE:
+        // The taskbar button is the owner's: minimising it hides this window with it.
+        if (!::IsWindowVisible(owner_.Handle()))
+            return true;
+        owner_.Minimise();
+        return false;
+    default:
+        return true;
+    }
 }
 
 bool TForm1::FormCloseQuery()

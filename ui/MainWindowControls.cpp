@@ -359,6 +359,9 @@ void TMainControls::SetFonts()
 void TMainControls::SetCaptions()
 {
     ::SetWindowTextA(form_, kWindowCaption);
+    // The window that owns the main window carries the taskbar button and its text.
+    if (HWND owner = ::GetWindow(form_, GW_OWNER))
+        ::SetWindowTextA(owner, kApplicationTitle);
     SetCaption(Ctl::lblProduct, kApplicationTitle);
 }
 

@@ -104,6 +104,29 @@ TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
     EXPECT_FALSE(form.StopRequested());
 }
 
+TEST_F(MainWindowTest, AKeyPressWaitingInTheQueueIsSeenBeforeTheThrottleAllowsAPump)
+{
+    TForm1& form = MakeForm();
+    form.Show(SW_SHOW);
+    ::SetForegroundWindow(form.Handle());
+    ::SetFocus(H(Ctl::edtSource));
+    form.SetPumpInterval(60000);
+    form.ClearStop();
+    ASSERT_FALSE(form.StopRequested()); // the first check empties the queue; the throttle starts
+    // A real key press, so that it waits as keyboard input rather than as a posted message.
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = VK_ESCAPE;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+    bool stopped = false;
+    for (unsigned i = 0; i < TForm1::kChecksPerInputLook && !stopped; ++i)
+        stopped = form.StopRequested();
+    EXPECT_TRUE(stopped);
+}
+
 TEST_F(MainWindowTest, ClosingWhileBusyIsRefusedWithAWarning)
 {
     TForm1& form = MakeForm();
@@ -264,6 +287,22 @@ TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
     EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
     EXPECT_FALSE(Controls().IsVisible(Ctl::lblStatus));
+}
+
+TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrottle)
+{
+    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
+    form.SetPumpInterval(60000);
+    bool stopSeen = false;
+    form.SetDestination(TForm1::kOutlook, [&](const TContactList&, const std::string&) {
+        ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        stopSeen = form.StopRequested();
+        return !stopSeen; // a destination that sees the stop writes nothing
+    });
+    form.SyncNowClick();
+    EXPECT_TRUE(stopSeen);
+    ASSERT_FALSE(notices_.empty());
+    EXPECT_EQ(notices_.back(), Notice(NoticeKind::Warning, "Sync operation has been interrupted by user."));
 }
 
 TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)

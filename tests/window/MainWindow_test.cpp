@@ -5,6 +5,7 @@
 #include "ui/FontHelpers.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace tessaly::test {
 namespace {
@@ -94,6 +95,64 @@ TEST_F(MainWindowTest, EveryControlHasItsKindParentAndCaption)
     for (Ctl c : {Ctl::lblStatus, Ctl::lblStatusV, Ctl::lblESC})
         EXPECT_FALSE(Controls().IsVisible(c)) << ControlName(c);
     EXPECT_TRUE(Controls().IsVisible(Ctl::lblProduct));
+}
+
+// The windows of this thread that the taskbar gives a button, by its rules: shown, and
+// either marked as an application window or neither owned nor a tool window.
+BOOL CALLBACK CollectButtonOwner(HWND hwnd, LPARAM data)
+{
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_EXSTYLE));
+    const bool button = (exStyle & WS_EX_APPWINDOW) || (!::GetWindow(hwnd, GW_OWNER) && !(exStyle & WS_EX_TOOLWINDOW));
+    if (::IsWindowVisible(hwnd) && button)
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(hwnd);
+    return TRUE;
+}
+
+TEST_F(MainWindowTest, TheTaskbarButtonShowsTheApplicationTitleWhileTheCaptionKeepsItsVersion)
+{
+    TForm1& form = MakeForm();
+    form.Show(SW_SHOW);
+    std::vector<HWND> buttons;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectButtonOwner, reinterpret_cast<LPARAM>(&buttons));
+    ASSERT_EQ(buttons.size(), 1u);
+    char title[64] = {};
+    ::GetWindowTextA(buttons[0], title, sizeof title);
+    EXPECT_STREQ(title, "Corvane Tessaly");
+    EXPECT_NE(::GetClassLongPtrA(buttons[0], GCLP_HICON), 0);
+    EXPECT_EQ(::GetWindow(form.Handle(), GW_OWNER), buttons[0]);
+    char caption[64] = {};
+    ::GetWindowTextA(form.Handle(), caption, sizeof caption);
+    EXPECT_STREQ(caption, " Corvane Tessaly v1.07");
+    // The button's window takes neither the activation nor any room on the screen.
+    EXPECT_EQ(::GetActiveWindow(), form.Handle());
+    RECT rect{};
+    ::GetWindowRect(buttons[0], &rect);
+    EXPECT_TRUE(::IsRectEmpty(&rect));
+}
+
+TEST_F(MainWindowTest, TheTaskbarButtonMinimisesRestoresAndClosesTheWindow)
+{
+    TForm1& form = MakeForm();
+    form.Show(SW_SHOW);
+    HWND owner = ::GetWindow(form.Handle(), GW_OWNER);
+    ASSERT_TRUE(owner);
+    ::SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(owner));
+    EXPECT_FALSE(::IsWindowVisible(form.Handle()));
+    ::SendMessageA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsIconic(owner));
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(::IsIconic(form.Handle()));
+    EXPECT_EQ(::GetActiveWindow(), form.Handle());
+    // Closing from the button is refused while busy, like any other close.
+    form.SetIdle(false);
+    ::SendMessageA(owner, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(form.Handle()));
+    ASSERT_EQ(notices_.size(), 1u);
+    form.SetIdle(true);
+    ::SendMessageA(owner, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(form.Handle()));
+    EXPECT_TRUE(FileExists(iniPath_)); // closed the usual way, settings written
 }
 
 TEST_F(MainWindowTest, TabAndAccessKeysReachTheFieldsInOrder)

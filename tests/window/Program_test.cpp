@@ -30,6 +30,8 @@ Started Start(const std::string& arguments)
 struct Search {
     DWORD process;
     HWND found;
+    // Any shown window of the process counts, not only the main window.
+    bool anyClass = false;
 };
 
 BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM data)
@@ -39,25 +41,26 @@ BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM data)
     ::GetWindowThreadProcessId(hwnd, &owner);
     char name[32] = {};
     ::GetClassNameA(hwnd, name, sizeof name);
-    if (owner != search->process || std::string(name) != "TForm1" || !::IsWindowVisible(hwnd))
+    const bool mainWindow = std::string(name) == "TForm1";
+    if (owner != search->process || !(mainWindow || search->anyClass) || !::IsWindowVisible(hwnd))
         return TRUE;
     search->found = hwnd;
     return FALSE;
 }
 
-HWND VisibleMainWindow(DWORD process)
+HWND VisibleMainWindow(DWORD process, bool anyClass = false)
 {
-    Search search{process, nullptr};
+    Search search{process, nullptr, anyClass};
     ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-// Waits for the process to end, watching that it never shows its window meanwhile.
+// Waits for the process to end, watching that it never shows a window meanwhile.
 DWORD ExitCodeWithoutWindow(const Started& started, bool& windowSeen)
 {
     windowSeen = false;
     for (int i = 0; i < 1200 && ::WaitForSingleObject(started.process.get(), 25) == WAIT_TIMEOUT; ++i)
-        windowSeen = windowSeen || VisibleMainWindow(started.id) != nullptr;
+        windowSeen = windowSeen || VisibleMainWindow(started.id, true) != nullptr;
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeProcess(started.process.get(), &code);
     return code;
