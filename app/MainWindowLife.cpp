@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/TextHelpers.h"
+#include "contacts/WebLink.h"
 #include "scheduling/ScheduledTask.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
@@ -17,6 +18,7 @@ namespace tessaly {
 namespace {
 
 const char* const kBlankInput = "Please make sure you did not leave the text blank.";
+const char* const kNotWebLink = "Please enter a link that starts with http:// or https://.";
 const char* const kCloseWhileBusy = "Please use <ESC> key to stop building.";
 const char* const kEscapeHint = "Press <ESC> to Stop";
 
@@ -206,8 +208,14 @@ void TForm1::RunAction(bool createTask)
 bool TForm1::ValidateInput(const std::string& folderName)
 {
     SetStatus("Initializing..");
-    if (!CheckNotBlank(SourceText(), CaptionText(controls_->Text(Ctl::lblSource))))
+    const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
+    if (!CheckNotBlank(SourceText(), sourceCaption))
         return false;
+    // Other schemes (ftp, file) would be fetched without a status or a length to check.
+    if (!ParseWebLink(SourceText())) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + kNotWebLink);
+        return false;
+    }
     if (!CheckNotBlank(folderName, CaptionText(controls_->Text(Ctl::lblTitle))))
         return false;
     return !StopRequested();

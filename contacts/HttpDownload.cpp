@@ -4,8 +4,10 @@
 #include "app/TextHelpers.h"
 #include "contacts/Base64.h"
 #include "contacts/InternetApi.h"
+#include "contacts/WebLink.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -25,6 +27,19 @@ constexpr char kNotFoundMessage[] = "The requested URL was not found on this ser
 // Room reserved up front for a declared body; a larger declaration grows as it arrives,
 // so a bogus Content-Length cannot make us allocate it all at once.
 constexpr size_t kMaxReserve = 256u << 20;
+
+constexpr char kNoAnswerMessage[] = "The server did not answer in time.";
+constexpr DWORD kSocketTimedOut = 10060; // WSAETIMEDOUT
+constexpr int kMaxRedirects = 5;
+// WinINet holds up to 8 KiB ahead of the reader; that much at hand means the body streams.
+constexpr DWORD kStreamingAvailable = 8 * 1024;
+// A full block that takes longer than this comes slower than 64 KiB a second.
+constexpr std::chrono::seconds kDawdlingRead{1};
+
+bool IsRedirect(DWORD status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 // Four bytes at a time: the C runtime's memchr may look at one byte per step.
 bool HasZeroByte(const unsigned char* data, size_t size)
@@ -61,9 +76,12 @@ private:
 };
 
 struct Download {
+    using Clock = std::chrono::steady_clock;
+
     IInternetApi& api;
     ReadBuffer& buffer;
     const DownloadServices& services;
+    Clock::time_point deadline;
 
     bool StopRequested() const { return services.stopRequested && services.stopRequested(); }
 
@@ -73,14 +91,50 @@ struct Download {
             services.showNotice(NoticeKind::Warning, message);
     }
 
-    // Empty when the response carries no such header (another scheme than HTTP).
-    std::optional<DWORD> QueryNumber(HINTERNET url, DWORD infoLevel) const
+    // A failed call says so when the server kept us waiting past the time-out; other
+    // failures (refused connection, unknown host) stay quiet, as they always have.
+    void WarnWhenUnanswered(bool waitingForHeaders) const
+    {
+        const DWORD error = api.LastError();
+        // Wine reports a time-out while waiting for the headers as an aborted connection.
+        if (error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut ||
+            (waitingForHeaders && error == ERROR_INTERNET_CONNECTION_ABORTED))
+            Warn(kNoAnswerMessage);
+    }
+
+    // Empty when the response carries no such header.
+    std::optional<DWORD> QueryNumber(HINTERNET request, DWORD infoLevel) const
     {
         DWORD value = 0;
         DWORD length = sizeof value;
-        if (!api.QueryInfo(url, infoLevel | HTTP_QUERY_FLAG_NUMBER, &value, &length, nullptr))
+        if (!api.QueryInfo(request, infoLevel | HTTP_QUERY_FLAG_NUMBER, &value, &length, nullptr))
             return std::nullopt;
         return value;
+    }
+
+    std::optional<std::string> QueryText(HINTERNET request, DWORD infoLevel) const
+    {
+        std::string text(1024, '\0');
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DWORD length = static_cast<DWORD>(text.size());
+            if (api.QueryInfo(request, infoLevel, text.data(), &length, nullptr)) {
+                text.resize(std::min<size_t>(length, text.size()));
+                return text;
+            }
+            if (api.LastError() != ERROR_INSUFFICIENT_BUFFER)
+                break;
+            text.assign(static_cast<size_t>(length) + 1, '\0');
+        }
+        return std::nullopt;
+    }
+
+    bool SetTimeouts(HINTERNET request) const
+    {
+        DWORD milliseconds = static_cast<DWORD>(services.limits.timeout.count());
+        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            if (!api.SetOption(request, option, &milliseconds, sizeof milliseconds))
+                return false;
+        return true;
     }
 
     bool CheckServerPage(const std::string& text, std::string_view phrase, const char* message) const
@@ -95,26 +149,52 @@ struct Download {
     }
 
     // The whole body, or nothing when it cannot be taken as a contacts file: a failed
-    // read, a body shorter than declared, or a byte 0 (a UTF-16 export, say). A stop
-    // request hands back what arrived so far, unchecked.
-    std::optional<std::string> ReadResponse(HINTERNET url) const
+    // read, a body shorter than declared, a byte 0 (a UTF-16 export, say) or a download
+    // past its time. A stop request hands back what arrived so far, unchecked.
+    //
+    // A read waits until its block is full or the body ends, however slowly the bytes
+    // come. So while the data does not stream, each read takes only what WinINet already
+    // holds, and every wait is one bounded by the receive time-out; full 64 KiB blocks
+    // are asked for once it streams, and given up again when one of them dawdles.
+    std::optional<std::string> ReadResponse(HINTERNET request) const
     {
-        const std::optional<DWORD> declared = QueryNumber(url, HTTP_QUERY_CONTENT_LENGTH);
+        const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
         std::string text;
         if (declared)
             text.reserve(std::min<size_t>(*declared, kMaxReserve));
         unsigned char* data = buffer.block.data();
         unsigned long long received = 0;
+        bool streaming = false;
         for (;;) {
             if (StopRequested())
                 return text;
-            std::memset(data, 0, buffer.size);
-            DWORD count = 0;
-            if (!api.ReadFile(url, data, buffer.size, &count))
+            if (Clock::now() >= deadline) {
+                Warn(kNoAnswerMessage);
                 return std::nullopt;
+            }
+            DWORD wanted = buffer.size;
+            if (!streaming) {
+                DWORD available = 0;
+                if (!api.QueryDataAvailable(request, &available, 0, 0)) {
+                    WarnWhenUnanswered(false);
+                    return std::nullopt;
+                }
+                if (available > 0)
+                    wanted = std::min<DWORD>(available, buffer.size);
+                streaming = available >= kStreamingAvailable;
+            }
+            std::memset(data, 0, wanted);
+            const Clock::time_point began = Clock::now();
+            DWORD count = 0;
+            if (!api.ReadFile(request, data, wanted, &count)) {
+                WarnWhenUnanswered(false);
+                return std::nullopt;
+            }
             if (count == 0)
                 break;
-            count = std::min<DWORD>(count, buffer.size);
+            if (Clock::now() - began > kDawdlingRead)
+                streaming = false;
+            count = std::min<DWORD>(count, wanted);
             if (HasZeroByte(data, count))
                 return std::nullopt;
             text.append(reinterpret_cast<const char*>(data), count);
@@ -128,11 +208,9 @@ struct Download {
         return text;
     }
 
-    bool SaveResponse(HINTERNET url, const std::string& path) const
+    bool SaveResponse(HINTERNET request, std::optional<DWORD> status, const std::string& path) const
     {
-        if (!url)
-            return false;
-        if (const std::optional<DWORD> status = QueryNumber(url, HTTP_QUERY_STATUS_CODE)) {
+        if (status) {
             if (*status == 401) {
                 Warn(kAuthorizationMessage);
                 return false;
@@ -144,7 +222,7 @@ struct Download {
             if (*status < 200 || *status > 299)
                 return false;
         }
-        std::optional<std::string> text = ReadResponse(url);
+        std::optional<std::string> text = ReadResponse(request);
         if (!text)
             return false;
         // Trimmed in place: the body may be tens of megabytes.
@@ -156,6 +234,43 @@ struct Download {
         SaveTextFile(*text, path);
         return true;
     }
+
+    // One GET per hop. WinINet's own redirects would repeat the authorization header to
+    // any host, so they are off and followed here: the header goes only to the source's
+    // origin, and a hop from https down to http is refused.
+    bool Fetch(HINTERNET internet, const WebLink& source, const std::string& header, const std::string& path) const
+    {
+        WebLink link = source;
+        for (int hop = 0;; ++hop) {
+            InternetHandle connection(api, api.Connect(internet, link.host.c_str(),
+                                                       static_cast<INTERNET_PORT>(link.port), nullptr, nullptr,
+                                                       INTERNET_SERVICE_HTTP, 0, 0));
+            if (!connection)
+                return false;
+            const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                                (link.Secure() ? INTERNET_FLAG_SECURE : 0);
+            InternetHandle request(api, api.OpenRequest(connection.get(), "GET", link.target.c_str(), nullptr,
+                                                        nullptr, nullptr, flags, 0));
+            if (!request || !SetTimeouts(request.get()))
+                return false;
+            const bool ownOrigin = SameOrigin(link, source);
+            if (!api.SendRequest(request.get(), ownOrigin ? header.c_str() : nullptr,
+                                 ownOrigin ? static_cast<DWORD>(header.size()) : 0, nullptr, 0)) {
+                WarnWhenUnanswered(true);
+                return false;
+            }
+            const std::optional<DWORD> status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE);
+            if (!status || !IsRedirect(*status))
+                return SaveResponse(request.get(), status, path);
+            if (hop == kMaxRedirects)
+                return false;
+            const std::optional<std::string> location = QueryText(request.get(), HTTP_QUERY_LOCATION);
+            const std::optional<WebLink> next = location ? ResolveRedirect(link, *location) : std::nullopt;
+            if (!next || (link.Secure() && !next->Secure()))
+                return false;
+            link = *next;
+        }
+    }
 };
 
 } // namespace
@@ -163,16 +278,15 @@ struct Download {
 bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,
                   const std::string& password, ReadBuffer& buffer, const DownloadServices& services, IInternetApi& api)
 {
+    const Download download{api, buffer, services, Download::Clock::now() + services.limits.whole};
     InternetHandle internet(api, api.Open(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!internet)
         return false;
     const std::string header = "Authorization: Basic " + EncodeBase64(user + ":" + password);
-    // Declared after the internet handle, so it is closed first.
-    InternetHandle request(api, api.OpenUrl(internet.get(), url.c_str(), header.c_str(),
-                                            static_cast<DWORD>(header.size()),
-                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     (void)ForceDeleteFile(path); // a file that stays is replaced or reported by the save
-    return Download{api, buffer, services}.SaveResponse(request.get(), path);
+    // The input check lets only web links through; anything else has nowhere to go.
+    const std::optional<WebLink> source = ParseWebLink(url);
+    return source && download.Fetch(internet.get(), *source, header, path);
 }
 
 bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,
