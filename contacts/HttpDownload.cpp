@@ -2,6 +2,7 @@
 
 #include "app/FileHelpers.h"
 #include "app/TextHelpers.h"
+#include "app/WinHandles.h"
 #include "contacts/Base64.h"
 #include "contacts/InternetApi.h"
 #include "contacts/WebLink.h"
@@ -13,6 +14,8 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 namespace tessaly {
 
@@ -23,10 +26,6 @@ constexpr char kAuthorizationMessage[] =
     "Authorization Required.\r\nThe server could not verify that you are authorized to access the document requested.";
 constexpr char kNotFoundPhrase[] = "404 Not Found";
 constexpr char kNotFoundMessage[] = "The requested URL was not found on this server.";
-
-// Room reserved up front for a declared body; a larger declaration grows as it arrives,
-// so a bogus Content-Length cannot make us allocate it all at once.
-constexpr size_t kMaxReserve = 256u << 20;
 
 constexpr char kNoAnswerMessage[] = "The server did not answer in time.";
 constexpr DWORD kSocketTimedOut = 10060; // WSAETIMEDOUT
@@ -56,6 +55,123 @@ bool HasZeroByte(const unsigned char* data, size_t size)
             return true;
     return false;
 }
+
+[[noreturn]] void ThrowWriteError(const std::string& path)
+{
+    const DWORD code = ::GetLastError();
+    const std::string text = SystemErrorMessage(code);
+    throw std::system_error(static_cast<int>(code), std::system_category(),
+                            text.empty() ? "Cannot write file \"" + path + "\"" : text);
+}
+
+// The body on its way into the temporary file, trimmed as it goes: leading blanks are
+// never written, trailing ones are cut off at the end. Streaming it to disk keeps a large
+// download out of memory. It goes to a file beside the temporary one that takes its name
+// only once the body is whole, so the temporary file never holds part of a body.
+class BodyFile {
+public:
+    explicit BodyFile(std::string path) : path_(std::move(path)), part_(path_ + ".part") {}
+    BodyFile(const BodyFile&) = delete;
+    BodyFile& operator=(const BodyFile&) = delete;
+    ~BodyFile()
+    {
+        if (kept_ || !created_)
+            return;
+        file_.reset();
+        (void)ForceDeleteFile(part_); // a leftover is replaced by the next download
+    }
+
+    void Append(std::string_view data)
+    {
+        if (!created_) {
+            const auto first = std::find_if_not(data.begin(), data.end(), IsBlank);
+            if (first == data.end())
+                return;
+            data.remove_prefix(static_cast<size_t>(first - data.begin()));
+            file_.reset(::CreateFileA(part_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+            if (!file_)
+                ThrowWriteError(part_);
+            created_ = true;
+        }
+        const auto last = std::find_if_not(data.rbegin(), data.rend(), IsBlank);
+        if (last != data.rend())
+            content_ = written_ + static_cast<unsigned long long>(data.rend() - last);
+        Write(data);
+    }
+
+    // False, leaving no file, when nothing but blanks arrived.
+    bool Keep()
+    {
+        if (!created_)
+            return false;
+        if (content_ < written_) {
+            LARGE_INTEGER end;
+            end.QuadPart = static_cast<LONGLONG>(content_);
+            if (!::SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_.get()))
+                ThrowWriteError(part_);
+        }
+        Write("\r\n");
+        file_.reset();
+        if (!::MoveFileExA(part_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
+            ThrowWriteError(path_);
+        kept_ = true;
+        return true;
+    }
+
+private:
+    void Write(std::string_view data)
+    {
+        while (!data.empty()) {
+            DWORD done = 0;
+            if (!::WriteFile(file_.get(), data.data(), static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 30)),
+                             &done, nullptr))
+                ThrowWriteError(part_);
+            data.remove_prefix(done);
+            written_ += done;
+        }
+    }
+
+    std::string path_;
+    std::string part_;
+    UniqueKernelHandle file_;
+    bool created_ = false;
+    unsigned long long written_ = 0;
+    unsigned long long content_ = 0; // up to the last byte that is not blank
+    bool kept_ = false;
+};
+
+// Looks for a phrase in a body that arrives in blocks, across their borders too.
+class PhraseSpotter {
+public:
+    explicit PhraseSpotter(std::string_view phrase) : phrase_(phrase), searcher_(phrase.begin(), phrase.end()) {}
+
+    void Feed(std::string_view block)
+    {
+        if (found_ || block.empty())
+            return;
+        const size_t keep = phrase_.size() - 1;
+        std::string joint = tail_;
+        joint.append(block.substr(0, keep));
+        // A skipping search: the body may be tens of megabytes of digits and letters that
+        // start the phrases.
+        found_ = joint.find(phrase_) != std::string::npos ||
+                 std::search(block.begin(), block.end(), searcher_) != block.end();
+        if (block.size() >= keep) {
+            tail_.assign(block.substr(block.size() - keep));
+        } else {
+            tail_.append(block);
+            tail_.erase(0, tail_.size() > keep ? tail_.size() - keep : 0);
+        }
+    }
+    bool Found() const { return found_; }
+
+private:
+    std::string_view phrase_;
+    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> searcher_;
+    std::string tail_;
+    bool found_ = false;
+};
 
 class InternetHandle {
 public:
@@ -137,47 +253,37 @@ struct Download {
         return true;
     }
 
-    bool CheckServerPage(const std::string& text, std::string_view phrase, const char* message) const
-    {
-        // A skipping search: the body may be tens of megabytes of digits and letters that
-        // start the phrases.
-        const std::boyer_moore_horspool_searcher searcher(phrase.begin(), phrase.end());
-        if (std::search(text.begin(), text.end(), searcher) == text.end())
-            return false;
-        Warn(message);
-        return true;
-    }
-
-    // The whole body, or nothing when it cannot be taken as a contacts file: a failed
-    // read, a body shorter than declared, a byte 0 (a UTF-16 export, say) or a download
-    // past its time. A stop request hands back what arrived so far, unchecked.
+    // True when the whole body, not blank and not a recognised server page, went to the
+    // file. A failed read, a body shorter than declared, a byte 0 (a UTF-16 export, say)
+    // or a download past its time leave no file. A stop request keeps what arrived so
+    // far, unchecked.
     //
     // A read waits until its block is full or the body ends, however slowly the bytes
     // come. So while the data does not stream, each read takes only what WinINet already
     // holds, and every wait is one bounded by the receive time-out; full 64 KiB blocks
     // are asked for once it streams, and given up again when one of them dawdles.
-    std::optional<std::string> ReadResponse(HINTERNET request) const
+    bool SaveBody(HINTERNET request, const std::string& path) const
     {
         const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
-        std::string text;
-        if (declared)
-            text.reserve(std::min<size_t>(*declared, kMaxReserve));
+        BodyFile file(path);
+        PhraseSpotter authorization(kAuthorizationPhrase);
+        PhraseSpotter notFound(kNotFoundPhrase);
         unsigned char* data = buffer.block.data();
         unsigned long long received = 0;
         bool streaming = false;
         for (;;) {
             if (StopRequested())
-                return text;
+                return file.Keep();
             if (Clock::now() >= deadline) {
                 Warn(kNoAnswerMessage);
-                return std::nullopt;
+                return false;
             }
             DWORD wanted = buffer.size;
             if (!streaming) {
                 DWORD available = 0;
                 if (!api.QueryDataAvailable(request, &available, 0, 0)) {
                     WarnWhenUnanswered(false);
-                    return std::nullopt;
+                    return false;
                 }
                 if (available > 0)
                     wanted = std::min<DWORD>(available, buffer.size);
@@ -188,7 +294,7 @@ struct Download {
             DWORD count = 0;
             if (!api.ReadFile(request, data, wanted, &count)) {
                 WarnWhenUnanswered(false);
-                return std::nullopt;
+                return false;
             }
             if (count == 0)
                 break;
@@ -196,16 +302,20 @@ struct Download {
                 streaming = false;
             count = std::min<DWORD>(count, wanted);
             if (HasZeroByte(data, count))
-                return std::nullopt;
-            text.append(reinterpret_cast<const char*>(data), count);
+                return false;
+            const std::string_view block(reinterpret_cast<const char*>(data), count);
+            authorization.Feed(block);
+            notFound.Feed(block);
+            file.Append(block);
             received += count;
         }
         if (declared && received < *declared)
-            return std::nullopt;
-        if (CheckServerPage(text, kAuthorizationPhrase, kAuthorizationMessage) ||
-            CheckServerPage(text, kNotFoundPhrase, kNotFoundMessage))
-            text.clear();
-        return text;
+            return false;
+        if (authorization.Found() || notFound.Found()) {
+            Warn(authorization.Found() ? kAuthorizationMessage : kNotFoundMessage);
+            return false;
+        }
+        return file.Keep();
     }
 
     bool SaveResponse(HINTERNET request, std::optional<DWORD> status, const std::string& path) const
@@ -222,17 +332,7 @@ struct Download {
             if (*status < 200 || *status > 299)
                 return false;
         }
-        std::optional<std::string> text = ReadResponse(request);
-        if (!text)
-            return false;
-        // Trimmed in place: the body may be tens of megabytes.
-        const auto last = std::find_if_not(text->rbegin(), text->rend(), IsBlank).base();
-        text->erase(last, text->end());
-        text->erase(text->begin(), std::find_if_not(text->begin(), text->end(), IsBlank));
-        if (text->empty())
-            return false;
-        SaveTextFile(*text, path);
-        return true;
+        return SaveBody(request, path);
     }
 
     // One GET per hop. WinINet's own redirects would repeat the authorization header to

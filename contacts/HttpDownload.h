@@ -1,7 +1,7 @@
 #pragma once
 // The contacts file download: one HTTP GET through WinINet with a Basic authorization
 // header, redirects followed here so the credentials stay with their origin, read in
-// blocks of up to 64 KiB into memory and written to the temporary file.
+// blocks of up to 64 KiB and streamed, trimmed, to the temporary file.
 #include "app/RunServices.h"
 #include "app/ZeroFilledBlock.h"
 

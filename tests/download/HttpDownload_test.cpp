@@ -1,6 +1,8 @@
 // The download against the real test server on 127.0.0.1.
 #include "contacts/HttpDownload.h"
 
+#include "app/FileHelpers.h"
+
 #include "DownloadTestSupport.h"
 #include "TestServer.h"
 
@@ -153,6 +155,7 @@ TEST_F(HttpDownloadTest, ABodyCutShortSavesNothing)
     const std::string file = PutServerFile("cut.csv", LargeBody(6 * 5120));
     EXPECT_FALSE(Download(file + "?close_after=12000"));
     EXPECT_FALSE(Exists());
+    EXPECT_FALSE(FileExists(path + ".part")); // the body on its way there is gone too
     EXPECT_FALSE(Download(file + "?close_after=0"));
     EXPECT_FALSE(Exists());
     EXPECT_TRUE(notices.empty());
