@@ -4,6 +4,7 @@
 #include "app/TextHelpers.h"
 #include "app/WinHandles.h"
 #include "contacts/Base64.h"
+#include "contacts/BodyCheck.h"
 #include "contacts/InternetApi.h"
 #include "contacts/WebLink.h"
 
@@ -32,28 +33,16 @@ constexpr DWORD kSocketTimedOut = 10060; // WSAETIMEDOUT
 constexpr int kMaxRedirects = 5;
 // WinINet holds up to 8 KiB ahead of the reader; that much at hand means the body streams.
 constexpr DWORD kStreamingAvailable = 8 * 1024;
-// A full block that takes longer than this comes slower than 64 KiB a second.
+// Each WinINet call costs the same whatever it carries, so a streaming body is read in
+// blocks that start at 64 KiB and double, up to the read buffer, while they fill quickly.
+constexpr DWORD kFirstBlock = 64 * 1024;
+constexpr std::chrono::milliseconds kQuickRead{100};
+// A block that takes longer than this ends the streaming: back to what is at hand.
 constexpr std::chrono::seconds kDawdlingRead{1};
 
 bool IsRedirect(DWORD status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// Four bytes at a time: the C runtime's memchr may look at one byte per step.
-bool HasZeroByte(const unsigned char* data, size_t size)
-{
-    size_t at = 0;
-    for (; at + 4 <= size; at += 4) {
-        std::uint32_t word;
-        std::memcpy(&word, data + at, 4);
-        if ((word - 0x01010101u) & ~word & 0x80808080u)
-            return true;
-    }
-    for (; at < size; ++at)
-        if (data[at] == 0)
-            return true;
-    return false;
 }
 
 [[noreturn]] void ThrowWriteError(const std::string& path)
@@ -139,38 +128,6 @@ private:
     unsigned long long written_ = 0;
     unsigned long long content_ = 0; // up to the last byte that is not blank
     bool kept_ = false;
-};
-
-// Looks for a phrase in a body that arrives in blocks, across their borders too.
-class PhraseSpotter {
-public:
-    explicit PhraseSpotter(std::string_view phrase) : phrase_(phrase), searcher_(phrase.begin(), phrase.end()) {}
-
-    void Feed(std::string_view block)
-    {
-        if (found_ || block.empty())
-            return;
-        const size_t keep = phrase_.size() - 1;
-        std::string joint = tail_;
-        joint.append(block.substr(0, keep));
-        // A skipping search: the body may be tens of megabytes of digits and letters that
-        // start the phrases.
-        found_ = joint.find(phrase_) != std::string::npos ||
-                 std::search(block.begin(), block.end(), searcher_) != block.end();
-        if (block.size() >= keep) {
-            tail_.assign(block.substr(block.size() - keep));
-        } else {
-            tail_.append(block);
-            tail_.erase(0, tail_.size() > keep ? tail_.size() - keep : 0);
-        }
-    }
-    bool Found() const { return found_; }
-
-private:
-    std::string_view phrase_;
-    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> searcher_;
-    std::string tail_;
-    bool found_ = false;
 };
 
 class InternetHandle {
@@ -260,17 +217,18 @@ struct Download {
     //
     // A read waits until its block is full or the body ends, however slowly the bytes
     // come. So while the data does not stream, each read takes only what WinINet already
-    // holds, and every wait is one bounded by the receive time-out; full 64 KiB blocks
-    // are asked for once it streams, and given up again when one of them dawdles.
+    // holds, and every wait is one bounded by the receive time-out; whole blocks are
+    // asked for once it streams, and given up again when one of them dawdles.
     bool SaveBody(HINTERNET request, const std::string& path) const
     {
         const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
         BodyFile file(path);
-        PhraseSpotter authorization(kAuthorizationPhrase);
-        PhraseSpotter notFound(kNotFoundPhrase);
+        // Anchored at letters that are rare in contact lists: the "z" and the "N".
+        PhraseSpotter authorization(kAuthorizationPhrase, 11);
+        PhraseSpotter notFound(kNotFoundPhrase, 4);
         unsigned char* data = buffer.block.data();
         unsigned long long received = 0;
-        bool streaming = false;
+        DWORD block = 0; // while the body streams: the size of the next read
         for (;;) {
             if (StopRequested())
                 return file.Keep();
@@ -278,16 +236,17 @@ struct Download {
                 Warn(kNoAnswerMessage);
                 return false;
             }
-            DWORD wanted = buffer.size;
-            if (!streaming) {
+            DWORD wanted = block;
+            const bool whole = block != 0; // a whole block, not just what is at hand
+            if (!whole) {
                 DWORD available = 0;
                 if (!api.QueryDataAvailable(request, &available, 0, 0)) {
                     WarnWhenUnanswered(false);
                     return false;
                 }
-                if (available > 0)
-                    wanted = std::min<DWORD>(available, buffer.size);
-                streaming = available >= kStreamingAvailable;
+                wanted = available > 0 ? std::min<DWORD>(available, buffer.size) : buffer.size;
+                if (available >= kStreamingAvailable)
+                    block = std::min<DWORD>(kFirstBlock, buffer.size);
             }
             std::memset(data, 0, wanted);
             const Clock::time_point began = Clock::now();
@@ -298,15 +257,18 @@ struct Download {
             }
             if (count == 0)
                 break;
-            if (Clock::now() - began > kDawdlingRead)
-                streaming = false;
+            const Clock::duration took = Clock::now() - began;
+            if (took > kDawdlingRead)
+                block = 0;
+            else if (whole && count == wanted && took < kQuickRead)
+                block = std::min<DWORD>(block * 2, buffer.size);
             count = std::min<DWORD>(count, wanted);
             if (HasZeroByte(data, count))
                 return false;
-            const std::string_view block(reinterpret_cast<const char*>(data), count);
-            authorization.Feed(block);
-            notFound.Feed(block);
-            file.Append(block);
+            const std::string_view piece(reinterpret_cast<const char*>(data), count);
+            authorization.Feed(piece);
+            notFound.Feed(piece);
+            file.Append(piece);
             received += count;
         }
         if (declared && received < *declared)

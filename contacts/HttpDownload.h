@@ -15,7 +15,7 @@ namespace tessaly {
 // The block every read goes through: one byte more than a read may fill, so the byte
 // after the data is always zero. Allocated once per process.
 struct ReadBuffer {
-    static constexpr std::uint32_t kSize = 64 * 1024;
+    static constexpr std::uint32_t kSize = 1024 * 1024;
     ZeroFilledBlock block{kSize + 1};
     std::uint32_t size = kSize;
 };
