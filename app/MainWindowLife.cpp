@@ -6,6 +6,7 @@
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
 #include "app/TextHelpers.h"
+#include "contacts/WebLink.h"
 #include "destinations/windows_contacts/ContactFileNames.h"
 #include "scheduling/ScheduledTask.h"
 #include "ui/FontHelpers.h"
@@ -21,6 +22,7 @@ const char* const kBlankInput = "Please make sure you did not leave the text bla
 const char* const kNotAFolderName =
     "Please enter the name of one folder, without \\ / : * ? \" < > |, not a device name, "
     "and not ending in a dot or a blank.";
+const char* const kNotWebLink = "Please enter a link that starts with http:// or https://.";
 const char* const kCloseWhileBusy = "Please use <ESC> key to stop building.";
 const char* const kEscapeHint = "Press <ESC> to Stop";
 
@@ -219,8 +221,14 @@ void TForm1::RunAction(bool createTask)
 bool TForm1::ValidateInput(const std::string& folderName)
 {
     SetStatus("Initializing..");
-    if (!CheckNotBlank(SourceText(), CaptionText(controls_->Text(Ctl::lblSource))))
+    const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
+    if (!CheckNotBlank(SourceText(), sourceCaption))
         return false;
+    // Other schemes (ftp, file) would be fetched without a status or a length to check.
+    if (!ParseWebLink(SourceText())) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + kNotWebLink);
+        return false;
+    }
     const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
     if (!CheckNotBlank(folderName, folderCaption))
         return false;

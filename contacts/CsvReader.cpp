@@ -123,7 +123,7 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
         return;
     lines.erase(lines.begin()); // the header is never examined
     std::vector<std::string_view> fields;
-    for (const std::string& line : lines) {
+    for (std::string& line : lines) {
         if (stopRequested && stopRequested())
             return;
         const std::string_view trimmed = TrimView(line);
@@ -131,6 +131,9 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
             AddIfContact(list, fields);
         else
             AddContact(list, ReplaceAll(trimmed, "\",", "\r\n"));
+        // Each line is done with: its memory goes to the records that follow, so the file
+        // is not held twice over, as lines and as records, at the end of a large parse.
+        std::string().swap(line);
     }
 }
 

@@ -16,7 +16,7 @@ using StopCheck = std::function<bool()>;
 
 // Drops the first line (the header) from `lines`, then appends one record per remaining
 // line that holds a value, asking `stopRequested` before each; a stop leaves the records
-// made so far.
+// made so far. Each line is emptied once its record is made.
 void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested);
 
 // One record from one trimmed line whose separators have become line breaks; nothing

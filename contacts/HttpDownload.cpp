@@ -2,15 +2,21 @@
 
 #include "app/FileHelpers.h"
 #include "app/TextHelpers.h"
+#include "app/WinHandles.h"
 #include "contacts/Base64.h"
+#include "contacts/BodyCheck.h"
 #include "contacts/InternetApi.h"
+#include "contacts/WebLink.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 namespace tessaly {
 
@@ -22,25 +28,107 @@ constexpr char kAuthorizationMessage[] =
 constexpr char kNotFoundPhrase[] = "404 Not Found";
 constexpr char kNotFoundMessage[] = "The requested URL was not found on this server.";
 
-// Room reserved up front for a declared body; a larger declaration grows as it arrives,
-// so a bogus Content-Length cannot make us allocate it all at once.
-constexpr size_t kMaxReserve = 256u << 20;
+constexpr char kNoAnswerMessage[] = "The server did not answer in time.";
+constexpr DWORD kSocketTimedOut = 10060; // WSAETIMEDOUT
+constexpr int kMaxRedirects = 5;
+// WinINet holds up to 8 KiB ahead of the reader; that much at hand means the body streams.
+constexpr DWORD kStreamingAvailable = 8 * 1024;
+// Each WinINet call costs the same whatever it carries, so a streaming body is read in
+// blocks that start at 64 KiB and double, up to the read buffer, while they fill quickly.
+constexpr DWORD kFirstBlock = 64 * 1024;
+constexpr std::chrono::milliseconds kQuickRead{100};
+// A block that takes longer than this ends the streaming: back to what is at hand.
+constexpr std::chrono::seconds kDawdlingRead{1};
 
-// Four bytes at a time: the C runtime's memchr may look at one byte per step.
-bool HasZeroByte(const unsigned char* data, size_t size)
+bool IsRedirect(DWORD status)
 {
-    size_t at = 0;
-    for (; at + 4 <= size; at += 4) {
-        std::uint32_t word;
-        std::memcpy(&word, data + at, 4);
-        if ((word - 0x01010101u) & ~word & 0x80808080u)
-            return true;
-    }
-    for (; at < size; ++at)
-        if (data[at] == 0)
-            return true;
-    return false;
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
+
+[[noreturn]] void ThrowWriteError(const std::string& path)
+{
+    const DWORD code = ::GetLastError();
+    const std::string text = SystemErrorMessage(code);
+    throw std::system_error(static_cast<int>(code), std::system_category(),
+                            text.empty() ? "Cannot write file \"" + path + "\"" : text);
+}
+
+// The body on its way into the temporary file, trimmed as it goes: leading blanks are
+// never written, trailing ones are cut off at the end. Streaming it to disk keeps a large
+// download out of memory. It goes to a file beside the temporary one that takes its name
+// only once the body is whole, so the temporary file never holds part of a body.
+class BodyFile {
+public:
+    explicit BodyFile(std::string path) : path_(std::move(path)), part_(path_ + ".part") {}
+    BodyFile(const BodyFile&) = delete;
+    BodyFile& operator=(const BodyFile&) = delete;
+    ~BodyFile()
+    {
+        if (kept_ || !created_)
+            return;
+        file_.reset();
+        (void)ForceDeleteFile(part_); // a leftover is replaced by the next download
+    }
+
+    void Append(std::string_view data)
+    {
+        if (!created_) {
+            const auto first = std::find_if_not(data.begin(), data.end(), IsBlank);
+            if (first == data.end())
+                return;
+            data.remove_prefix(static_cast<size_t>(first - data.begin()));
+            file_.reset(::CreateFileA(part_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+            if (!file_)
+                ThrowWriteError(part_);
+            created_ = true;
+        }
+        const auto last = std::find_if_not(data.rbegin(), data.rend(), IsBlank);
+        if (last != data.rend())
+            content_ = written_ + static_cast<unsigned long long>(data.rend() - last);
+        Write(data);
+    }
+
+    // False, leaving no file, when nothing but blanks arrived.
+    bool Keep()
+    {
+        if (!created_)
+            return false;
+        if (content_ < written_) {
+            LARGE_INTEGER end;
+            end.QuadPart = static_cast<LONGLONG>(content_);
+            if (!::SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_.get()))
+                ThrowWriteError(part_);
+        }
+        Write("\r\n");
+        file_.reset();
+        if (!::MoveFileExA(part_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
+            ThrowWriteError(path_);
+        kept_ = true;
+        return true;
+    }
+
+private:
+    void Write(std::string_view data)
+    {
+        while (!data.empty()) {
+            DWORD done = 0;
+            if (!::WriteFile(file_.get(), data.data(), static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 30)),
+                             &done, nullptr))
+                ThrowWriteError(part_);
+            data.remove_prefix(done);
+            written_ += done;
+        }
+    }
+
+    std::string path_;
+    std::string part_;
+    UniqueKernelHandle file_;
+    bool created_ = false;
+    unsigned long long written_ = 0;
+    unsigned long long content_ = 0; // up to the last byte that is not blank
+    bool kept_ = false;
+};
 
 class InternetHandle {
 public:
@@ -61,9 +149,12 @@ private:
 };
 
 struct Download {
+    using Clock = std::chrono::steady_clock;
+
     IInternetApi& api;
     ReadBuffer& buffer;
     const DownloadServices& services;
+    Clock::time_point deadline;
 
     bool StopRequested() const { return services.stopRequested && services.stopRequested(); }
 
@@ -73,66 +164,125 @@ struct Download {
             services.showNotice(NoticeKind::Warning, message);
     }
 
-    // Empty when the response carries no such header (another scheme than HTTP).
-    std::optional<DWORD> QueryNumber(HINTERNET url, DWORD infoLevel) const
+    // A failed call says so when the server kept us waiting past the time-out; other
+    // failures (refused connection, unknown host) stay quiet, as they always have.
+    void WarnWhenUnanswered(bool waitingForHeaders) const
+    {
+        const DWORD error = api.LastError();
+        // Wine reports a time-out while waiting for the headers as an aborted connection.
+        if (error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut ||
+            (waitingForHeaders && error == ERROR_INTERNET_CONNECTION_ABORTED))
+            Warn(kNoAnswerMessage);
+    }
+
+    // Empty when the response carries no such header.
+    std::optional<DWORD> QueryNumber(HINTERNET request, DWORD infoLevel) const
     {
         DWORD value = 0;
         DWORD length = sizeof value;
-        if (!api.QueryInfo(url, infoLevel | HTTP_QUERY_FLAG_NUMBER, &value, &length, nullptr))
+        if (!api.QueryInfo(request, infoLevel | HTTP_QUERY_FLAG_NUMBER, &value, &length, nullptr))
             return std::nullopt;
         return value;
     }
 
-    bool CheckServerPage(const std::string& text, std::string_view phrase, const char* message) const
+    std::optional<std::string> QueryText(HINTERNET request, DWORD infoLevel) const
     {
-        // A skipping search: the body may be tens of megabytes of digits and letters that
-        // start the phrases.
-        const std::boyer_moore_horspool_searcher searcher(phrase.begin(), phrase.end());
-        if (std::search(text.begin(), text.end(), searcher) == text.end())
-            return false;
-        Warn(message);
+        std::string text(1024, '\0');
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DWORD length = static_cast<DWORD>(text.size());
+            if (api.QueryInfo(request, infoLevel, text.data(), &length, nullptr)) {
+                text.resize(std::min<size_t>(length, text.size()));
+                return text;
+            }
+            if (api.LastError() != ERROR_INSUFFICIENT_BUFFER)
+                break;
+            text.assign(static_cast<size_t>(length) + 1, '\0');
+        }
+        return std::nullopt;
+    }
+
+    bool SetTimeouts(HINTERNET request) const
+    {
+        DWORD milliseconds = static_cast<DWORD>(services.limits.timeout.count());
+        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            if (!api.SetOption(request, option, &milliseconds, sizeof milliseconds))
+                return false;
         return true;
     }
 
-    // The whole body, or nothing when it cannot be taken as a contacts file: a failed
-    // read, a body shorter than declared, or a byte 0 (a UTF-16 export, say). A stop
-    // request hands back what arrived so far, unchecked.
-    std::optional<std::string> ReadResponse(HINTERNET url) const
+    // True when the whole body, not blank and not a recognised server page, went to the
+    // file. A failed read, a body shorter than declared, a byte 0 (a UTF-16 export, say)
+    // or a download past its time leave no file. A stop request keeps what arrived so
+    // far, unchecked.
+    //
+    // A read waits until its block is full or the body ends, however slowly the bytes
+    // come. So while the data does not stream, each read takes only what WinINet already
+    // holds, and every wait is one bounded by the receive time-out; whole blocks are
+    // asked for once it streams, and given up again when one of them dawdles.
+    bool SaveBody(HINTERNET request, const std::string& path) const
     {
-        const std::optional<DWORD> declared = QueryNumber(url, HTTP_QUERY_CONTENT_LENGTH);
-        std::string text;
-        if (declared)
-            text.reserve(std::min<size_t>(*declared, kMaxReserve));
+        const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
+        BodyFile file(path);
+        // Anchored at letters that are rare in contact lists: the "z" and the "N".
+        PhraseSpotter authorization(kAuthorizationPhrase, 11);
+        PhraseSpotter notFound(kNotFoundPhrase, 4);
         unsigned char* data = buffer.block.data();
         unsigned long long received = 0;
+        DWORD block = 0; // while the body streams: the size of the next read
         for (;;) {
             if (StopRequested())
-                return text;
-            std::memset(data, 0, buffer.size);
+                return file.Keep();
+            if (Clock::now() >= deadline) {
+                Warn(kNoAnswerMessage);
+                return false;
+            }
+            DWORD wanted = block;
+            const bool whole = block != 0; // a whole block, not just what is at hand
+            if (!whole) {
+                DWORD available = 0;
+                if (!api.QueryDataAvailable(request, &available, 0, 0)) {
+                    WarnWhenUnanswered(false);
+                    return false;
+                }
+                wanted = available > 0 ? std::min<DWORD>(available, buffer.size) : buffer.size;
+                if (available >= kStreamingAvailable)
+                    block = std::min<DWORD>(kFirstBlock, buffer.size);
+            }
+            std::memset(data, 0, wanted);
+            const Clock::time_point began = Clock::now();
             DWORD count = 0;
-            if (!api.ReadFile(url, data, buffer.size, &count))
-                return std::nullopt;
+            if (!api.ReadFile(request, data, wanted, &count)) {
+                WarnWhenUnanswered(false);
+                return false;
+            }
             if (count == 0)
                 break;
-            count = std::min<DWORD>(count, buffer.size);
+            const Clock::duration took = Clock::now() - began;
+            if (took > kDawdlingRead)
+                block = 0;
+            else if (whole && count == wanted && took < kQuickRead)
+                block = std::min<DWORD>(block * 2, buffer.size);
+            count = std::min<DWORD>(count, wanted);
             if (HasZeroByte(data, count))
-                return std::nullopt;
-            text.append(reinterpret_cast<const char*>(data), count);
+                return false;
+            const std::string_view piece(reinterpret_cast<const char*>(data), count);
+            authorization.Feed(piece);
+            notFound.Feed(piece);
+            file.Append(piece);
             received += count;
         }
         if (declared && received < *declared)
-            return std::nullopt;
-        if (CheckServerPage(text, kAuthorizationPhrase, kAuthorizationMessage) ||
-            CheckServerPage(text, kNotFoundPhrase, kNotFoundMessage))
-            text.clear();
-        return text;
+            return false;
+        if (authorization.Found() || notFound.Found()) {
+            Warn(authorization.Found() ? kAuthorizationMessage : kNotFoundMessage);
+            return false;
+        }
+        return file.Keep();
     }
 
-    bool SaveResponse(HINTERNET url, const std::string& path) const
+    bool SaveResponse(HINTERNET request, std::optional<DWORD> status, const std::string& path) const
     {
-        if (!url)
-            return false;
-        if (const std::optional<DWORD> status = QueryNumber(url, HTTP_QUERY_STATUS_CODE)) {
+        if (status) {
             if (*status == 401) {
                 Warn(kAuthorizationMessage);
                 return false;
@@ -144,17 +294,44 @@ struct Download {
             if (*status < 200 || *status > 299)
                 return false;
         }
-        std::optional<std::string> text = ReadResponse(url);
-        if (!text)
-            return false;
-        // Trimmed in place: the body may be tens of megabytes.
-        const auto last = std::find_if_not(text->rbegin(), text->rend(), IsBlank).base();
-        text->erase(last, text->end());
-        text->erase(text->begin(), std::find_if_not(text->begin(), text->end(), IsBlank));
-        if (text->empty())
-            return false;
-        SaveTextFile(*text, path);
-        return true;
+        return SaveBody(request, path);
+    }
+
+    // One GET per hop. WinINet's own redirects would repeat the authorization header to
+    // any host, so they are off and followed here: the header goes only to the source's
+    // origin, and a hop from https down to http is refused.
+    bool Fetch(HINTERNET internet, const WebLink& source, const std::string& header, const std::string& path) const
+    {
+        WebLink link = source;
+        for (int hop = 0;; ++hop) {
+            InternetHandle connection(api, api.Connect(internet, link.host.c_str(),
+                                                       static_cast<INTERNET_PORT>(link.port), nullptr, nullptr,
+                                                       INTERNET_SERVICE_HTTP, 0, 0));
+            if (!connection)
+                return false;
+            const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
+                                (link.Secure() ? INTERNET_FLAG_SECURE : 0);
+            InternetHandle request(api, api.OpenRequest(connection.get(), "GET", link.target.c_str(), nullptr,
+                                                        nullptr, nullptr, flags, 0));
+            if (!request || !SetTimeouts(request.get()))
+                return false;
+            const bool ownOrigin = SameOrigin(link, source);
+            if (!api.SendRequest(request.get(), ownOrigin ? header.c_str() : nullptr,
+                                 ownOrigin ? static_cast<DWORD>(header.size()) : 0, nullptr, 0)) {
+                WarnWhenUnanswered(true);
+                return false;
+            }
+            const std::optional<DWORD> status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE);
+            if (!status || !IsRedirect(*status))
+                return SaveResponse(request.get(), status, path);
+            if (hop == kMaxRedirects)
+                return false;
+            const std::optional<std::string> location = QueryText(request.get(), HTTP_QUERY_LOCATION);
+            const std::optional<WebLink> next = location ? ResolveRedirect(link, *location) : std::nullopt;
+            if (!next || (link.Secure() && !next->Secure()))
+                return false;
+            link = *next;
+        }
     }
 };
 
@@ -163,16 +340,15 @@ struct Download {
 bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,
                   const std::string& password, ReadBuffer& buffer, const DownloadServices& services, IInternetApi& api)
 {
+    const Download download{api, buffer, services, Download::Clock::now() + services.limits.whole};
     InternetHandle internet(api, api.Open(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!internet)
         return false;
     const std::string header = "Authorization: Basic " + EncodeBase64(user + ":" + password);
-    // Declared after the internet handle, so it is closed first.
-    InternetHandle request(api, api.OpenUrl(internet.get(), url.c_str(), header.c_str(),
-                                            static_cast<DWORD>(header.size()),
-                                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     (void)ForceDeleteFile(path); // a file that stays is replaced or reported by the save
-    return Download{api, buffer, services}.SaveResponse(request.get(), path);
+    // The input check lets only web links through; anything else has nowhere to go.
+    const std::optional<WebLink> source = ParseWebLink(url);
+    return source && download.Fetch(internet.get(), *source, header, path);
 }
 
 bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,

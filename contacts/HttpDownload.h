@@ -1,25 +1,39 @@
 #pragma once
 // The contacts file download: one HTTP GET through WinINet with a Basic authorization
-// header, read in 5120-byte chunks into memory and written to the temporary file.
+// header, redirects followed here so the credentials stay with their origin, read in
+// blocks of up to 64 KiB and streamed, trimmed, to the temporary file.
 #include "app/RunServices.h"
 #include "app/ZeroFilledBlock.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace tessaly {
 
-// The block every read goes through: 5121 bytes, of which at most 5120 are filled,
-// so the byte after the data is always zero. Allocated once per process.
+// The block every read goes through: one byte more than a read may fill, so the byte
+// after the data is always zero. Allocated once per process.
 struct ReadBuffer {
-    ZeroFilledBlock block{5121};
-    std::uint16_t size = 5120;
+    static constexpr std::uint32_t kSize = 1024 * 1024;
+    ZeroFilledBlock block{kSize + 1};
+    std::uint32_t size = kSize;
+};
+
+// How long a server may keep us waiting. Tests hand in short ones.
+struct DownloadLimits {
+    // For each connect, each send and each receive.
+    std::chrono::milliseconds timeout{std::chrono::seconds(30)};
+    // For the whole download, checked between reads, so a server that trickles its
+    // body cannot hold the run forever. A contacts file of 50 MB still arrives over a
+    // link of about 100 KB/s.
+    std::chrono::milliseconds whole{std::chrono::minutes(10)};
 };
 
 struct DownloadServices {
     std::function<bool()> stopRequested;
     std::function<void(NoticeKind, const std::string&)> showNotice;
+    DownloadLimits limits{};
 };
 
 // True when a non-blank body that is not a recognised server error page arrived and

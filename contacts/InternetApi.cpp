@@ -10,14 +10,32 @@ public:
     {
         return ::InternetOpenA(agent, accessType, proxy, proxyBypass, flags);
     }
-    HINTERNET OpenUrl(HINTERNET internet, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
-                      DWORD_PTR context) override
+    HINTERNET Connect(HINTERNET internet, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
+                      DWORD service, DWORD flags, DWORD_PTR context) override
     {
-        return ::InternetOpenUrlA(internet, url, headers, headersLength, flags, context);
+        return ::InternetConnectA(internet, server, port, user, password, service, flags, context);
+    }
+    HINTERNET OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
+                          LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context) override
+    {
+        return ::HttpOpenRequestA(connection, verb, object, version, referrer, acceptTypes, flags, context);
+    }
+    BOOL SetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD bufferLength) override
+    {
+        return ::InternetSetOptionA(handle, option, buffer, bufferLength);
+    }
+    BOOL SendRequest(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional,
+                     DWORD optionalLength) override
+    {
+        return ::HttpSendRequestA(request, headers, headersLength, optional, optionalLength);
     }
     BOOL QueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength, LPDWORD index) override
     {
         return ::HttpQueryInfoA(request, infoLevel, buffer, bufferLength, index);
+    }
+    BOOL QueryDataAvailable(HINTERNET file, LPDWORD bytesAvailable, DWORD flags, DWORD_PTR context) override
+    {
+        return ::InternetQueryDataAvailable(file, bytesAvailable, flags, context);
     }
     BOOL ReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) override
     {
@@ -26,6 +44,10 @@ public:
     BOOL CloseHandle(HINTERNET handle) override
     {
         return ::InternetCloseHandle(handle);
+    }
+    DWORD LastError() override
+    {
+        return ::GetLastError();
     }
 };
 

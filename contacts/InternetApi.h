@@ -11,11 +11,18 @@ namespace tessaly {
 class IInternetApi {
 public:
     virtual HINTERNET Open(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags) = 0;
-    virtual HINTERNET OpenUrl(HINTERNET internet, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
-                              DWORD_PTR context) = 0;
+    virtual HINTERNET Connect(HINTERNET internet, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
+                              DWORD service, DWORD flags, DWORD_PTR context) = 0;
+    virtual HINTERNET OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
+                                  LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context) = 0;
+    virtual BOOL SetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD bufferLength) = 0;
+    virtual BOOL SendRequest(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID optional,
+                             DWORD optionalLength) = 0;
     virtual BOOL QueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength, LPDWORD index) = 0;
+    virtual BOOL QueryDataAvailable(HINTERNET file, LPDWORD bytesAvailable, DWORD flags, DWORD_PTR context) = 0;
     virtual BOOL ReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) = 0;
     virtual BOOL CloseHandle(HINTERNET handle) = 0;
+    virtual DWORD LastError() = 0;
 
 protected:
     ~IInternetApi() = default;

@@ -6,6 +6,8 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <optional>
 
@@ -16,12 +18,15 @@ using ::testing::ElementsAre;
 namespace {
 
 HINTERNET const kInternet = reinterpret_cast<HINTERNET>(0x10);
+HINTERNET const kConnection = reinterpret_cast<HINTERNET>(0x18);
 HINTERNET const kRequest = reinterpret_cast<HINTERNET>(0x20);
 
 class FakeInternet final : public IInternetApi {
 public:
     bool openFails = false;
-    bool openUrlFails = false;
+    bool sendFails = false;
+    DWORD lastError = 0;
+    std::vector<std::string> redirects; // the Location of the first answers, each a 302
     std::optional<DWORD> status = 200;
     std::optional<DWORD> contentLength;
     std::vector<std::string> chunks;
@@ -34,24 +39,69 @@ public:
                         Text(proxyBypass) + " " + std::to_string(flags));
         return openFails ? nullptr : kInternet;
     }
-    HINTERNET OpenUrl(HINTERNET internet, LPCSTR url, LPCSTR headers, DWORD headersLength, DWORD flags,
-                      DWORD_PTR context) override
+    HINTERNET Connect(HINTERNET internet, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
+                      DWORD service, DWORD flags, DWORD_PTR context) override
+    {
+        calls.push_back("Connect " + Name(internet) + " " + server + " " + std::to_string(port) + " " + Text(user) +
+                        " " + Text(password) + " " + std::to_string(service) + " " + std::to_string(flags) + " " +
+                        std::to_string(context));
+        return kConnection;
+    }
+    HINTERNET OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
+                          LPCSTR* acceptTypes, DWORD flags, DWORD_PTR context) override
     {
         char hex[16];
         std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(flags));
-        calls.push_back("OpenUrl " + Name(internet) + " " + url + " [" + std::string(headers, headersLength) + "] " +
-                        std::to_string(headersLength) + " " + hex + " " + std::to_string(context));
-        return openUrlFails ? nullptr : kRequest;
+        calls.push_back("OpenRequest " + Name(connection) + " " + verb + " " + object + " " + Text(version) + " " +
+                        Text(referrer) + " " + (acceptTypes ? "types" : "null") + " " + hex + " " +
+                        std::to_string(context));
+        return kRequest;
+    }
+    BOOL SetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD bufferLength) override
+    {
+        DWORD value = 0;
+        if (bufferLength == sizeof value)
+            std::memcpy(&value, buffer, sizeof value);
+        calls.push_back("SetOption " + Name(handle) + " " + std::to_string(option) + " " + std::to_string(value));
+        return TRUE;
+    }
+    BOOL SendRequest(HINTERNET request, LPCSTR headers, DWORD headersLength, LPVOID, DWORD) override
+    {
+        calls.push_back("SendRequest " + Name(request) + " [" + (headers ? std::string(headers, headersLength) : "") +
+                        "] " + std::to_string(headersLength));
+        ++sent_;
+        lastError = sendFails ? lastError : 0;
+        return !sendFails;
     }
     BOOL QueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength, LPDWORD) override
     {
         const DWORD level = infoLevel & ~HTTP_QUERY_FLAG_NUMBER;
-        const std::optional<DWORD>& value = level == HTTP_QUERY_STATUS_CODE ? status : contentLength;
+        const bool redirected = sent_ <= redirects.size();
+        if (level == HTTP_QUERY_LOCATION) {
+            calls.push_back("QueryInfo " + Name(request) + " location");
+            const std::string& location = redirects.at(sent_ - 1);
+            if (*bufferLength < location.size() + 1) {
+                *bufferLength = static_cast<DWORD>(location.size() + 1);
+                lastError = ERROR_INSUFFICIENT_BUFFER;
+                return FALSE;
+            }
+            std::memcpy(buffer, location.c_str(), location.size() + 1);
+            *bufferLength = static_cast<DWORD>(location.size());
+            return TRUE;
+        }
+        const std::optional<DWORD> value =
+            level == HTTP_QUERY_STATUS_CODE ? (redirected ? 302 : status) : contentLength;
         calls.push_back("QueryInfo " + Name(request) + (level == HTTP_QUERY_STATUS_CODE ? " status" : " length"));
         if (!value || !(infoLevel & HTTP_QUERY_FLAG_NUMBER) || *bufferLength < sizeof(DWORD))
             return FALSE;
         std::memcpy(buffer, &*value, sizeof(DWORD));
         *bufferLength = sizeof(DWORD);
+        return TRUE;
+    }
+    BOOL QueryDataAvailable(HINTERNET file, LPDWORD bytesAvailable, DWORD, DWORD_PTR) override
+    {
+        calls.push_back("Available " + Name(file));
+        *bytesAvailable = reads_ < chunks.size() ? static_cast<DWORD>(chunks[reads_].size()) : 0;
         return TRUE;
     }
     BOOL ReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) override
@@ -77,14 +127,16 @@ public:
         calls.push_back("Close " + Name(handle));
         return TRUE;
     }
+    DWORD LastError() override { return lastError; }
 
 private:
     static std::string Text(LPCSTR text) { return text ? std::string(1, '"').append(text).append(1, '"') : "null"; }
     static std::string Name(HINTERNET handle)
     {
-        return handle == kInternet ? "internet" : handle == kRequest ? "request" : "other";
+        return handle == kInternet ? "internet" : handle == kConnection ? "connection" : handle == kRequest ? "request" : "other";
     }
     size_t reads_ = 0;
+    size_t sent_ = 0;
 };
 
 class DownloadCallsTest : public DownloadTest {
@@ -100,17 +152,19 @@ protected:
 
 TEST_F(DownloadCallsTest, CallsWinInetInTheDocumentedWay)
 {
-    api.contentLength = 2 * 5120 + 3;
-    api.chunks = {std::string(5120, 'a'), std::string(5120, 'b'), "ccc"};
+    api.contentLength = 65536 + 3;
+    api.chunks = {std::string(65536, 'a'), "ccc"};
     ASSERT_TRUE(Download());
     EXPECT_THAT(api.calls,
-                ElementsAre("Open null 0 null null 0",
-                            "OpenUrl internet http://127.0.0.1/c.csv [Authorization: Basic YW5uOnB3] 29 84000000 0",
-                            "QueryInfo request status", "QueryInfo request length", "Read request 5120 zeroed",
-                            "Read request 5120 zeroed", "Read request 5120 zeroed", "Read request 5120 zeroed",
-                            "Close request", "Close internet"));
-    EXPECT_EQ(Saved(), std::string(5120, 'a') + std::string(5120, 'b') + "ccc\r\n");
-    EXPECT_EQ(buffer.block.data()[5120], 0);
+                ElementsAre("Open null 0 null null 0", "Connect internet 127.0.0.1 80 null null 3 0 0",
+                            "OpenRequest connection GET /c.csv null null null 84200000 0",
+                            "SetOption request 2 30000", "SetOption request 5 30000", "SetOption request 6 30000",
+                            "SendRequest request [Authorization: Basic YW5uOnB3] 29", "QueryInfo request status",
+                            "QueryInfo request length", "Available request", "Read request 65536 zeroed",
+                            "Read request 65536 zeroed", "Read request 65536 zeroed", "Close request",
+                            "Close connection", "Close internet"));
+    EXPECT_EQ(Saved(), std::string(65536, 'a') + "ccc\r\n");
+    EXPECT_EQ(buffer.block.data()[ReadBuffer::kSize], 0);
 }
 
 TEST_F(DownloadCallsTest, AFailedOpenClosesWhatWasOpened)
@@ -121,11 +175,13 @@ TEST_F(DownloadCallsTest, AFailedOpenClosesWhatWasOpened)
     EXPECT_TRUE(Exists()); // nothing was attempted, not even the clean-up of the old file
 
     api = FakeInternet();
-    api.openUrlFails = true;
+    api.sendFails = true;
+    api.lastError = ERROR_INTERNET_CANNOT_CONNECT;
     EXPECT_FALSE(Download("", ""));
-    ASSERT_EQ(api.calls.size(), 3u);
-    EXPECT_EQ(api.calls[1], "OpenUrl internet http://127.0.0.1/c.csv [Authorization: Basic Og==] 25 84000000 0");
-    EXPECT_EQ(api.calls[2], "Close internet");
+    ASSERT_EQ(api.calls.size(), 10u);
+    EXPECT_EQ(api.calls[6], "SendRequest request [Authorization: Basic Og==] 25");
+    EXPECT_THAT(std::vector<std::string>(api.calls.end() - 3, api.calls.end()),
+                ElementsAre("Close request", "Close connection", "Close internet"));
     EXPECT_FALSE(Exists());
     EXPECT_TRUE(notices.empty());
 }
@@ -166,7 +222,34 @@ TEST_F(DownloadCallsTest, AnErrorStatusIsJudgedBeforeAnyRead)
     api.status = 401;
     api.chunks = {"\"h\"\r\n\"a\""};
     EXPECT_FALSE(Download());
-    EXPECT_EQ(api.calls.size(), 5u); // open, open URL, status, two closes
+    EXPECT_EQ(api.calls.size(), 11u); // open, connect, request, three time-outs, send, status, three closes
     ExpectOneWarning(kAuthorizationWarning);
     EXPECT_FALSE(Exists());
+}
+
+TEST_F(DownloadCallsTest, RedirectsStopAtAFallFromHttpsAndAfterFiveHops)
+{
+    api.redirects = {"http://127.0.0.1/c.csv"};
+    EXPECT_FALSE(DownloadFile("https://127.0.0.1/c.csv", path, "ann", "pw", buffer, services, api));
+    EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "SendRequest request [Authorization: Basic YW5uOnB3] 29"), 1);
+    EXPECT_EQ(api.calls[2], "OpenRequest connection GET /c.csv null null null 84A00000 0"); // secure
+
+    api = FakeInternet();
+    api.redirects = std::vector<std::string>(6, "/again.csv");
+    api.chunks = {"\"h\"\r\n\"a\""};
+    EXPECT_FALSE(Download());
+    EXPECT_EQ(std::count_if(api.calls.begin(), api.calls.end(),
+                            [](const std::string& call) { return call.rfind("SendRequest", 0) == 0; }),
+              6);
+    EXPECT_FALSE(Exists());
+    EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(DownloadCallsTest, ADownloadPastItsTimeIsRefused)
+{
+    services.limits.whole = std::chrono::milliseconds(0);
+    api.chunks = {"\"h\"\r\n\"a\""};
+    EXPECT_FALSE(Download());
+    EXPECT_FALSE(Exists());
+    ExpectOneWarning(kNoAnswerWarning);
 }

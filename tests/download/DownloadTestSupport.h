@@ -14,6 +14,7 @@ namespace tessaly::test {
 inline constexpr char kAuthorizationWarning[] =
     "Authorization Required.\r\nThe server could not verify that you are authorized to access the document requested.";
 inline constexpr char kNotFoundWarning[] = "The requested URL was not found on this server.";
+inline constexpr char kNoAnswerWarning[] = "The server did not answer in time.";
 
 class DownloadTest : public ::testing::Test {
 protected:

@@ -16,9 +16,9 @@ std::string ServerDir()
     return TESSALY_TEST_SERVER_DIR;
 }
 
-std::string Port()
+std::string Port(const char* name = "port")
 {
-    std::ifstream file(ServerDir() + "\\port");
+    std::ifstream file(ServerDir() + "\\" + name);
     std::string port;
     if (!(file >> port))
         throw std::runtime_error("the test server is not running (no port file in " + ServerDir() + ")");
@@ -29,6 +29,11 @@ std::string Port()
 std::string TestServerUrl(const std::string& pathAndQuery)
 {
     return "http://127.0.0.1:" + Port() + pathAndQuery;
+}
+
+std::string SecondServerUrl(const std::string& pathAndQuery)
+{
+    return "http://127.0.0.1:" + Port("port2") + pathAndQuery;
 }
 
 std::string UnreachableUrl()
@@ -63,18 +68,31 @@ std::string PutServerFile(const std::string& name, const std::string& content)
     return "/files/" + name;
 }
 
-std::vector<std::string> ServerRequests()
+namespace {
+std::vector<std::string> LogLines(const char* name)
 {
-    std::ifstream file(TestServerDataDir() + "requests.log", std::ios::binary);
+    std::ifstream file(TestServerDataDir() + name, std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(file, line);)
         lines.push_back(line);
     return lines;
 }
+} // namespace
+
+std::vector<std::string> ServerRequests()
+{
+    return LogLines("requests.log");
+}
+
+std::vector<std::string> SecondServerRequests()
+{
+    return LogLines("second-requests.log");
+}
 
 void ClearServerRequests()
 {
-    std::ofstream file(TestServerDataDir() + "requests.log", std::ios::binary | std::ios::trunc);
+    for (const char* name : {"requests.log", "second-requests.log"})
+        std::ofstream(TestServerDataDir() + name, std::ios::binary | std::ios::trunc);
 }
 
 } // namespace tessaly::test

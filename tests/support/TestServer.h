@@ -8,6 +8,9 @@ namespace tessaly::test {
 // "http://127.0.0.1:<port>" followed by pathAndQuery (which starts with "/").
 std::string TestServerUrl(const std::string& pathAndQuery);
 
+// The same on the second server, another origin: what redirects to another host reach.
+std::string SecondServerUrl(const std::string& pathAndQuery);
+
 // A URL on loopback where nothing listens.
 std::string UnreachableUrl();
 
@@ -19,6 +22,7 @@ std::string PutServerFile(const std::string& name, const std::string& content);
 
 // The requests seen so far, oldest first: path, TAB, Authorization header.
 std::vector<std::string> ServerRequests();
-void ClearServerRequests();
+std::vector<std::string> SecondServerRequests();
+void ClearServerRequests(); // of both servers
 
 } // namespace tessaly::test

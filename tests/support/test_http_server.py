@@ -9,7 +9,14 @@ Query parameters (any path):
   generate=N        the body is a generated contacts file of N rows instead of a file
   close_after=N     declare the whole Content-Length, send N bytes of the body, then close
   delay_ms=M        pause M milliseconds before each 1 KiB piece of the body
+  chunked=1         send the body with Transfer-Encoding: chunked (4 KiB chunks); with
+                    close_after=N the connection closes after N bytes, before the last chunk
+  redirect=URL      answer with status code= (default 302) and Location: URL
+  silent=headers    read the request, then send nothing until the client gives up
+  silent=body       send the headers, then nothing until the client gives up
 Every request is appended to <data dir>/requests.log: path, TAB, Authorization header.
+A second server on another port (its number in <port file>2) serves the same and logs
+to <data dir>/second-requests.log: the target of redirects to another origin.
 """
 import argparse
 import base64
@@ -80,8 +87,13 @@ class Handler(BaseHTTPRequestHandler):
         query = dict(urllib.parse.parse_qsl(url.query, keep_blank_values=True))
         auth = self.headers.get("Authorization", "")
         with self.server.log_lock:
-            with open(os.path.join(self.server.data_dir, "requests.log"), "a", encoding="latin-1") as log:
+            with open(os.path.join(self.server.data_dir, self.server.log_name), "a", encoding="latin-1") as log:
                 log.write(f"{self.path}\t{auth}\n")
+
+        if "redirect" in query:
+            return self.send_body(int(query.get("code", "302")), b"moved\n", {"Location": query["redirect"]})
+        if query.get("silent") == "headers":
+            return self.wait_for_client()
 
         if "user" in query or "pass" in query:
             expected = "Basic " + base64.b64encode(
@@ -103,10 +115,42 @@ class Handler(BaseHTTPRequestHandler):
                 body = f.read()
         else:
             return self.send_body(404, PAGE_404)
-        self.send_body(status, body, close_after=int(query["close_after"]) if "close_after" in query else None,
-                       delay_ms=int(query.get("delay_ms", "0")))
+        close_after = int(query["close_after"]) if "close_after" in query else None
+        if query.get("chunked") == "1":
+            return self.send_chunked(status, body, close_after)
+        self.send_body(status, body, close_after=close_after, delay_ms=int(query.get("delay_ms", "0")),
+                       silent=query.get("silent") == "body")
 
-    def send_body(self, status, body, headers=None, close_after=None, delay_ms=0):
+    def wait_for_client(self):
+        """Holds the connection open, sending nothing, until the client closes it."""
+        self.close_connection = True
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+
+    def send_chunked(self, status, body, close_after):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain; charset=windows-1252")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        data = body if close_after is None else body[:close_after]
+        try:
+            for at in range(0, len(data), 4096):
+                piece = data[at:at + 4096]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+            if close_after is None:
+                self.wfile.write(b"0\r\n\r\n")
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
+        if close_after is not None:
+            self.connection.shutdown(socket.SHUT_RDWR)
+
+    def send_body(self, status, body, headers=None, close_after=None, delay_ms=0, silent=False):
         self.send_response(status)
         self.send_header("Content-Type", "text/plain; charset=windows-1252")
         self.send_header("Content-Length", str(len(body)))
@@ -114,6 +158,9 @@ class Handler(BaseHTTPRequestHandler):
         for key, value in (headers or {}).items():
             self.send_header(key, value)
         self.end_headers()
+        if silent:
+            self.wfile.flush()
+            return self.wait_for_client()
         data = body if close_after is None else body[:close_after]
         try:
             for at in range(0, len(data), 1024 if delay_ms else 1 << 20):
@@ -136,16 +183,24 @@ def main():
                         help="stop by itself after this many seconds, whatever happens to its starter")
     args = parser.parse_args()
     os.makedirs(args.data_dir, exist_ok=True)
-    server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    server.daemon_threads = True
-    server.data_dir = os.path.abspath(args.data_dir)
-    server.log_lock = threading.Lock()
-    threading.Timer(args.max_lifetime, server.shutdown).start()
-    tmp = args.port_file + ".tmp"
-    with open(tmp, "w") as f:
-        f.write(str(server.server_address[1]))
-    os.replace(tmp, args.port_file)
-    server.serve_forever()
+    log_lock = threading.Lock()
+    servers = []
+    for log_name in ("requests.log", "second-requests.log"):
+        server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        server.daemon_threads = True
+        server.data_dir = os.path.abspath(args.data_dir)
+        server.log_lock = log_lock
+        server.log_name = log_name
+        servers.append(server)
+    threading.Timer(args.max_lifetime, lambda: [s.shutdown() for s in servers]).start()
+    threading.Thread(target=servers[1].serve_forever, daemon=True).start()
+    # The second port first: the main port file tells waiters that both are up.
+    for server, name in ((servers[1], args.port_file + "2"), (servers[0], args.port_file)):
+        tmp = name + ".tmp"
+        with open(tmp, "w") as f:
+            f.write(str(server.server_address[1]))
+        os.replace(tmp, name)
+    servers[0].serve_forever()
     os._exit(0)
 
 

@@ -238,6 +238,16 @@ TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
     EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource)); // idle again
 }
 
+TEST_F(ActionTest, OnlyWebLinksPassTheInputCheck)
+{
+    TForm1& form = Prepare("ftp://127.0.0.1/contacts.csv", "Team");
+    form.SyncNowClick();
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, "Wrong Input:  Download Link\r\n"
+                                                       "Please enter a link that starts with http:// or https://."));
+    EXPECT_EQ(destinationCalls, 0);
+}
+
 TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 {
     TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");

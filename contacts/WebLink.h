@@ -1,0 +1,31 @@
+#pragma once
+// Download links: only http and https are fetched. The download follows redirects
+// itself, so it needs to know where a hop leads and whether it stays with the origin
+// (scheme, host and port) the credentials belong to.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+struct WebLink {
+    std::string scheme; // "http" or "https", lower case
+    std::string host;   // lower case
+    unsigned port = 0;  // the scheme's default when the link names none
+    std::string target; // path and query, at least "/"; no fragment
+
+    bool Secure() const { return scheme == "https"; }
+    std::string Text() const;
+};
+
+// Empty unless the (trimmed) text is an http or https link with a host and no user
+// name in it: credentials travel in the authorization header, never in the link.
+std::optional<WebLink> ParseWebLink(std::string_view text);
+
+// Where a redirect's Location leads from `from`: absolute, scheme-relative,
+// host-relative or path-relative. Empty when it leads nowhere we would follow.
+std::optional<WebLink> ResolveRedirect(const WebLink& from, std::string_view location);
+
+bool SameOrigin(const WebLink& a, const WebLink& b);
+
+} // namespace tessaly
