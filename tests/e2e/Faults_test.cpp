@@ -76,7 +76,7 @@ TEST_F(FaultTest, ADestinationFailingHalfWayEndsWithItsErrorAndTheNextRunSucceed
 
         // Interactive, the user sees the address book's own words.
         ChildProcess program(Quoted(program_.Executable()));
-        HWND window = WaitForProcessWindow(program.Id(), "", 60000);
+        HWND window = WaitForProcessWindow(program.Id(), "TForm1", 60000);
         ASSERT_NE(window, nullptr);
         ::PostMessageA(FindChildByCaption(window, "Sync Now"), BM_CLICK, 0, 0);
         HWND error = WaitForProcessWindow(program.Id(), "#32770", 60000);
@@ -119,7 +119,7 @@ TEST_F(FaultTest, EscapeDuringASlowDownloadInterruptsTheRunAndWritesNothing)
     Configure(Link("contacts.csv", "&delay_ms=200"), 10);
     ClearServerRequests();
     ChildProcess program(Quoted(program_.Executable()));
-    HWND window = WaitForProcessWindow(program.Id(), "", 60000);
+    HWND window = WaitForProcessWindow(program.Id(), "TForm1", 60000);
     ASSERT_NE(window, nullptr) << "the window never showed";
     HWND sync = FindChildByCaption(window, "Sync Now");
     ASSERT_NE(sync, nullptr);
@@ -165,7 +165,7 @@ TEST_F(FaultTest, SettingsThatCannotBeWrittenAtExitKeepTheOldFileAndSaySo)
     RunHostCommand("/usr/bin/chattr +i " + Quoted(UnixPath(program_.Path())));
 
     ChildProcess program(Quoted(program_.Executable()));
-    HWND window = WaitForProcessWindow(program.Id(), "", 60000);
+    HWND window = WaitForProcessWindow(program.Id(), "TForm1", 60000);
     ASSERT_NE(window, nullptr);
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     HWND error = WaitForProcessWindow(program.Id(), "#32770", 60000);
@@ -185,7 +185,7 @@ TEST_F(FaultTest, AReadOnlySettingsFileIsReplacedAtExit)
     ::SetFileAttributesA(program_.SettingsFile().c_str(), FILE_ATTRIBUTE_READONLY);
 
     ChildProcess program(Quoted(program_.Executable()));
-    HWND window = WaitForProcessWindow(program.Id(), "", 60000);
+    HWND window = WaitForProcessWindow(program.Id(), "TForm1", 60000);
     ASSERT_NE(window, nullptr);
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 99;
