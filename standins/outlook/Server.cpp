@@ -11,6 +11,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
 
 using namespace outlook_standin;
@@ -58,10 +59,9 @@ int Serve()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int count = 0;
-    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::wstring command = args != nullptr && count > 1 ? args[1] : L"";
-    if (args != nullptr)
-        ::LocalFree(args);
+    const std::unique_ptr<LPWSTR, decltype(&::LocalFree)> args(::CommandLineToArgvW(::GetCommandLineW(), &count),
+                                                                &::LocalFree);
+    const std::wstring command = args && count > 1 ? args.get()[1] : L"";
 
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
