@@ -113,10 +113,11 @@ DISPID MemberId(IDispatch* object, const wchar_t* name)
     return id;
 }
 
-TVariant Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::initializer_list<TVariant> args,
+TVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<TVariant> args,
                 const TVariant* putValue)
 {
-    const DISPID id = MemberId(object, name);
+    if (object == nullptr)
+        RaiseOleError(E_POINTER);
 
     // DISPPARAMS holds the arguments last to first; the value of a put comes first of all.
     std::vector<VARIANTARG> reversed;
@@ -150,17 +151,45 @@ TVariant Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::initial
 
 TVariant DispGet(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args)
 {
-    return Invoke(object, name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
+    return Invoke(object, MemberId(object, name), DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
 }
 
 TVariant DispCall(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args)
 {
-    return Invoke(object, name, DISPATCH_METHOD, args, nullptr);
+    return Invoke(object, MemberId(object, name), DISPATCH_METHOD, args, nullptr);
 }
 
 void DispPut(IDispatch* object, const wchar_t* name, const TVariant& value)
 {
-    Invoke(object, name, DISPATCH_PROPERTYPUT, {}, &value);
+    Invoke(object, MemberId(object, name), DISPATCH_PROPERTYPUT, {}, &value);
+}
+
+DISPID TMemberIds::Find(IDispatch* object, int kind, const wchar_t* name)
+{
+    for (const Entry& entry : entries_) {
+        if (entry.kind == kind && entry.name == name)
+            return entry.id;
+    }
+    const DISPID id = MemberId(object, name);
+    entries_.push_back({kind, name, id});
+    return id;
+}
+
+TVariant DispGet(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
+                 std::initializer_list<TVariant> args)
+{
+    return Invoke(object, ids.Find(object, kind, name), DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
+}
+
+TVariant DispCall(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
+                  std::initializer_list<TVariant> args)
+{
+    return Invoke(object, ids.Find(object, kind, name), DISPATCH_METHOD, args, nullptr);
+}
+
+void DispPut(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name, const TVariant& value)
+{
+    Invoke(object, ids.Find(object, kind, name), DISPATCH_PROPERTYPUT, {}, &value);
 }
 
 Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)

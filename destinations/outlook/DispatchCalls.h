@@ -1,6 +1,6 @@
 #pragma once
-// Late-bound automation calls: every member is looked up by name (GetIDsOfNames) and
-// called through IDispatch::Invoke. A failed call raises EOleError with the component's
+// Late-bound automation calls: members are looked up by name (GetIDsOfNames) and called
+// through IDispatch::Invoke. A failed call raises EOleError with the component's
 // description from EXCEPINFO, else the system's message, else "OLE error %.8x".
 #include <windows.h>
 #include <oleauto.h>
@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
@@ -41,6 +42,31 @@ TVariant DispGet(IDispatch* object, const wchar_t* name, std::initializer_list<T
 TVariant DispCall(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {});
 // Property put: object.name = value.
 void DispPut(IDispatch* object, const wchar_t* name, const TVariant& value);
+
+// The member ids one client has learnt: each name is looked up on the first object of a
+// kind that it is called on, and its id reused for every later object of that kind. A
+// server out of process answers each lookup with a round trip of its own. Keep one for
+// a single run only: a server may number its members differently the next time.
+class TMemberIds {
+public:
+    // The id of `name` on objects of `kind` (the caller's own numbering of its classes).
+    DISPID Find(IDispatch* object, int kind, const wchar_t* name);
+
+private:
+    struct Entry {
+        int kind;
+        std::wstring name;
+        DISPID id;
+    };
+    std::vector<Entry> entries_;
+};
+
+// The same calls with the ids learnt in `ids`; `kind` says what class `object` is of.
+TVariant DispGet(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
+                 std::initializer_list<TVariant> args = {});
+TVariant DispCall(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
+                  std::initializer_list<TVariant> args = {});
+void DispPut(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name, const TVariant& value);
 
 // The object a result holds; none for an empty result. Anything else raises a type mismatch.
 Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value);

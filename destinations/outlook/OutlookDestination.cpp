@@ -36,72 +36,100 @@ bool AnswersContactItem(IDispatch* item)
            contact;
 }
 
-ComPtr<IDispatch> FindOrAddContactFolder(IDispatch* folders, const std::string& folderName)
+// The classes of the object model that a run calls members of.
+enum ObjectKind { kApplicationObject, kNameSpaceObject, kFolderObject, kFoldersObject, kItemsObject, kContactObject };
+
+// The calls of one run. Every member name is looked up once per run and class, so a
+// contact costs one call per property plus the few that add and save it: each call is
+// a round trip to Outlook's process.
+class OutlookCalls {
+public:
+    TVariant Get(ObjectKind kind, IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {})
+    {
+        return DispGet(ids_, kind, object, name, args);
+    }
+    TVariant Call(ObjectKind kind, IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {})
+    {
+        return DispCall(ids_, kind, object, name, args);
+    }
+    void Put(ObjectKind kind, IDispatch* object, const wchar_t* name, const TVariant& value)
+    {
+        DispPut(ids_, kind, object, name, value);
+    }
+
+private:
+    TMemberIds ids_;
+};
+
+ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders, const std::string& folderName)
 {
     // Exact comparison of the wide form: Outlook's own name rules are its business.
     const std::wstring wanted = AnsiToWide(folderName);
-    const int count = AsInteger(DispGet(folders, kCount));
+    const int count = AsInteger(calls.Get(kFoldersObject, folders, kCount));
     for (int i = 1; i <= count; ++i) {
-        ComPtr<IDispatch> folder = AsDispatch(DispGet(folders, kItem, {TVariant(i)}));
-        if (folder && AsText(DispGet(folder.Get(), kName)) == wanted)
+        ComPtr<IDispatch> folder = AsDispatch(calls.Get(kFoldersObject, folders, kItem, {TVariant(i)}));
+        if (folder && AsText(calls.Get(kFolderObject, folder.Get(), kName)) == wanted)
             return folder;
     }
-    return AsDispatch(DispCall(folders, kAdd, {TVariant(wanted), TVariant(olFolderContacts)}));
+    return AsDispatch(calls.Call(kFoldersObject, folders, kAdd, {TVariant(wanted), TVariant(olFolderContacts)}));
 }
 
-void ClearContactItems(IDispatch* items)
+void ClearContactItems(OutlookCalls& calls, IDispatch* items)
 {
     // From the top down, so the indexes still to visit stay valid as items go.
-    const int count = AsInteger(DispGet(items, kCount));
+    const int count = AsInteger(calls.Get(kItemsObject, items, kCount));
     for (int i = count; i >= 1; --i) {
-        ComPtr<IDispatch> item = AsDispatch(DispGet(items, kItem, {TVariant(i)}));
+        ComPtr<IDispatch> item = AsDispatch(calls.Get(kItemsObject, items, kItem, {TVariant(i)}));
         if (AnswersContactItem(item.Get()))
-            DispCall(items, kRemove, {TVariant(i)});
+            calls.Call(kItemsObject, items, kRemove, {TVariant(i)});
     }
 }
 
-ComPtr<IDispatch> PrepareContactFolder(IDispatch* folder)
+ComPtr<IDispatch> PrepareContactFolder(OutlookCalls& calls, IDispatch* folder)
 {
-    ComPtr<IDispatch> items = AsDispatch(DispGet(folder, kItems));
-    ClearContactItems(items.Get());
-    ComPtr<IDispatch> application = AsDispatch(DispGet(folder, kApplication));
-    const std::wstring version = AsText(DispGet(application.Get(), kVersion));
+    ComPtr<IDispatch> items = AsDispatch(calls.Get(kFolderObject, folder, kItems));
+    ClearContactItems(calls, items.Get());
+    ComPtr<IDispatch> application = AsDispatch(calls.Get(kFolderObject, folder, kApplication));
+    const std::wstring version = AsText(calls.Get(kApplicationObject, application.Get(), kVersion));
     if (OutlookMajorVersion(WideToAnsi(version.c_str(), static_cast<int>(version.size()))) >
         kLastVersionWithoutAddressBookMark) {
-        DispPut(folder, kShowAsOutlookAB, TVariant(true));
+        calls.Put(kFolderObject, folder, kShowAsOutlookAB, TVariant(true));
     }
     return items;
 }
 
 // False when the new item is not a contact item: it is left unfilled and unsaved.
 // The fields are in the code page of the list they came from.
-bool WriteContactItem(IDispatch* item, const TContactInfo& record, UINT codePage)
+bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const TContactInfo& record, UINT codePage)
 {
     if (!AnswersContactItem(item))
         return false;
-    for (size_t i = 0; i < 18; ++i)
-        DispPut(item, kContactProperties[i], TVariant(TextToWide(record.*TContactInfo::kFields[i].field, codePage)));
-    DispCall(item, kSave);
+    for (size_t i = 0; i < 18; ++i) {
+        calls.Put(kContactObject, item, kContactProperties[i],
+                  TVariant(TextToWide(record.*TContactInfo::kFields[i].field, codePage)));
+    }
+    calls.Call(kContactObject, item, kSave);
     return true;
 }
 
 // The number of contact items written and saved.
-int FillContactFolder(IDispatch* contacts, const TContactList& list, const std::string& folderName)
+int FillContactFolder(OutlookCalls& calls, IDispatch* contacts, const TContactList& list,
+                      const std::string& folderName)
 {
     // An empty answer without a failure code would otherwise pass for a successful
     // synchronisation that wrote nothing.
     if (contacts == nullptr)
         RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
-    ComPtr<IDispatch> folders = AsDispatch(DispGet(contacts, kFolders));
+    ComPtr<IDispatch> folders = AsDispatch(calls.Get(kFolderObject, contacts, kFolders));
     if (!folders)
         RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
 
-    ComPtr<IDispatch> folder = FindOrAddContactFolder(folders.Get(), folderName);
-    ComPtr<IDispatch> items = PrepareContactFolder(folder.Get());
+    ComPtr<IDispatch> folder = FindOrAddContactFolder(calls, folders.Get(), folderName);
+    ComPtr<IDispatch> items = PrepareContactFolder(calls, folder.Get());
     int written = 0;
     for (const TContactInfo& record : list) {
-        ComPtr<IDispatch> item = AsDispatch(DispCall(items.Get(), kAdd, {TVariant(olContactItem)}));
-        if (WriteContactItem(item.Get(), record, WindowsCodePage(list.CodePage)))
+        ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items.Get(), kAdd, {TVariant(olContactItem)}));
+        if (WriteContactItem(calls, item.Get(), record, WindowsCodePage(list.CodePage)))
             ++written;
     }
     return written;
@@ -141,10 +169,13 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
     if (services.StopRequested())
         return false;
 
-    ComPtr<IDispatch> session = AsDispatch(DispGet(application.Get(), kSession));
-    DispCall(session.Get(), kLogon, {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
-    ComPtr<IDispatch> contacts = AsDispatch(DispCall(session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
-    const int count = FillContactFolder(contacts.Get(), list, folderName);
+    OutlookCalls calls;
+    ComPtr<IDispatch> session = AsDispatch(calls.Get(kApplicationObject, application.Get(), kSession));
+    calls.Call(kNameSpaceObject, session.Get(), kLogon,
+               {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
+    ComPtr<IDispatch> contacts =
+        AsDispatch(calls.Call(kNameSpaceObject, session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
+    const int count = FillContactFolder(calls, contacts.Get(), list, folderName);
     services.ReportCreated(count, folderName);
     // The folder was emptied first: a short count must not pass for a synchronisation.
     if (static_cast<size_t>(count) < list.Count()) {

@@ -7,16 +7,17 @@ namespace outlook_standin {
 namespace {
 
 // Besides the object model: StandInReset() empties the store, StandInSet(key, value)
-// changes a setting (see Store), for the inspector and the tests.
-const std::vector<std::wstring> kMembers = {L"Session", L"GetNamespace", L"Version", L"Name",
-                                            L"Quit", L"StandInReset", L"StandInSet"};
+// changes a setting (see Store), StandInCalls the calls of the last session that ended,
+// for the inspector, the tests and the benchmark.
+const std::vector<std::wstring> kMembers = {L"Session",      L"GetNamespace", L"Version",     L"Name",
+                                            L"Quit",         L"StandInReset", L"StandInSet", L"StandInCalls"};
 
 class Application final : public DispatchObject {
 public:
     Application() : DispatchObject(kMembers) {}
 
 protected:
-    enum { kSession = 1, kGetNamespace, kVersion, kName, kQuit, kReset, kSet };
+    enum { kSession = 1, kGetNamespace, kVersion, kName, kQuit, kReset, kSet, kCalls };
 
     bool Answers(REFIID iid) const override { return IsEqualIID(iid, tessaly::outlook::IID__Application) != 0; }
 
@@ -47,6 +48,9 @@ protected:
             break;
         case kSet:
             store.SetSetting(args.Text(0), args.Text(1));
+            break;
+        case kCalls:
+            ReturnText(result, store.LastSession());
             break;
         }
     }

@@ -1,6 +1,6 @@
 #include "DispatchObject.h"
 
-#include "Store.h"
+#include "Module.h"
 
 #include <new>
 
@@ -51,6 +51,17 @@ std::atomic<long>& LiveObjects()
 {
     static std::atomic<long> count{0};
     return count;
+}
+
+namespace {
+
+SessionCalls g_calls;
+
+} // namespace
+
+SessionCalls TakeSessionCalls()
+{
+    return std::exchange(g_calls, SessionCalls{});
 }
 
 CallArgs::CallArgs(const DISPPARAMS& params, WORD flags)
@@ -126,7 +137,7 @@ DispatchObject::DispatchObject(const std::vector<std::wstring>& members) : membe
 DispatchObject::~DispatchObject()
 {
     if (--LiveObjects() == 0)
-        Store::Instance().CloseJournal();
+        ObjectsGone();
 }
 
 HRESULT STDMETHODCALLTYPE DispatchObject::QueryInterface(REFIID iid, void** object)
@@ -172,6 +183,7 @@ HRESULT STDMETHODCALLTYPE DispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo** in
 
 HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
+    ++g_calls.lookups;
     if (names == nullptr || ids == nullptr || count == 0)
         return E_INVALIDARG;
     HRESULT hr = S_OK;
@@ -195,6 +207,7 @@ HRESULT STDMETHODCALLTYPE DispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names,
 HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                                  VARIANT* result, EXCEPINFO* exception, UINT* argError)
 {
+    ++g_calls.invokes;
     if (argError != nullptr)
         *argError = 0;
     if (member < 1 || static_cast<size_t>(member) > members_.size())

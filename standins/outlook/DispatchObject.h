@@ -27,8 +27,18 @@ struct Fault {
     throw Fault{code, description};
 }
 
-// The objects alive in this module, for DllCanUnloadNow.
+// The objects alive in this module. A session lasts from the first object to the
+// release of the last; when it ends, ObjectsGone (Module.h) runs.
 std::atomic<long>& LiveObjects();
+
+// The calls the objects received in the current session: what a client costs the server.
+struct SessionCalls {
+    long lookups = 0; // GetIDsOfNames
+    long invokes = 0; // Invoke
+};
+
+// The current session's calls; the counts start again from zero.
+SessionCalls TakeSessionCalls();
 
 // The arguments of one call, in call order, and the value of a property put.
 class CallArgs {

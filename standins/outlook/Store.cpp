@@ -159,6 +159,11 @@ std::string ItemRecord(const StoredItem& item)
     return record.Line();
 }
 
+std::string CallsRecord(int session, const SessionCalls& calls)
+{
+    return (Record("calls") << session << static_cast<int>(calls.lookups) << static_cast<int>(calls.invokes)).Line();
+}
+
 std::string SettingRecord(const std::wstring& key, const std::wstring& value)
 {
     return (Record("set") << Escape(key) << Escape(value)).Line();
@@ -221,6 +226,8 @@ void Store::Clear()
     nextId_ = kContactsFolder + 1;
     lines_ = 0;
     savesSeen_ = 0;
+    sessions_ = 0;
+    lastCalls_ = {};
 }
 
 void Store::Refresh()
@@ -269,7 +276,7 @@ void Store::Refresh()
     ::CloseHandle(file);
     // Every synchronisation removes and re-adds its items; keep the journal in proportion.
     // A journal that another process holds open stays as it is for now.
-    if (reloaded && lines_ > 2 * LiveRecords() + 1000) {
+    if (reloaded && lines_ > 2 * LiveRecords() + 200) {
         try {
             Rewrite();
         } catch (const Fault&) {
@@ -277,10 +284,26 @@ void Store::Refresh()
     }
 }
 
-void Store::CloseJournal()
+void Store::EndSession(const SessionCalls& calls)
 {
+    try {
+        Append(CallsRecord(sessions_ + 1, calls));
+        ++sessions_;
+        lastCalls_ = calls;
+    } catch (const Fault&) {
+        // The counts are for inspection only: a store that cannot take them has already
+        // failed the call that wrote to it.
+    }
     if (file_ != INVALID_HANDLE_VALUE)
         ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
+}
+
+std::wstring Store::LastSession() const
+{
+    if (sessions_ == 0)
+        return {};
+    return std::to_wstring(sessions_) + L"\t" + std::to_wstring(lastCalls_.lookups) + L"\t" +
+           std::to_wstring(lastCalls_.invokes);
 }
 
 void Store::Replay(const std::string& line)
@@ -327,6 +350,10 @@ void Store::Replay(const std::string& line)
         if (at != ids.rend())
             ids.erase(std::next(at).base());
         items_.erase(existing);
+    } else if (kind == L"calls" && f.size() >= 4) {
+        sessions_ = Number(f[1]);
+        lastCalls_.lookups = Number(f[2]);
+        lastCalls_.invokes = Number(f[3]);
     } else if (kind == L"set" && f.size() >= 3) {
         settings_[f[1]] = f[2];
         if (f[1] == L"fail-save")
@@ -372,7 +399,7 @@ size_t Store::LiveRecords() const
     size_t shown = 0;
     for (const auto& [id, folder] : folders_)
         shown += folder.showAsAddressBook ? 1 : 0;
-    return folders_.size() + shown + items_.size() + settings_.size();
+    return folders_.size() + shown + items_.size() + settings_.size() + (sessions_ > 0 ? 1 : 0);
 }
 
 void Store::Rewrite()
@@ -387,6 +414,10 @@ void Store::Rewrite()
     size_t lines = 0;
     for (const auto& [key, value] : settings_) {
         text += SettingRecord(key, value);
+        ++lines;
+    }
+    if (sessions_ > 0) {
+        text += CallsRecord(sessions_, lastCalls_);
         ++lines;
     }
     // Parents have smaller ids than their children, so id order replays correctly.
@@ -474,6 +505,9 @@ int Store::SaveItem(const StoredItem& item)
     }
     if (!failAt.empty() && Number(failAt) == savesSeen_)
         Fail(E_FAIL, failText.empty() ? L"The item could not be saved." : failText);
+    const std::wstring exitAt = Environment(L"TESSALY_OUTLOOK_EXIT_AT_SAVE");
+    if (!exitAt.empty() && Number(exitAt) == savesSeen_)
+        ::TerminateProcess(::GetCurrentProcess(), 3);
 
     StoredItem stored = item;
     if (stored.id == 0) {

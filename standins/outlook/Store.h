@@ -57,6 +57,8 @@ public:
     // the store was read fails),
     // "fail-save-text". Environment variables TESSALY_OUTLOOK_VERSION and
     // TESSALY_OUTLOOK_FAIL_SAVE ("n" or "n:text") override them.
+    // TESSALY_OUTLOOK_EXIT_AT_SAVE ("n") ends the process abruptly at the n-th save, as
+    // a crashing server would (a client of the local server sees it die mid-run).
     std::wstring Setting(const std::wstring& key) const;
     void SetSetting(const std::wstring& key, const std::wstring& value);
     std::wstring Version() const;
@@ -64,9 +66,11 @@ public:
     // Empties the store: the Contacts folder alone remains.
     void Reset();
 
-    // Lets go of the journal file while no object is alive, so that another process
-    // may rewrite it.
-    void CloseJournal();
+    // Records the calls of the session that just ended, then lets go of the journal
+    // file while no object is alive, so that another process may rewrite it.
+    void EndSession(const SessionCalls& calls);
+    // The last session recorded: "number<TAB>lookups<TAB>invokes"; empty before the first.
+    std::wstring LastSession() const;
 
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
@@ -93,6 +97,8 @@ private:
     std::map<int, StoredFolder> folders_;
     std::unordered_map<int, StoredItem> items_;
     std::map<std::wstring, std::wstring> settings_;
+    int sessions_ = 0;
+    SessionCalls lastCalls_;
 };
 
 } // namespace outlook_standin

@@ -3,13 +3,16 @@
 // by name, like any client of the object model.
 //
 //   outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
-//               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump]
+//               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump] [--calls]
 //
 // Commands run in order; without any, the store is dumped. Texts are printed in the ANSI
 // code page, or as UTF-8 after --utf8 (which keeps every character). Dump lines:
 //   folder<TAB>name<TAB>ShowAsOutlookAB (true or false)
 //   contact<TAB>the 18 record fields in record order
 //   distlist<TAB>name
+// --calls prints what the last client before this one cost the stand-in, from its first
+// object to the release of its last (a session; 0 when none was recorded):
+//   calls<TAB>session number<TAB>GetIDsOfNames calls<TAB>Invoke calls
 // Tabs, line breaks and backslashes in values are written as \t, \n (\r) and \\.
 #include "app/OleError.h"
 #include "destinations/outlook/DispatchCalls.h"
@@ -129,7 +132,7 @@ void Set(const Session& session, const wchar_t* key, const char* value)
 int Usage()
 {
     std::fputs("usage: outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
-               "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump]\n",
+               "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump] [--calls]\n",
                stderr);
     return 2;
 }
@@ -181,6 +184,11 @@ int Run(int argc, char** argv)
             DispCall(contact.Get(), kSave);
         } else if (command == "--dump") {
             session.Dump();
+            dumped = true;
+            continue;
+        } else if (command == "--calls") {
+            const std::wstring last = AsText(DispCall(session.Application(), L"StandInCalls"));
+            PrintLine("calls\t" + (last.empty() ? std::string("0\t0\t0") : WideToAnsi(last.c_str())));
             dumped = true;
             continue;
         } else {

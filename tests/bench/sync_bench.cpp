@@ -1,7 +1,9 @@
 // sync_bench CODE ROWS URL: one unattended synchronisation of ROWS generated contacts
 // into destination CODE, timed from start to exit, with the program's peak working set.
-// Prints "sync_seconds", "sync_contacts_per_s" and "sync_peak_mb" lines.
+// Prints "sync_seconds", "sync_contacts_per_s" and "sync_peak_mb" lines; for Outlook also
+// "sync_calls_per_contact", the GetIDsOfNames and Invoke calls the stand-in received.
 #include "Expected.h"
+#include "ProcessOutput.h"
 #include "ProgramRun.h"
 
 #include "app/WinHandles.h"
@@ -16,6 +18,24 @@
 
 using namespace tessaly;
 using namespace tessaly::test;
+
+namespace {
+
+// The run's session as the stand-in recorded it: "calls<TAB>n<TAB>lookups<TAB>invokes".
+void PrintOutlookCalls(int rows)
+{
+    std::string command(1, '"');
+    command += BinFolder();
+    command += "outlookdump.exe\" --calls";
+    const ProcessResult dump = RunProcess(command, 60000);
+    int session = 0, lookups = 0, invokes = 0;
+    for (const std::string& line : Lines(dump.output)) {
+        if (std::sscanf(line.c_str(), "calls\t%d\t%d\t%d", &session, &lookups, &invokes) == 3)
+            std::printf("sync_calls_per_contact %.1f\n", double(lookups + invokes) / rows);
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -70,6 +90,8 @@ int main(int argc, char** argv)
             std::printf("sync_contacts_per_s %.0f\n", rows / seconds);
             std::printf("sync_peak_mb %.1f\n", peak / 1048576.0);
             status = exitCode == 0 ? 0 : 1;
+            if (code == 10 && rows > 0)
+                PrintOutlookCalls(rows);
         }
     }
     RemoveTree(data);

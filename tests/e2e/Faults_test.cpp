@@ -97,6 +97,20 @@ TEST_F(FaultTest, ADestinationFailingHalfWayEndsWithItsErrorAndTheNextRunSucceed
     EXPECT_FALSE(FileExists(program_.TemporaryFile()));
 }
 
+// Outlook runs in a process of its own, which may die under the run: the run ends with
+// an error instead of waiting for an answer, and the next run gets a new server.
+TEST_F(FaultTest, AnOutlookThatDiesMidRunEndsTheRunWithAnErrorAndTheNextRunSucceeds)
+{
+    Configure(Link("contacts.csv"), 10);
+    {
+        ScopedEnvironment crash("TESSALY_OUTLOOK_EXIT_AT_SAVE", "3");
+        EXPECT_EQ(RunUnattended(), 3u);
+    }
+    EXPECT_FALSE(FileExists(program_.TemporaryFile()));
+    ASSERT_EQ(RunUnattended(), 0u);
+    EXPECT_EQ(OutlookDump().size(), 2 + ExpectedContactLines(SampleContacts()).size());
+}
+
 TEST_F(FaultTest, ARunKilledInTheMiddleLeavesTheNextRunToStartClean)
 {
     Configure(Link("contacts.csv", "&delay_ms=200"), 10);

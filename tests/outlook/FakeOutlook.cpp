@@ -91,9 +91,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
+        world_.lookups.push_back(label_ + "." + Narrow(names[0]));
         for (size_t i = 0; i < members_.size(); ++i) {
             if (count == 1 && members_[i] == names[0]) {
-                ids[0] = static_cast<DISPID>(i + 1);
+                ids[0] = static_cast<DISPID>(i) + world_.firstId;
                 return S_OK;
             }
         }
@@ -103,10 +104,10 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* exception, UINT*) override
     {
-        if (id < 1 || static_cast<size_t>(id) > members_.size())
+        if (id < world_.firstId || static_cast<size_t>(id - world_.firstId) >= members_.size())
             return DISP_E_MEMBERNOTFOUND;
         Call call;
-        call.member = members_[static_cast<size_t>(id) - 1];
+        call.member = members_[static_cast<size_t>(id - world_.firstId)];
         const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
         if (put && (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
             return DISP_E_PARAMNOTOPTIONAL;

@@ -44,6 +44,10 @@ struct World {
 
     // Every Invoke, as "Object.Member(args)" or "Object.Member=value".
     std::vector<std::string> calls;
+    // Every GetIDsOfNames, as "Object.Member".
+    std::vector<std::string> lookups;
+    // Added to every member id, as a server that numbers its members anew each time it starts.
+    DISPID firstId = 1;
     long liveObjects = 0;
 
     std::shared_ptr<Folder> AddFolder(const std::wstring& name);

@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tessaly;
 using fake_outlook::World;
 using testing::ElementsAre;
@@ -196,6 +198,35 @@ TEST_F(OutlookDestinationTest, EveryRecordBecomesOneSavedContactInListOrder)
     ASSERT_EQ(folder->items.size(), 3u);
     EXPECT_EQ(folder->items[2]->properties.size(), 18u) << "empty fields are written too";
     EXPECT_EQ(services.statuses.back(), "Global Contacts created - 3 item(s)");
+}
+
+// Each lookup is a round trip to Outlook's process: one per member name and class per run.
+TEST_F(OutlookDestinationTest, EachMemberIsLookedUpOncePerRunAndClass)
+{
+    auto folder = world.AddFolder(L"Other");
+    world.AddFolder(L"Global Contacts")->items = {fake_outlook::ContactNamed(L"Old 1"),
+                                                  fake_outlook::ContactNamed(L"Old 2")};
+    AddRecord(list, "First");
+    AddRecord(list, "Second");
+    AddRecord(list, "Third");
+
+    EXPECT_TRUE(Sync());
+
+    std::vector<std::string> once = world.lookups;
+    std::sort(once.begin(), once.end());
+    EXPECT_EQ(std::adjacent_find(once.begin(), once.end()), once.end()) << "a name was looked up twice";
+    // Application 2, NameSpace 2, Contacts 1, Folders 2, Folder 4, Items 4, Item 18 + Save.
+    EXPECT_EQ(world.lookups.size(), 34u);
+    EXPECT_EQ(world.CallsStartingWith("Item.Save").size(), 3u);
+
+    // The next run learns the ids again: this server numbers its members anew.
+    world.firstId = 100;
+    world.lookups.clear();
+    EXPECT_TRUE(Sync());
+    EXPECT_EQ(world.lookups.size(), once.size());
+    ASSERT_EQ(world.folders[1]->items.size(), 3u);
+    EXPECT_EQ(world.folders[1]->items[2]->properties[L"FullName"], L"Third 3");
+    EXPECT_TRUE(folder->items.empty());
 }
 
 TEST_F(OutlookDestinationTest, StopBeforeAnyWorkTouchesNothing)
