@@ -85,19 +85,15 @@ void SaveTextFile(const std::string& text, const std::wstring& path)
 
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending)
 {
-    DeleteMatchingFiles(AnsiToWide(folder), AnsiToWide(ending));
-}
-
-void DeleteMatchingFiles(const std::wstring& folder, const std::wstring& ending)
-{
-    const std::wstring pattern = folder + L"\\*" + ending;
+    const std::wstring wideFolder = AnsiToWide(folder);
+    const std::wstring pattern = wideFolder + L"\\*" + AnsiToWide(ending);
     WIN32_FIND_DATAW found{};
     UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &found));
     if (!search)
         return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            (void)ForceDeleteFile(folder + L"\\" + found.cFileName);
+            (void)ForceDeleteFile(wideFolder + L"\\" + found.cFileName);
     } while (::FindNextFileW(search.get(), &found));
 }
 

@@ -35,7 +35,6 @@ void SaveTextFile(const std::string& text, const std::wstring& path);
 // ForceDeleteFile on every non-folder entry of `folder` whose name ends in `ending`;
 // failures are ignored.
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending);
-void DeleteMatchingFiles(const std::wstring& folder, const std::wstring& ending);
 
 // The whole file as 8-bit text. Throws EFileError when it cannot be read.
 std::string ReadTextFile(const std::string& path);
