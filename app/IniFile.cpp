@@ -1,6 +1,6 @@
 #include "app/IniFile.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <charconv>
 #include <climits>

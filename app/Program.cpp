@@ -1,7 +1,7 @@
 // Program entry: COM for this thread, the common controls, the main window and its loop.
-#include "app/ExceptionText.h"
-#include "app/MainUnit.h"
-#include "ui/DlgMsg.h"
+#include "base/ExceptionText.h"
+#include "app/MainWindow.h"
+#include "ui/MessageDialog.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -25,7 +25,7 @@ private:
     bool initialised_;
 };
 
-void RunMessageLoop(tessaly::TForm1& form)
+void RunMessageLoop(tessaly::TMainWindow& form)
 {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -43,9 +43,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const bool unattended = tessaly::TForm1::IsUnattendedSwitch(__argc, __argv);
+    const bool unattended = tessaly::TMainWindow::IsUnattendedSwitch(__argc, __argv);
     try {
-        tessaly::TForm1 form(unattended);
+        tessaly::TMainWindow form(unattended);
         // Unattended, the window is never shown; it closes itself after the run.
         if (!unattended)
             form.Show(showCommand);
@@ -54,7 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     } catch (...) {
         // The window could not be made, so there is no handler of its own to report to.
         if (unattended)
-            return tessaly::TForm1::kExitError;
+            return tessaly::TMainWindow::kExitError;
         tessaly::ShowError(tessaly::ExceptionText(std::current_exception()));
     }
     return 0;

@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <cctype>
 #include <cstdio>

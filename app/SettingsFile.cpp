@@ -1,8 +1,8 @@
 #include "app/SettingsFile.h"
 
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 #include "app/Settings.h"
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 
 #include <windows.h>
 

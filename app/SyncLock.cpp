@@ -1,6 +1,6 @@
 #include "app/SyncLock.h"
 
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // One synchronisation at a time: two runs would interleave their writes into the same
 // contact folder and share the download file. A named mutex, held for the whole run.
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 
 namespace tessaly {
 

@@ -1,6 +1,6 @@
 #include "contacts/CsvReader.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <memory>

@@ -2,8 +2,8 @@
 // The contacts file reader: every line after the header becomes one contact record.
 // Fields are cut at each double quote directly followed by a comma; the record
 // removes the remaining opening quote.
-#include "contacts/Def_Contact.h"
-#include "contacts/Def_ListEx.h"
+#include "contacts/Contact.h"
+#include "contacts/ContactList.h"
 
 #include <functional>
 #include <string>

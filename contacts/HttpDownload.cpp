@@ -1,8 +1,8 @@
 #include "contacts/HttpDownload.h"
 
-#include "app/FileHelpers.h"
-#include "app/TextHelpers.h"
-#include "app/WinHandles.h"
+#include "base/FileHelpers.h"
+#include "base/TextHelpers.h"
+#include "base/WinHandles.h"
 #include "contacts/Base64.h"
 #include "contacts/BodyCheck.h"
 #include "contacts/InternetApi.h"

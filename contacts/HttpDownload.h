@@ -2,8 +2,8 @@
 // The contacts file download: one HTTP GET through WinINet with a Basic authorization
 // header, redirects followed here so the credentials stay with their origin, read in
 // blocks of up to 64 KiB and streamed, trimmed, to the temporary file.
-#include "app/RunServices.h"
-#include "app/ZeroFilledBlock.h"
+#include "base/RunServices.h"
+#include "base/ZeroFilledBlock.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "contacts/WebLink.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <cctype>

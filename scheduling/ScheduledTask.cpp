@@ -1,6 +1,6 @@
 #include "scheduling/ScheduledTask.h"
 
-#include "app/OleError.h"
+#include "base/OleError.h"
 
 #include <cstring>
 #include <vector>

@@ -2,7 +2,7 @@
 // "Save Scheduled Task": registers the unattended run ("-a") with the Task Scheduler 1.0.
 // The platform queries sit behind IScheduledTaskPlatform so the steps can be driven with
 // fakes; SystemScheduledTaskPlatform is the real one.
-#include "app/RunServices.h"
+#include "base/RunServices.h"
 #include "scheduling/MSTask.h"
 #include "scheduling/TaskDescription.h"
 

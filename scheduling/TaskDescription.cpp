@@ -1,6 +1,6 @@
 #include "scheduling/TaskDescription.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "ui/DialogGeometry.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's one font: Tahoma, 11 pixels high up to 96 pixels per inch, 14 above,
 // drawn in the system's window-text colour (the controls' default text colour).
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Where every control of the main window goes, computed from the controls' own sizes
 // and the spacing unit. Positions are relative to each control's parent.
-#include "ui/MainControls.h"
+#include "ui/ControlIds.h"
 
 #include <array>
 

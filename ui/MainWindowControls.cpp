@@ -1,7 +1,7 @@
 #include "ui/MainWindowControls.h"
 #include "ui/GdiScopes.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 #include "ui/FontHelpers.h"
 
 #include <commctrl.h>
@@ -136,7 +136,7 @@ DWORD ToPixel(COLORREF colour)
 
 } // namespace
 
-TMainControls::TMainControls(HWND form, Events events)
+TMainWindowControls::TMainWindowControls(HWND form, Events events)
     : form_(form), events_(std::move(events)), ppi_(ScreenPixelsPerInch()), spacing_(ScaleByDpi(5, ppi_))
 {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES | ICC_ANIMATE_CLASS | ICC_STANDARD_CLASSES};
@@ -145,7 +145,7 @@ TMainControls::TMainControls(HWND form, Events events)
     windowFont_.reset(MakeFont(DefaultLogFont(ppi_)));
 }
 
-TMainControls::~TMainControls()
+TMainWindowControls::~TMainWindowControls()
 {
     // The child windows go with the window; only the subclasses must not outlive us.
     for (Ctl c : {Ctl::pnlTop, Ctl::gbxSrc, Ctl::gbxDst})
@@ -153,12 +153,12 @@ TMainControls::~TMainControls()
             ::RemoveWindowSubclass(hwnd, ForwardingSubclass, 0);
 }
 
-HWND TMainControls::ParentHandle(Ctl parent) const
+HWND TMainWindowControls::ParentHandle(Ctl parent) const
 {
     return parent == Ctl::Count ? form_ : Handle(parent);
 }
 
-HWND TMainControls::Create(Ctl c, Kind kind, Ctl parent, const char* caption, Ctl focus)
+HWND TMainWindowControls::Create(Ctl c, Kind kind, Ctl parent, const char* caption, Ctl focus)
 {
     const char* className = "STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
@@ -211,7 +211,7 @@ HWND TMainControls::Create(Ctl c, Kind kind, Ctl parent, const char* caption, Ct
     return hwnd;
 }
 
-void TMainControls::CreateFormControls()
+void TMainWindowControls::CreateFormControls()
 {
     Create(Ctl::pnlTop, Kind::Panel, Ctl::Count, "");
     Create(Ctl::gbxSrc, Kind::GroupBox, Ctl::Count, " Source ");
@@ -254,7 +254,7 @@ void TMainControls::CreateFormControls()
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TMainControls::Glyph TMainControls::LoadGlyph(int resource, int images)
+TMainWindowControls::Glyph TMainWindowControls::LoadGlyph(int resource, int images)
 {
     Glyph glyph;
     UniqueGdiObject source(::LoadImageA(Instance(), MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -293,7 +293,7 @@ TMainControls::Glyph TMainControls::LoadGlyph(int resource, int images)
     return glyph;
 }
 
-void TMainControls::BuildControls()
+void TMainWindowControls::BuildControls()
 {
     HWND image = Create(Ctl::imgTop, Kind::Image, Ctl::pnlTop, nullptr);
     banner_.reset(::LoadImageA(Instance(), MAKEINTRESOURCEA(kBannerBitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -316,7 +316,7 @@ void TMainControls::BuildControls()
     activeControl_ = Handle(Ctl::gbxSrc);
 }
 
-void TMainControls::UseFont(Ctl c, HFONT font, bool navy)
+void TMainWindowControls::UseFont(Ctl c, HFONT font, bool navy)
 {
     Item& item = At(c);
     item.font = font;
@@ -325,7 +325,7 @@ void TMainControls::UseFont(Ctl c, HFONT font, bool navy)
         ::SendMessageA(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
-void TMainControls::SetFonts()
+void TMainWindowControls::SetFonts()
 {
     HFONT plain = static_cast<HFONT>(windowFont_.get());
     ::SendMessageA(form_, WM_SETFONT, reinterpret_cast<WPARAM>(plain), FALSE);
@@ -356,7 +356,7 @@ void TMainControls::SetFonts()
         UseFont(c, plain, false);
 }
 
-void TMainControls::SetCaptions()
+void TMainWindowControls::SetCaptions()
 {
     ::SetWindowTextA(form_, kWindowCaption);
     // The window that owns the main window carries the taskbar button and its text.
@@ -365,10 +365,10 @@ void TMainControls::SetCaptions()
     SetCaption(Ctl::lblProduct, kApplicationTitle);
 }
 
-void TMainControls::SelectCombos(int destinationCode, int interval)
+void TMainWindowControls::SelectCombos(int destinationCode, int interval)
 {
     const auto itemEnabled = [](int code, bool& enabled) { enabled = code != 0; };
-    const auto fill = [&](TComboEx& combo, int code, const auto& add) {
+    const auto fill = [&](TCodeComboBox& combo, int code, const auto& add) {
         combo.SetupCombo(false, true, itemEnabled);
         At(combo.Handle() == cmbTo_.Handle() ? Ctl::cmbTo : Ctl::cmbScheduler).hwnd = combo.Handle();
         ::SendMessageA(combo.Handle(), WM_SETREDRAW, FALSE, 0);
@@ -379,18 +379,18 @@ void TMainControls::SelectCombos(int destinationCode, int interval)
         combo.SetItemIndex(index < 0 ? 0 : index);
         ::InvalidateRect(combo.Handle(), nullptr, TRUE);
     };
-    fill(cmbTo_, destinationCode, [](TComboEx& combo) {
+    fill(cmbTo_, destinationCode, [](TCodeComboBox& combo) {
         combo.AddItem("Microsoft Office Outlook", 10);
         combo.AddItem("Outlook Express", 20);
         combo.AddItem("Windows Mail", 30);
     });
-    fill(cmbScheduler_, interval, [](TComboEx& combo) {
+    fill(cmbScheduler_, interval, [](TCodeComboBox& combo) {
         for (int i = 1; i <= 7; ++i)
             combo.AddItem(std::string(1, ' ').append(1, static_cast<char>('0' + i)), i);
     });
 }
 
-LayoutSize TMainControls::LabelSize(Ctl c) const
+LayoutSize TMainWindowControls::LabelSize(Ctl c) const
 {
     const Item& item = items_[Index(c)];
     std::string text = WindowText(item.hwnd);
@@ -402,7 +402,7 @@ LayoutSize TMainControls::LabelSize(Ctl c) const
     return LayoutSize{rect.right - rect.left, TextHeightOf(item.hwnd, item.font)};
 }
 
-LayoutSize TMainControls::OwnSize(Ctl c) const
+LayoutSize TMainWindowControls::OwnSize(Ctl c) const
 {
     const Item& item = items_[Index(c)];
     RECT rect{};
@@ -418,7 +418,7 @@ LayoutSize TMainControls::OwnSize(Ctl c) const
     }
 }
 
-void TMainControls::Move(Ctl c, const LayoutRect& rect)
+void TMainWindowControls::Move(Ctl c, const LayoutRect& rect)
 {
     HWND hwnd = Handle(c);
     if (!hwnd)
@@ -431,7 +431,7 @@ void TMainControls::Move(Ctl c, const LayoutRect& rect)
         ::SetWindowPos(hwnd, nullptr, rect.left, rect.top, rect.width, rect.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TMainControls::ArrangeControls()
+void TMainWindowControls::ArrangeControls()
 {
     LayoutInput input;
     input.spacing = spacing_;
@@ -466,7 +466,7 @@ void TMainControls::ArrangeControls()
     ArrangeDestination(layout_[Ctl::gbxSrc].Bottom() + 4 * spacing_);
 }
 
-void TMainControls::ArrangeDestination(int top)
+void TMainWindowControls::ArrangeDestination(int top)
 {
     if (top != layout_[Ctl::gbxDst].top)
         return; // the layout is computed as a whole; a different top means it was not
@@ -477,7 +477,7 @@ void TMainControls::ArrangeDestination(int top)
         Move(c, layout_[c]);
 }
 
-HWND TMainControls::CreateAnimation(HWND panel, int resource)
+HWND TMainWindowControls::CreateAnimation(HWND panel, int resource)
 {
     HWND animation = ::CreateWindowExA(0, ANIMATE_CLASSA, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 15, 5, 107, 31, panel,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(Ctl::aniBusy))),
@@ -490,12 +490,12 @@ HWND TMainControls::CreateAnimation(HWND panel, int resource)
     return animation;
 }
 
-void TMainControls::SetRedraw(HWND panel, bool on)
+void TMainWindowControls::SetRedraw(HWND panel, bool on)
 {
     ::SendMessageA(panel, WM_SETREDRAW, on ? TRUE : FALSE, 0);
 }
 
-void TMainControls::ShowAnimation(bool on)
+void TMainWindowControls::ShowAnimation(bool on)
 {
     HWND panel = Handle(Ctl::pnlTop);
     if (on && !Handle(Ctl::aniBusy)) {
@@ -523,17 +523,17 @@ void TMainControls::ShowAnimation(bool on)
     }
 }
 
-COLORREF TMainControls::TextColourOf(Ctl c) const
+COLORREF TMainWindowControls::TextColourOf(Ctl c) const
 {
     return items_[Index(c)].navy ? kNavy : ::GetSysColor(COLOR_WINDOWTEXT);
 }
 
-std::string TMainControls::Text(Ctl c) const
+std::string TMainWindowControls::Text(Ctl c) const
 {
     return WindowText(Handle(c));
 }
 
-void TMainControls::SetCaption(Ctl c, const std::string& text)
+void TMainWindowControls::SetCaption(Ctl c, const std::string& text)
 {
     HWND hwnd = Handle(c);
     if (!hwnd)
@@ -553,29 +553,29 @@ void TMainControls::SetCaption(Ctl c, const std::string& text)
     ::InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void TMainControls::SetEnabled(Ctl c, bool enabled)
+void TMainWindowControls::SetEnabled(Ctl c, bool enabled)
 {
     if (HWND hwnd = Handle(c))
         ::EnableWindow(hwnd, enabled ? TRUE : FALSE);
 }
 
-void TMainControls::SetVisible(Ctl c, bool visible)
+void TMainWindowControls::SetVisible(Ctl c, bool visible)
 {
     if (HWND hwnd = Handle(c))
         ::ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool TMainControls::IsEnabled(Ctl c) const
+bool TMainWindowControls::IsEnabled(Ctl c) const
 {
     return Handle(c) && ::IsWindowEnabled(Handle(c));
 }
 
-bool TMainControls::IsVisible(Ctl c) const
+bool TMainWindowControls::IsVisible(Ctl c) const
 {
     return Handle(c) && (::GetWindowLongA(Handle(c), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-int TMainControls::StartTime() const
+int TMainWindowControls::StartTime() const
 {
     SYSTEMTIME time{};
     if (::SendMessageA(Handle(Ctl::dtScheduler), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID)
@@ -583,7 +583,7 @@ int TMainControls::StartTime() const
     return time.wHour * 3600 + time.wMinute * 60 + time.wSecond;
 }
 
-void TMainControls::SetStartTime(int secondsAfterMidnight)
+void TMainWindowControls::SetStartTime(int secondsAfterMidnight)
 {
     SYSTEMTIME time{};
     ::GetLocalTime(&time);
@@ -595,7 +595,7 @@ void TMainControls::SetStartTime(int secondsAfterMidnight)
     ::SendMessageA(Handle(Ctl::dtScheduler), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
 }
 
-HBRUSH TMainControls::BannerBrush(HWND label, HDC dc)
+HBRUSH TMainWindowControls::BannerBrush(HWND label, HDC dc)
 {
     if (!bannerBrush_ && banner_)
         bannerBrush_.reset(::CreatePatternBrush(static_cast<HBITMAP>(banner_.get())));
@@ -609,7 +609,7 @@ HBRUSH TMainControls::BannerBrush(HWND label, HDC dc)
     return static_cast<HBRUSH>(bannerBrush_.get());
 }
 
-void TMainControls::DrawButton(const DRAWITEMSTRUCT& item)
+void TMainWindowControls::DrawButton(const DRAWITEMSTRUCT& item)
 {
     const bool schedule = item.hwndItem == Handle(Ctl::btnSchedule);
     const Glyph& glyph = schedule ? scheduleGlyph_ : syncGlyph_;
@@ -655,7 +655,7 @@ void TMainControls::DrawButton(const DRAWITEMSTRUCT& item)
     }
 }
 
-bool TMainControls::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool TMainWindowControls::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (cmbTo_.HandleParentMessage(message, wParam, lParam, result)
         || cmbScheduler_.HandleParentMessage(message, wParam, lParam, result))
@@ -705,7 +705,7 @@ bool TMainControls::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     }
 }
 
-bool TMainControls::HandleAccessKey(const MSG& msg)
+bool TMainWindowControls::HandleAccessKey(const MSG& msg)
 {
     if (msg.message != WM_SYSCHAR || !(msg.hwnd == form_ || ::IsChild(form_, msg.hwnd)))
         return false;

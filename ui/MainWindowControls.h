@@ -2,9 +2,9 @@
 // Every control of the main window: construction, fonts, captions, the two lists,
 // the layout, the banner's busy animation and the looks of the window's controls.
 // The window object owns one of these and passes it the messages its children send.
-#include "app/WinHandles.h"
-#include "ui/CmbExt.h"
-#include "ui/MainControls.h"
+#include "base/WinHandles.h"
+#include "ui/CodeComboBox.h"
+#include "ui/ControlIds.h"
 #include "ui/MainLayout.h"
 
 #include <windows.h>
@@ -22,7 +22,7 @@ inline constexpr int kBusyClip = 250;
 inline constexpr const char* kWindowCaption = " Corvane Tessaly v1.07";
 inline constexpr const char* kApplicationTitle = "Corvane Tessaly";
 
-class TMainControls {
+class TMainWindowControls {
 public:
     enum class Kind { Panel, GroupBox, Label, Edit, Combo, TimePicker, Image, Button, Animation };
 
@@ -31,10 +31,10 @@ public:
         std::function<void()> saveTaskClick;
     };
 
-    TMainControls(HWND form, Events events);
-    TMainControls(const TMainControls&) = delete;
-    TMainControls& operator=(const TMainControls&) = delete;
-    ~TMainControls();
+    TMainWindowControls(HWND form, Events events);
+    TMainWindowControls(const TMainWindowControls&) = delete;
+    TMainWindowControls& operator=(const TMainWindowControls&) = delete;
+    ~TMainWindowControls();
 
     // The controls the window's description holds: names, parents, captions, focus links.
     void CreateFormControls();
@@ -57,10 +57,10 @@ public:
     COLORREF TextColourOf(Ctl c) const;
     // The control whose access key the caption label carries, or Ctl::Count.
     Ctl FocusTargetOf(Ctl c) const { return items_[Index(c)].focus; }
-    TComboEx& cmbTo() { return cmbTo_; }
-    TComboEx& cmbScheduler() { return cmbScheduler_; }
-    const TComboEx& cmbTo() const { return cmbTo_; }
-    const TComboEx& cmbScheduler() const { return cmbScheduler_; }
+    TCodeComboBox& cmbTo() { return cmbTo_; }
+    TCodeComboBox& cmbScheduler() { return cmbScheduler_; }
+    const TCodeComboBox& cmbTo() const { return cmbTo_; }
+    const TCodeComboBox& cmbScheduler() const { return cmbScheduler_; }
 
     // The control that gets the focus when the window is activated.
     HWND ActiveControl() const { return activeControl_; }
@@ -121,8 +121,8 @@ private:
     int ppi_;
     int spacing_;
     std::array<Item, kControlCount> items_{};
-    TComboEx cmbTo_;
-    TComboEx cmbScheduler_;
+    TCodeComboBox cmbTo_;
+    TCodeComboBox cmbScheduler_;
     UniqueGdiObject windowFont_;
     UniqueGdiObject productFont_;
     UniqueGdiObject captionFont_;

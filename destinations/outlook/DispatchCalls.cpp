@@ -1,6 +1,6 @@
 #include "destinations/outlook/DispatchCalls.h"
 
-#include "app/OleError.h"
+#include "base/OleError.h"
 
 #include <utility>
 #include <vector>

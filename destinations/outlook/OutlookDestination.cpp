@@ -1,10 +1,10 @@
 #include "destinations/outlook/OutlookDestination.h"
 
-#include "app/OleError.h"
-#include "app/TextHelpers.h"
-#include "contacts/Def_Contact.h"
+#include "base/OleError.h"
+#include "base/TextHelpers.h"
+#include "contacts/Contact.h"
 #include "destinations/outlook/DispatchCalls.h"
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 namespace tessaly {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Destination code 10: replaces the contact items of one contacts folder directly under
 // Outlook's default Contacts folder with one new contact item per record.
-#include "app/RunServices.h"
-#include "contacts/Def_ListEx.h"
+#include "base/RunServices.h"
+#include "contacts/ContactList.h"
 
 #include <windows.h>
 #include <oaidl.h>

@@ -2,10 +2,10 @@
 
 #include "destinations/windows_contacts/ContactFileNames.h"
 
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "app/TextHelpers.h"
-#include "app/WinHandles.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/TextHelpers.h"
+#include "base/WinHandles.h"
 
 #include <windows.h>
 

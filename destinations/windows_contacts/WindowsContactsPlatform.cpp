@@ -1,8 +1,8 @@
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "destinations/wab/WabApi.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "destinations/outlook_express/WabApi.h"
 
 #include <objbase.h>
 #include <shlwapi.h>

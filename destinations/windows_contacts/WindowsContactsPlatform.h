@@ -1,7 +1,7 @@
 #pragma once
 // The system calls of the Windows Contacts destination, behind one seam so that the
 // destination can be driven by in-process fakes.
-#include "destinations/windows_contacts/TLB_WindowsMail.h"
+#include "destinations/windows_contacts/ContactInterfaces.h"
 
 #include <windows.h>
 

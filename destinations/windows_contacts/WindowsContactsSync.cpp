@@ -1,15 +1,15 @@
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 
 #include "destinations/windows_contacts/ContactFileNames.h"
-#include "destinations/windows_contacts/Def_VistaContact.h"
+#include "destinations/windows_contacts/ContactFile.h"
 #include "destinations/windows_contacts/StagedContactFiles.h"
 
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "app/TextHelpers.h"
-#include "app/WinHandles.h"
-#include "app/ZeroFilledBlock.h"
-#include "contacts/Def_Contact.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/TextHelpers.h"
+#include "base/WinHandles.h"
+#include "base/ZeroFilledBlock.h"
+#include "contacts/Contact.h"
 
 using Microsoft::WRL::ComPtr;
 

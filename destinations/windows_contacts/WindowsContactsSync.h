@@ -3,8 +3,8 @@
 // user's own contact, replacing the contact files that folder held.
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
-#include "app/RunServices.h"
-#include "contacts/Def_ListEx.h"
+#include "base/RunServices.h"
+#include "contacts/ContactList.h"
 
 #include <wrl/client.h>
 

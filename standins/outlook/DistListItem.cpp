@@ -1,6 +1,6 @@
 #include "Objects.h"
 
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 namespace outlook_standin {
 

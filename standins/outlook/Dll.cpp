@@ -3,7 +3,7 @@
 #include "Module.h"
 #include "Objects.h"
 
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <windows.h>
 #include <objbase.h>

@@ -2,7 +2,7 @@
 
 #include "Objects.h"
 
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <olectl.h>
 #include <shlwapi.h>

@@ -5,7 +5,7 @@
 // no registration behind. "/RegServer" and "/UnregServer" (un)register it.
 #include "Module.h"
 
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <windows.h>
 #include <objbase.h>

@@ -1,6 +1,6 @@
 #include "Store.h"
 
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <objbase.h>
 

@@ -14,9 +14,9 @@
 // object to the release of its last (a session; 0 when none was recorded):
 //   calls<TAB>session number<TAB>GetIDsOfNames calls<TAB>Invoke calls
 // Tabs, line breaks and backslashes in values are written as \t, \n (\r) and \\.
-#include "app/OleError.h"
+#include "base/OleError.h"
 #include "destinations/outlook/DispatchCalls.h"
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <windows.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include "standins/wab/Objects.h"
 
-#include "destinations/wab/WabTags.h"
+#include "destinations/outlook_express/WabTags.h"
 
 #include <cstring>
 

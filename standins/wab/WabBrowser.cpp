@@ -1,6 +1,6 @@
 // The Address Book program: one top-level window of the browse class that lists the
 // folders and their entries, and ends when it is closed (the system Close command too).
-#include "destinations/wab/WabTags.h"
+#include "destinations/outlook_express/WabTags.h"
 #include "standins/wab/WabStore.h"
 
 #include <windows.h>

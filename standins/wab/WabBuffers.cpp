@@ -1,6 +1,6 @@
 #include "standins/wab/WabBuffers.h"
 
-#include "destinations/wab/WabCode.h"
+#include "destinations/outlook_express/WabCode.h"
 
 #include <cstdlib>
 #include <cstring>

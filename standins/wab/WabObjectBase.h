@@ -1,8 +1,8 @@
 #pragma once
 // Reference counting and "not supported" answers for every address book interface, so
 // an implementation overrides only the calls it serves.
-#include "destinations/wab/WabCode.h"
-#include "destinations/wab/WabIab.h"
+#include "destinations/outlook_express/WabCode.h"
+#include "destinations/outlook_express/WabIab.h"
 
 #include <wrl/client.h>
 

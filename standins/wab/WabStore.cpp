@@ -1,7 +1,7 @@
 #include "standins/wab/WabStore.h"
 
-#include "destinations/wab/WabDefs.h"
-#include "destinations/wab/WabTags.h"
+#include "destinations/outlook_express/WabDefs.h"
+#include "destinations/outlook_express/WabTags.h"
 
 #include <cstdio>
 #include <cstdlib>

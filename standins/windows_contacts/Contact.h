@@ -4,7 +4,7 @@
 #include "ComObject.h"
 #include "ContactDocument.h"
 
-#include "destinations/windows_contacts/TLB_WindowsMail.h"
+#include "destinations/windows_contacts/ContactInterfaces.h"
 
 #include <oaidl.h>
 #include <ocidl.h>

@@ -2,7 +2,7 @@
 // The contact manager: knows the calling application and the user's own contact.
 #include "ComObject.h"
 
-#include "destinations/windows_contacts/TLB_WindowsMail.h"
+#include "destinations/windows_contacts/ContactInterfaces.h"
 
 #include <oaidl.h>
 

@@ -2,9 +2,9 @@
 // window's StopRequested (as the program runs it), with the same check letting messages
 // through on every row, and with a check that does nothing.
 // Prints one "key value" line per figure (milliseconds, and ratios to the no-op check).
-#include "app/MainUnit.h"
+#include "app/MainWindow.h"
 #include "contacts/CsvReader.h"
-#include "contacts/Def_Contact.h"
+#include "contacts/Contact.h"
 
 #include <windows.h>
 
@@ -41,10 +41,10 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 
 // One parse of a fresh copy of the lines, in milliseconds.
 template <typename Check>
-double TimeParse(const std::vector<std::string>& source, Check check, tessaly::TForm1& form)
+double TimeParse(const std::vector<std::string>& source, Check check, tessaly::TMainWindow& form)
 {
     std::vector<std::string> lines = source;
-    tessaly::TContactList list(tessaly::TForm1::kListCapacity);
+    tessaly::TContactList list(tessaly::TMainWindow::kListCapacity);
     form.ClearStop();
     LARGE_INTEGER start, end;
     ::QueryPerformanceCounter(&start);
@@ -61,14 +61,14 @@ int main()
 {
     const int rows = 100000;
     const std::vector<std::string> lines = ContactLines(rows);
-    tessaly::TForm1 form(true);
+    tessaly::TMainWindow form(true);
     form.Show(SW_SHOWNOACTIVATE);
 
     // Interleaved rounds, best of each, so warm-up and load fall on all three alike.
     double none = 1e30, throttled = 1e30, everyRow = 1e30;
     for (int round = 0; round < 5; ++round) {
         none = std::min(none, TimeParse(lines, [] { return false; }, form));
-        form.SetPumpInterval(tessaly::TForm1::kPumpIntervalMs);
+        form.SetPumpInterval(tessaly::TMainWindow::kPumpIntervalMs);
         throttled = std::min(throttled, TimeParse(lines, [&] { return form.StopRequested(); }, form));
         form.SetPumpInterval(0);
         everyRow = std::min(everyRow, TimeParse(lines, [&] { return form.StopRequested(); }, form));

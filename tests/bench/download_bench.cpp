@@ -6,7 +6,7 @@
 //   download_bench --raw SIZE URL
 // Reads the URL with bare WinINet calls in reads of SIZE bytes and prints "raw_mb_per_s":
 // what WinINet itself delivers, for comparison.
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 #include "contacts/CsvReader.h"
 #include "contacts/HttpDownload.h"
 

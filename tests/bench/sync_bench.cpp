@@ -6,7 +6,7 @@
 #include "ProcessOutput.h"
 #include "ProgramRun.h"
 
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 
 #include <windows.h>
 #include <psapi.h>

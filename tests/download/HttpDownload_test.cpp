@@ -1,7 +1,7 @@
 // The download against the real test server on 127.0.0.1.
 #include "contacts/HttpDownload.h"
 
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 
 #include "DownloadTestSupport.h"
 #include "TestServer.h"

@@ -4,7 +4,7 @@
 #include "ProgramRun.h"
 #include "TestServer.h"
 
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 
 #include <gtest/gtest.h>
 

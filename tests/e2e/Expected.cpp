@@ -1,6 +1,6 @@
 #include "Expected.h"
 
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 #include "contacts/CsvReader.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "ProgramRun.h"
 
-#include "app/FileHelpers.h"
-#include "app/WinHandles.h"
+#include "base/FileHelpers.h"
+#include "base/WinHandles.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 // Any downloaded text parses without a memory fault, the reader's fast row path gives
 // exactly the records of the literal steps (trim, separators to line breaks, split), and
 // the encoding decision agrees with a plain decoder of UTF-8.
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 #include "contacts/CsvReader.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Any row of fields gives a record; its file base name is never empty and never
 // holds a blank.
-#include "contacts/Def_Contact.h"
+#include "contacts/Contact.h"
 
 #include <cstddef>
 #include <cstdint>

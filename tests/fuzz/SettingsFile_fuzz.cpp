@@ -2,7 +2,7 @@
 // into it are the ones read afterwards.
 #include "app/IniFile.h"
 #include "app/Settings.h"
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <cstddef>
 #include <cstdint>

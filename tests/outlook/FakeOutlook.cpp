@@ -1,7 +1,7 @@
 #include "FakeOutlook.h"
 
-#include "app/OleError.h"
-#include "destinations/outlook/TLB_Outlook2000.h"
+#include "base/OleError.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <functional>
 #include <utility>

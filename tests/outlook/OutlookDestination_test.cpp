@@ -2,8 +2,8 @@
 
 #include "FakeOutlook.h"
 #include "RunServicesRecorder.h"
-#include "app/OleError.h"
-#include "contacts/Def_Contact.h"
+#include "base/OleError.h"
+#include "contacts/Contact.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

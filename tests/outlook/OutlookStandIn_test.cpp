@@ -5,10 +5,10 @@
 
 #include "ProcessOutput.h"
 #include "RunServicesRecorder.h"
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "app/WinHandles.h"
-#include "contacts/Def_Contact.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/WinHandles.h"
+#include "contacts/Contact.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 // Records what a destination tells the run: status texts, notices and stop checks.
-#include "app/RunServices.h"
+#include "base/RunServices.h"
 
 #include <string>
 #include <utility>

@@ -2,12 +2,12 @@
 // loopback server and the real parse, with in-process destinations that record what they
 // were handed. Every outcome must leave no download file behind and show exactly the
 // run's own messages (none at all unattended).
-#include "app/FileHelpers.h"
-#include "app/MainUnit.h"
-#include "app/OleError.h"
+#include "base/FileHelpers.h"
+#include "app/MainWindow.h"
+#include "base/OleError.h"
 #include "app/SyncLock.h"
-#include "app/WinHandles.h"
-#include "contacts/Def_Contact.h"
+#include "base/WinHandles.h"
+#include "contacts/Contact.h"
 
 #include "TestServer.h"
 
@@ -53,16 +53,16 @@ Notice Warning(const std::string& text)
 }
 
 // A main window whose stop check can be scripted: the script runs before the real check.
-class ScriptedForm : public TForm1 {
+class ScriptedForm : public TMainWindow {
 public:
-    using TForm1::TForm1;
+    using TMainWindow::TMainWindow;
     std::function<void(ScriptedForm&)> beforeStopCheck;
 
     bool StopRequested() override
     {
         if (beforeStopCheck)
             beforeStopCheck(*this);
-        return TForm1::StopRequested();
+        return TMainWindow::StopRequested();
     }
 };
 
@@ -79,7 +79,7 @@ struct FakeDestination {
     std::string folder;
     std::string firstDisplayName;
 
-    void InstallInto(TForm1& form, int code)
+    void InstallInto(TMainWindow& form, int code)
     {
         form.SetDestination(code, [this, &form](const TContactList& list, const std::string& folderName) {
             ++calls;
@@ -112,23 +112,23 @@ class RunOutcome : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(ForceDeleteFile(TForm1::TemporaryFilePath()));
+        ASSERT_TRUE(ForceDeleteFile(TMainWindow::TemporaryFilePath()));
         contactsUrl = test::TestServerUrl("/files/contacts.csv?generate=25");
     }
 
-    std::unique_ptr<ScriptedForm> MakeForm(bool unattended = false, int code = TForm1::kOutlook)
+    std::unique_ptr<ScriptedForm> MakeForm(bool unattended = false, int code = TMainWindow::kOutlook)
     {
         auto form = std::make_unique<ScriptedForm>(unattended);
         form->SetNoticeDisplay([this](NoticeKind kind, const std::string& text) {
             notices.push_back({kind, text});
-            fileWhileShown.push_back(FileExists(TForm1::TemporaryFilePath()));
+            fileWhileShown.push_back(FileExists(TMainWindow::TemporaryFilePath()));
         });
         form->SetRunInputs({contactsUrl, "  user ", "pass", "Global Contacts", code});
         destination.InstallInto(*form, code);
         return form;
     }
 
-    static bool DownloadFileLeft() { return FileExists(TForm1::TemporaryFilePath()); }
+    static bool DownloadFileLeft() { return FileExists(TMainWindow::TemporaryFilePath()); }
 
     std::string contactsUrl;
     FakeDestination destination;
@@ -211,7 +211,7 @@ TEST_F(RunOutcome, ADownloadWithoutContactsReplacesNothing)
         SCOPED_TRACE(path);
         notices.clear();
         contactsUrl = test::TestServerUrl(path);
-        auto form = MakeForm(false, TForm1::kWindowsContacts);
+        auto form = MakeForm(false, TMainWindow::kWindowsContacts);
         form->SyncContacts("Global Contacts");
         EXPECT_THAT(notices, ElementsAre(Warning("The downloaded file holds no contacts."), Warning(kFailed)));
         EXPECT_FALSE(DownloadFileLeft());
@@ -253,7 +253,7 @@ TEST_F(RunOutcome, ARunThatFindsAnotherRunningTouchesNothing)
     {
         OtherRun other;
         ASSERT_TRUE(other.held);
-        SaveTextFile("the other run's download", TForm1::TemporaryFilePath());
+        SaveTextFile("the other run's download", TMainWindow::TemporaryFilePath());
         test::ClearServerRequests();
         auto form = MakeForm();
         form->SyncContacts("Global Contacts");
@@ -261,11 +261,11 @@ TEST_F(RunOutcome, ARunThatFindsAnotherRunningTouchesNothing)
                                                  "Please try again when it has ended.")));
         auto unattended = MakeForm(true);
         unattended->SyncContacts("Global Contacts");
-        EXPECT_EQ(unattended->ExitCode(), TForm1::kExitFailed);
+        EXPECT_EQ(unattended->ExitCode(), TMainWindow::kExitFailed);
 
         EXPECT_EQ(destination.calls, 0);
         EXPECT_TRUE(test::ServerRequests().empty());
-        EXPECT_EQ(ReadTextFile(TForm1::TemporaryFilePath()), "the other run's download\r\n");
+        EXPECT_EQ(ReadTextFile(TMainWindow::TemporaryFilePath()), "the other run's download\r\n");
     }
     // Once the other run has ended, the next one goes ahead.
     MakeForm()->SyncContacts("Global Contacts");
@@ -278,7 +278,7 @@ TEST_F(RunOutcome, ARunThatFindsAnotherRunningTouchesNothing)
 LRESULT CALLBACK StopOnAppMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     if (message == WM_APP + 1) {
-        reinterpret_cast<TForm1*>(data)->RequestStop();
+        reinterpret_cast<TMainWindow*>(data)->RequestStop();
         return 0;
     }
     return ::DefSubclassProc(window, message, wParam, lParam);
@@ -327,7 +327,7 @@ TEST_F(RunOutcome, StopDuringTheParseKeepsTheRowsMadeSoFar)
     };
     // The destination looks at the list before its own stop check refuses to write.
     size_t rowsHanded = 0;
-    form->SetDestination(TForm1::kOutlook, [&](const TContactList& list, const std::string&) {
+    form->SetDestination(TMainWindow::kOutlook, [&](const TContactList& list, const std::string&) {
         rowsHanded = list.Count();
         return !form->StopRequested();
     });

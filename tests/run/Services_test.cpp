@@ -1,6 +1,6 @@
 // The services of the main window that every long step relies on, and the rule that an
 // error thrown by a message handler stops at the window procedure.
-#include "app/MainUnit.h"
+#include "app/MainWindow.h"
 #include "ui/BaseWindow.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace {
 
 TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
 {
-    TForm1 form(false);
+    TMainWindow form(false);
     form.Show(SW_SHOWNOACTIVATE);
     ::ShowWindow(form.StatusLabel(), SW_SHOW);
     ::UpdateWindow(form.Handle());
@@ -32,7 +32,7 @@ TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
 
 TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 {
-    TForm1 form(false);
+    TMainWindow form(false);
     form.SetPumpInterval(0);
     ::PostQuitMessage(3);
     EXPECT_FALSE(form.StopRequested());
@@ -44,7 +44,7 @@ TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 
 TEST(RunServices, ErrorTextGoesOutAsAnErrorNotice)
 {
-    TForm1 form(false);
+    TMainWindow form(false);
     std::vector<std::pair<NoticeKind, std::string>> shown;
     form.SetNoticeDisplay([&](NoticeKind kind, const std::string& text) { shown.emplace_back(kind, text); });
     form.AppException(std::make_exception_ptr(std::runtime_error("Cannot open file.")));
@@ -101,7 +101,7 @@ TEST(WindowProcedure, ObjectIsDetachedBeforeItsWindowGoes)
 {
     HWND handle = nullptr;
     {
-        TForm1 form(false);
+        TMainWindow form(false);
         handle = form.Handle();
         ASSERT_TRUE(::IsWindow(handle));
     }

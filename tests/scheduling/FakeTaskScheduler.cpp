@@ -1,6 +1,6 @@
 #include "FakeTaskScheduler.h"
 
-#include "app/OleError.h"
+#include "base/OleError.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // every call in one shared sequence and count references, so a test can check the order
 // of the calls and that every reference was given back. The objects live in the test and
 // are never deleted through Release.
-#include "app/RunServices.h"
+#include "base/RunServices.h"
 #include "scheduling/ScheduledTask.h"
 
 #include <string>

@@ -2,8 +2,8 @@
 // over, what the user is shown, and that every reference is given back on every path.
 #include "FakeTaskScheduler.h"
 
-#include "app/OleError.h"
-#include "app/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/FileHelpers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

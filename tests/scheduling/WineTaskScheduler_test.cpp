@@ -2,9 +2,9 @@
 // scheduler and checked on disk. Wine is not relied on to fire the task.
 #include "FakeTaskScheduler.h"
 
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "app/WinHandles.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/WinHandles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 #include "app/SettingsFile.h"
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 
 #include <gtest/gtest.h>
 

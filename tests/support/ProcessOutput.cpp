@@ -1,6 +1,6 @@
 #include "ProcessOutput.h"
 
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 
 #include <stdexcept>
 

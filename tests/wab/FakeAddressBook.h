@@ -1,8 +1,8 @@
 #pragma once
 // An in-process address book that records the calls made on it. Folders created in a
 // session show only after the Address Book program has run, as with the real library.
-#include "destinations/wab/Def_AddressBook.h"
-#include "destinations/wab/WabTags.h"
+#include "destinations/outlook_express/AddressBookDestination.h"
+#include "destinations/outlook_express/WabTags.h"
 #include "standins/wab/WabBuffers.h"
 #include "standins/wab/WabObjectBase.h"
 

@@ -1,7 +1,7 @@
 #include "FakeAddressBook.h"
 
-#include "app/OleError.h"
-#include "app/RunServices.h"
+#include "base/OleError.h"
+#include "base/RunServices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The destination against the stand-in library installed in the prefix: found through
 // the registry, writing into a store that the inspector reads back from another process.
 #include "ProcessOutput.h"
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "app/RunServices.h"
-#include "app/WinHandles.h"
-#include "destinations/wab/Def_AddressBook.h"
-#include "destinations/wab/ExecApp.h"
-#include "destinations/wab/WabApi.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/RunServices.h"
+#include "base/WinHandles.h"
+#include "destinations/outlook_express/AddressBookDestination.h"
+#include "destinations/outlook_express/AddressBookProgram.h"
+#include "destinations/outlook_express/WabApi.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -217,7 +217,7 @@ TEST_F(WabStandInTest, AFailedBufferFreeEndsTheRunWithTheLibraryCode)
     }
 }
 
-TEST(ExecAppTest, OnlyTheStartedAddressBookProgramIsClosed)
+TEST(AddressBookProgramTest, OnlyTheStartedAddressBookProgramIsClosed)
 {
     const std::string path = tessaly::OutlookExpressFile("wab.exe");
     EXPECT_EQ(path, "C:\\Program Files\\Outlook Express\\wab.exe");
@@ -255,7 +255,7 @@ TEST(ExecAppTest, OnlyTheStartedAddressBookProgramIsClosed)
     ::TerminateProcess(userProgram.get(), 0);
 }
 
-TEST(ExecAppTest, AProgramWithoutTheBrowseWindowIsLeftRunning)
+TEST(AddressBookProgramTest, AProgramWithoutTheBrowseWindowIsLeftRunning)
 {
     char system[MAX_PATH] = {};
     ::GetSystemDirectoryA(system, MAX_PATH);
@@ -276,7 +276,7 @@ TEST(ExecAppTest, AProgramWithoutTheBrowseWindowIsLeftRunning)
     EXPECT_EQ(found, 1);
 }
 
-TEST(ExecAppTest, AQuotedProgramFilesFolderIsUnquoted)
+TEST(AddressBookProgramTest, AQuotedProgramFilesFolderIsUnquoted)
 {
     tessaly::UniqueRegKey key;
     ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_ALL_ACCESS,

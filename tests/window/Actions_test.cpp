@@ -4,7 +4,7 @@
 
 #include "TestServer.h"
 #include "app/IniFile.h"
-#include "app/OleError.h"
+#include "base/OleError.h"
 #include "scheduling/ScheduledTask.h"
 
 #include <commctrl.h>
@@ -25,7 +25,7 @@ struct StatusWatch {
         std::string text;
         bool busy;
     };
-    TMainControls* controls;
+    TMainWindowControls* controls;
     std::vector<Seen> seen;
 };
 
@@ -33,7 +33,7 @@ LRESULT CALLBACK RecordStatus(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     if (message == WM_SETTEXT) {
         auto& watch = *reinterpret_cast<StatusWatch*>(data);
-        TMainControls& c = *watch.controls;
+        TMainWindowControls& c = *watch.controls;
         const bool busy = !c.IsEnabled(Ctl::edtSource) && !c.IsEnabled(Ctl::btnSchedule) && c.Handle(Ctl::aniBusy) &&
                           c.IsVisible(Ctl::aniBusy);
         watch.seen.push_back({reinterpret_cast<const char*>(lParam), busy});
@@ -42,7 +42,7 @@ LRESULT CALLBACK RecordStatus(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 // Runs the loop until the window asks to end; false when that did not happen in time.
-bool RunUntilQuit(TForm1& form, DWORD timeoutMs = 30000)
+bool RunUntilQuit(TMainWindow& form, DWORD timeoutMs = 30000)
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
@@ -74,7 +74,7 @@ void HoldKeys(bool ctrl, bool shift)
 
 TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     struct Case {
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
 
 TEST_F(MainWindowTest, AKeyPressWaitingInTheQueueIsSeenBeforeTheThrottleAllowsAPump)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     ::SetFocus(H(Ctl::edtSource));
@@ -122,14 +122,14 @@ TEST_F(MainWindowTest, AKeyPressWaitingInTheQueueIsSeenBeforeTheThrottleAllowsAP
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
     bool stopped = false;
-    for (unsigned i = 0; i < TForm1::kChecksPerInputLook && !stopped; ++i)
+    for (unsigned i = 0; i < TMainWindow::kChecksPerInputLook && !stopped; ++i)
         stopped = form.StopRequested();
     EXPECT_TRUE(stopped);
 }
 
 TEST_F(MainWindowTest, ClosingWhileBusyIsRefusedWithAWarning)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOWNOACTIVATE);
     form.SetIdle(false);
     ::SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);     // title bar, Alt+F4, system menu
@@ -152,7 +152,7 @@ TEST_F(MainWindowTest, ClosingWhileBusyIsRefusedWithAWarning)
 
 TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared)
 {
-    TForm1& form = MakeForm("[Other]\r\nKeep=1\r\n\r\n[corvane tessaly]\r\nSource=http://old/list.csv\r\n"
+    TMainWindow& form = MakeForm("[Other]\r\nKeep=1\r\n\r\n[corvane tessaly]\r\nSource=http://old/list.csv\r\n"
                             "User=alice\r\nPSW=secret\r\nEmailClient=99\r\nInterval=9\r\nStartTime=nonsense\r\n");
     ::SetWindowTextA(H(Ctl::edtUser), "");
     ::SetWindowTextA(H(Ctl::edtPass), "   ");
@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
     EXPECT_EQ(saved.ReadString("Corvane Tessaly", "StartTime", ""), "15:00:00");
 
     // The next start shows what was written, blanks included.
-    TForm1& again = MakeForm();
+    TMainWindow& again = MakeForm();
     EXPECT_EQ(again.UserText(), "");
     EXPECT_EQ(again.PasswordText(), "");
     EXPECT_EQ(again.FolderText(), "Team");
@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
 
 TEST_F(MainWindowTest, TheSessionEndingWithTheWindowOpenWritesTheSettings)
 {
-    TForm1& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");
+    TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");
     ::SetWindowTextA(H(Ctl::edtTitle), "Team");
     ::SendMessageA(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_EQ(TIniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""), "Team");
@@ -189,7 +189,7 @@ TEST_F(MainWindowTest, TheSessionEndingWithTheWindowOpenWritesTheSettings)
 TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 {
     const std::string old = "[Corvane Tessaly]\r\nUser=kept\r\n";
-    TForm1& form = MakeForm(old);
+    TMainWindow& form = MakeForm(old);
     ::SetWindowTextA(H(Ctl::edtUser), "changed");
     {
         // Someone holds the file open, so it cannot be replaced.
@@ -206,11 +206,11 @@ TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 
 class ActionTest : public MainWindowTest {
 protected:
-    TForm1& Prepare(const std::string& source, const std::string& folder)
+    TMainWindow& Prepare(const std::string& source, const std::string& folder)
     {
-        TForm1& form = MakeForm();
-        form.SetRunInputs({source, "", "", folder, TForm1::kOutlook});
-        form.SetDestination(TForm1::kOutlook, [this, &form](const TContactList& list, const std::string& name) {
+        TMainWindow& form = MakeForm();
+        form.SetRunInputs({source, "", "", folder, TMainWindow::kOutlook});
+        form.SetDestination(TMainWindow::kOutlook, [this, &form](const TContactList& list, const std::string& name) {
             ++destinationCalls;
             busyWhileWriting = !form.Controls().IsEnabled(Ctl::edtSource);
             folderWritten = name;
@@ -228,7 +228,7 @@ protected:
 
 TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
 {
-    TForm1& form = Prepare(" \t", "");
+    TMainWindow& form = Prepare(" \t", "");
     form.SyncNowClick();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, std::string("Wrong Input:  Download Link") + kBlank));
@@ -240,7 +240,7 @@ TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
 
 TEST_F(ActionTest, OnlyWebLinksPassTheInputCheck)
 {
-    TForm1& form = Prepare("ftp://127.0.0.1/contacts.csv", "Team");
+    TMainWindow& form = Prepare("ftp://127.0.0.1/contacts.csv", "Team");
     form.SyncNowClick();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, "Wrong Input:  Download Link\r\n"
@@ -250,7 +250,7 @@ TEST_F(ActionTest, OnlyWebLinksPassTheInputCheck)
 
 TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 {
-    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
     form.SyncNowClick();
     form.SaveTaskClick();
     ASSERT_EQ(notices_.size(), 2u);
@@ -263,9 +263,9 @@ TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched)
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
-    TForm1& form = Prepare(url, "..\\Desktop");
-    form.SetRunInputs({url, "", "", "..\\Desktop", TForm1::kWindowsContacts});
-    form.SetDestination(TForm1::kWindowsContacts, [this](const TContactList&, const std::string&) {
+    TMainWindow& form = Prepare(url, "..\\Desktop");
+    form.SetRunInputs({url, "", "", "..\\Desktop", TMainWindow::kWindowsContacts});
+    form.SetDestination(TMainWindow::kWindowsContacts, [this](const TContactList&, const std::string&) {
         ++destinationCalls;
         return true;
     });
@@ -278,7 +278,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
     // Outlook's folder names are names, not paths: the same text goes through.
     notices_.clear();
-    form.SetRunInputs({url, "", "", "..\\Desktop", TForm1::kOutlook});
+    form.SetRunInputs({url, "", "", "..\\Desktop", TMainWindow::kOutlook});
     form.SyncNowClick();
     EXPECT_EQ(destinationCalls, 1);
     EXPECT_EQ(folderWritten, "..\\Desktop");
@@ -286,7 +286,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
 TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
 {
-    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ");
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ");
     form.Show(SW_SHOWNOACTIVATE);
     form.RequestStop(); // Escape while idle
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
@@ -301,10 +301,10 @@ TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
 
 TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrottle)
 {
-    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
     form.SetPumpInterval(60000);
     bool stopSeen = false;
-    form.SetDestination(TForm1::kOutlook, [&](const TContactList&, const std::string&) {
+    form.SetDestination(TMainWindow::kOutlook, [&](const TContactList&, const std::string&) {
         ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         stopSeen = form.StopRequested();
         return !stopSeen; // a destination that sees the stop writes nothing
@@ -317,8 +317,8 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
 
 TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
 {
-    TForm1& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
-    form.SetDestination(TForm1::kOutlook, [](const TContactList&, const std::string&) -> bool {
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
+    form.SetDestination(TMainWindow::kOutlook, [](const TContactList&, const std::string&) -> bool {
         throw std::runtime_error("The store went away.");
     });
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
@@ -381,13 +381,13 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
 // the outcome through the exit code; nothing is shown and the settings are not written.
 class UnattendedTest : public MainWindowTest {
 protected:
-    int Run(const std::string& source, std::function<bool(TForm1&)> destination)
+    int Run(const std::string& source, std::function<bool(TMainWindow&)> destination)
     {
-        TForm1& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
+        TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
         const std::string before = ReadTextFile(iniPath_);
         if (!source.empty())
-            form.SetRunInputs({source, "", "", "Team", TForm1::kOutlook});
-        form.SetDestination(TForm1::kOutlook, [&form, destination](const TContactList&, const std::string&) {
+            form.SetRunInputs({source, "", "", "Team", TMainWindow::kOutlook});
+        form.SetDestination(TMainWindow::kOutlook, [&form, destination](const TContactList&, const std::string&) {
             EXPECT_FALSE(::IsWindowVisible(form.Handle()));
             return destination(form);
         });
@@ -402,26 +402,26 @@ protected:
 TEST_F(UnattendedTest, TheExitCodeTellsTheOutcome)
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
-    EXPECT_EQ(Run(url, [](TForm1&) { return true; }), TForm1::kExitSucceeded);
-    EXPECT_EQ(Run(url, [](TForm1&) { return false; }), TForm1::kExitFailed);
+    EXPECT_EQ(Run(url, [](TMainWindow&) { return true; }), TMainWindow::kExitSucceeded);
+    EXPECT_EQ(Run(url, [](TMainWindow&) { return false; }), TMainWindow::kExitFailed);
     EXPECT_EQ(Run(url,
-                  [](TForm1& form) {
+                  [](TMainWindow& form) {
                       form.RequestStop();
                       return false;
                   }),
-              TForm1::kExitInterrupted);
-    EXPECT_EQ(Run(url, [](TForm1&) -> bool { throw std::runtime_error("gone"); }), TForm1::kExitError);
-    EXPECT_EQ(Run(UnreachableUrl(), [](TForm1&) { return true; }), TForm1::kExitFailed);
+              TMainWindow::kExitInterrupted);
+    EXPECT_EQ(Run(url, [](TMainWindow&) -> bool { throw std::runtime_error("gone"); }), TMainWindow::kExitError);
+    EXPECT_EQ(Run(UnreachableUrl(), [](TMainWindow&) { return true; }), TMainWindow::kExitFailed);
 }
 
 TEST_F(UnattendedTest, ABlankSavedLinkDownloadsNothingAndFails)
 {
     ClearServerRequests();
     int calls = 0;
-    EXPECT_EQ(Run({}, [&](TForm1&) { return ++calls > 0; }), TForm1::kExitFailed);
+    EXPECT_EQ(Run({}, [&](TMainWindow&) { return ++calls > 0; }), TMainWindow::kExitFailed);
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(ServerRequests().empty());
-    EXPECT_FALSE(FileExists(TForm1::TemporaryFilePath()));
+    EXPECT_FALSE(FileExists(TMainWindow::TemporaryFilePath()));
 }
 
 TEST(UnattendedSwitch, OnlyAnExactFirstArgumentCounts)
@@ -430,7 +430,7 @@ TEST(UnattendedSwitch, OnlyAnExactFirstArgumentCounts)
         std::vector<char*> argv;
         for (const char* a : args)
             argv.push_back(const_cast<char*>(a));
-        return TForm1::IsUnattendedSwitch(static_cast<int>(argv.size()), argv.data());
+        return TMainWindow::IsUnattendedSwitch(static_cast<int>(argv.size()), argv.data());
     };
     EXPECT_TRUE(check({"prog", "-a"}));
     EXPECT_TRUE(check({"prog", "-a", "more"}));

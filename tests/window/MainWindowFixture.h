@@ -1,8 +1,8 @@
 #pragma once
 // A main window made in the test process, with the settings file beside the executable
 // saved before and put back after, and every notice recorded instead of shown.
-#include "app/FileHelpers.h"
-#include "app/MainUnit.h"
+#include "base/FileHelpers.h"
+#include "app/MainWindow.h"
 #include "app/SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ namespace tessaly::test {
 using Notice = std::pair<NoticeKind, std::string>;
 
 // Delivers what was posted, the way the running program's loop does.
-inline void Pump(TForm1& form)
+inline void Pump(TMainWindow& form)
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -57,17 +57,17 @@ protected:
     }
 
     // The window as it starts with `ini` as its settings file (none when empty).
-    TForm1& MakeForm(const std::string& ini = {}, bool unattended = false)
+    TMainWindow& MakeForm(const std::string& ini = {}, bool unattended = false)
     {
         if (!ini.empty())
             ReplaceFileContent(iniPath_, ini);
-        form_ = std::make_unique<TForm1>(unattended);
+        form_ = std::make_unique<TMainWindow>(unattended);
         form_->SetNoticeDisplay([this](NoticeKind kind, const std::string& text) { notices_.emplace_back(kind, text); });
         form_->SetPumpInterval(0);
         return *form_;
     }
 
-    TMainControls& Controls() { return form_->Controls(); }
+    TMainWindowControls& Controls() { return form_->Controls(); }
     HWND H(Ctl c) { return Controls().Handle(c); }
 
     // Position relative to the control's parent.
@@ -82,7 +82,7 @@ protected:
     std::string Text(Ctl c) { return Controls().Text(c); }
 
     std::string iniPath_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TMainWindow> form_;
     std::vector<Notice> notices_;
 
 private:

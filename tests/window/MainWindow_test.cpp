@@ -1,7 +1,7 @@
 // The real main window: its controls, fonts, layout, lists and its two looks.
 #include "MainWindowFixture.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 #include "ui/FontHelpers.h"
 
 #include <cstdlib>
@@ -33,7 +33,7 @@ struct Expected {
 
 TEST_F(MainWindowTest, EveryControlHasItsKindParentAndCaption)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     const Expected expected[] = {
         {Ctl::pnlTop, "TessalyPanel", Ctl::Count, ""},
         {Ctl::gbxSrc, "Button", Ctl::Count, " Source "},
@@ -110,7 +110,7 @@ BOOL CALLBACK CollectButtonOwner(HWND hwnd, LPARAM data)
 
 TEST_F(MainWindowTest, TheTaskbarButtonShowsTheApplicationTitleWhileTheCaptionKeepsItsVersion)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     std::vector<HWND> buttons;
     ::EnumThreadWindows(::GetCurrentThreadId(), CollectButtonOwner, reinterpret_cast<LPARAM>(&buttons));
@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, TheTaskbarButtonShowsTheApplicationTitleWhileTheCaptionKe
 
 TEST_F(MainWindowTest, TheTaskbarButtonMinimisesRestoresAndClosesTheWindow)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     HWND owner = ::GetWindow(form.Handle(), GW_OWNER);
     ASSERT_TRUE(owner);
@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, TheTaskbarButtonMinimisesRestoresAndClosesTheWindow)
 
 TEST_F(MainWindowTest, TabAndAccessKeysReachTheFieldsInOrder)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     // The Source group has the focus at first; Tab leads into it.
@@ -224,7 +224,7 @@ TEST_F(MainWindowTest, FontsAndColoursFollowTheControlsRoles)
 
 TEST_F(MainWindowTest, LayoutFollowsTheRulesAtThisScreenDensity)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     const int ppi = ScreenPixelsPerInch();
     if (const char* expected = std::getenv("TESSALY_EXPECT_PPI")) {
         ASSERT_EQ(ppi, std::atoi(expected)) << "the prefix's LogPixels setting did not take";
@@ -265,7 +265,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheRulesAtThisScreenDensity)
 
 TEST_F(MainWindowTest, FirstStartShowsTheDefaults)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     EXPECT_EQ(form.SourceText(), "http://www.corvane.example/data/contacts.csv");
     EXPECT_EQ(form.UserText(), "username");
     EXPECT_EQ(form.PasswordText(), "changeme");
@@ -292,17 +292,17 @@ TEST_F(MainWindowTest, TheListsHoldTheirItemsAndStartWithTheSavedCodes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ini);
         MakeForm(c.ini);
-        const TComboEx& to = Controls().cmbTo();
-        const TComboEx& days = Controls().cmbScheduler();
+        const TCodeComboBox& to = Controls().cmbTo();
+        const TCodeComboBox& days = Controls().cmbScheduler();
         EXPECT_EQ(to.ItemText(to.ItemIndex()), c.destination);
         EXPECT_EQ(days.ItemText(days.ItemIndex()), c.interval);
     }
-    const TComboEx& to = Controls().cmbTo();
+    const TCodeComboBox& to = Controls().cmbTo();
     ASSERT_EQ(to.Count(), 3);
     EXPECT_EQ(to.CodeAt(0), 10);
     EXPECT_EQ(to.CodeAt(1), 20);
     EXPECT_EQ(to.CodeAt(2), 30);
-    const TComboEx& days = Controls().cmbScheduler();
+    const TCodeComboBox& days = Controls().cmbScheduler();
     ASSERT_EQ(days.Count(), 7);
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(days.CodeAt(i), i + 1);
@@ -334,7 +334,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDestinationChangesNothingElse)
 
 TEST_F(MainWindowTest, BusyLookDisablesTheInputsAndShowsTheStatusAndLamps)
 {
-    TForm1& form = MakeForm();
+    TMainWindow& form = MakeForm();
     form.Show(SW_SHOWNOACTIVATE);
     const Ctl inputs[] = {Ctl::edtSource, Ctl::edtUser, Ctl::edtPass, Ctl::cmbTo, Ctl::edtTitle,
                           Ctl::cmbScheduler, Ctl::dtScheduler, Ctl::btnSchedule, Ctl::btnSync,

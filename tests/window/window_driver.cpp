@@ -2,7 +2,7 @@
 //   window_driver wait-window SECONDS    waits until the window is shown; prints its rectangle
 //   window_driver click NAME             clicks the named button
 //   window_driver wait-busy SECONDS      waits until the window shows its busy look
-#include "ui/MainControls.h"
+#include "ui/ControlIds.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Folders and files that the tests set up and look at.
-#include "contacts/Def_Contact.h"
-#include "contacts/Def_ListEx.h"
+#include "contacts/Contact.h"
+#include "contacts/ContactList.h"
 
 #include <windows.h>
 

@@ -5,9 +5,9 @@
 
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
-#include "destinations/wab/WabApi.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "destinations/outlook_express/WabApi.h"
 
 #include <msxml2.h>
 #include <wrl/client.h>

@@ -1,6 +1,6 @@
 #include "WindowsContactsFakes.h"
 
-#include "app/OleError.h"
+#include "base/OleError.h"
 #include "standins/windows_contacts/ComObject.h"
 
 #include <oleauto.h>

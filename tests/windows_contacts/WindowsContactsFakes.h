@@ -3,7 +3,7 @@
 // written to one log, in the order the destination makes them.
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
-#include "app/RunServices.h"
+#include "base/RunServices.h"
 
 #include <functional>
 #include <string>

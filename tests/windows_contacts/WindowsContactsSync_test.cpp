@@ -3,10 +3,10 @@
 
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 
-#include "app/FileHelpers.h"
-#include "app/OleError.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
 #include "destinations/windows_contacts/StagedContactFiles.h"
-#include "contacts/Def_Contact.h"
+#include "contacts/Contact.h"
 
 #include <cctype>
 

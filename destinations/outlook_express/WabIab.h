@@ -1,6 +1,6 @@
 #pragma once
 // The address book object, the library's service object and the open parameters.
-#include "destinations/wab/WabDefs.h"
+#include "destinations/outlook_express/WabDefs.h"
 
 struct IAddrBook : public IMAPIProp {
     virtual HRESULT STDMETHODCALLTYPE OpenEntry(ULONG cbEntryID, LPENTRYID lpEntryID, LPCIID lpInterface, ULONG ulFlags,

@@ -4,9 +4,9 @@
 // every long step calls back: the status line, the stop check with its flag, and the
 // one funnel through which every user message is shown or, unattended, suppressed.
 #include "app/IniFile.h"
-#include "app/RunServices.h"
-#include "app/WinHandles.h"
-#include "contacts/Def_ListEx.h"
+#include "base/RunServices.h"
+#include "base/WinHandles.h"
+#include "contacts/ContactList.h"
 #include "contacts/HttpDownload.h"
 #include "ui/BaseWindow.h"
 #include "ui/MainWindowControls.h"
@@ -23,7 +23,7 @@
 
 namespace tessaly {
 
-class TForm1 : public BaseWindow<TForm1>, public IRunServices {
+class TMainWindow : public BaseWindow<TMainWindow>, public IRunServices {
 public:
     static constexpr int kOutlook = 10;
     static constexpr int kOutlookExpress = 20;
@@ -48,8 +48,8 @@ public:
     static bool IsUnattendedSwitch(int argc, char** argv);
 
     // Creates the window, hidden. Unattended, nothing is ever shown to the user.
-    explicit TForm1(bool unattended);
-    virtual ~TForm1();
+    explicit TMainWindow(bool unattended);
+    virtual ~TMainWindow();
 
     void Show(int showCommand);
     bool Unattended() const noexcept { return unattended_; }
@@ -89,7 +89,7 @@ public:
     // The start time as a fraction of a day.
     double StartTimeValue() const;
 
-    TMainControls& Controls() { return *controls_; }
+    TMainWindowControls& Controls() { return *controls_; }
 
     // --- The run -------------------------------------------------------------------
     // One whole synchronisation into the contact folder `folderName`.
@@ -156,7 +156,7 @@ public:
     HWND EscapeLabel() const noexcept { return lblESC; }
 
 private:
-    friend class BaseWindow<TForm1>;
+    friend class BaseWindow<TMainWindow>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleException(std::exception_ptr error) noexcept;
 
@@ -186,7 +186,7 @@ private:
     int spacing_ = 5;
     int outcome_ = kExitSucceeded;
     std::unique_ptr<TIniFile> settings_;
-    std::unique_ptr<TMainControls> controls_;
+    std::unique_ptr<TMainWindowControls> controls_;
     // The control that had the focus when an action started.
     HWND focusBeforeBusy_ = nullptr;
 

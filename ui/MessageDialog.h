@@ -1,7 +1,7 @@
 #pragma once
 // The program's message dialog: the product name as title, the picture of the message's
 // kind, the text in bold beside it and a centred row of buttons, all sized in code.
-#include "app/WinHandles.h"
+#include "base/WinHandles.h"
 #include "ui/DialogGeometry.h"
 
 #include <windows.h>
@@ -27,20 +27,12 @@ enum MsgResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDY
 constexpr int kMessagePictureId = 1001;
 constexpr int kMessageTextId = 1002;
 
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle Invalid() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Close(Handle h) noexcept { ::DestroyWindow(h); }
-};
-using UniqueWindow = UniqueHandle<WindowTraits>;
-
-class TMessageDlg {
+class TMessageDialog {
 public:
-    TMessageDlg(std::string text, WORD helpContext);
-    ~TMessageDlg();
-    TMessageDlg(const TMessageDlg&) = delete;
-    TMessageDlg& operator=(const TMessageDlg&) = delete;
+    TMessageDialog(std::string text, WORD helpContext);
+    ~TMessageDialog();
+    TMessageDialog(const TMessageDialog&) = delete;
+    TMessageDialog& operator=(const TMessageDialog&) = delete;
 
     // Builds and lays out the (hidden) dialog; false when no window could be made.
     // Throws for an unknown kind or a missing picture.

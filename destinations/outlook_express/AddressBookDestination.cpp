@@ -1,15 +1,15 @@
-#include "destinations/wab/Def_AddressBook.h"
+#include "destinations/outlook_express/AddressBookDestination.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
-#include "app/OleError.h"
-#include "app/RunServices.h"
-#include "app/WinHandles.h"
-#include "app/ZeroFilledBlock.h"
-#include "destinations/wab/ExecApp.h"
-#include "destinations/wab/WabApi.h"
-#include "destinations/wab/WabCode.h"
-#include "destinations/wab/WabTags.h"
+#include "base/OleError.h"
+#include "base/RunServices.h"
+#include "base/WinHandles.h"
+#include "base/ZeroFilledBlock.h"
+#include "destinations/outlook_express/AddressBookProgram.h"
+#include "destinations/outlook_express/WabApi.h"
+#include "destinations/outlook_express/WabCode.h"
+#include "destinations/outlook_express/WabTags.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
-#include "destinations/wab/ExecApp.h"
+#include "destinations/outlook_express/AddressBookProgram.h"
 
-#include "app/FileHelpers.h"
-#include "app/TextHelpers.h"
-#include "app/WinHandles.h"
+#include "base/FileHelpers.h"
+#include "base/TextHelpers.h"
+#include "base/WinHandles.h"
 
 namespace tessaly {
 

@@ -1,11 +1,11 @@
 // The main window's life: creation and set-up, the settings, the two actions with their
 // busy state and input check, the Escape key, closing, and the unattended start.
-#include "app/MainUnit.h"
+#include "app/MainWindow.h"
 
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 #include "contacts/WebLink.h"
 #include "destinations/windows_contacts/ContactFileNames.h"
 #include "scheduling/ScheduledTask.h"
@@ -33,12 +33,12 @@ constexpr Ctl kIdleOnly[] = {Ctl::lblSourceV, Ctl::edtSource, Ctl::lblUserV, Ctl
 
 } // namespace
 
-bool TForm1::IsUnattendedSwitch(int argc, char** argv)
+bool TMainWindow::IsUnattendedSwitch(int argc, char** argv)
 {
     return argc > 1 && argv[1] != nullptr && std::strcmp(argv[1], "-a") == 0;
 }
 
-unsigned TForm1::KeyShiftState()
+unsigned TMainWindow::KeyShiftState()
 {
     unsigned shift = 0;
     if (::GetKeyState(VK_SHIFT) < 0)
@@ -50,12 +50,12 @@ unsigned TForm1::KeyShiftState()
     return shift;
 }
 
-void TForm1::FormCreate()
+void TMainWindow::FormCreate()
 {
     spacing_ = ScaleByDpi(5, ScreenPixelsPerInch());
     settings_ = std::make_unique<TIniFile>(LoadIniFile(SettingsFilePath()));
-    controls_ = std::make_unique<TMainControls>(
-        Handle(), TMainControls::Events{[this] { SyncNowClick(); }, [this] { SaveTaskClick(); }});
+    controls_ = std::make_unique<TMainWindowControls>(
+        Handle(), TMainWindowControls::Events{[this] { SyncNowClick(); }, [this] { SaveTaskClick(); }});
     controls_->CreateFormControls();
     controls_->BuildControls();
     lblStatusV = controls_->Handle(Ctl::lblStatusV);
@@ -63,7 +63,7 @@ void TForm1::FormCreate()
     InitForm(*settings_);
 }
 
-void TForm1::InitForm(const TIniFile& settings)
+void TMainWindow::InitForm(const TIniFile& settings)
 {
     controls_->SetFonts();
     controls_->SetCaptions();
@@ -73,7 +73,7 @@ void TForm1::InitForm(const TIniFile& settings)
         StartUnattended();
 }
 
-void TForm1::FormClose()
+void TMainWindow::FormClose()
 {
     if (unattended_ || !settings_)
         return;
@@ -85,19 +85,19 @@ void TForm1::FormClose()
     }
 }
 
-void TForm1::FormDestroy()
+void TMainWindow::FormDestroy()
 {
     settings_.reset();
 }
 
-void TForm1::StartUnattended()
+void TMainWindow::StartUnattended()
 {
     // The window is never shown: the program's entry does not show it in this mode.
     ProcessMessages();
     ::PostMessageA(Handle(), WM_STARTSYNC, 0, reinterpret_cast<LPARAM>(this));
 }
 
-void TForm1::WMStartSync()
+void TMainWindow::WMStartSync()
 {
     try {
         SyncNowClick();
@@ -108,7 +108,7 @@ void TForm1::WMStartSync()
     ::PostMessageA(Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-bool TForm1::WMSysCommand(WPARAM command)
+bool TMainWindow::WMSysCommand(WPARAM command)
 {
     switch (command & 0xFFF0) {
     case SC_CLOSE:
@@ -124,12 +124,12 @@ bool TForm1::WMSysCommand(WPARAM command)
     }
 }
 
-bool TForm1::FormCloseQuery()
+bool TMainWindow::FormCloseQuery()
 {
     return CanCloseNow();
 }
 
-bool TForm1::CanCloseNow()
+bool TMainWindow::CanCloseNow()
 {
     if (controls_->IsEnabled(Ctl::edtSource))
         return true;
@@ -137,13 +137,13 @@ bool TForm1::CanCloseNow()
     return false;
 }
 
-void TForm1::FormKeyDown(WPARAM key, unsigned shift)
+void TMainWindow::FormKeyDown(WPARAM key, unsigned shift)
 {
     if (key == VK_ESCAPE && !(shift & kCtrl))
         RequestStop();
 }
 
-bool TForm1::WMActivate(WPARAM state)
+bool TMainWindow::WMActivate(WPARAM state)
 {
     if (!controls_)
         return false;
@@ -163,7 +163,7 @@ bool TForm1::WMActivate(WPARAM state)
     return true;
 }
 
-bool TForm1::PreTranslateMessage(MSG& msg)
+bool TMainWindow::PreTranslateMessage(MSG& msg)
 {
     const bool ours = msg.hwnd == Handle() || ::IsChild(Handle(), msg.hwnd);
     if (!ours || !controls_)
@@ -193,13 +193,13 @@ bool TForm1::PreTranslateMessage(MSG& msg)
     return ::IsDialogMessageA(Handle(), &msg) != FALSE;
 }
 
-void TForm1::RunAction(bool createTask)
+void TMainWindow::RunAction(bool createTask)
 {
     const HCURSOR previous = ScreenCursor();
     SetScreenCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // the hourglass
     SetIdle(false);
     struct Restore {
-        TForm1& form;
+        TMainWindow& form;
         HCURSOR cursor;
         ~Restore()
         {
@@ -218,7 +218,7 @@ void TForm1::RunAction(bool createTask)
     }
 }
 
-bool TForm1::ValidateInput(const std::string& folderName)
+bool TMainWindow::ValidateInput(const std::string& folderName)
 {
     SetStatus("Initializing..");
     const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
@@ -241,7 +241,7 @@ bool TForm1::ValidateInput(const std::string& folderName)
     return !StopRequested();
 }
 
-bool TForm1::CheckNotBlank(const std::string& value, const std::string& caption)
+bool TMainWindow::CheckNotBlank(const std::string& value, const std::string& caption)
 {
     if (HasText(value))
         return true;
@@ -249,7 +249,7 @@ bool TForm1::CheckNotBlank(const std::string& value, const std::string& caption)
     return false;
 }
 
-void TForm1::SetIdle(bool idle)
+void TMainWindow::SetIdle(bool idle)
 {
     ClearStop();
     if (!idle) {
@@ -273,12 +273,12 @@ void TForm1::SetIdle(bool idle)
     }
 }
 
-void TForm1::ShowAnimation(bool on)
+void TMainWindow::ShowAnimation(bool on)
 {
     controls_->ShowAnimation(on);
 }
 
-void TForm1::SaveScheduledTask()
+void TMainWindow::SaveScheduledTask()
 {
     const int seconds = controls_->StartTime();
     tessaly::SaveScheduledTask(IntervalDays(), StartTime{seconds / 3600, seconds / 60 % 60}, *this);
@@ -286,7 +286,7 @@ void TForm1::SaveScheduledTask()
 
 // --- Settings --------------------------------------------------------------------------
 
-void TForm1::LoadSettings(const TIniFile& settings)
+void TMainWindow::LoadSettings(const TIniFile& settings)
 {
     const SettingsValues values = ReadSettings(settings, controls_->StartTime());
     ::SetWindowTextA(controls_->Handle(Ctl::edtSource), values.source.c_str());
@@ -297,7 +297,7 @@ void TForm1::LoadSettings(const TIniFile& settings)
     controls_->SetStartTime(values.startTime);
 }
 
-void TForm1::SaveSettings(TIniFile& settings)
+void TMainWindow::SaveSettings(TIniFile& settings)
 {
     SettingsValues values;
     values.source = SourceText();
@@ -311,42 +311,42 @@ void TForm1::SaveSettings(TIniFile& settings)
     ReplaceFileContent(SettingsFilePath(), settings.ToText());
 }
 
-std::string TForm1::SourceText() const
+std::string TMainWindow::SourceText() const
 {
     return Trim(controls_->Text(Ctl::edtSource));
 }
 
-std::string TForm1::UserText() const
+std::string TMainWindow::UserText() const
 {
     return Trim(controls_->Text(Ctl::edtUser));
 }
 
-std::string TForm1::PasswordText() const
+std::string TMainWindow::PasswordText() const
 {
     return Trim(controls_->Text(Ctl::edtPass));
 }
 
-std::string TForm1::FolderText() const
+std::string TMainWindow::FolderText() const
 {
     return Trim(controls_->Text(Ctl::edtTitle));
 }
 
-int TForm1::DestinationCode() const
+int TMainWindow::DestinationCode() const
 {
     return controls_->cmbTo().SelectedCode();
 }
 
-int TForm1::IntervalDays() const
+int TMainWindow::IntervalDays() const
 {
     return controls_->cmbScheduler().SelectedCode();
 }
 
-double TForm1::StartTimeValue() const
+double TMainWindow::StartTimeValue() const
 {
     return controls_->StartTime() / 86400.0;
 }
 
-void TForm1::SetRunInputs(const RunInputs& inputs)
+void TMainWindow::SetRunInputs(const RunInputs& inputs)
 {
     ::SetWindowTextA(controls_->Handle(Ctl::edtSource), inputs.source.c_str());
     ::SetWindowTextA(controls_->Handle(Ctl::edtUser), inputs.user.c_str());

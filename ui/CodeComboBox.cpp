@@ -1,4 +1,4 @@
-#include "ui/CmbExt.h"
+#include "ui/CodeComboBox.h"
 #include "ui/GdiScopes.h"
 
 #include <vector>
@@ -24,13 +24,13 @@ int FontTextHeight(HWND window, HFONT font)
     return metrics.tmHeight + metrics.tmExternalLeading;
 }
 
-TComboEx::~TComboEx()
+TCodeComboBox::~TCodeComboBox()
 {
     if (hwnd_ && ::IsWindow(hwnd_))
         ::DestroyWindow(hwnd_);
 }
 
-void TComboEx::Create(HWND parent, int id, HFONT font)
+void TCodeComboBox::Create(HWND parent, int id, HFONT font)
 {
     font_ = font;
     hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "COMBOBOX", "", kBaseStyle | kOwnerDrawStyle, 0, 0, 100, 200, parent,
@@ -40,7 +40,7 @@ void TComboEx::Create(HWND parent, int id, HFONT font)
 }
 
 // The kind of a combo box is fixed when its window is made, so a new kind needs a new window.
-void TComboEx::Recreate(DWORD style)
+void TCodeComboBox::Recreate(DWORD style)
 {
     const DWORD current = static_cast<DWORD>(::GetWindowLongA(hwnd_, GWL_STYLE));
     if ((current & kKindMask) == style)
@@ -69,7 +69,7 @@ void TComboEx::Recreate(DWORD style)
     SetItemIndex(selected);
 }
 
-void TComboEx::SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEnabled)
+void TCodeComboBox::SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEnabled)
 {
     OnGetItemEnabled = std::move(itemEnabled);
     if (editable)
@@ -85,12 +85,12 @@ void TComboEx::SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEn
     }
 }
 
-void TComboEx::Clear()
+void TCodeComboBox::Clear()
 {
     ::SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
 }
 
-int TComboEx::AddItem(const std::string& text, int code)
+int TCodeComboBox::AddItem(const std::string& text, int code)
 {
     const auto index = static_cast<int>(::SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     if (index >= 0)
@@ -98,12 +98,12 @@ int TComboEx::AddItem(const std::string& text, int code)
     return index;
 }
 
-int TComboEx::Count() const
+int TCodeComboBox::Count() const
 {
     return static_cast<int>(::SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
 }
 
-std::string TComboEx::ItemText(int index) const
+std::string TCodeComboBox::ItemText(int index) const
 {
     const auto length = ::SendMessageA(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
@@ -114,22 +114,22 @@ std::string TComboEx::ItemText(int index) const
     return text;
 }
 
-int TComboEx::ItemIndex() const
+int TCodeComboBox::ItemIndex() const
 {
     return static_cast<int>(::SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
 }
 
-void TComboEx::SetItemIndex(int index)
+void TCodeComboBox::SetItemIndex(int index)
 {
     ::SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int TComboEx::ItemHeight() const
+int TCodeComboBox::ItemHeight() const
 {
     return static_cast<int>(::SendMessageA(hwnd_, CB_GETITEMHEIGHT, 0, 0));
 }
 
-int TComboEx::CodeAt(int index) const
+int TCodeComboBox::CodeAt(int index) const
 {
     if (index < 0)
         return 0;
@@ -137,7 +137,7 @@ int TComboEx::CodeAt(int index) const
     return data == CB_ERR ? 0 : static_cast<int>(data);
 }
 
-int TComboEx::IndexOfCode(int code) const
+int TCodeComboBox::IndexOfCode(int code) const
 {
     const int count = Count();
     for (int i = 0; i < count; ++i)
@@ -146,7 +146,7 @@ int TComboEx::IndexOfCode(int code) const
     return -1;
 }
 
-void TComboEx::SetBounds(int left, int top, int width)
+void TCodeComboBox::SetBounds(int left, int top, int width)
 {
     // The window's height sets the dropped list; the closed control keeps its own height.
     RECT closed{};
@@ -156,7 +156,7 @@ void TComboEx::SetBounds(int left, int top, int width)
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TComboEx::DrawItem(HDC dc, int index, const RECT& rect, UINT state)
+void TCodeComboBox::DrawItem(HDC dc, int index, const RECT& rect, UINT state)
 {
     const bool selected = (state & ODS_SELECTED) != 0;
     if (index >= 0 && index < Count() && OnGetItemEnabled) {
@@ -177,7 +177,7 @@ void TComboEx::DrawItem(HDC dc, int index, const RECT& rect, UINT state)
         ::DrawFocusRect(dc, &rect);
 }
 
-void TComboEx::DrawItemText(HDC dc, int index, const RECT& rect, bool selected, bool enabled)
+void TCodeComboBox::DrawItemText(HDC dc, int index, const RECT& rect, bool selected, bool enabled)
 {
     const COLORREF control = ::GetSysColor(COLOR_WINDOW);
     const COLORREF grey = ::GetSysColor(COLOR_GRAYTEXT);
@@ -200,7 +200,7 @@ void TComboEx::DrawItemText(HDC dc, int index, const RECT& rect, bool selected, 
                   static_cast<UINT>(caption.size()), nullptr);
 }
 
-void TComboEx::ComboChange()
+void TCodeComboBox::ComboChange()
 {
     const int index = ItemIndex();
     if (index == lastIndex_)
@@ -210,7 +210,7 @@ void TComboEx::ComboChange()
         OnSelChange(*this);
 }
 
-bool TComboEx::HandleParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool TCodeComboBox::HandleParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (!hwnd_)
         return false;

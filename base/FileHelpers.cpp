@@ -1,7 +1,7 @@
-#include "app/FileHelpers.h"
+#include "base/FileHelpers.h"
 
-#include "app/OleError.h"
-#include "app/WinHandles.h"
+#include "base/OleError.h"
+#include "base/WinHandles.h"
 
 #include <windows.h>
 

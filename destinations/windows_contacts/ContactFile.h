@@ -1,10 +1,10 @@
 #pragma once
 // Building one contact through the Windows Contacts objects and saving it to its file.
-#include "destinations/windows_contacts/TLB_WindowsMail.h"
+#include "destinations/windows_contacts/ContactInterfaces.h"
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
-#include "app/OleError.h"
-#include "contacts/Def_Contact.h"
+#include "base/OleError.h"
+#include "contacts/Contact.h"
 
 #include <span>
 #include <string>

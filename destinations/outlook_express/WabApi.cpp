@@ -1,7 +1,7 @@
-#include "destinations/wab/WabApi.h"
+#include "destinations/outlook_express/WabApi.h"
 
-#include "app/TextHelpers.h"
-#include "app/WinHandles.h"
+#include "base/TextHelpers.h"
+#include "base/WinHandles.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 #pragma once
 // The Outlook Express destination: a connection to the Windows Address Book and the
 // replacement of one of its folders' mail users by the contact list.
-#include "contacts/Def_Contact.h"
-#include "contacts/Def_ListEx.h"
-#include "destinations/wab/WabIab.h"
+#include "contacts/Contact.h"
+#include "contacts/ContactList.h"
+#include "destinations/outlook_express/WabIab.h"
 
 #include <wrl/client.h>
 
@@ -44,7 +44,7 @@ public:
 private:
     std::vector<BYTE> stream_;
 };
-using TEntryIdList = TListEx<TBinaryInfo>;
+using TEntryIdList = TOwningList<TBinaryInfo>;
 
 class TWinAddressBook {
 public:

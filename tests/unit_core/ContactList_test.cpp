@@ -1,4 +1,4 @@
-#include "contacts/Def_ListEx.h"
+#include "contacts/ContactList.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@ struct Tracked {
 };
 } // namespace
 
-TEST(TListEx, FreeItemsFreesFromLastToFirstAndKeepsCapacity)
+TEST(TOwningList, FreeItemsFreesFromLastToFirstAndKeepsCapacity)
 {
     std::vector<int> freed;
-    TListEx<Tracked> list(500);
+    TOwningList<Tracked> list(500);
     for (int i = 0; i < 3; ++i)
         list.Emplace(freed, i);
     EXPECT_EQ(list.Count(), 3u);
@@ -31,10 +31,10 @@ TEST(TListEx, FreeItemsFreesFromLastToFirstAndKeepsCapacity)
     EXPECT_EQ(freed.size(), 3u);
 }
 
-TEST(TListEx, FreeWithItemsFreesTheObjectsAndTheList)
+TEST(TOwningList, FreeWithItemsFreesTheObjectsAndTheList)
 {
     std::vector<int> freed;
-    auto list = std::make_unique<TListEx<Tracked>>(200);
+    auto list = std::make_unique<TOwningList<Tracked>>(200);
     list->Emplace(freed, 7);
     list->Emplace(freed, 8);
     FreeWithItems(list);
@@ -42,10 +42,10 @@ TEST(TListEx, FreeWithItemsFreesTheObjectsAndTheList)
     EXPECT_EQ(freed, (std::vector<int>{8, 7}));
 }
 
-TEST(TListEx, ExtractHandsTheObjectBack)
+TEST(TOwningList, ExtractHandsTheObjectBack)
 {
     std::vector<int> freed;
-    TListEx<Tracked> list(2);
+    TOwningList<Tracked> list(2);
     list.Emplace(freed, 1);
     list.Emplace(freed, 2);
     auto item = list.Extract(0);

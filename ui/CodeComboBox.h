@@ -1,5 +1,5 @@
 #pragma once
-// TComboEx: a drop-down list whose items carry integer codes. It draws its own items, so
+// TCodeComboBox: a drop-down list whose items carry integer codes. It draws its own items, so
 // a callback can show any item greyed, and it reports a change of selection only when
 // the selected position really changes.
 #include <windows.h>
@@ -13,18 +13,18 @@ namespace tessaly {
 // device context (the screen's when the window does not exist yet).
 int FontTextHeight(HWND window, HFONT font);
 
-class TComboEx {
+class TCodeComboBox {
 public:
-    using SelChangeEvent = std::function<void(TComboEx& sender)>;
+    using SelChangeEvent = std::function<void(TCodeComboBox& sender)>;
     // Asked before an item is drawn with the item's code; may clear `enabled`.
     using ItemEnabledEvent = std::function<void(int code, bool& enabled)>;
 
     static constexpr int kDropDownCount = 12;
 
-    TComboEx() = default;
-    TComboEx(const TComboEx&) = delete;
-    TComboEx& operator=(const TComboEx&) = delete;
-    ~TComboEx();
+    TCodeComboBox() = default;
+    TCodeComboBox(const TCodeComboBox&) = delete;
+    TCodeComboBox& operator=(const TCodeComboBox&) = delete;
+    ~TCodeComboBox();
 
     // Creates the control as an owner-drawn list of fixed item height.
     void Create(HWND parent, int id, HFONT font);

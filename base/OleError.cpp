@@ -1,7 +1,7 @@
-#include "app/OleError.h"
+#include "base/OleError.h"
 
-#include "app/FileHelpers.h"
-#include "app/TextHelpers.h"
+#include "base/FileHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <oleauto.h>
 #include <wrl/client.h>

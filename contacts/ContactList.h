@@ -12,14 +12,14 @@
 namespace tessaly {
 
 template <typename T>
-class TListEx {
+class TOwningList {
 public:
-    explicit TListEx(size_t capacity) { items_.reserve(capacity); }
-    TListEx(const TListEx&) = delete;
-    TListEx& operator=(const TListEx&) = delete;
-    TListEx(TListEx&&) noexcept = default;
-    TListEx& operator=(TListEx&&) noexcept = default;
-    ~TListEx() { FreeItems(); }
+    explicit TOwningList(size_t capacity) { items_.reserve(capacity); }
+    TOwningList(const TOwningList&) = delete;
+    TOwningList& operator=(const TOwningList&) = delete;
+    TOwningList(TOwningList&&) noexcept = default;
+    TOwningList& operator=(TOwningList&&) noexcept = default;
+    ~TOwningList() { FreeItems(); }
 
     // Takes ownership; returns the new index.
     size_t Add(std::unique_ptr<T> item)
@@ -93,9 +93,9 @@ class TContactInfo;
 
 // The records keep the bytes of the file; the list knows the code page they are written in,
 // for every conversion to wide text.
-class TContactList : public TListEx<TContactInfo> {
+class TContactList : public TOwningList<TContactInfo> {
 public:
-    using TListEx::TListEx;
+    using TOwningList::TOwningList;
 
     TextCodePage CodePage = TextCodePage::Ansi;
 };

@@ -1,4 +1,4 @@
-#include "app/ExceptionText.h"
+#include "base/ExceptionText.h"
 
 #include <new>
 

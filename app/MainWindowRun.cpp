@@ -1,15 +1,15 @@
-#include "app/MainUnit.h"
+#include "app/MainWindow.h"
 
-#include "app/ExceptionText.h"
-#include "app/FileHelpers.h"
+#include "base/ExceptionText.h"
+#include "base/FileHelpers.h"
 #include "app/SyncLock.h"
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 #include "contacts/CsvReader.h"
-#include "contacts/Def_Contact.h"
+#include "contacts/Contact.h"
 #include "destinations/outlook/OutlookDestination.h"
-#include "destinations/wab/Def_AddressBook.h"
+#include "destinations/outlook_express/AddressBookDestination.h"
 #include "destinations/windows_contacts/WindowsContactsSync.h"
-#include "ui/DlgMsg.h"
+#include "ui/MessageDialog.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
@@ -33,7 +33,7 @@ const char* const kFailed = "Sync operation failed.\r\nPlease try to connect lat
 
 } // namespace
 
-TForm1::TForm1(bool unattended)
+TMainWindow::TMainWindow(bool unattended)
     : unattended_(unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"))
 {
     destinations_[kOutlook] = [this](const TContactList& list, const std::string& folder) {
@@ -58,12 +58,12 @@ TForm1::TForm1(bool unattended)
     owner_.SetMainWindow(Handle());
 }
 
-TForm1::~TForm1()
+TMainWindow::~TMainWindow()
 {
     DestroyHandle();
 }
 
-void TForm1::Show(int showCommand)
+void TMainWindow::Show(int showCommand)
 {
     owner_.ShowButton();
     // Minimised means the owner minimised, with this window hidden under its button.
@@ -75,7 +75,7 @@ void TForm1::Show(int showCommand)
         owner_.Minimise();
 }
 
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
@@ -132,7 +132,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return DefaultHandling(message, wParam, lParam);
 }
 
-void TForm1::HandleException(std::exception_ptr error) noexcept
+void TMainWindow::HandleException(std::exception_ptr error) noexcept
 {
     try {
         AppException(error);
@@ -143,19 +143,19 @@ void TForm1::HandleException(std::exception_ptr error) noexcept
     }
 }
 
-void TForm1::AppException(std::exception_ptr error)
+void TMainWindow::AppException(std::exception_ptr error)
 {
     ShowNotice(NoticeKind::Error, ExceptionText(error));
 }
 
 // --- The run -------------------------------------------------------------------------
 
-std::string TForm1::TemporaryFilePath()
+std::string TMainWindow::TemporaryFilePath()
 {
     return ExecutableFolder() + kTemporaryFileName;
 }
 
-void TForm1::SyncContacts(const std::string& folderName)
+void TMainWindow::SyncContacts(const std::string& folderName)
 {
     // Held to the end, the download included; the other run's file is left alone.
     const TSyncLock lock;
@@ -185,7 +185,7 @@ void TForm1::SyncContacts(const std::string& folderName)
     cleanUp();
 }
 
-bool TForm1::DownloadAndParse(const std::string& path, TContactList& list)
+bool TMainWindow::DownloadAndParse(const std::string& path, TContactList& list)
 {
     const DownloadServices services{
         [this] { return StopRequested(); },
@@ -204,7 +204,7 @@ bool TForm1::DownloadAndParse(const std::string& path, TContactList& list)
     return true;
 }
 
-bool TForm1::WriteToDestination(const TContactList& list, const std::string& folderName)
+bool TMainWindow::WriteToDestination(const TContactList& list, const std::string& folderName)
 {
     const auto entry = destinations_.find(DestinationCode());
     if (entry == destinations_.end() || !entry->second)
@@ -215,7 +215,7 @@ bool TForm1::WriteToDestination(const TContactList& list, const std::string& fol
     return entry->second(list, folderName);
 }
 
-void TForm1::ShowResult(bool success, bool interrupted)
+void TMainWindow::ShowResult(bool success, bool interrupted)
 {
     ::ShowWindow(lblESC, SW_HIDE);
     outcome_ = success ? kExitSucceeded : interrupted ? kExitInterrupted : kExitFailed;
@@ -225,29 +225,29 @@ void TForm1::ShowResult(bool success, bool interrupted)
         ShowNotice(NoticeKind::Warning, std::string(interrupted ? kInterrupted : kFailed) + ".");
 }
 
-bool TForm1::SyncOutlook(const TContactList& list, const std::string& folderName)
+bool TMainWindow::SyncOutlook(const TContactList& list, const std::string& folderName)
 {
     return tessaly::SyncOutlook(list, folderName, *this);
 }
 
-bool TForm1::SyncOutlookExpress(const TContactList& list, const std::string& folderName)
+bool TMainWindow::SyncOutlookExpress(const TContactList& list, const std::string& folderName)
 {
     return tessaly::SyncOutlookExpress(list, folderName, *this);
 }
 
-bool TForm1::SyncWindowsContacts(const TContactList& list, const std::string& folderName)
+bool TMainWindow::SyncWindowsContacts(const TContactList& list, const std::string& folderName)
 {
     return tessaly::SyncWindowsContacts(list, folderName, *this);
 }
 
-void TForm1::SetDestination(int code, Destination entry)
+void TMainWindow::SetDestination(int code, Destination entry)
 {
     destinations_[code] = std::move(entry);
 }
 
 // --- Services ------------------------------------------------------------------------
 
-void TForm1::SetStatus(const std::string& text)
+void TMainWindow::SetStatus(const std::string& text)
 {
     // The label sizes itself to its text.
     controls_->SetCaption(Ctl::lblStatusV, text);
@@ -256,7 +256,7 @@ void TForm1::SetStatus(const std::string& text)
     ::RedrawWindow(lblStatusV, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-bool TForm1::StopRequested()
+bool TMainWindow::StopRequested()
 {
     // Each message query is a round trip to the window server; once per CSV row would
     // dominate a long parse. So the queue is emptied every few tens of ms, and sooner when
@@ -269,7 +269,7 @@ bool TForm1::StopRequested()
     return stopFlag_;
 }
 
-bool TForm1::InputWaiting() noexcept
+bool TMainWindow::InputWaiting() noexcept
 {
     if (++checksSinceInputLook_ < kChecksPerInputLook)
         return false;
@@ -277,13 +277,13 @@ bool TForm1::InputWaiting() noexcept
     return ::GetInputState() != FALSE;
 }
 
-void TForm1::ClearStop() noexcept
+void TMainWindow::ClearStop() noexcept
 {
     stopFlag_ = false;
     pumpDue_ = true;
 }
 
-void TForm1::ProcessMessages()
+void TMainWindow::ProcessMessages()
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -299,7 +299,7 @@ void TForm1::ProcessMessages()
     }
 }
 
-void TForm1::ShowNotice(NoticeKind kind, const std::string& text)
+void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
 {
     if (unattended_)
         return;

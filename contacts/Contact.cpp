@@ -1,6 +1,6 @@
-#include "contacts/Def_Contact.h"
+#include "contacts/Contact.h"
 
-#include "app/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <cstdio>
 #include <random>

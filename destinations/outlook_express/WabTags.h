@@ -1,6 +1,6 @@
 #pragma once
 // The property tags this program reads and writes.
-#include "destinations/wab/WabDefs.h"
+#include "destinations/outlook_express/WabDefs.h"
 
 constexpr ULONG PR_ENTRYID = 0x0FFF0102;
 constexpr ULONG PR_OBJECT_TYPE = 0x0FFE0003;

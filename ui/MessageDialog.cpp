@@ -1,4 +1,4 @@
-#include "ui/DlgMsg.h"
+#include "ui/MessageDialog.h"
 #include "ui/GdiScopes.h"
 
 #include "ui/FontHelpers.h"
@@ -36,7 +36,7 @@ struct alignas(4) EmptyDialogTemplate {
 
 } // namespace
 
-TMessageDlg::TMessageDlg(std::string text, WORD helpContext)
+TMessageDialog::TMessageDialog(std::string text, WORD helpContext)
     : helpContext_(helpContext),
       text_(std::move(text)),
       title_(kTitle),
@@ -45,12 +45,12 @@ TMessageDlg::TMessageDlg(std::string text, WORD helpContext)
 {
 }
 
-TMessageDlg::~TMessageDlg()
+TMessageDialog::~TMessageDialog()
 {
     SetScreenCursor(savedCursor_);
 }
 
-bool TMessageDlg::BuildDialog(MsgKind kind, MsgButtons buttons)
+bool TMessageDialog::BuildDialog(MsgKind kind, MsgButtons buttons)
 {
     if (!CreateDialogWindow(buttons))
         return false;
@@ -68,7 +68,7 @@ bool TMessageDlg::BuildDialog(MsgKind kind, MsgButtons buttons)
     return true;
 }
 
-HWND TMessageDlg::CreateDialogWindow(MsgButtons buttons)
+HWND TMessageDialog::CreateDialogWindow(MsgButtons buttons)
 {
     EmptyDialogTemplate layout{};
     layout.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
@@ -100,14 +100,14 @@ HWND TMessageDlg::CreateDialogWindow(MsgButtons buttons)
     return dialog_.get();
 }
 
-void TMessageDlg::SetDialogFont()
+void TMessageDialog::SetDialogFont()
 {
     boldFont_ = CreateDefaultFont(pixelsPerInch_, true);
     regularFont_ = CreateDefaultFont(pixelsPerInch_, false);
     SetWindowFont(dialog_.get(), static_cast<HFONT>(boldFont_.get()));
 }
 
-void TMessageDlg::MeasureText()
+void TMessageDialog::MeasureText()
 {
     WindowDC dc(dialog_.get());
     SelectObjectScope font(dc.get(), boldFont_.get());
@@ -117,7 +117,7 @@ void TMessageDlg::MeasureText()
     textSize_ = {bounds.right, bounds.bottom};
 }
 
-void TMessageDlg::PlaceImage(MsgKind kind, int textHeight)
+void TMessageDialog::PlaceImage(MsgKind kind, int textHeight)
 {
     const int index = static_cast<int>(kind);
     if (index < 0 || index > 3)
@@ -137,7 +137,7 @@ void TMessageDlg::PlaceImage(MsgKind kind, int textHeight)
     ::SetWindowPos(picture_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TMessageDlg::ArrangeDialog()
+void TMessageDialog::ArrangeDialog()
 {
     if (!label_)
         return;
@@ -159,7 +159,7 @@ void TMessageDlg::ArrangeDialog()
     PlaceButtons();
 }
 
-void TMessageDlg::PlaceButtons()
+void TMessageDialog::PlaceButtons()
 {
     for (size_t i = 0; i < buttons_.size() && i < layout_.buttons.size(); ++i) {
         const DlgRect& r = layout_.buttons[i];
@@ -167,7 +167,7 @@ void TMessageDlg::PlaceButtons()
     }
 }
 
-bool TMessageDlg::DialogKeyDown(WPARAM key)
+bool TMessageDialog::DialogKeyDown(WPARAM key)
 {
     if (key != VK_ESCAPE)
         return false;
@@ -177,7 +177,7 @@ bool TMessageDlg::DialogKeyDown(WPARAM key)
     return true;
 }
 
-int TMessageDlg::ShowDialog()
+int TMessageDialog::ShowDialog()
 {
     if (!dialog_)
         return mrNone;
@@ -221,13 +221,13 @@ int TMessageDlg::ShowDialog()
     return result_;
 }
 
-void TMessageDlg::End(int result)
+void TMessageDialog::End(int result)
 {
     result_ = result;
     ended_ = true;
 }
 
-void TMessageDlg::DrawPicture(const DRAWITEMSTRUCT& item) const
+void TMessageDialog::DrawPicture(const DRAWITEMSTRUCT& item) const
 {
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
     if (!bitmap_)
@@ -240,13 +240,13 @@ void TMessageDlg::DrawPicture(const DRAWITEMSTRUCT& item) const
                      source.get(), 0, 0, pictureSize_.width, pictureSize_.height, transparent);
 }
 
-INT_PTR CALLBACK TMessageDlg::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK TMessageDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrA(window, DWLP_USER, lParam);
         return FALSE;
     }
-    auto* self = reinterpret_cast<TMessageDlg*>(::GetWindowLongPtrA(window, DWLP_USER));
+    auto* self = reinterpret_cast<TMessageDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
     if (!self)
         return FALSE;
     try {
@@ -296,7 +296,7 @@ INT_PTR CALLBACK TMessageDlg::DialogProc(HWND window, UINT message, WPARAM wPara
 
 int ShowMessageDlg(const std::string& text, MsgKind kind, MsgButtons buttons)
 {
-    TMessageDlg dialog(text, 0);
+    TMessageDialog dialog(text, 0);
     if (!dialog.BuildDialog(kind, buttons))
         return mrNone;
     return dialog.ShowDialog();

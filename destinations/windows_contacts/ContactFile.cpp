@@ -1,7 +1,7 @@
-#include "destinations/windows_contacts/Def_VistaContact.h"
+#include "destinations/windows_contacts/ContactFile.h"
 
-#include "app/FileHelpers.h"
-#include "app/TextHelpers.h"
+#include "base/FileHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <wrl/client.h>
 

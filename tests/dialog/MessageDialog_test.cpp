@@ -1,9 +1,9 @@
 // The real message dialog on the Wine desktop. Each test posts a probe message before
 // showing the dialog; the dialog's own modal loop delivers it, so the probe looks at the
 // shown dialog and then closes it the way a user would, without timers or sleeps.
-#include "app/MainUnit.h"
+#include "app/MainWindow.h"
 #include "ui/DialogGeometry.h"
-#include "ui/DlgMsg.h"
+#include "ui/MessageDialog.h"
 #include "ui/ScreenCursor.h"
 
 #include <gtest/gtest.h>
@@ -321,7 +321,7 @@ TEST(MessageDialog, ActiveWindowOwnsTheDialogAndIsDisabledMeanwhile)
 
 TEST(MainWindowNotices, KindsMapToTheirDialogsAndUnattendedShowsNone)
 {
-    TForm1 form(false);
+    TMainWindow form(false);
     const DlgSize sizes[] = {{48, 60}, {48, 61}, {48, 64}};
     for (int kind = 0; kind < 3; ++kind) {
         SCOPED_TRACE(kind);
@@ -337,7 +337,7 @@ TEST(MainWindowNotices, KindsMapToTheirDialogsAndUnattendedShowsNone)
         EXPECT_EQ(probe.ran, 1);
     }
 
-    TForm1 unattended(true);
+    TMainWindow unattended(true);
     Probe probe;
     probe.Then([] {});
     unattended.ShowNotice(NoticeKind::Error, "Nobody sees this");

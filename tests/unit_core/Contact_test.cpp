@@ -1,4 +1,4 @@
-#include "contacts/Def_Contact.h"
+#include "contacts/Contact.h"
 
 #include <gtest/gtest.h>
 
