@@ -1,5 +1,5 @@
-# Test executables: one per area. Under the cross build ctest runs them through Wine
-# (the toolchain's emulator); in the native build they run directly, under sanitizers.
+# Test executables. Under the cross build ctest runs them through Wine (the toolchain's
+# emulator); in the native build they run directly, under sanitizers.
 option(TESSALY_TESTS "Build the tests" ON)
 option(TESSALY_SANITIZE "Native build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
@@ -21,9 +21,15 @@ if(TESSALY_TESTS)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-# tessaly_add_test(NAME <name> SOURCES ... [LIBS ...] [FIXTURES ...] [TIMEOUT s])
+# tessaly_add_test(NAME <name> [PORTABLE] SOURCES ... [LIBS ...] [FIXTURES ...] [TIMEOUT s])
+#   A PORTABLE test calls nothing of Windows: it builds in every build, so natively it
+#   also runs under the sanitizers. Any other test needs Windows and exists only in the
+#   Windows builds, where it runs under Wine.
 function(tessaly_add_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE" "NAME;TIMEOUT" "SOURCES;LIBS;FIXTURES" ${ARGN})
+  if(NOT T_PORTABLE AND NOT WIN32)
+    return()
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   if(T_FIXTURES MATCHES "http_server")
