@@ -1,37 +1,143 @@
-// The main window's life: creation and set-up, the settings, the two actions with their
-// busy state and input check, the Escape key, closing, and the unattended start.
+// The main window's life: creation and set-up, the messages it handles, the Escape key,
+// closing, and the unattended start.
 #include "app/MainWindow.h"
 
-#include "base/FileHelpers.h"
-#include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "base/ExceptionText.h"
 #include "base/TextHelpers.h"
-#include "contacts/WebLink.h"
-#include "destinations/windows_contacts/ContactFileNames.h"
-#include "scheduling/ScheduledTask.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
 #include <cstring>
+#include <system_error>
 
 namespace tessaly {
 
 namespace {
 
-const char* const kBlankInput = "Please make sure you did not leave the text blank.";
-const char* const kNotAFolderName =
-    "Please enter the name of one folder, without \\ / : * ? \" < > |, not a device name, "
-    "and not ending in a dot or a blank.";
-const char* const kNotWebLink = "Please enter a link that starts with http:// or https://.";
+const char* const kClassName = "TForm1";
+const char* const kProductName = "Corvane Tessaly";
 const char* const kCloseWhileBusy = "Please use <ESC> key to stop building.";
-const char* const kEscapeHint = "Press <ESC> to Stop";
 
-// Everything that a busy window disables; the caption labels stay as they are.
-constexpr Ctl kIdleOnly[] = {Ctl::lblSourceV, Ctl::edtSource, Ctl::lblUserV, Ctl::edtUser, Ctl::lblPassV,
-                             Ctl::edtPass, Ctl::lblToV, Ctl::lblTitleV, Ctl::lblSchedulerV, Ctl::cmbTo,
-                             Ctl::edtTitle, Ctl::cmbScheduler, Ctl::dtScheduler, Ctl::btnSchedule};
+TMainWindow::Options StandardOptions(bool unattended)
+{
+    TMainWindow::Options options;
+    options.unattended = unattended;
+    return options;
+}
 
 } // namespace
+
+TMainWindow::TMainWindow(bool unattended) : TMainWindow(StandardOptions(unattended))
+{
+}
+
+TMainWindow::TMainWindow(const Options& options)
+    : unattended_(options.unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON")),
+      pumpInterval_(options.pumpIntervalMs), noticeDisplay_(options.noticeDisplay),
+      run_(*this, *this, options.destinations)
+{
+    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
+    // Single border, not resizable, no maximise button, no scroll bars.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360,
+                      owner_.Handle())) {
+        if (creationError_)
+            std::rethrow_exception(creationError_);
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "CreateWindowEx");
+    }
+    owner_.SetMainWindow(Handle());
+}
+
+TMainWindow::~TMainWindow()
+{
+    DestroyHandle();
+}
+
+void TMainWindow::Show(int showCommand)
+{
+    owner_.ShowButton();
+    // Minimised means the owner minimised, with this window hidden under its button.
+    const bool minimised = showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINIMIZED ||
+                           showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
+    ::ShowWindow(Handle(), minimised ? SW_SHOWNOACTIVATE : showCommand);
+    ::UpdateWindow(Handle());
+    if (minimised)
+        owner_.Minimise();
+}
+
+LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // A window without its controls is of no use: fail the creation, the constructor rethrows.
+        try {
+            FormCreate();
+        } catch (...) {
+            creationError_ = std::current_exception();
+            return -1;
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (ApplyScreenCursor())
+            return TRUE;
+        break;
+    case WM_STARTSYNC:
+        WMStartSync();
+        return 0;
+    case WM_ACTIVATE:
+        if (WMActivate(wParam))
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if (!WMSysCommand(wParam))
+            return 0;
+        break;
+    case WM_CLOSE:
+        if (!FormCloseQuery())
+            return 0;
+        FormClose();
+        break;
+    case WM_ENDSESSION:
+        // A log-off or shutdown ends the process without closing the window.
+        if (wParam)
+            FormClose();
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Keys reach the window itself while its controls are disabled.
+        FormKeyDown(wParam, KeyShiftState());
+        break;
+    case WM_DESTROY:
+        FormDestroy();
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        if (controls_) {
+            LRESULT result = 0;
+            if (controls_->HandleMessage(message, wParam, lParam, result))
+                return result;
+        }
+        break;
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+void TMainWindow::HandleException(std::exception_ptr error) noexcept
+{
+    try {
+        AppException(error);
+    } catch (...) {
+        // The message dialog itself failed: fall back to the system's box.
+        if (!unattended_)
+            ::MessageBoxA(Handle(), ExceptionText(error).c_str(), kProductName, MB_OK | MB_ICONERROR);
+    }
+}
+
+void TMainWindow::AppException(std::exception_ptr error)
+{
+    ShowNotice(NoticeKind::Error, ExceptionText(error));
+}
 
 bool TMainWindow::IsUnattendedSwitch(int argc, char** argv)
 {
@@ -102,7 +208,7 @@ void TMainWindow::WMStartSync()
     try {
         SyncNowClick();
     } catch (...) {
-        outcome_ = kExitError;
+        outcome_ = TSyncRun::kExitError;
         HandleException(std::current_exception());
     }
     ::PostMessageA(Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -191,169 +297,6 @@ bool TMainWindow::PreTranslateMessage(MSG& msg)
     }
     // Tab and arrow keys move between the controls as in a dialog.
     return ::IsDialogMessageA(Handle(), &msg) != FALSE;
-}
-
-void TMainWindow::RunAction(bool createTask)
-{
-    const HCURSOR previous = ScreenCursor();
-    SetScreenCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // the hourglass
-    SetIdle(false);
-    struct Restore {
-        TMainWindow& form;
-        HCURSOR cursor;
-        ~Restore()
-        {
-            form.SetIdle(true);
-            SetScreenCursor(cursor);
-        }
-    } restore{*this, previous};
-    const std::string folderName = FolderText();
-    if (ValidateInput(folderName)) {
-        if (createTask)
-            SaveScheduledTask();
-        else
-            SyncContacts(folderName);
-    } else {
-        outcome_ = stopFlag_ ? kExitInterrupted : kExitFailed;
-    }
-}
-
-bool TMainWindow::ValidateInput(const std::string& folderName)
-{
-    SetStatus("Initializing..");
-    const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
-    if (!CheckNotBlank(SourceText(), sourceCaption))
-        return false;
-    // Other schemes (ftp, file) would be fetched without a status or a length to check.
-    if (!ParseWebLink(SourceText())) {
-        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + kNotWebLink);
-        return false;
-    }
-    const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
-    if (!CheckNotBlank(folderName, folderCaption))
-        return false;
-    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
-    // name Windows rewrites would reach (and empty) another folder.
-    if (DestinationCode() == kWindowsContacts && !IsPlainFolderName(folderName)) {
-        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + folderCaption + "\r\n" + kNotAFolderName);
-        return false;
-    }
-    return !StopRequested();
-}
-
-bool TMainWindow::CheckNotBlank(const std::string& value, const std::string& caption)
-{
-    if (HasText(value))
-        return true;
-    ShowNotice(NoticeKind::Warning, "Wrong Input:  " + caption + "\r\n" + kBlankInput);
-    return false;
-}
-
-void TMainWindow::SetIdle(bool idle)
-{
-    ClearStop();
-    if (!idle) {
-        // Keys must still reach the window once the focused control is disabled.
-        HWND focus = ::GetFocus();
-        focusBeforeBusy_ = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
-    }
-    controls_->SetCaption(Ctl::lblESC, kEscapeHint);
-    controls_->SetEnabled(Ctl::btnSync, idle);
-    ShowAnimation(!idle);
-    controls_->SetVisible(Ctl::lblStatus, !idle);
-    controls_->SetVisible(Ctl::lblStatusV, !idle);
-    controls_->SetVisible(Ctl::lblESC, !idle);
-    for (Ctl c : kIdleOnly)
-        controls_->SetEnabled(c, idle);
-    if (!idle) {
-        if (::GetActiveWindow() == Handle())
-            ::SetFocus(Handle());
-    } else if (focusBeforeBusy_ && ::IsWindow(focusBeforeBusy_) && ::GetActiveWindow() == Handle()) {
-        ::SetFocus(focusBeforeBusy_);
-    }
-}
-
-void TMainWindow::ShowAnimation(bool on)
-{
-    controls_->ShowAnimation(on);
-}
-
-void TMainWindow::SaveScheduledTask()
-{
-    const int seconds = controls_->StartTime();
-    tessaly::SaveScheduledTask(IntervalDays(), StartTime{seconds / 3600, seconds / 60 % 60}, *this);
-}
-
-// --- Settings --------------------------------------------------------------------------
-
-void TMainWindow::LoadSettings(const TIniFile& settings)
-{
-    const SettingsValues values = ReadSettings(settings, controls_->StartTime());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtSource), values.source.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtUser), values.user.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtPass), values.password.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtTitle), values.folder.c_str());
-    controls_->SelectCombos(values.emailClient, values.interval);
-    controls_->SetStartTime(values.startTime);
-}
-
-void TMainWindow::SaveSettings(TIniFile& settings)
-{
-    SettingsValues values;
-    values.source = SourceText();
-    values.user = UserText();
-    values.password = PasswordText();
-    values.folder = FolderText();
-    values.emailClient = DestinationCode();
-    values.interval = IntervalDays();
-    values.startTime = controls_->StartTime();
-    WriteSettings(settings, values);
-    ReplaceFileContent(SettingsFilePath(), settings.ToText());
-}
-
-std::string TMainWindow::SourceText() const
-{
-    return Trim(controls_->Text(Ctl::edtSource));
-}
-
-std::string TMainWindow::UserText() const
-{
-    return Trim(controls_->Text(Ctl::edtUser));
-}
-
-std::string TMainWindow::PasswordText() const
-{
-    return Trim(controls_->Text(Ctl::edtPass));
-}
-
-std::string TMainWindow::FolderText() const
-{
-    return Trim(controls_->Text(Ctl::edtTitle));
-}
-
-int TMainWindow::DestinationCode() const
-{
-    return controls_->cmbTo().SelectedCode();
-}
-
-int TMainWindow::IntervalDays() const
-{
-    return controls_->cmbScheduler().SelectedCode();
-}
-
-double TMainWindow::StartTimeValue() const
-{
-    return controls_->StartTime() / 86400.0;
-}
-
-void TMainWindow::SetRunInputs(const RunInputs& inputs)
-{
-    ::SetWindowTextA(controls_->Handle(Ctl::edtSource), inputs.source.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtUser), inputs.user.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtPass), inputs.password.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtTitle), inputs.folder.c_str());
-    // A code the list does not hold leaves nothing selected.
-    controls_->cmbTo().SetItemIndex(controls_->cmbTo().IndexOfCode(inputs.destinationCode));
 }
 
 } // namespace tessaly

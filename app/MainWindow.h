@@ -1,13 +1,12 @@
 #pragma once
-// The main window. It owns one synchronisation run (download, parse, hand the list to
-// the destination of the chosen code, final message, clean-up) and the services that
-// every long step calls back: the status line, the stop check with its flag, and the
+// The main window. It keeps its own life (controls, settings, the two actions with their
+// busy state, closing, the unattended start) and gives a synchronisation run the services
+// that every long step calls back: the status line, the stop check with its flag, and the
 // one funnel through which every user message is shown or, unattended, suppressed.
 #include "app/IniFile.h"
+#include "app/SyncRun.h"
 #include "base/RunServices.h"
 #include "base/WinHandles.h"
-#include "contacts/ContactList.h"
-#include "contacts/HttpDownload.h"
 #include "ui/BaseWindow.h"
 #include "ui/MainWindowControls.h"
 #include "ui/TaskbarOwner.h"
@@ -16,19 +15,13 @@
 
 #include <exception>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <utility>
 
 namespace tessaly {
 
-class TMainWindow : public BaseWindow<TMainWindow>, public IRunServices {
+class TMainWindow : public BaseWindow<TMainWindow>, public IRunServices, private IRunHooks {
 public:
-    static constexpr int kOutlook = 10;
-    static constexpr int kOutlookExpress = 20;
-    static constexpr int kWindowsContacts = 30;
-    static constexpr size_t kListCapacity = 500;
     // How often a run lets window messages through, at most.
     static constexpr DWORD kPumpIntervalMs = 25;
     // Stop checks per look at the input state. Under Wine one look is a round trip to the
@@ -39,22 +32,33 @@ public:
     // Posted to itself by the unattended start: one synchronisation, then close.
     static constexpr UINT WM_STARTSYNC = WM_USER + 32;
 
-    // Exit codes of an unattended run: the Task Scheduler shows them as the last result.
-    enum ExitCode : int { kExitSucceeded = 0, kExitFailed = 1, kExitInterrupted = 2, kExitError = 3 };
     // Shift state of a key press.
     enum ShiftFlag : unsigned { kShift = 1, kAlt = 2, kCtrl = 4 };
+
+    using NoticeDisplay = std::function<void(NoticeKind, const std::string&)>;
+    struct Options {
+        // Unattended, nothing is ever shown to the user.
+        bool unattended = false;
+        // The entry operations of the destinations, by code.
+        TSyncRun::Destinations destinations = TSyncRun::StandardDestinations();
+        // Takes over from the message dialog when set (unattended, still nothing reaches it).
+        NoticeDisplay noticeDisplay;
+        // 0 lets messages through on every stop check.
+        DWORD pumpIntervalMs = kPumpIntervalMs;
+    };
 
     // True only for "-a" as the first argument, exactly.
     static bool IsUnattendedSwitch(int argc, char** argv);
 
-    // Creates the window, hidden. Unattended, nothing is ever shown to the user.
+    // Creates the window, hidden.
     explicit TMainWindow(bool unattended);
+    explicit TMainWindow(const Options& options);
     virtual ~TMainWindow();
 
     void Show(int showCommand);
     bool Unattended() const noexcept { return unattended_; }
     // The process's exit code: the outcome of the unattended run; always 0 interactively.
-    int ExitCode() const noexcept { return unattended_ ? outcome_ : kExitSucceeded; }
+    int ExitCode() const noexcept { return unattended_ ? outcome_ : TSyncRun::kExitSucceeded; }
 
     // --- Window life ---------------------------------------------------------------
     void InitForm(const TIniFile& settings);
@@ -91,26 +95,9 @@ public:
 
     TMainWindowControls& Controls() { return *controls_; }
 
-    // --- The run -------------------------------------------------------------------
-    // One whole synchronisation into the contact folder `folderName`.
-    void SyncContacts(const std::string& folderName);
-    // True when the download produced the file and it holds at least one contact (or a
-    // stop came during the parse, which the destination then sees).
-    [[nodiscard]] bool DownloadAndParse(const std::string& path, TContactList& list);
-    [[nodiscard]] bool WriteToDestination(const TContactList& list, const std::string& folderName);
-    void ShowResult(bool success, bool interrupted);
-
-    // Entry operations of the destinations, by code.
-    [[nodiscard]] bool SyncOutlook(const TContactList& list, const std::string& folderName);
-    [[nodiscard]] bool SyncOutlookExpress(const TContactList& list, const std::string& folderName);
-    [[nodiscard]] bool SyncWindowsContacts(const TContactList& list, const std::string& folderName);
-
-    // The download file beside the executable, named after the product.
-    static std::string TemporaryFilePath();
-
     // --- Services ------------------------------------------------------------------
     void SetStatus(const std::string& text) override;
-    // Lets pending messages through (every kPumpIntervalMs, sooner when a look at the input
+    // Lets pending messages through (every pump interval, sooner when a look at the input
     // state finds a key or click waiting, always on the first check of a run and on a
     // destination's check), then answers the stop flag.
     bool StopRequested() override;
@@ -129,31 +116,9 @@ public:
     // 10, 20 or 30; 0 when none is chosen.
     int DestinationCode() const;
 
-    struct RunInputs {
-        std::string source;
-        std::string user;
-        std::string password;
-        std::string folder;
-        int destinationCode = 0;
-    };
-    // Puts the values into the fields the accessors read.
-    void SetRunInputs(const RunInputs& inputs);
-
     // Every message taken from the queue, by the main loop or a run, passes here first;
     // true when it was handled and must not be dispatched.
     bool PreTranslateMessage(MSG& msg);
-
-    // --- Seams for tests and tools ----------------------------------------------------
-    using Destination = std::function<bool(const TContactList&, const std::string&)>;
-    // Replaces the entry operation of a destination code.
-    void SetDestination(int code, Destination entry);
-    using NoticeDisplay = std::function<void(NoticeKind, const std::string&)>;
-    // Takes over from the message dialog (unattended, still nothing reaches it).
-    void SetNoticeDisplay(NoticeDisplay display) { noticeDisplay_ = std::move(display); }
-    // 0 lets messages through on every stop check.
-    void SetPumpInterval(DWORD milliseconds) noexcept { pumpInterval_ = milliseconds; }
-    HWND StatusLabel() const noexcept { return lblStatusV; }
-    HWND EscapeLabel() const noexcept { return lblESC; }
 
 private:
     friend class BaseWindow<TMainWindow>;
@@ -169,6 +134,11 @@ private:
     // this thread's queue.
     bool InputWaiting() noexcept;
 
+    // What the run asks of the window.
+    void PumpOnNextStopCheck() override { pumpDue_ = true; }
+    bool StopFlagged() const override { return stopFlag_; }
+    void HideStopHint() override;
+
     bool unattended_;
     // Made before the main window, which it owns, and destroyed after it.
     TaskbarOwner owner_;
@@ -177,14 +147,12 @@ private:
     bool pumpDue_ = true;
     unsigned checksSinceInputLook_ = 0;
     DWORD lastPump_ = 0;
-    DWORD pumpInterval_ = kPumpIntervalMs;
-    // Every download reads through this one block.
-    ReadBuffer readBuffer_;
-    std::map<int, Destination> destinations_;
+    DWORD pumpInterval_;
     NoticeDisplay noticeDisplay_;
+    TSyncRun run_;
     std::exception_ptr creationError_;
     int spacing_ = 5;
-    int outcome_ = kExitSucceeded;
+    int outcome_ = TSyncRun::kExitSucceeded;
     std::unique_ptr<TIniFile> settings_;
     std::unique_ptr<TMainWindowControls> controls_;
     // The control that had the focus when an action started.

@@ -54,7 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     } catch (...) {
         // The window could not be made, so there is no handler of its own to report to.
         if (unattended)
-            return tessaly::TMainWindow::kExitError;
+            return tessaly::TSyncRun::kExitError;
         tessaly::ShowError(tessaly::ExceptionText(std::current_exception()));
     }
     return 0;

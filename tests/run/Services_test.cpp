@@ -2,38 +2,46 @@
 // error thrown by a message handler stops at the window procedure.
 #include "app/MainWindow.h"
 #include "ui/BaseWindow.h"
+#include "ui/ControlIds.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tessaly {
 namespace {
+
+using Notice = std::pair<NoticeKind, std::string>;
 
 TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
 {
     TMainWindow form(false);
     form.Show(SW_SHOWNOACTIVATE);
-    ::ShowWindow(form.StatusLabel(), SW_SHOW);
+    HWND status = ::GetDlgItem(form.Handle(), ControlId(Ctl::lblStatusV));
+    ASSERT_TRUE(status);
+    ::ShowWindow(status, SW_SHOW);
     ::UpdateWindow(form.Handle());
 
     form.SetStatus("Performing Sync..");
     char text[64] = {};
-    ::GetWindowTextA(form.StatusLabel(), text, sizeof text);
+    ::GetWindowTextA(status, text, sizeof text);
     EXPECT_STREQ(text, "Performing Sync..");
     // Nothing is left for the message loop to paint.
-    EXPECT_FALSE(::GetUpdateRect(form.StatusLabel(), nullptr, FALSE));
+    EXPECT_FALSE(::GetUpdateRect(status, nullptr, FALSE));
 
     form.ReportCreated(0, "Global Contacts");
-    ::GetWindowTextA(form.StatusLabel(), text, sizeof text);
+    ::GetWindowTextA(status, text, sizeof text);
     EXPECT_STREQ(text, "Global Contacts created - 0 item(s)");
 }
 
 TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 {
-    TMainWindow form(false);
-    form.SetPumpInterval(0);
+    TMainWindow::Options options;
+    options.pumpIntervalMs = 0;
+    TMainWindow form(std::move(options));
     ::PostQuitMessage(3);
     EXPECT_FALSE(form.StopRequested());
     EXPECT_FALSE(form.StopRequested());
@@ -44,9 +52,10 @@ TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 
 TEST(RunServices, ErrorTextGoesOutAsAnErrorNotice)
 {
-    TMainWindow form(false);
-    std::vector<std::pair<NoticeKind, std::string>> shown;
-    form.SetNoticeDisplay([&](NoticeKind kind, const std::string& text) { shown.emplace_back(kind, text); });
+    std::vector<Notice> shown;
+    TMainWindow::Options options;
+    options.noticeDisplay = [&](NoticeKind kind, const std::string& text) { shown.emplace_back(kind, text); };
+    TMainWindow form(std::move(options));
     form.AppException(std::make_exception_ptr(std::runtime_error("Cannot open file.")));
     form.AppException(std::make_exception_ptr(std::bad_alloc()));
     ASSERT_EQ(shown.size(), 2u);

@@ -7,6 +7,8 @@
 #include "base/OleError.h"
 #include "scheduling/ScheduledTask.h"
 
+#include <gmock/gmock.h>
+
 #include <commctrl.h>
 #include <objbase.h>
 #include <wrl/client.h>
@@ -106,11 +108,11 @@ TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
 
 TEST_F(MainWindowTest, AKeyPressWaitingInTheQueueIsSeenBeforeTheThrottleAllowsAPump)
 {
+    options_.pumpIntervalMs = 60000;
     TMainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     ::SetFocus(H(Ctl::edtSource));
-    form.SetPumpInterval(60000);
     form.ClearStop();
     ASSERT_FALSE(form.StopRequested()); // the first check empties the queue; the throttle starts
     // A real key press, so that it waits as keyboard input rather than as a posted message.
@@ -206,17 +208,24 @@ TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 
 class ActionTest : public MainWindowTest {
 protected:
-    TMainWindow& Prepare(const std::string& source, const std::string& folder)
+    // The window with a recording destination under Outlook's code, or `destinations`
+    // where they name a code, and the inputs of a run typed in.
+    TMainWindow& Prepare(const std::string& source, const std::string& folder,
+                         const TSyncRun::Destinations& destinations = {}, const std::string& user = {},
+                         const std::string& password = {})
     {
+        options_.destinations = {{TSyncRun::kOutlook, [this](const TContactList& list, const std::string& name,
+                                                             IRunServices& services) {
+                                      ++destinationCalls;
+                                      busyWhileWriting = !Controls().IsEnabled(Ctl::edtSource);
+                                      folderWritten = name;
+                                      services.ReportCreated(static_cast<int>(list.Count()), name);
+                                      return true;
+                                  }}};
+        for (const auto& [code, entry] : destinations)
+            options_.destinations[code] = entry;
         TMainWindow& form = MakeForm();
-        form.SetRunInputs({source, "", "", folder, TMainWindow::kOutlook});
-        form.SetDestination(TMainWindow::kOutlook, [this, &form](const TContactList& list, const std::string& name) {
-            ++destinationCalls;
-            busyWhileWriting = !form.Controls().IsEnabled(Ctl::edtSource);
-            folderWritten = name;
-            form.ReportCreated(static_cast<int>(list.Count()), name);
-            return true;
-        });
+        EnterRunInputs(source, user, password, folder, TSyncRun::kOutlook);
         ClearServerRequests();
         return form;
     }
@@ -263,12 +272,12 @@ TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched)
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
-    TMainWindow& form = Prepare(url, "..\\Desktop");
-    form.SetRunInputs({url, "", "", "..\\Desktop", TMainWindow::kWindowsContacts});
-    form.SetDestination(TMainWindow::kWindowsContacts, [this](const TContactList&, const std::string&) {
-        ++destinationCalls;
-        return true;
-    });
+    TMainWindow& form = Prepare(url, "..\\Desktop",
+                                {{TSyncRun::kWindowsContacts, [this](const TContactList&, const std::string&, IRunServices&) {
+                                      ++destinationCalls;
+                                      return true;
+                                  }}});
+    EnterRunInputs(url, "", "", "..\\Desktop", TSyncRun::kWindowsContacts);
     form.SyncNowClick();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].first, NoticeKind::Warning);
@@ -278,7 +287,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
     // Outlook's folder names are names, not paths: the same text goes through.
     notices_.clear();
-    form.SetRunInputs({url, "", "", "..\\Desktop", TMainWindow::kOutlook});
+    EnterRunInputs(url, "", "", "..\\Desktop", TSyncRun::kOutlook);
     form.SyncNowClick();
     EXPECT_EQ(destinationCalls, 1);
     EXPECT_EQ(folderWritten, "..\\Desktop");
@@ -286,7 +295,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
 TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
 {
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ");
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ", {}, "  user ", "pass");
     form.Show(SW_SHOWNOACTIVATE);
     form.RequestStop(); // Escape while idle
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
@@ -295,20 +304,26 @@ TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
     EXPECT_EQ(folderWritten, "Team");
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
+    // The Escape hint went before the message came.
+    EXPECT_FALSE(hintShownAtNotice_.back());
+    // The trimmed credentials went out.
+    const auto requests = ServerRequests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_THAT(requests.back(), ::testing::EndsWith("Basic dXNlcjpwYXNz"));
     EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
     EXPECT_FALSE(Controls().IsVisible(Ctl::lblStatus));
 }
 
 TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrottle)
 {
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
-    form.SetPumpInterval(60000);
+    options_.pumpIntervalMs = 60000;
     bool stopSeen = false;
-    form.SetDestination(TMainWindow::kOutlook, [&](const TContactList&, const std::string&) {
-        ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-        stopSeen = form.StopRequested();
-        return !stopSeen; // a destination that sees the stop writes nothing
-    });
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
+                                {{TSyncRun::kOutlook, [&](const TContactList&, const std::string&, IRunServices& services) {
+                                      ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                                      stopSeen = services.StopRequested();
+                                      return !stopSeen; // a destination that sees the stop writes nothing
+                                  }}});
     form.SyncNowClick();
     EXPECT_TRUE(stopSeen);
     ASSERT_FALSE(notices_.empty());
@@ -317,10 +332,10 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
 
 TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
 {
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team");
-    form.SetDestination(TMainWindow::kOutlook, [](const TContactList&, const std::string&) -> bool {
-        throw std::runtime_error("The store went away.");
-    });
+    Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
+            {{TSyncRun::kOutlook, [](const TContactList&, const std::string&, IRunServices&) -> bool {
+                  throw std::runtime_error("The store went away.");
+              }}});
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Error, "The store went away."));
@@ -383,16 +398,20 @@ class UnattendedTest : public MainWindowTest {
 protected:
     int Run(const std::string& source, std::function<bool(TMainWindow&)> destination)
     {
+        options_.destinations[TSyncRun::kOutlook] = [this, destination](const TContactList&, const std::string&,
+                                                                        IRunServices&) {
+            EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
+            return destination(*form_);
+        };
         TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
         const std::string before = ReadTextFile(iniPath_);
         if (!source.empty())
-            form.SetRunInputs({source, "", "", "Team", TMainWindow::kOutlook});
-        form.SetDestination(TMainWindow::kOutlook, [&form, destination](const TContactList&, const std::string&) {
-            EXPECT_FALSE(::IsWindowVisible(form.Handle()));
-            return destination(form);
-        });
+            EnterRunInputs(source, "", "", "Team", TSyncRun::kOutlook);
         EXPECT_TRUE(RunUntilQuit(form));
         EXPECT_FALSE(form.Handle()); // closed
+        EXPECT_FALSE(FileExists(TSyncRun::TemporaryFilePath()));
+        // Not even a notice shown straight after the run.
+        form.ShowNotice(NoticeKind::Warning, "direct");
         EXPECT_TRUE(notices_.empty());
         EXPECT_EQ(ReadTextFile(iniPath_), before);
         return form.ExitCode();
@@ -402,26 +421,27 @@ protected:
 TEST_F(UnattendedTest, TheExitCodeTellsTheOutcome)
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
-    EXPECT_EQ(Run(url, [](TMainWindow&) { return true; }), TMainWindow::kExitSucceeded);
-    EXPECT_EQ(Run(url, [](TMainWindow&) { return false; }), TMainWindow::kExitFailed);
+    EXPECT_EQ(Run(url, [](TMainWindow&) { return true; }), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(url, [](TMainWindow&) { return false; }), TSyncRun::kExitFailed);
     EXPECT_EQ(Run(url,
                   [](TMainWindow& form) {
                       form.RequestStop();
                       return false;
                   }),
-              TMainWindow::kExitInterrupted);
-    EXPECT_EQ(Run(url, [](TMainWindow&) -> bool { throw std::runtime_error("gone"); }), TMainWindow::kExitError);
-    EXPECT_EQ(Run(UnreachableUrl(), [](TMainWindow&) { return true; }), TMainWindow::kExitFailed);
+              TSyncRun::kExitInterrupted);
+    EXPECT_EQ(Run(url, [](TMainWindow&) -> bool { throw std::runtime_error("gone"); }), TSyncRun::kExitError);
+    EXPECT_EQ(Run(UnreachableUrl(), [](TMainWindow&) { return true; }), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(TestServerUrl("/page/401"), [](TMainWindow&) { return true; }), TSyncRun::kExitFailed);
 }
 
 TEST_F(UnattendedTest, ABlankSavedLinkDownloadsNothingAndFails)
 {
     ClearServerRequests();
     int calls = 0;
-    EXPECT_EQ(Run({}, [&](TMainWindow&) { return ++calls > 0; }), TMainWindow::kExitFailed);
+    EXPECT_EQ(Run({}, [&](TMainWindow&) { return ++calls > 0; }), TSyncRun::kExitFailed);
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(ServerRequests().empty());
-    EXPECT_FALSE(FileExists(TMainWindow::TemporaryFilePath()));
+    EXPECT_FALSE(FileExists(TSyncRun::TemporaryFilePath()));
 }
 
 TEST(UnattendedSwitch, OnlyAnExactFirstArgumentCounts)

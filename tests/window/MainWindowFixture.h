@@ -1,6 +1,7 @@
 #pragma once
 // A main window made in the test process, with the settings file beside the executable
-// saved before and put back after, and every notice recorded instead of shown.
+// saved before and put back after, every notice recorded instead of shown, and messages
+// let through on every stop check.
 #include "base/FileHelpers.h"
 #include "app/MainWindow.h"
 #include "app/SettingsFile.h"
@@ -37,6 +38,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        options_.pumpIntervalMs = 0;
         iniPath_ = SettingsFilePath();
         hadIni_ = FileExists(iniPath_);
         if (hadIni_)
@@ -56,15 +58,33 @@ protected:
         }
     }
 
-    // The window as it starts with `ini` as its settings file (none when empty).
+    // The window as it starts with `ini` as its settings file (none when empty), made with
+    // options_ (its destinations and pump interval).
     TMainWindow& MakeForm(const std::string& ini = {}, bool unattended = false)
     {
         if (!ini.empty())
             ReplaceFileContent(iniPath_, ini);
-        form_ = std::make_unique<TMainWindow>(unattended);
-        form_->SetNoticeDisplay([this](NoticeKind kind, const std::string& text) { notices_.emplace_back(kind, text); });
-        form_->SetPumpInterval(0);
+        TMainWindow::Options options = options_;
+        options.unattended = unattended;
+        options.noticeDisplay = [this](NoticeKind kind, const std::string& text) {
+            notices_.emplace_back(kind, text);
+            hintShownAtNotice_.push_back(form_ && form_->Handle() && Controls().IsVisible(Ctl::lblESC));
+        };
+        form_.reset();
+        form_ = std::make_unique<TMainWindow>(std::move(options));
         return *form_;
+    }
+
+    // Types the inputs of a run into their fields and picks the destination, as a user
+    // does; a code the list does not hold leaves nothing picked.
+    void EnterRunInputs(const std::string& source, const std::string& user, const std::string& password,
+                        const std::string& folder, int destinationCode)
+    {
+        ::SetWindowTextA(H(Ctl::edtSource), source.c_str());
+        ::SetWindowTextA(H(Ctl::edtUser), user.c_str());
+        ::SetWindowTextA(H(Ctl::edtPass), password.c_str());
+        ::SetWindowTextA(H(Ctl::edtTitle), folder.c_str());
+        Controls().cmbTo().SetItemIndex(Controls().cmbTo().IndexOfCode(destinationCode));
     }
 
     TMainWindowControls& Controls() { return form_->Controls(); }
@@ -82,8 +102,11 @@ protected:
     std::string Text(Ctl c) { return Controls().Text(c); }
 
     std::string iniPath_;
+    TMainWindow::Options options_;
     std::unique_ptr<TMainWindow> form_;
     std::vector<Notice> notices_;
+    // For each notice, whether the "Press <ESC> to Stop" hint was on show.
+    std::vector<bool> hintShownAtNotice_;
 
 private:
     bool hadIni_ = false;

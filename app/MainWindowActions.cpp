@@ -1,0 +1,119 @@
+// The two actions of the main window behind their input check and busy state.
+#include "app/MainWindow.h"
+
+#include "base/TextHelpers.h"
+#include "contacts/WebLink.h"
+#include "destinations/windows_contacts/ContactFileNames.h"
+#include "scheduling/ScheduledTask.h"
+#include "ui/ScreenCursor.h"
+
+namespace tessaly {
+
+namespace {
+
+const char* const kBlankInput = "Please make sure you did not leave the text blank.";
+const char* const kNotAFolderName =
+    "Please enter the name of one folder, without \\ / : * ? \" < > |, not a device name, "
+    "and not ending in a dot or a blank.";
+const char* const kNotWebLink = "Please enter a link that starts with http:// or https://.";
+const char* const kEscapeHint = "Press <ESC> to Stop";
+
+// Everything that a busy window disables; the caption labels stay as they are.
+constexpr Ctl kIdleOnly[] = {Ctl::lblSourceV, Ctl::edtSource, Ctl::lblUserV, Ctl::edtUser, Ctl::lblPassV,
+                             Ctl::edtPass, Ctl::lblToV, Ctl::lblTitleV, Ctl::lblSchedulerV, Ctl::cmbTo,
+                             Ctl::edtTitle, Ctl::cmbScheduler, Ctl::dtScheduler, Ctl::btnSchedule};
+
+} // namespace
+
+void TMainWindow::RunAction(bool createTask)
+{
+    const HCURSOR previous = ScreenCursor();
+    SetScreenCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // the hourglass
+    SetIdle(false);
+    struct Restore {
+        TMainWindow& form;
+        HCURSOR cursor;
+        ~Restore()
+        {
+            form.SetIdle(true);
+            SetScreenCursor(cursor);
+        }
+    } restore{*this, previous};
+    const std::string folderName = FolderText();
+    if (ValidateInput(folderName)) {
+        if (createTask)
+            SaveScheduledTask();
+        else
+            outcome_ = run_.Run({SourceText(), UserText(), PasswordText(), folderName, DestinationCode()});
+    } else {
+        outcome_ = stopFlag_ ? TSyncRun::kExitInterrupted : TSyncRun::kExitFailed;
+    }
+}
+
+bool TMainWindow::ValidateInput(const std::string& folderName)
+{
+    SetStatus("Initializing..");
+    const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
+    if (!CheckNotBlank(SourceText(), sourceCaption))
+        return false;
+    // Other schemes (ftp, file) would be fetched without a status or a length to check.
+    if (!ParseWebLink(SourceText())) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + kNotWebLink);
+        return false;
+    }
+    const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
+    if (!CheckNotBlank(folderName, folderCaption))
+        return false;
+    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
+    // name Windows rewrites would reach (and empty) another folder.
+    if (DestinationCode() == TSyncRun::kWindowsContacts && !IsPlainFolderName(folderName)) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + folderCaption + "\r\n" + kNotAFolderName);
+        return false;
+    }
+    return !StopRequested();
+}
+
+bool TMainWindow::CheckNotBlank(const std::string& value, const std::string& caption)
+{
+    if (HasText(value))
+        return true;
+    ShowNotice(NoticeKind::Warning, "Wrong Input:  " + caption + "\r\n" + kBlankInput);
+    return false;
+}
+
+void TMainWindow::SetIdle(bool idle)
+{
+    ClearStop();
+    if (!idle) {
+        // Keys must still reach the window once the focused control is disabled.
+        HWND focus = ::GetFocus();
+        focusBeforeBusy_ = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
+    }
+    controls_->SetCaption(Ctl::lblESC, kEscapeHint);
+    controls_->SetEnabled(Ctl::btnSync, idle);
+    ShowAnimation(!idle);
+    controls_->SetVisible(Ctl::lblStatus, !idle);
+    controls_->SetVisible(Ctl::lblStatusV, !idle);
+    controls_->SetVisible(Ctl::lblESC, !idle);
+    for (Ctl c : kIdleOnly)
+        controls_->SetEnabled(c, idle);
+    if (!idle) {
+        if (::GetActiveWindow() == Handle())
+            ::SetFocus(Handle());
+    } else if (focusBeforeBusy_ && ::IsWindow(focusBeforeBusy_) && ::GetActiveWindow() == Handle()) {
+        ::SetFocus(focusBeforeBusy_);
+    }
+}
+
+void TMainWindow::ShowAnimation(bool on)
+{
+    controls_->ShowAnimation(on);
+}
+
+void TMainWindow::SaveScheduledTask()
+{
+    const int seconds = controls_->StartTime();
+    tessaly::SaveScheduledTask(IntervalDays(), StartTime{seconds / 3600, seconds / 60 % 60}, *this);
+}
+
+} // namespace tessaly

@@ -1,0 +1,87 @@
+// The services the main window gives a run: the status line, the throttled stop check,
+// and the one funnel for user messages.
+#include "app/MainWindow.h"
+
+#include "ui/MessageDialog.h"
+
+namespace tessaly {
+
+void TMainWindow::SetStatus(const std::string& text)
+{
+    // The label sizes itself to its text.
+    controls_->SetCaption(Ctl::lblStatusV, text);
+    ::UpdateWindow(Handle());
+    // The loop does not run between the steps of a run, so paint now.
+    ::RedrawWindow(lblStatusV, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+bool TMainWindow::StopRequested()
+{
+    // Each message query is a round trip to the window server; once per CSV row would
+    // dominate a long parse. So the queue is emptied every few tens of ms, and sooner when
+    // a key press or click waits in it: an Escape is not left waiting for the throttle.
+    if (pumpDue_ || ::GetTickCount() - lastPump_ >= pumpInterval_ || InputWaiting()) {
+        pumpDue_ = false;
+        ProcessMessages();
+        lastPump_ = ::GetTickCount();
+    }
+    return stopFlag_;
+}
+
+bool TMainWindow::InputWaiting() noexcept
+{
+    if (++checksSinceInputLook_ < kChecksPerInputLook)
+        return false;
+    checksSinceInputLook_ = 0;
+    return ::GetInputState() != FALSE;
+}
+
+void TMainWindow::ClearStop() noexcept
+{
+    stopFlag_ = false;
+    pumpDue_ = true;
+}
+
+void TMainWindow::ProcessMessages()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Not ours to take: the main loop must still see it and end the program.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!PreTranslateMessage(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
+{
+    if (unattended_)
+        return;
+    if (noticeDisplay_) {
+        noticeDisplay_(kind, text);
+        return;
+    }
+    switch (kind) {
+    case NoticeKind::Warning:
+        ShowWarning(text);
+        break;
+    case NoticeKind::Information:
+        ShowInformation(text);
+        break;
+    case NoticeKind::Error:
+        ShowError(text);
+        break;
+    }
+}
+
+void TMainWindow::HideStopHint()
+{
+    ::ShowWindow(lblESC, SW_HIDE);
+}
+
+} // namespace tessaly

@@ -1,0 +1,72 @@
+// The main window's fields and the settings file: what a start shows, what a close
+// writes, and the trimmed inputs of a run.
+#include "app/MainWindow.h"
+
+#include "app/Settings.h"
+#include "app/SettingsFile.h"
+#include "base/FileHelpers.h"
+#include "base/TextHelpers.h"
+
+namespace tessaly {
+
+void TMainWindow::LoadSettings(const TIniFile& settings)
+{
+    const SettingsValues values = ReadSettings(settings, controls_->StartTime());
+    ::SetWindowTextA(controls_->Handle(Ctl::edtSource), values.source.c_str());
+    ::SetWindowTextA(controls_->Handle(Ctl::edtUser), values.user.c_str());
+    ::SetWindowTextA(controls_->Handle(Ctl::edtPass), values.password.c_str());
+    ::SetWindowTextA(controls_->Handle(Ctl::edtTitle), values.folder.c_str());
+    controls_->SelectCombos(values.emailClient, values.interval);
+    controls_->SetStartTime(values.startTime);
+}
+
+void TMainWindow::SaveSettings(TIniFile& settings)
+{
+    SettingsValues values;
+    values.source = SourceText();
+    values.user = UserText();
+    values.password = PasswordText();
+    values.folder = FolderText();
+    values.emailClient = DestinationCode();
+    values.interval = IntervalDays();
+    values.startTime = controls_->StartTime();
+    WriteSettings(settings, values);
+    ReplaceFileContent(SettingsFilePath(), settings.ToText());
+}
+
+std::string TMainWindow::SourceText() const
+{
+    return Trim(controls_->Text(Ctl::edtSource));
+}
+
+std::string TMainWindow::UserText() const
+{
+    return Trim(controls_->Text(Ctl::edtUser));
+}
+
+std::string TMainWindow::PasswordText() const
+{
+    return Trim(controls_->Text(Ctl::edtPass));
+}
+
+std::string TMainWindow::FolderText() const
+{
+    return Trim(controls_->Text(Ctl::edtTitle));
+}
+
+int TMainWindow::DestinationCode() const
+{
+    return controls_->cmbTo().SelectedCode();
+}
+
+int TMainWindow::IntervalDays() const
+{
+    return controls_->cmbScheduler().SelectedCode();
+}
+
+double TMainWindow::StartTimeValue() const
+{
+    return controls_->StartTime() / 86400.0;
+}
+
+} // namespace tessaly

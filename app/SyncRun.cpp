@@ -1,0 +1,121 @@
+#include "app/SyncRun.h"
+
+#include "app/SyncLock.h"
+#include "base/FileHelpers.h"
+#include "contacts/Contact.h"
+#include "contacts/CsvReader.h"
+#include "destinations/outlook/OutlookDestination.h"
+#include "destinations/outlook_express/AddressBookDestination.h"
+#include "destinations/windows_contacts/WindowsContactsSync.h"
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace tessaly {
+
+namespace {
+
+const char* const kTemporaryFileName = "CorvaneTessaly";
+
+const char* const kCompleted = "Operation completed successfully.";
+const char* const kInterrupted = "Sync operation has been interrupted by user";
+const char* const kAlreadyRunning = "A synchronisation is already running.\r\nPlease try again when it has ended.";
+const char* const kNoContacts = "The downloaded file holds no contacts.";
+const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
+
+} // namespace
+
+TSyncRun::Destinations TSyncRun::StandardDestinations()
+{
+    return {
+        {kOutlook, [](const TContactList& list, const std::string& folder,
+                      IRunServices& services) { return SyncOutlook(list, folder, services); }},
+        {kOutlookExpress, [](const TContactList& list, const std::string& folder,
+                             IRunServices& services) { return SyncOutlookExpress(list, folder, services); }},
+        {kWindowsContacts, [](const TContactList& list, const std::string& folder,
+                              IRunServices& services) { return SyncWindowsContacts(list, folder, services); }},
+    };
+}
+
+std::string TSyncRun::TemporaryFilePath()
+{
+    return ExecutableFolder() + kTemporaryFileName;
+}
+
+TSyncRun::TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations)
+    : services_(services), hooks_(hooks), destinations_(std::move(destinations))
+{
+}
+
+TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
+{
+    // Held to the end, the download included; the other run's file is left alone.
+    const TSyncLock lock;
+    if (!lock.Held()) {
+        hooks_.HideStopHint();
+        services_.ShowNotice(NoticeKind::Warning, kAlreadyRunning);
+        return kExitFailed;
+    }
+    const std::string path = TemporaryFilePath();
+    auto list = std::make_unique<TContactList>(kListCapacity);
+    const auto cleanUp = [&] {
+        FreeWithItems(list);
+        // A file that cannot go now is replaced by the next download before it is read.
+        (void)ForceDeleteFile(path);
+    };
+    hooks_.PumpOnNextStopCheck();
+    Outcome outcome = kExitFailed;
+    try {
+        bool success = DownloadAndParse(inputs, path, *list);
+        if (success)
+            success = WriteToDestination(*list, inputs);
+        outcome = ShowResult(success, hooks_.StopFlagged());
+    } catch (...) {
+        cleanUp();
+        throw;
+    }
+    cleanUp();
+    return outcome;
+}
+
+bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list)
+{
+    const DownloadServices download{
+        [this] { return services_.StopRequested(); },
+        [this](NoticeKind kind, const std::string& text) { services_.ShowNotice(kind, text); },
+    };
+    if (!DownloadFile(inputs.source, path, inputs.user, inputs.password, readBuffer_, download))
+        return false;
+    std::vector<std::string> lines = SplitBody(list, ReadTextFile(path));
+    ParseRows(list, lines, [this] { return services_.StopRequested(); });
+    // A sign-in page, a binary file or a bare header would otherwise empty the folder.
+    if (list.Count() == 0 && !hooks_.StopFlagged()) {
+        services_.ShowNotice(NoticeKind::Warning, kNoContacts);
+        return false;
+    }
+    return true;
+}
+
+bool TSyncRun::WriteToDestination(const TContactList& list, const Inputs& inputs)
+{
+    const auto entry = destinations_.find(inputs.destinationCode);
+    if (entry == destinations_.end() || !entry->second)
+        return false;
+    // The destination's one stop check comes just before it empties the folder: it must
+    // see an Escape pressed a moment ago, whatever the throttle says.
+    hooks_.PumpOnNextStopCheck();
+    return entry->second(list, inputs.folder, services_);
+}
+
+TSyncRun::Outcome TSyncRun::ShowResult(bool success, bool interrupted)
+{
+    hooks_.HideStopHint();
+    if (success)
+        services_.ShowNotice(NoticeKind::Information, kCompleted);
+    else
+        services_.ShowNotice(NoticeKind::Warning, std::string(interrupted ? kInterrupted : kFailed) + ".");
+    return success ? kExitSucceeded : interrupted ? kExitInterrupted : kExitFailed;
+}
+
+} // namespace tessaly

@@ -1,0 +1,81 @@
+#pragma once
+// One synchronisation: take the run lock, download the contacts file, parse it, hand the
+// list to the destination of the chosen code, say how it ended, and leave neither the
+// list nor the download file behind, whatever happened. It reaches its window only
+// through the run services and the few hooks below.
+#include "base/RunServices.h"
+#include "contacts/ContactList.h"
+#include "contacts/HttpDownload.h"
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace tessaly {
+
+// What a run asks of its window beyond the run services.
+class IRunHooks {
+public:
+    // The next stop check lets window messages through, whatever its throttle says.
+    virtual void PumpOnNextStopCheck() = 0;
+    // The stop flag as it stands, without letting any message through.
+    [[nodiscard]] virtual bool StopFlagged() const = 0;
+    // The run's final message comes next: the "Press <ESC> to Stop" hint goes first.
+    virtual void HideStopHint() = 0;
+
+protected:
+    ~IRunHooks() = default;
+};
+
+class TSyncRun {
+public:
+    // Destination codes, as the settings file and the Sync To list hold them.
+    static constexpr int kOutlook = 10;
+    static constexpr int kOutlookExpress = 20;
+    static constexpr int kWindowsContacts = 30;
+    static constexpr size_t kListCapacity = 500;
+
+    // Exit codes of an unattended run: the Task Scheduler shows them as the last result.
+    enum Outcome : int { kExitSucceeded = 0, kExitFailed = 1, kExitInterrupted = 2, kExitError = 3 };
+
+    struct Inputs {
+        std::string source;
+        std::string user;
+        std::string password;
+        std::string folder;
+        // 10, 20 or 30; any other code has no destination.
+        int destinationCode = 0;
+    };
+
+    // The entry operation of one destination.
+    using Destination = std::function<bool(const TContactList&, const std::string&, IRunServices&)>;
+    using Destinations = std::map<int, Destination>;
+    // Outlook, Outlook Express and Windows Mail under their codes.
+    static Destinations StandardDestinations();
+
+    // The download file beside the executable, named after the product.
+    static std::string TemporaryFilePath();
+
+    TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations = StandardDestinations());
+    TSyncRun(const TSyncRun&) = delete;
+    TSyncRun& operator=(const TSyncRun&) = delete;
+
+    // One whole synchronisation into the contact folder `inputs.folder`. An error from a
+    // step travels on once the list and the file are gone, without a result message.
+    [[nodiscard]] Outcome Run(const Inputs& inputs);
+
+private:
+    // True when the download produced the file and it holds at least one contact (or a
+    // stop came during the parse, which the destination then sees).
+    [[nodiscard]] bool DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list);
+    [[nodiscard]] bool WriteToDestination(const TContactList& list, const Inputs& inputs);
+    [[nodiscard]] Outcome ShowResult(bool success, bool interrupted);
+
+    IRunServices& services_;
+    IRunHooks& hooks_;
+    Destinations destinations_;
+    // Every download reads through this one block.
+    ReadBuffer readBuffer_;
+};
+
+} // namespace tessaly

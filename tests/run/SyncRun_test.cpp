@@ -1,0 +1,374 @@
+// One synchronisation end to end: the real download from the loopback server and the real
+// parse, with a window that records what the run tells it and in-process destinations
+// that record what they were handed. Every outcome must leave no download file behind
+// and show exactly the run's own messages, in their order.
+#include "app/SyncLock.h"
+#include "app/SyncRun.h"
+#include "base/ExceptionText.h"
+#include "base/FileHelpers.h"
+#include "base/OleError.h"
+#include "base/WinHandles.h"
+#include "contacts/Contact.h"
+
+#include "TestServer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const char* const kCompleted = "Operation completed successfully.";
+const char* const kInterrupted = "Sync operation has been interrupted by user.";
+const char* const kFailed =
+    "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support.";
+const char* const kHintHidden = "(stop hint hidden)";
+
+struct Notice {
+    NoticeKind kind;
+    std::string text;
+    bool operator==(const Notice&) const = default;
+};
+
+void PrintTo(const Notice& n, std::ostream* os)
+{
+    *os << "{" << static_cast<int>(n.kind) << ", \"" << n.text << "\"}";
+}
+
+Notice Information(const std::string& text)
+{
+    return {NoticeKind::Information, text};
+}
+Notice Warning(const std::string& text)
+{
+    return {NoticeKind::Warning, text};
+}
+
+bool DownloadFileLeft()
+{
+    return FileExists(TSyncRun::TemporaryFilePath());
+}
+
+// The window as a run sees it. Its stop check lets a waiting stop (an Escape still in the
+// queue) through only when told to pump, as the window's throttle would hold it back.
+class RecordingWindow : public IRunServices, public IRunHooks {
+public:
+    void SetStatus(const std::string& text) override { status = text; }
+    bool StopRequested() override
+    {
+        if (beforeStopCheck)
+            beforeStopCheck();
+        if (pumpDue) {
+            pumpDue = false;
+            stopFlag = stopFlag || stopWaiting;
+            stopWaiting = false;
+        }
+        return stopFlag;
+    }
+    void ShowNotice(NoticeKind kind, const std::string& text) override
+    {
+        notices.push_back({kind, text});
+        fileWhileShown.push_back(DownloadFileLeft());
+        events.push_back(text);
+    }
+    void PumpOnNextStopCheck() override { pumpDue = true; }
+    bool StopFlagged() const override { return stopFlag; }
+    void HideStopHint() override
+    {
+        hintShown = false;
+        events.push_back(kHintHidden);
+    }
+
+    std::function<void()> beforeStopCheck;
+    bool stopFlag = false;
+    bool stopWaiting = false;
+    bool pumpDue = false;
+    bool hintShown = true;
+    std::string status;
+    std::vector<Notice> notices;
+    std::vector<bool> fileWhileShown;
+    // Hint and notices, in the order they happened.
+    std::vector<std::string> events;
+};
+
+// Behaves as the real destinations do: one stop check before writing, the status text,
+// then the count report.
+struct FakeDestination {
+    enum class Ending { Succeed, Fail, Throw };
+    Ending ending = Ending::Succeed;
+    std::function<void()> whileWriting;
+    const RecordingWindow* window = nullptr;
+
+    int calls = 0;
+    bool wrote = false;
+    bool pumpDueOnEntry = false;
+    size_t count = 0;
+    std::string folder;
+    std::string firstDisplayName;
+
+    TSyncRun::Destination Entry()
+    {
+        return [this](const TContactList& list, const std::string& folderName, IRunServices& services) {
+            ++calls;
+            folder = folderName;
+            pumpDueOnEntry = window && window->pumpDue;
+            if (services.StopRequested())
+                return false;
+            services.SetStatus("Performing Sync..");
+            wrote = true;
+            count = list.Count();
+            if (count > 0)
+                firstDisplayName = list.Get(0).DisplayName;
+            if (whileWriting)
+                whileWriting();
+            if (ending == Ending::Throw)
+                throw EOleError(E_FAIL, "The address book went away.");
+            services.ReportCreated(static_cast<int>(count), folderName);
+            return ending == Ending::Succeed;
+        };
+    }
+};
+
+class SyncRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(ForceDeleteFile(TSyncRun::TemporaryFilePath()));
+        contactsUrl = test::TestServerUrl("/files/contacts.csv?generate=25");
+        destination.window = &window;
+    }
+
+    // The run, with the fake destination under `code`.
+    std::unique_ptr<TSyncRun> MakeRun(int code = TSyncRun::kOutlook)
+    {
+        return std::make_unique<TSyncRun>(window, window, TSyncRun::Destinations{{code, destination.Entry()}});
+    }
+
+    TSyncRun::Inputs Inputs(int code = TSyncRun::kOutlook) const
+    {
+        return {contactsUrl, "user", "pass", "Global Contacts", code};
+    }
+
+    TSyncRun::Outcome Run(int code = TSyncRun::kOutlook) { return MakeRun(code)->Run(Inputs(code)); }
+
+    std::string contactsUrl;
+    RecordingWindow window;
+    FakeDestination destination;
+};
+
+TEST_F(SyncRunTest, SuccessReportsTheCountAndCleansUp)
+{
+    EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
+
+    EXPECT_EQ(destination.calls, 1);
+    EXPECT_EQ(destination.count, 25u);
+    EXPECT_EQ(destination.folder, "Global Contacts");
+    EXPECT_EQ(destination.firstDisplayName, "Ann Lee 0");
+    // Its one stop check lets messages through, whatever the throttle says.
+    EXPECT_TRUE(destination.pumpDueOnEntry);
+    EXPECT_EQ(window.status, "Global Contacts created - 25 item(s)");
+    EXPECT_FALSE(window.hintShown);
+    EXPECT_THAT(window.notices, ElementsAre(Information(kCompleted)));
+    // The hint goes, then the message comes, before the clean-up: the file is gone after it.
+    EXPECT_THAT(window.events, ElementsAre(kHintHidden, kCompleted));
+    EXPECT_THAT(window.fileWhileShown, ElementsAre(true));
+    EXPECT_FALSE(DownloadFileLeft());
+    // The credentials went out.
+    const auto requests = test::ServerRequests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_THAT(requests.back(), ::testing::EndsWith("Basic dXNlcjpwYXNz"));
+}
+
+TEST_F(SyncRunTest, DestinationFailureGivesTheFailedMessage)
+{
+    destination.ending = FakeDestination::Ending::Fail;
+    EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+
+    EXPECT_TRUE(destination.wrote);
+    EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, CodesWithoutADestinationFailWithoutAMessageOfTheirOwn)
+{
+    for (int code : {0, 15, 99}) {
+        SCOPED_TRACE(code);
+        window.notices.clear();
+        TSyncRun run(window, window, TSyncRun::Destinations{{TSyncRun::kOutlook, destination.Entry()}});
+        EXPECT_EQ(run.Run(Inputs(code)), TSyncRun::kExitFailed);
+        EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
+        EXPECT_FALSE(DownloadFileLeft());
+    }
+    EXPECT_EQ(destination.calls, 0);
+}
+
+TEST_F(SyncRunTest, FailedDownloadsNeverReachTheDestination)
+{
+    {
+        SCOPED_TRACE("unreachable server: only the run's message");
+        contactsUrl = test::UnreachableUrl();
+        EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+        EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
+    }
+    {
+        SCOPED_TRACE("a server page: its warning, then the run's");
+        window.notices.clear();
+        contactsUrl = test::TestServerUrl("/page/404");
+        EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+        EXPECT_THAT(window.notices,
+                    ElementsAre(Warning("The requested URL was not found on this server."), Warning(kFailed)));
+    }
+    EXPECT_EQ(destination.calls, 0);
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, ADownloadWithoutContactsReplacesNothing)
+{
+    // A page served with status 200 in place of the file, and a file with only its header.
+    for (const char* path : {"/page/500", "/files/contacts.csv?generate=0"}) {
+        SCOPED_TRACE(path);
+        window.notices.clear();
+        contactsUrl = test::TestServerUrl(path);
+        EXPECT_EQ(Run(TSyncRun::kWindowsContacts), TSyncRun::kExitFailed);
+        EXPECT_THAT(window.notices, ElementsAre(Warning("The downloaded file holds no contacts."), Warning(kFailed)));
+        EXPECT_FALSE(DownloadFileLeft());
+    }
+    EXPECT_EQ(destination.calls, 0);
+}
+
+// Another run: holds the lock on its own thread until told to let go.
+class OtherRun {
+public:
+    OtherRun() : thread_(::CreateThread(nullptr, 0, Hold, this, 0, nullptr))
+    {
+        EXPECT_EQ(::WaitForSingleObject(taken_.get(), 30000), WAIT_OBJECT_0);
+    }
+    ~OtherRun()
+    {
+        ::SetEvent(end_.get());
+        ::WaitForSingleObject(thread_.get(), 30000);
+    }
+    bool held = false;
+
+private:
+    static DWORD WINAPI Hold(void* self)
+    {
+        auto& run = *static_cast<OtherRun*>(self);
+        const TSyncLock lock;
+        run.held = lock.Held();
+        ::SetEvent(run.taken_.get());
+        ::WaitForSingleObject(run.end_.get(), 30000);
+        return 0;
+    }
+    UniqueKernelHandle taken_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle end_{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle thread_;
+};
+
+TEST_F(SyncRunTest, ARunThatFindsAnotherRunningTouchesNothing)
+{
+    {
+        OtherRun other;
+        ASSERT_TRUE(other.held);
+        SaveTextFile("the other run's download", TSyncRun::TemporaryFilePath());
+        test::ClearServerRequests();
+        EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+        EXPECT_THAT(window.notices, ElementsAre(Warning("A synchronisation is already running.\r\n"
+                                                        "Please try again when it has ended.")));
+        EXPECT_THAT(window.events, ElementsAre(kHintHidden, window.notices[0].text));
+
+        EXPECT_EQ(destination.calls, 0);
+        EXPECT_TRUE(test::ServerRequests().empty());
+        EXPECT_EQ(ReadTextFile(TSyncRun::TemporaryFilePath()), "the other run's download\r\n");
+    }
+    // Once the other run has ended, the next one goes ahead.
+    EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(destination.calls, 1);
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, PendingStopIsSeenAtTheFirstCheckOfTheDownload)
+{
+    // An Escape still in the queue, which a throttled check would not yet let through.
+    window.stopWaiting = true;
+    EXPECT_EQ(Run(), TSyncRun::kExitInterrupted);
+
+    EXPECT_EQ(destination.calls, 0);
+    EXPECT_THAT(window.notices, ElementsAre(Warning(kInterrupted)));
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, StopDuringTheDownloadWritesNothing)
+{
+    // Enough rows for several reads; the stop comes after some of the body arrived.
+    contactsUrl = test::TestServerUrl("/files/contacts.csv?generate=400");
+    int checks = 0;
+    window.beforeStopCheck = [&] {
+        if (++checks == 3)
+            window.stopFlag = true;
+    };
+    EXPECT_EQ(Run(), TSyncRun::kExitInterrupted);
+
+    EXPECT_EQ(destination.calls, 1);
+    EXPECT_FALSE(destination.wrote);
+    EXPECT_THAT(window.notices, ElementsAre(Warning(kInterrupted)));
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, StopDuringTheParseKeepsTheRowsMadeSoFar)
+{
+    int rowChecks = 0;
+    // Once the file is written every stop check is the parse's, one per row.
+    window.beforeStopCheck = [&] {
+        if (DownloadFileLeft() && ++rowChecks == 10)
+            window.stopFlag = true;
+    };
+    // The destination looks at the list before its own stop check refuses to write.
+    size_t rowsHanded = 0;
+    TSyncRun run(window, window,
+                 {{TSyncRun::kOutlook, [&](const TContactList& list, const std::string&, IRunServices& services) {
+                       rowsHanded = list.Count();
+                       return !services.StopRequested();
+                   }}});
+    EXPECT_EQ(run.Run(Inputs()), TSyncRun::kExitInterrupted);
+
+    EXPECT_EQ(rowsHanded, 9u);
+    EXPECT_THAT(window.notices, ElementsAre(Warning(kInterrupted)));
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, StopOnceTheDestinationWritesDoesNotSpoilSuccess)
+{
+    destination.whileWriting = [&] { window.stopFlag = true; };
+    EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
+
+    EXPECT_TRUE(destination.wrote);
+    EXPECT_THAT(window.notices, ElementsAre(Information(kCompleted)));
+}
+
+TEST_F(SyncRunTest, ErrorFromTheDestinationCleansUpThenTravelsOn)
+{
+    destination.ending = FakeDestination::Ending::Throw;
+    try {
+        (void)Run();
+        FAIL() << "the destination's error was swallowed";
+    } catch (const EOleError& error) {
+        EXPECT_FALSE(DownloadFileLeft());
+        // No result message, and the hint stays: the error is what the user sees.
+        EXPECT_THAT(window.notices, IsEmpty());
+        EXPECT_TRUE(window.hintShown);
+        window.ShowNotice(NoticeKind::Error, ExceptionText(std::current_exception()));
+    }
+    EXPECT_THAT(window.notices, ElementsAre(Notice{NoticeKind::Error, "The address book went away."}));
+}
+
+} // namespace
+} // namespace tessaly
