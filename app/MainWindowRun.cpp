@@ -9,6 +9,7 @@
 #include "destinations/outlook/OutlookDestination.h"
 #include "destinations/outlook_express/AddressBookDestination.h"
 #include "destinations/windows_contacts/WindowsContactsSync.h"
+#include "resources/resource.h"
 #include "ui/MessageDialog.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
@@ -34,7 +35,7 @@ const char* const kFailed = "Sync operation failed.\r\nPlease try to connect lat
 } // namespace
 
 TMainWindow::TMainWindow(bool unattended)
-    : unattended_(unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"))
+    : unattended_(unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON))
 {
     destinations_[kOutlook] = [this](const TContactList& list, const std::string& folder) {
         return SyncOutlook(list, folder);
@@ -46,7 +47,7 @@ TMainWindow::TMainWindow(bool unattended)
         return SyncWindowsContacts(list, folder);
     };
 
-    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
+    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON));
     // Single border, not resizable, no maximise button, no scroll bars.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360,

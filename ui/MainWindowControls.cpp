@@ -2,6 +2,7 @@
 #include "ui/GdiScopes.h"
 
 #include "base/TextHelpers.h"
+#include "resources/resource.h"
 #include "ui/FontHelpers.h"
 
 #include <commctrl.h>
@@ -296,13 +297,13 @@ TMainWindowControls::Glyph TMainWindowControls::LoadGlyph(int resource, int imag
 void TMainWindowControls::BuildControls()
 {
     HWND image = Create(Ctl::imgTop, Kind::Image, Ctl::pnlTop, nullptr);
-    banner_.reset(::LoadImageA(Instance(), MAKEINTRESOURCEA(kBannerBitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    banner_.reset(::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     ::SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
 
     if (spacing_ == 5)
-        scheduleGlyph_ = LoadGlyph(kScheduleGlyph, 2);
+        scheduleGlyph_ = LoadGlyph(IDB_SCHEDULE_GLYPH, 2);
     Create(Ctl::btnSchedule, Kind::Button, Ctl::gbxDst, "Save Scheduled Task");
-    syncGlyph_ = LoadGlyph(kSyncGlyph, 1);
+    syncGlyph_ = LoadGlyph(IDB_SYNC_GLYPH, 1);
     Create(Ctl::btnSync, Kind::Button, Ctl::gbxDst, "Sync Now");
 
     HWND product = Create(Ctl::lblProduct, Kind::Label, Ctl::pnlTop, "");
@@ -499,7 +500,7 @@ void TMainWindowControls::ShowAnimation(bool on)
 {
     HWND panel = Handle(Ctl::pnlTop);
     if (on && !Handle(Ctl::aniBusy)) {
-        At(Ctl::aniBusy) = Item{CreateAnimation(panel, kBusyClip), Kind::Animation, nullptr, false, Ctl::Count};
+        At(Ctl::aniBusy) = Item{CreateAnimation(panel, IDR_BUSY_CLIP), Kind::Animation, nullptr, false, Ctl::Count};
     }
     HWND animation = Handle(Ctl::aniBusy);
     SetRedraw(panel, false);

@@ -15,10 +15,6 @@
 
 namespace tessaly {
 
-inline constexpr int kBannerBitmap = 150;
-inline constexpr int kScheduleGlyph = 155;
-inline constexpr int kSyncGlyph = 160;
-inline constexpr int kBusyClip = 250;
 inline constexpr const char* kWindowCaption = " Corvane Tessaly v1.07";
 inline constexpr const char* kApplicationTitle = "Corvane Tessaly";
 

@@ -1,6 +1,7 @@
 #include "ui/MessageDialog.h"
 #include "ui/GdiScopes.h"
 
+#include "resources/resource.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
@@ -13,6 +14,11 @@ namespace tessaly {
 namespace {
 
 const char* const kTitle = "Corvane Tessaly";
+
+// A kind's picture is the first message bitmap plus the kind.
+static_assert(IDB_MESSAGE_INFORMATION == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Information));
+static_assert(IDB_MESSAGE_ERROR == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Error));
+static_assert(IDB_MESSAGE_CONFIRMATION == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Confirmation));
 
 struct ButtonKind {
     MsgButton flag;
@@ -122,7 +128,7 @@ void TMessageDialog::PlaceImage(MsgKind kind, int textHeight)
     const int index = static_cast<int>(kind);
     if (index < 0 || index > 3)
         throw std::out_of_range("Unknown message kind " + std::to_string(index) + ".");
-    const int resource = kMessagePictureBase + index;
+    const int resource = IDB_MESSAGE_WARNING + index;
     bitmap_.reset(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0,
                                LR_DEFAULTCOLOR));
     if (!bitmap_)
