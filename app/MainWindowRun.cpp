@@ -10,6 +10,7 @@
 #include "destinations/outlook_express/AddressBookDestination.h"
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "ui/MessageDialog.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
@@ -23,7 +24,7 @@ namespace tessaly {
 namespace {
 
 const char* const kClassName = "TForm1";
-const char* const kProductName = "Corvane Tessaly";
+const char* const kProductName = TESSALY_PRODUCT_NAME;
 const char* const kTemporaryFileName = "CorvaneTessaly";
 
 const char* const kCompleted = "Operation completed successfully.";

@@ -3,6 +3,7 @@
 
 #include "base/TextHelpers.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "ui/FontHelpers.h"
 
 #include <commctrl.h>
@@ -16,6 +17,9 @@ namespace {
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr const char* kPanelClass = "TessalyPanel";
+// The caption says the version; the taskbar button and the banner only the name.
+constexpr const char* kWindowCaption = " " TESSALY_PRODUCT_NAME " v" TESSALY_VERSION_TEXT;
+constexpr const char* kApplicationTitle = TESSALY_PRODUCT_NAME;
 
 HINSTANCE Instance()
 {

@@ -15,9 +15,6 @@
 
 namespace tessaly {
 
-inline constexpr const char* kWindowCaption = " Corvane Tessaly v1.07";
-inline constexpr const char* kApplicationTitle = "Corvane Tessaly";
-
 class TMainWindowControls {
 public:
     enum class Kind { Panel, GroupBox, Label, Edit, Combo, TimePicker, Image, Button, Animation };

@@ -2,6 +2,7 @@
 #include "ui/GdiScopes.h"
 
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
@@ -12,8 +13,6 @@
 namespace tessaly {
 
 namespace {
-
-const char* const kTitle = "Corvane Tessaly";
 
 // A kind's picture is the first message bitmap plus the kind.
 static_assert(IDB_MESSAGE_INFORMATION == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Information));
@@ -45,7 +44,7 @@ struct alignas(4) EmptyDialogTemplate {
 TMessageDialog::TMessageDialog(std::string text, WORD helpContext)
     : helpContext_(helpContext),
       text_(std::move(text)),
-      title_(kTitle),
+      title_(TESSALY_PRODUCT_NAME),
       savedCursor_(ScreenCursor()),
       pixelsPerInch_(ScreenPixelsPerInch())
 {
