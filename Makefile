@@ -82,10 +82,9 @@ screenshot: build-win
 
 # Both builds' packages; the 32-bit one is built on any host (nothing of it runs here).
 dist: configure
-	@version=$$(sed -n 's/^project(CorvaneTessaly VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt); \
-	for a in $(WIN_ARCHES); do \
+	@for a in $(WIN_ARCHES); do \
 	  cmake --build $(ROOT)/build/$$a -j $(JOBS) --target CorvaneTessaly || exit 1; \
-	  tools/dist/make-dist $(ROOT)/build/$$a/bin $(ROOT)/build/dist $$version || exit 1; \
+	  tools/dist/make-dist $(ROOT)/build/$$a/bin $(ROOT)/build/dist $(ROOT)/build/$$a/generated/resources/version.h || exit 1; \
 	done
 
 # Without ARCH, the figures of every build that runs here; with it, that build's only.

@@ -5,6 +5,8 @@
 #include "app/SettingsFile.h"
 #include "base/ExceptionText.h"
 #include "base/TextHelpers.h"
+#include "resources/resource.h"
+#include "resources/version.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
@@ -16,7 +18,7 @@ namespace tessaly {
 namespace {
 
 const char* const kClassName = "TForm1";
-const char* const kProductName = "Corvane Tessaly";
+const char* const kProductName = TESSALY_PRODUCT_NAME;
 const char* const kCloseWhileBusy = "Please use <ESC> key to stop building.";
 
 TMainWindow::Options StandardOptions(bool unattended)
@@ -33,11 +35,11 @@ TMainWindow::TMainWindow(bool unattended) : TMainWindow(StandardOptions(unattend
 }
 
 TMainWindow::TMainWindow(const Options& options)
-    : unattended_(options.unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON")),
+    : unattended_(options.unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON)),
       pumpInterval_(options.pumpIntervalMs), noticeDisplay_(options.noticeDisplay),
       run_(*this, *this, options.destinations)
 {
-    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), "MAINICON"));
+    RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON));
     // Single border, not resizable, no maximise button, no scroll bars.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateHandle(kClassName, kProductName, style, WS_EX_CONTROLPARENT, CW_USEDEFAULT, CW_USEDEFAULT, 480, 360,

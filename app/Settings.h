@@ -3,13 +3,14 @@
 // and from the in-memory settings file. No window is needed here: the main window
 // moves these values into its controls and back.
 #include "app/IniFile.h"
+#include "resources/version.h"
 
 #include <string>
 #include <string_view>
 
 namespace tessaly {
 
-inline constexpr std::string_view kSettingsSection = "Corvane Tessaly";
+inline constexpr std::string_view kSettingsSection = TESSALY_PRODUCT_NAME;
 inline constexpr std::string_view kSettingsFileName = "CorvaneTessaly.ini";
 
 inline constexpr std::string_view kDefaultSource = "http://www.corvane.example/data/contacts.csv";

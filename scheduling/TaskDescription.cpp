@@ -1,6 +1,7 @@
 #include "scheduling/TaskDescription.h"
 
 #include "base/TextHelpers.h"
+#include "resources/version.h"
 
 #include <cmath>
 
@@ -21,7 +22,7 @@ StartTime StartTimeFromDayFraction(double value)
 
 std::string ScheduledTaskName()
 {
-    return StripChar("Corvane Tessaly", ' ') + "-{A871514B-ACE7-4c29-BC9A-D9627D7AACB1}";
+    return StripChar(TESSALY_PRODUCT_NAME, ' ') + "-{A871514B-ACE7-4c29-BC9A-D9627D7AACB1}";
 }
 
 TaskProperties ComposeTaskProperties(const std::string& userName, const std::string& executablePath)

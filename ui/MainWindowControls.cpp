@@ -2,6 +2,8 @@
 #include "ui/GdiScopes.h"
 
 #include "base/TextHelpers.h"
+#include "resources/resource.h"
+#include "resources/version.h"
 #include "ui/FontHelpers.h"
 
 #include <commctrl.h>
@@ -15,6 +17,9 @@ namespace {
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr const char* kPanelClass = "TessalyPanel";
+// The caption says the version; the taskbar button and the banner only the name.
+constexpr const char* kWindowCaption = " " TESSALY_PRODUCT_NAME " v" TESSALY_VERSION_TEXT;
+constexpr const char* kApplicationTitle = TESSALY_PRODUCT_NAME;
 
 HINSTANCE Instance()
 {
@@ -296,13 +301,13 @@ TMainWindowControls::Glyph TMainWindowControls::LoadGlyph(int resource, int imag
 void TMainWindowControls::BuildControls()
 {
     HWND image = Create(Ctl::imgTop, Kind::Image, Ctl::pnlTop, nullptr);
-    banner_.reset(::LoadImageA(Instance(), MAKEINTRESOURCEA(kBannerBitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    banner_.reset(::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     ::SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
 
     if (spacing_ == 5)
-        scheduleGlyph_ = LoadGlyph(kScheduleGlyph, 2);
+        scheduleGlyph_ = LoadGlyph(IDB_SCHEDULE_GLYPH, 2);
     Create(Ctl::btnSchedule, Kind::Button, Ctl::gbxDst, "Save Scheduled Task");
-    syncGlyph_ = LoadGlyph(kSyncGlyph, 1);
+    syncGlyph_ = LoadGlyph(IDB_SYNC_GLYPH, 1);
     Create(Ctl::btnSync, Kind::Button, Ctl::gbxDst, "Sync Now");
 
     HWND product = Create(Ctl::lblProduct, Kind::Label, Ctl::pnlTop, "");
@@ -499,7 +504,7 @@ void TMainWindowControls::ShowAnimation(bool on)
 {
     HWND panel = Handle(Ctl::pnlTop);
     if (on && !Handle(Ctl::aniBusy)) {
-        At(Ctl::aniBusy) = Item{CreateAnimation(panel, kBusyClip), Kind::Animation, nullptr, false, Ctl::Count};
+        At(Ctl::aniBusy) = Item{CreateAnimation(panel, IDR_BUSY_CLIP), Kind::Animation, nullptr, false, Ctl::Count};
     }
     HWND animation = Handle(Ctl::aniBusy);
     SetRedraw(panel, false);

@@ -15,13 +15,6 @@
 
 namespace tessaly {
 
-inline constexpr int kBannerBitmap = 150;
-inline constexpr int kScheduleGlyph = 155;
-inline constexpr int kSyncGlyph = 160;
-inline constexpr int kBusyClip = 250;
-inline constexpr const char* kWindowCaption = " Corvane Tessaly v1.07";
-inline constexpr const char* kApplicationTitle = "Corvane Tessaly";
-
 class TMainWindowControls {
 public:
     enum class Kind { Panel, GroupBox, Label, Edit, Combo, TimePicker, Image, Button, Animation };

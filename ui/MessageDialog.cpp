@@ -1,6 +1,8 @@
 #include "ui/MessageDialog.h"
 #include "ui/GdiScopes.h"
 
+#include "resources/resource.h"
+#include "resources/version.h"
 #include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
@@ -12,7 +14,10 @@ namespace tessaly {
 
 namespace {
 
-const char* const kTitle = "Corvane Tessaly";
+// A kind's picture is the first message bitmap plus the kind.
+static_assert(IDB_MESSAGE_INFORMATION == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Information));
+static_assert(IDB_MESSAGE_ERROR == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Error));
+static_assert(IDB_MESSAGE_CONFIRMATION == IDB_MESSAGE_WARNING + static_cast<int>(MsgKind::Confirmation));
 
 struct ButtonKind {
     MsgButton flag;
@@ -39,7 +44,7 @@ struct alignas(4) EmptyDialogTemplate {
 TMessageDialog::TMessageDialog(std::string text, WORD helpContext)
     : helpContext_(helpContext),
       text_(std::move(text)),
-      title_(kTitle),
+      title_(TESSALY_PRODUCT_NAME),
       savedCursor_(ScreenCursor()),
       pixelsPerInch_(ScreenPixelsPerInch())
 {
@@ -122,7 +127,7 @@ void TMessageDialog::PlaceImage(MsgKind kind, int textHeight)
     const int index = static_cast<int>(kind);
     if (index < 0 || index > 3)
         throw std::out_of_range("Unknown message kind " + std::to_string(index) + ".");
-    const int resource = kMessagePictureBase + index;
+    const int resource = IDB_MESSAGE_WARNING + index;
     bitmap_.reset(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0,
                                LR_DEFAULTCOLOR));
     if (!bitmap_)

@@ -12,9 +12,8 @@
 
 namespace tessaly {
 
-// The kind picks the picture: bitmap resource kMessagePictureBase + kind.
+// The kind picks the picture: the message bitmaps follow the kinds' order.
 enum class MsgKind { Warning = 0, Information = 1, Error = 2, Confirmation = 3 };
-constexpr int kMessagePictureBase = 2000;
 
 // Buttons to show, combined with |; they appear in the order Yes, No, OK, Cancel.
 enum MsgButton : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };

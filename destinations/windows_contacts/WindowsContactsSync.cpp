@@ -10,6 +10,7 @@
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "contacts/Contact.h"
+#include "resources/version.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -17,8 +18,8 @@ namespace tessaly {
 
 namespace {
 constexpr char kNotFound[] = "Windows Mail not found.";
-constexpr char kAppName[] = "Corvane Tessaly";
-constexpr char kAppVersion[] = "v1.07";
+constexpr char kAppName[] = TESSALY_PRODUCT_NAME;
+constexpr char kAppVersion[] = "v" TESSALY_VERSION_TEXT;
 constexpr char kLeftAsItWas[] = "\r\nThe contact folder was left as it was.";
 
 // Windows compares file names without regard to case, beyond ASCII too.

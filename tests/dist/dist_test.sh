@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# dist_test.sh BIN_DIR SERVER_DIR VERSION
+# dist_test.sh BIN_DIR SERVER_DIR VERSION VERSION_HEADER
 # Builds the package, installs it silently for the current user, checks what landed,
 # runs the installed program unattended against the loopback server, uninstalls it and
 # checks that no program file is left.
 set -u
-bin_dir=$1 server_dir=$2 version=$3
+bin_dir=$1 server_dir=$2 version=$3 version_header=$4
 root=$(cd "$(dirname "$0")/../.." && pwd)
 TESSALY_ARCH=$("$root/tools/pe-arch" "$bin_dir/CorvaneTessaly.exe") || { echo "FAILED: no program in $bin_dir"; exit 1; }
 export TESSALY_ARCH
@@ -16,7 +16,7 @@ check() { # check DESCRIPTION COMMAND...
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-"$root/tools/dist/make-dist" "$bin_dir" "$out" "$version" >/dev/null || { echo "FAILED: make-dist"; exit 1; }
+"$root/tools/dist/make-dist" "$bin_dir" "$out" "$version_header" >/dev/null || { echo "FAILED: make-dist"; exit 1; }
 check "zip holds the executable, README and licence" \
   bash -c "unzip -Z1 '$out/CorvaneTessaly-$version-$TESSALY_ARCH.zip' | sort | tr '\n' ' ' | grep -qx 'CorvaneTessaly.exe LICENSE.txt README.txt '"
 

@@ -1,7 +1,12 @@
-// The program itself, started as the Task Scheduler or the user would start it.
+// The program itself: its version block, and the program started as the Task Scheduler or
+// the user would start it.
 #include "MainWindowFixture.h"
 
 #include "TestServer.h"
+
+#include <cstring>
+#include <sstream>
+#include <vector>
 
 namespace tessaly::test {
 namespace {
@@ -103,6 +108,51 @@ TEST_F(MainWindowTest, AnyOtherFirstArgumentStartsTheWindow)
         EXPECT_TRUE(FileExists(iniPath_));
         ASSERT_TRUE(ForceDeleteFile(iniPath_));
     }
+}
+
+// The numbers of a version as the version block holds them: "1.07" is 1,7,0,0.
+std::vector<WORD> VersionNumbers(const std::string& version)
+{
+    std::vector<WORD> numbers;
+    std::istringstream parts(version);
+    for (std::string part; std::getline(parts, part, '.');)
+        numbers.push_back(static_cast<WORD>(std::stoul(part)));
+    numbers.resize(4, 0);
+    return numbers;
+}
+
+std::string VersionString(const std::vector<char>& block, const std::string& name)
+{
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string path = "\\StringFileInfo\\040904E4\\" + name;
+    if (!::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) || !text)
+        return "(none)";
+    return std::string(text, ::strnlen(text, length));
+}
+
+TEST(ProgramFileTest, TheVersionBlockSaysTheVersionTheProjectIsBuiltAs)
+{
+    const std::string exe = ExecutableFolder() + "CorvaneTessaly.exe";
+    DWORD unused = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(exe.c_str(), &unused);
+    ASSERT_NE(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(::GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_TRUE(fixed);
+
+    const std::vector<WORD> numbers = VersionNumbers(TESSALY_PROJECT_VERSION);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(numbers[1], numbers[0]));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(numbers[3], numbers[2]));
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+    EXPECT_EQ(VersionString(block, "FileVersion"), TESSALY_PROJECT_VERSION);
+    EXPECT_EQ(VersionString(block, "ProductVersion"), TESSALY_PROJECT_VERSION);
+    EXPECT_EQ(VersionString(block, "ProductName"), "Corvane Tessaly");
+    EXPECT_EQ(VersionString(block, "FileDescription"), "Corvane Tessaly");
 }
 
 } // namespace

@@ -8,6 +8,9 @@ Unicode true
 !if "${ARCH}" == "win64"
   Target amd64-unicode
 !endif
+!ifndef PRODUCT
+  !error "PRODUCT must be defined"
+!endif
 !ifndef VERSION
   !error "VERSION must be defined"
 !endif
@@ -18,7 +21,6 @@ Unicode true
   !error "OUT_FILE must be defined"
 !endif
 
-!define PRODUCT "Corvane Tessaly"
 !define EXE "CorvaneTessaly.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneTessaly"
 !define TASK_NAME "CorvaneTessaly-{A871514B-ACE7-4c29-BC9A-D9627D7AACB1}"
