@@ -48,8 +48,6 @@ public:
     Kind KindOf(Ctl c) const { return items_[Index(c)].kind; }
     HFONT FontOf(Ctl c) const { return items_[Index(c)].font; }
     COLORREF TextColourOf(Ctl c) const;
-    // The control whose access key the caption label carries, or Ctl::Count.
-    Ctl FocusTargetOf(Ctl c) const { return items_[Index(c)].focus; }
     TCodeComboBox& cmbTo() { return cmbTo_; }
     TCodeComboBox& cmbScheduler() { return cmbScheduler_; }
     const TCodeComboBox& cmbTo() const { return cmbTo_; }
@@ -59,10 +57,7 @@ public:
     HWND ActiveControl() const { return activeControl_; }
     void SetActiveControl(HWND control) { activeControl_ = control; }
 
-    int Spacing() const { return spacing_; }
-    int PixelsPerInch() const { return ppi_; }
     bool ScheduleHasGlyph() const { return static_cast<bool>(scheduleGlyph_); }
-    const LayoutResult& Layout() const { return layout_; }
 
     std::string Text(Ctl c) const;
     // Labels size themselves to their text; lblESC keeps its right edge.
