@@ -1,6 +1,7 @@
 #include "scheduling/ScheduledTask.h"
 
 #include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <cstring>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "destinations/outlook/DispatchCalls.h"
 
 #include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <utility>
 #include <vector>

@@ -2,6 +2,7 @@
 
 #include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "contacts/Contact.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"

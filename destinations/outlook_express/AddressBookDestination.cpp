@@ -4,6 +4,7 @@
 
 #include "base/OleError.h"
 #include "base/RunServices.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "destinations/outlook_express/AddressBookProgram.h"

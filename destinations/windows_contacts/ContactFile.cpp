@@ -1,7 +1,9 @@
 #include "destinations/windows_contacts/ContactFile.h"
 
 #include "base/FileHelpers.h"
+#include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 
 #include <wrl/client.h>
 

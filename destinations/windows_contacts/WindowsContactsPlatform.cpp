@@ -1,7 +1,7 @@
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
 #include "base/FileHelpers.h"
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook_express/WabApi.h"
 
 #include <objbase.h>

@@ -7,6 +7,7 @@
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "contacts/Contact.h"

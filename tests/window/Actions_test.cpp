@@ -4,7 +4,7 @@
 
 #include "TestServer.h"
 #include "app/IniFile.h"
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "scheduling/ScheduledTask.h"
 
 #include <commctrl.h>

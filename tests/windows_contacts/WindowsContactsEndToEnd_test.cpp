@@ -7,6 +7,7 @@
 
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook_express/WabApi.h"
 
 #include <msxml2.h>

@@ -1,6 +1,6 @@
 #include "WindowsContactsFakes.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "standins/windows_contacts/ComObject.h"
 
 #include <oleauto.h>
