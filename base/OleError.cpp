@@ -42,4 +42,14 @@ void RaiseOleError(HRESULT code)
     RaiseOleError(code, description);
 }
 
+void RaiseInterfaceNotSupported()
+{
+    RaiseOleError(E_NOINTERFACE, "Interface not supported");
+}
+
+void DiscardErrorInfo() noexcept
+{
+    (void)::SetErrorInfo(0, nullptr); // clearing the slot has no failure to report
+}
+
 } // namespace tessaly

@@ -2,6 +2,10 @@
 // The error raised when a component call fails where the caller does not test the result
 // on the spot. Its text is the component's own description, else the system's message
 // for the code, else "OLE error %.8x".
+//
+// A component call whose failure raises is written OleCheck(call): with the thread's
+// error object, or with the description the component handed back (EXCEPINFO's).
+// RaiseOleError is for a failure the program itself recognises, with a code of its choosing.
 #include <windows.h>
 
 #include <stdexcept>
@@ -25,14 +29,32 @@ std::string OleErrorText(HRESULT code, const std::string& description = {});
 // (IErrorInfo) when the component left one.
 [[noreturn]] void RaiseOleError(HRESULT code);
 
-// Raises EOleError with the given description (for example EXCEPINFO's).
+// Raises EOleError with the given description; none gives the system's message.
 [[noreturn]] void RaiseOleError(HRESULT code, const std::string& description);
 
-// Negative result codes raise; others pass.
+// Raises E_NOINTERFACE as "Interface not supported": an object refused an interface the
+// program cannot do without, whatever code it answered.
+[[noreturn]] void RaiseInterfaceNotSupported();
+
+// Negative result codes raise, described by the thread's error object; others pass.
 inline void OleCheck(HRESULT code)
 {
     if (FAILED(code))
         RaiseOleError(code);
 }
+
+// Negative result codes raise with `description`, the thread's error object unread: an
+// automation call describes its failure in EXCEPINFO, and an empty one gets the
+// system's message.
+inline void OleCheck(HRESULT code, const std::string& description)
+{
+    if (FAILED(code))
+        RaiseOleError(code, description);
+}
+
+// Drops the thread's error object. Called before a checked call when earlier calls'
+// failures were tested on the spot: the error object one of them left would otherwise
+// describe this call's failure.
+void DiscardErrorInfo() noexcept;
 
 } // namespace tessaly

@@ -14,12 +14,12 @@ namespace {
 
 // A cast the object must support: refusing it ends the command with an error.
 template <typename Interface>
-ComPtr<Interface> CheckedCast(IUnknown& object)
+ComPtr<Interface> RequireInterface(IUnknown& object)
 {
     ComPtr<Interface> result;
     const HRESULT hr = object.QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(result.GetAddressOf()));
     if (FAILED(hr) || !result)
-        RaiseOleError(E_NOINTERFACE, "Interface not supported");
+        RaiseInterfaceNotSupported();
     return result;
 }
 
@@ -107,7 +107,7 @@ ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name, HRESUL
         failure = FAILED(hr) ? hr : E_POINTER;
         return {};
     }
-    return CheckedCast<ITask>(*item.Get());
+    return RequireInterface<ITask>(*item.Get());
 }
 
 ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform, HRESULT& failure)
@@ -165,7 +165,7 @@ void SaveScheduledTask(int intervalDays, const StartTime& start, IRunServices& s
     }
     SetTaskTrigger(*trigger.Get(), intervalDays, start, platform);
 
-    const ComPtr<IPersistFile> file = CheckedCast<IPersistFile>(*task.Get());
+    const ComPtr<IPersistFile> file = RequireInterface<IPersistFile>(*task.Get());
     const HRESULT saved = file->Save(nullptr, TRUE);
     if (FAILED(saved)) {
         services.ShowNotice(NoticeKind::Error, OleErrorText(saved));

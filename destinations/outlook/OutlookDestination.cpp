@@ -164,7 +164,7 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
     ComPtr<IUnknown> typed;
     if (FAILED(application->QueryInterface(IID__Application, reinterpret_cast<void**>(typed.GetAddressOf()))) ||
         !typed)
-        throw EOleError(E_NOINTERFACE, "Interface not supported");
+        RaiseInterfaceNotSupported();
 
     services.SetStatus("Performing Sync..");
     if (services.StopRequested())
