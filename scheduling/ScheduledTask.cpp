@@ -17,8 +17,7 @@ template <typename Interface>
 ComPtr<Interface> RequireInterface(IUnknown& object)
 {
     ComPtr<Interface> result;
-    const HRESULT hr = object.QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(result.GetAddressOf()));
-    if (FAILED(hr) || !result)
+    if (FAILED(object.QueryInterface(IID_PPV_ARGS(&result))) || !result)
         RaiseInterfaceNotSupported();
     return result;
 }
@@ -35,7 +34,7 @@ bool SystemScheduledTaskPlatform::QueryVersion(OSVERSIONINFOA& info)
 HRESULT SystemScheduledTaskPlatform::CreateScheduler(ITaskScheduler** scheduler)
 {
     return ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_ITaskScheduler, reinterpret_cast<void**>(scheduler));
+                              IID_PPV_ARGS(scheduler));
 }
 
 std::string SystemScheduledTaskPlatform::UserName()

@@ -205,7 +205,7 @@ Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)
         break;
     case VT_UNKNOWN:
         if (v.punkVal != nullptr)
-            OleCheck(v.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.GetAddressOf())));
+            OleCheck(v.punkVal->QueryInterface(IID_PPV_ARGS(&object)));
         break;
     default:
         RaiseOleError(DISP_E_TYPEMISMATCH, {});

@@ -140,8 +140,7 @@ int FillContactFolder(OutlookCalls& calls, IDispatch* contacts, const TContactLi
 
 HRESULT CreateOutlookApplication(IDispatch** application)
 {
-    return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_IDispatch,
-                              reinterpret_cast<void**>(application));
+    return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_PPV_ARGS(application));
 }
 
 int OutlookMajorVersion(const std::string& version)

@@ -110,8 +110,7 @@ public:
 private:
     HRESULT CreateApplication()
     {
-        return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_IDispatch,
-                                  reinterpret_cast<void**>(application_.GetAddressOf()));
+        return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_PPV_ARGS(&application_));
     }
 
     ComPtr<IDispatch> application_;
