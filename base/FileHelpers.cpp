@@ -1,6 +1,6 @@
 #include "base/FileHelpers.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 
 #include <windows.h>

@@ -2,11 +2,14 @@
 // The error raised when a component call fails where the caller does not test the result
 // on the spot. Its text is the component's own description, else the system's message
 // for the code, else "OLE error %.8x".
+//
+// A component call whose failure raises is written OleCheck(call): with the thread's
+// error object, or with the description the component handed back (EXCEPINFO's).
+// RaiseOleError is for a failure the program itself recognises, with a code of its choosing.
 #include <windows.h>
 
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace tessaly {
 
@@ -26,30 +29,32 @@ std::string OleErrorText(HRESULT code, const std::string& description = {});
 // (IErrorInfo) when the component left one.
 [[noreturn]] void RaiseOleError(HRESULT code);
 
-// Raises EOleError with the given description (for example EXCEPINFO's).
+// Raises EOleError with the given description; none gives the system's message.
 [[noreturn]] void RaiseOleError(HRESULT code, const std::string& description);
 
-// Negative result codes raise; others pass.
+// Raises E_NOINTERFACE as "Interface not supported": an object refused an interface the
+// program cannot do without, whatever code it answered.
+[[noreturn]] void RaiseInterfaceNotSupported();
+
+// Negative result codes raise, described by the thread's error object; others pass.
 inline void OleCheck(HRESULT code)
 {
     if (FAILED(code))
         RaiseOleError(code);
 }
 
-// UTF-16 from and to the ANSI code page, as every component expects.
-std::wstring AnsiToWide(const std::string& text);
-std::string WideToAnsi(const wchar_t* text, int length = -1);
+// Negative result codes raise with `description`, the thread's error object unread: an
+// automation call describes its failure in EXCEPINFO, and an empty one gets the
+// system's message.
+inline void OleCheck(HRESULT code, const std::string& description)
+{
+    if (FAILED(code))
+        RaiseOleError(code, description);
+}
 
-// The same for 8-bit text in any Windows code page (CP_ACP, CP_UTF8...). Characters the
-// target code page lacks become what Windows substitutes for them.
-std::wstring TextToWide(std::string_view text, UINT codePage);
-std::string WideToText(const wchar_t* text, int length, UINT codePage);
-
-// UTF-8 paths and names, to and from the wide file functions.
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
-
-// 8-bit text from one code page to another, through UTF-16; unchanged when they are the same.
-std::string ConvertText(const std::string& text, UINT from, UINT to);
+// Drops the thread's error object. Called before a checked call when earlier calls'
+// failures were tested on the spot: the error object one of them left would otherwise
+// describe this call's failure.
+void DiscardErrorInfo() noexcept;
 
 } // namespace tessaly

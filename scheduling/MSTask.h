@@ -1,7 +1,7 @@
 #pragma once
 // Task Scheduler 1.0 declarations. MinGW's mstask.h carries the interfaces and the
-// identifiers (the GUIDs come from libuuid); this adds the interface ids that ComPtr's
-// checked casts need and pins the trigger record to the layout the program composes.
+// identifiers (the GUIDs come from libuuid); this adds the __uuidof that IID_PPV_ARGS and
+// ComPtr's casts need and pins the trigger record to the layout the program composes.
 #include <windows.h>
 
 #include <mstask.h>

@@ -1,6 +1,7 @@
 #include "scheduling/ScheduledTask.h"
 
 #include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <cstring>
 #include <vector>
@@ -13,12 +14,11 @@ namespace {
 
 // A cast the object must support: refusing it ends the command with an error.
 template <typename Interface>
-ComPtr<Interface> CheckedCast(IUnknown& object)
+ComPtr<Interface> RequireInterface(IUnknown& object)
 {
     ComPtr<Interface> result;
-    const HRESULT hr = object.QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(result.GetAddressOf()));
-    if (FAILED(hr) || !result)
-        RaiseOleError(E_NOINTERFACE, "Interface not supported");
+    if (FAILED(object.QueryInterface(IID_PPV_ARGS(&result))) || !result)
+        RaiseInterfaceNotSupported();
     return result;
 }
 
@@ -34,7 +34,7 @@ bool SystemScheduledTaskPlatform::QueryVersion(OSVERSIONINFOA& info)
 HRESULT SystemScheduledTaskPlatform::CreateScheduler(ITaskScheduler** scheduler)
 {
     return ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                              IID_ITaskScheduler, reinterpret_cast<void**>(scheduler));
+                              IID_PPV_ARGS(scheduler));
 }
 
 std::string SystemScheduledTaskPlatform::UserName()
@@ -106,7 +106,7 @@ ComPtr<ITask> NewTask(ITaskScheduler& scheduler, const std::string& name, HRESUL
         failure = FAILED(hr) ? hr : E_POINTER;
         return {};
     }
-    return CheckedCast<ITask>(*item.Get());
+    return RequireInterface<ITask>(*item.Get());
 }
 
 ComPtr<ITaskTrigger> SetupTask(ITask& task, IScheduledTaskPlatform& platform, HRESULT& failure)
@@ -164,7 +164,7 @@ void SaveScheduledTask(int intervalDays, const StartTime& start, IRunServices& s
     }
     SetTaskTrigger(*trigger.Get(), intervalDays, start, platform);
 
-    const ComPtr<IPersistFile> file = CheckedCast<IPersistFile>(*task.Get());
+    const ComPtr<IPersistFile> file = RequireInterface<IPersistFile>(*task.Get());
     const HRESULT saved = file->Save(nullptr, TRUE);
     if (FAILED(saved)) {
         services.ShowNotice(NoticeKind::Error, OleErrorText(saved));

@@ -1,6 +1,7 @@
 #include "destinations/outlook/DispatchCalls.h"
 
 #include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <utility>
 #include <vector>
@@ -84,7 +85,9 @@ struct ExceptionInfo {
     }
 };
 
-[[noreturn]] void RaiseInvokeError(HRESULT code, ExceptionInfo& exception)
+// Checks what Invoke returned. When the component raised an exception, its EXCEPINFO
+// gives the code and the description; otherwise the call's own code stands alone.
+void CheckInvokeResult(HRESULT code, ExceptionInfo& exception)
 {
     std::string description;
     if (code == DISP_E_EXCEPTION) {
@@ -98,7 +101,7 @@ struct ExceptionInfo {
         else if (info.wCode != 0)
             code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_DISPATCH, info.wCode);
     }
-    RaiseOleError(code, description);
+    OleCheck(code, description);
 }
 
 DISPID MemberId(IDispatch* object, const wchar_t* name)
@@ -107,9 +110,7 @@ DISPID MemberId(IDispatch* object, const wchar_t* name)
         RaiseOleError(E_POINTER);
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr))
-        RaiseOleError(hr, {});
+    OleCheck(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), {});
     return id;
 }
 
@@ -140,10 +141,9 @@ TVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<
     TVariant result;
     ExceptionInfo exception;
     UINT argError = 0;
-    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                      putValue != nullptr ? nullptr : result.put(), &exception.info, &argError);
-    if (FAILED(hr))
-        RaiseInvokeError(hr, exception);
+    CheckInvokeResult(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                     putValue != nullptr ? nullptr : result.put(), &exception.info, &argError),
+                      exception);
     return result;
 }
 
@@ -205,7 +205,7 @@ Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)
         break;
     case VT_UNKNOWN:
         if (v.punkVal != nullptr)
-            OleCheck(v.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.GetAddressOf())));
+            OleCheck(v.punkVal->QueryInterface(IID_PPV_ARGS(&object)));
         break;
     default:
         RaiseOleError(DISP_E_TYPEMISMATCH, {});
@@ -216,18 +216,14 @@ Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)
 int AsInteger(const TVariant& value)
 {
     TVariant number;
-    const HRESULT hr = ::VariantChangeType(number.put(), const_cast<VARIANT*>(&value.get()), 0, VT_I4);
-    if (FAILED(hr))
-        RaiseOleError(hr, {});
+    OleCheck(::VariantChangeType(number.put(), const_cast<VARIANT*>(&value.get()), 0, VT_I4), {});
     return number.get().lVal;
 }
 
 std::wstring AsText(const TVariant& value)
 {
     TVariant text;
-    const HRESULT hr = ::VariantChangeType(text.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BSTR);
-    if (FAILED(hr))
-        RaiseOleError(hr, {});
+    OleCheck(::VariantChangeType(text.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BSTR), {});
     const BSTR chars = text.get().bstrVal;
     return chars == nullptr ? std::wstring() : std::wstring(chars, ::SysStringLen(chars));
 }

@@ -2,6 +2,7 @@
 
 #include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "contacts/Contact.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
@@ -139,8 +140,7 @@ int FillContactFolder(OutlookCalls& calls, IDispatch* contacts, const TContactLi
 
 HRESULT CreateOutlookApplication(IDispatch** application)
 {
-    return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_IDispatch,
-                              reinterpret_cast<void**>(application));
+    return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_PPV_ARGS(application));
 }
 
 int OutlookMajorVersion(const std::string& version)
@@ -163,7 +163,7 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
     ComPtr<IUnknown> typed;
     if (FAILED(application->QueryInterface(IID__Application, reinterpret_cast<void**>(typed.GetAddressOf()))) ||
         !typed)
-        throw EOleError(E_NOINTERFACE, "Interface not supported");
+        RaiseInterfaceNotSupported();
 
     services.SetStatus("Performing Sync..");
     if (services.StopRequested())

@@ -4,6 +4,7 @@
 
 #include "base/OleError.h"
 #include "base/RunServices.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "destinations/outlook_express/AddressBookProgram.h"
@@ -143,9 +144,7 @@ void TWinAddressBook::FreeBuffer(void* buffer)
         return;
     if (!wabObject_)
         RaiseOleError(MAPI_E_NOT_INITIALIZED);
-    const HRESULT code = wabObject_->FreeBuffer(buffer);
-    if (FAILED(code))
-        RaiseOleError(code);
+    OleCheck(wabObject_->FreeBuffer(buffer));
 }
 
 void TWinAddressBook::FreeQuietly(void* buffer) noexcept
@@ -172,8 +171,7 @@ void TWinAddressBook::FreeRows(LPSRowSet rows)
     const HRESULT code = wabObject_->FreeBuffer(rows);
     if (FAILED(code) && SUCCEEDED(first))
         first = code;
-    if (FAILED(first))
-        RaiseOleError(first);
+    OleCheck(first);
 }
 
 void TWinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept

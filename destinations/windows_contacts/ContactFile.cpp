@@ -1,7 +1,9 @@
 #include "destinations/windows_contacts/ContactFile.h"
 
 #include "base/FileHelpers.h"
+#include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 
 #include <wrl/client.h>
 
@@ -82,19 +84,17 @@ void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool
 {
     DWORD required = 0;
     nodeName[0] = L'\0';
-    ComponentCall([&] {
-        return properties->CreateArrayNode(arrayName, CGD_DEFAULT, appended ? TRUE : FALSE, nodeName,
-                                           kNodeNameCapacity, &required);
-    });
+    DiscardErrorInfo();
+    OleCheck(properties->CreateArrayNode(arrayName, CGD_DEFAULT, appended ? TRUE : FALSE, nodeName,
+                                         kNodeNameCapacity, &required));
     nodeName[kNodeNameCapacity - 1] = L'\0';
 }
 
 void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std::span<const LPCWSTR> labels)
 {
     std::vector<LPCWSTR> list(labels.begin(), labels.end()); // the interface takes a mutable array
-    ComponentCall([&] {
-        return properties->SetLabels(nodeName, CGD_DEFAULT, static_cast<DWORD>(list.size()), list.data());
-    });
+    DiscardErrorInfo();
+    OleCheck(properties->SetLabels(nodeName, CGD_DEFAULT, static_cast<DWORD>(list.size()), list.data()));
 }
 
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
@@ -104,7 +104,8 @@ void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, cons
         return;
     const std::wstring propertyPath = std::wstring(nodeName) + suffix;
     const std::wstring text = TextToWide(value, codePage);
-    ComponentCall([&] { return properties->SetString(propertyPath.c_str(), CGD_DEFAULT, text.c_str()); });
+    DiscardErrorInfo();
+    OleCheck(properties->SetString(propertyPath.c_str(), CGD_DEFAULT, text.c_str()));
 }
 
 bool SaveContactFile(IWindowsContactsPlatform& platform, IPersistStreamInit* persist, const std::string& path)

@@ -3,7 +3,6 @@
 #include "destinations/windows_contacts/ContactInterfaces.h"
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
-#include "base/OleError.h"
 #include "contacts/Contact.h"
 
 #include <span>
@@ -15,16 +14,6 @@ namespace tessaly {
 // each array node as it is created (260 characters offered).
 inline constexpr DWORD kNodeBufferCapacity = 520;
 inline constexpr DWORD kNodeNameCapacity = 260;
-
-// A checked component call: a failure raises EOleError with the component's description.
-// Error information left over from earlier calls is cleared first, so it is never
-// mistaken for this call's.
-template <typename Call>
-void ComponentCall(Call&& call)
-{
-    ::SetErrorInfo(0, nullptr);
-    OleCheck(call());
-}
 
 // Builds the contact of `record`, whose texts are in `codePage`, and saves it to `path`
 // (UTF-8); true only when the file was saved. A contact object that cannot be made or lacks

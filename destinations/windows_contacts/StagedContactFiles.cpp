@@ -3,8 +3,8 @@
 #include "destinations/windows_contacts/ContactFileNames.h"
 
 #include "base/FileHelpers.h"
-#include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
 #include "base/FileHelpers.h"
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook_express/WabApi.h"
 
 #include <objbase.h>
@@ -31,14 +31,12 @@ public:
 
     HRESULT CreateContactManager(IContactManager** manager) override
     {
-        return ::CoCreateInstance(CLSID_ContactManager, nullptr, kServerContext, IID_IContactManager,
-                                  reinterpret_cast<void**>(manager));
+        return ::CoCreateInstance(CLSID_ContactManager, nullptr, kServerContext, IID_PPV_ARGS(manager));
     }
 
     HRESULT CreateContact(IContact** contact) override
     {
-        return ::CoCreateInstance(CLSID_Contact, nullptr, kServerContext, IID_IContact,
-                                  reinterpret_cast<void**>(contact));
+        return ::CoCreateInstance(CLSID_Contact, nullptr, kServerContext, IID_PPV_ARGS(contact));
     }
 
     HRESULT CreateFileStream(const std::wstring& path, IStream** stream) override

@@ -7,6 +7,7 @@
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "contacts/Contact.h"
@@ -103,13 +104,16 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
 
     const std::wstring appName = AnsiToWide(kAppName);
     const std::wstring appVersion = AnsiToWide(kAppVersion);
-    ComponentCall([&] { return manager->Initialize(appName.c_str(), appVersion.c_str()); });
+    DiscardErrorInfo();
+    OleCheck(manager->Initialize(appName.c_str(), appVersion.c_str()));
     ComPtr<IContact> own;
-    ComponentCall([&] { return manager->GetMeContact(own.ReleaseAndGetAddressOf()); });
+    DiscardErrorInfo();
+    OleCheck(manager->GetMeContact(own.ReleaseAndGetAddressOf()));
     if (!own)
         RaiseOleError(E_POINTER, {});
     DWORD required = 0;
-    ComponentCall([&] { return own->GetPath(buffer, kNodeBufferCapacity, &required); });
+    DiscardErrorInfo();
+    OleCheck(own->GetPath(buffer, kNodeBufferCapacity, &required));
     buffer[kNodeBufferCapacity - 1] = L'\0';
     const std::string ownPath = WideToUtf8(buffer);
 

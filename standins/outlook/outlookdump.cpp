@@ -15,6 +15,7 @@
 //   calls<TAB>session number<TAB>GetIDsOfNames calls<TAB>Invoke calls
 // Tabs, line breaks and backslashes in values are written as \t, \n (\r) and \\.
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
 
@@ -109,8 +110,7 @@ public:
 private:
     HRESULT CreateApplication()
     {
-        return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_IDispatch,
-                                  reinterpret_cast<void**>(application_.GetAddressOf()));
+        return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_PPV_ARGS(&application_));
     }
 
     ComPtr<IDispatch> application_;

@@ -77,7 +77,7 @@ HRESULT ContactManager::GetMeContact(IContact** contact)
         std::wstring path;
         if (HRESULT result = EnsureOwnContact(path); FAILED(result))
             return result;
-        return MakeObject<Contact>(__uuidof(IContact), reinterpret_cast<void**>(contact), std::move(path));
+        return MakeObject<Contact>(IID_PPV_ARGS(contact), std::move(path));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -72,7 +72,7 @@ HRESULT ReportError(HRESULT code, const wchar_t* description)
         create->SetDescription(const_cast<LPOLESTR>(description));
         create->SetGUID(GUID_NULL);
         IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        if (SUCCEEDED(create->QueryInterface(IID_PPV_ARGS(&info)))) {
             ::SetErrorInfo(0, info);
             info->Release();
         }

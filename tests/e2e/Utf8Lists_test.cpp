@@ -2,7 +2,7 @@
 // in each destination. (ANSI lists are what the other end-to-end tests serve.)
 #include "EndToEndFixture.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <gmock/gmock.h>
 

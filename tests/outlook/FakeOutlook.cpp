@@ -1,6 +1,6 @@
 #include "FakeOutlook.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook/OutlookMembers.h"
 
 #include <functional>

@@ -3,6 +3,7 @@
 #include "FakeOutlook.h"
 #include "RunServicesRecorder.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "contacts/Contact.h"
 
 #include <gmock/gmock.h>

@@ -7,6 +7,7 @@
 #include "RunServicesRecorder.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "contacts/Contact.h"
 

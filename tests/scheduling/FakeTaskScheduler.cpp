@@ -1,6 +1,6 @@
 #include "FakeTaskScheduler.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <cstring>
 

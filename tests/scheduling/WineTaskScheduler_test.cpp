@@ -4,6 +4,7 @@
 
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "base/WinHandles.h"
 
 #include <gmock/gmock.h>

@@ -4,7 +4,7 @@
 
 #include "TestServer.h"
 #include "app/IniFile.h"
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "scheduling/ScheduledTask.h"
 
 #include <gmock/gmock.h>
@@ -373,9 +373,7 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
     EXPECT_EQ(destinationCalls, 0);
 
     Microsoft::WRL::ComPtr<ITaskScheduler> scheduler;
-    ASSERT_EQ(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                 reinterpret_cast<void**>(scheduler.GetAddressOf())),
-              S_OK);
+    ASSERT_EQ(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&scheduler)), S_OK);
     const std::wstring name = AnsiToWide(ScheduledTaskName());
     Microsoft::WRL::ComPtr<IUnknown> item;
     ASSERT_EQ(scheduler->Activate(name.c_str(), IID_ITask, item.GetAddressOf()), S_OK);

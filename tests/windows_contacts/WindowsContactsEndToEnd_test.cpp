@@ -7,6 +7,7 @@
 
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook_express/WabApi.h"
 
 #include <msxml2.h>
@@ -15,6 +16,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+// MinGW's msxml2.h declares the interface without its __uuidof.
+__CRT_UUID_DECL(IXMLDOMDocument2, 0x2933bf95, 0x7b36, 0x11d2, 0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60)
+
 using namespace tessaly;
 using namespace fakes;
 using Microsoft::WRL::ComPtr;
@@ -22,7 +26,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr CLSID kDomDocument30 = {0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
-constexpr IID kIidDomDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
 constexpr char kWabKey[] = "Software\\Microsoft\\WAB";
 constexpr char kWabPathKey[] = "Software\\Microsoft\\WAB\\DLLPath";
 constexpr char kFolderName[] = "Tessaly End To End";
@@ -53,8 +56,7 @@ class ContactXml {
 public:
     explicit ContactXml(const std::string& path)
     {
-        if (FAILED(::CoCreateInstance(kDomDocument30, nullptr, CLSCTX_INPROC_SERVER, kIidDomDocument2,
-                                      reinterpret_cast<void**>(doc_.GetAddressOf()))))
+        if (FAILED(::CoCreateInstance(kDomDocument30, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&doc_))))
             return;
         doc_->put_async(VARIANT_FALSE);
         doc_->put_preserveWhiteSpace(VARIANT_TRUE); // values keep their own blanks

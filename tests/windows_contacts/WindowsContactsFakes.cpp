@@ -1,6 +1,6 @@
 #include "WindowsContactsFakes.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "standins/windows_contacts/ComObject.h"
 
 #include <oleauto.h>
@@ -26,7 +26,7 @@ HRESULT Fail(HRESULT code, const std::wstring& description)
     if (SUCCEEDED(::CreateErrorInfo(&create))) {
         create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
         IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        if (SUCCEEDED(create->QueryInterface(IID_PPV_ARGS(&info)))) {
             ::SetErrorInfo(0, info);
             info->Release();
         }
@@ -148,8 +148,8 @@ public:
         log_.Add("GetMeContact");
         if (FAILED(behaviour_.meContact))
             return Fail(behaviour_.meContact, behaviour_.failure);
-        return wcstandin::MakeObject<FakeContact>(__uuidof(IContact), reinterpret_cast<void**>(contact), log_,
-                                                  behaviour_, counters_, behaviour_.ownPath);
+        return wcstandin::MakeObject<FakeContact>(IID_PPV_ARGS(contact), log_, behaviour_, counters_,
+                                                  behaviour_.ownPath);
     }
     HRESULT STDMETHODCALLTYPE SetMeContact(IContact*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetContactCollection(IContactCollection**) override { return E_NOTIMPL; }
@@ -200,8 +200,7 @@ HRESULT FakePlatform::CreateContactManager(IContactManager** manager)
     if (FAILED(behaviour_.managerCreation))
         return behaviour_.managerCreation;
     SharedCounters() = std::make_shared<Counters>();
-    return wcstandin::MakeObject<FakeManager>(__uuidof(IContactManager), reinterpret_cast<void**>(manager), log_,
-                                              behaviour_, SharedCounters());
+    return wcstandin::MakeObject<FakeManager>(IID_PPV_ARGS(manager), log_, behaviour_, SharedCounters());
 }
 
 HRESULT FakePlatform::CreateContact(IContact** contact)
@@ -209,8 +208,8 @@ HRESULT FakePlatform::CreateContact(IContact** contact)
     log_.Add("CreateContact");
     if (++contactsMade_ == behaviour_.contactCreationFailsAt)
         return REGDB_E_CLASSNOTREG;
-    return wcstandin::MakeObject<FakeContact>(__uuidof(IContact), reinterpret_cast<void**>(contact), log_, behaviour_,
-                                              SharedCounters(), std::wstring());
+    return wcstandin::MakeObject<FakeContact>(IID_PPV_ARGS(contact), log_, behaviour_, SharedCounters(),
+                                              std::wstring());
 }
 
 HRESULT FakePlatform::CreateFileStream(const std::wstring& path, IStream** stream)

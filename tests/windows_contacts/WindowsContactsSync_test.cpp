@@ -5,8 +5,9 @@
 
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
-#include "destinations/windows_contacts/StagedContactFiles.h"
+#include "base/WideText.h"
 #include "contacts/Contact.h"
+#include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include <cctype>
 
