@@ -17,6 +17,7 @@
 #include "base/OleError.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/common/EscapedFields.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -37,17 +38,7 @@ UINT outputCodePage = CP_ACP;
 
 std::string Escaped(const std::wstring& value)
 {
-    std::string result;
-    for (char c : WideToText(value.c_str(), static_cast<int>(value.size()), outputCodePage)) {
-        switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '\t': result += "\\t"; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        default: result += c;
-        }
-    }
-    return result;
+    return standins::EscapeField(WideToText(value.c_str(), static_cast<int>(value.size()), outputCodePage));
 }
 
 void PrintLine(const std::string& line)
