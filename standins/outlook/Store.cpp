@@ -470,10 +470,7 @@ int Store::SaveItem(const StoredItem& item)
 
 void Store::RemoveItem(int folder, int index)
 {
-    const StoredFolder& from = Folder(folder);
-    if (index < 1 || static_cast<size_t>(index) > from.items.size())
-        Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
-    const int id = from.items[static_cast<size_t>(index) - 1];
+    const int id = AtIndex(Folder(folder).items, index);
     Append((Record("remove") << id).Line());
     std::vector<int>& ids = folders_[folder].items;
     ids.erase(ids.begin() + (index - 1));
