@@ -27,6 +27,15 @@ struct Fault {
     throw Fault{code, description};
 }
 
+// The id at a 1-based index of a folder's items or subfolders, as every collection of
+// the object model counts; out of range fails as Outlook does.
+inline int AtIndex(const std::vector<int>& ids, int index)
+{
+    if (index < 1 || static_cast<size_t>(index) > ids.size())
+        Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
+    return ids[static_cast<size_t>(index) - 1];
+}
+
 // The objects alive in this module. A session lasts from the first object to the
 // release of the last; when it ends, ObjectsGone (Module.h) runs.
 std::atomic<long>& LiveObjects();

@@ -4,6 +4,7 @@
 #include "Objects.h"
 
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/common/ClassRegistration.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -11,18 +12,10 @@
 
 using namespace outlook_standin;
 
-namespace {
-
-HMODULE g_module = nullptr;
-
-} // namespace
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
+    if (reason == DLL_PROCESS_ATTACH)
         ::DisableThreadLibraryCalls(instance);
-    }
     return TRUE;
 }
 
@@ -43,11 +36,8 @@ STDAPI DllCanUnloadNow()
 
 STDAPI DllRegisterServer()
 {
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(g_module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return SELFREG_E_CLASS;
-    return RegisterServer(ServerKind::InProcess, path);
+    const std::wstring path = standins::ThisModuleFile();
+    return path.empty() ? SELFREG_E_CLASS : RegisterServer(ServerKind::InProcess, path);
 }
 
 STDAPI DllUnregisterServer()

@@ -50,10 +50,7 @@ private:
             }
             Fail(E_FAIL, L"The folder could not be found.");
         }
-        const int index = args.Integer(0);
-        if (index < 1 || static_cast<size_t>(index) > children.size())
-            Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
-        return children[static_cast<size_t>(index) - 1];
+        return AtIndex(children, args.Integer(0));
     }
 
     int parent_;

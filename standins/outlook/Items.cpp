@@ -27,10 +27,7 @@ protected:
             ReturnInteger(result, static_cast<int>(items.size()));
             break;
         case kItem: {
-            const int index = args.Integer(0);
-            if (index < 1 || static_cast<size_t>(index) > items.size())
-                Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
-            const StoredItem& item = store.Item(items[static_cast<size_t>(index) - 1]);
+            const StoredItem& item = store.Item(AtIndex(items, args.Integer(0)));
             ReturnObject(result, item.kind == olDistributionListItem ? NewDistListItem(item) : NewContactItem(item));
             break;
         }

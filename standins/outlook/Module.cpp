@@ -3,9 +3,9 @@
 #include "Objects.h"
 
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/common/ClassRegistration.h"
 
 #include <olectl.h>
-#include <shlwapi.h>
 
 #include <new>
 
@@ -71,29 +71,17 @@ ClassFactory g_factory;
 
 std::wstring ClassKey()
 {
-    wchar_t text[64];
-    ::StringFromGUID2(tessaly::outlook::CLSID_Application, text, 64);
-    return std::wstring(L"CLSID\\") + text;
+    return standins::ClassKeyName(tessaly::outlook::CLSID_Application);
 }
 
-// Sets the value `name` (the default value when null) of HKCR\key, creating the key.
 bool SetClassesValue(const std::wstring& key, const wchar_t* name, const std::wstring& value)
 {
-    HKEY handle = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LONG status = ::RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
+    return standins::SetRegistryText(HKEY_CLASSES_ROOT, key, name, value) == ERROR_SUCCESS;
 }
 
-// A key that is already gone is no failure.
 bool DeleteClassesKey(const std::wstring& key)
 {
-    const DWORD status = ::SHDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return standins::DeleteRegistryTree(HKEY_CLASSES_ROOT, key) == ERROR_SUCCESS;
 }
 
 HRESULT RegisterTypeLibrary(const std::wstring& path)
@@ -153,8 +141,7 @@ HRESULT RegisterServer(ServerKind kind, const std::wstring& path)
     if (ok && local)
         ok = SetClassesValue(classKey + L"\\LocalServer32", nullptr, L"\"" + path + L"\"");
     if (ok && !local)
-        ok = SetClassesValue(classKey + L"\\InprocServer32", nullptr, path) &&
-             SetClassesValue(classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        ok = standins::RegisterInProcessServer(HKEY_CLASSES_ROOT, classKey, path) == ERROR_SUCCESS;
     if (!ok)
         return SELFREG_E_CLASS;
     if (local && FAILED(RegisterTypeLibrary(path)))

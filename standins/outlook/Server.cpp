@@ -6,6 +6,7 @@
 #include "Module.h"
 
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/common/ClassRegistration.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -21,13 +22,6 @@ namespace {
 void QuitWhenIdle()
 {
     ::PostQuitMessage(0);
-}
-
-std::wstring OwnPath()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(path, length);
 }
 
 bool IsSwitch(const wchar_t* arg, const wchar_t* name)
@@ -67,7 +61,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return 1;
     int status = 0;
     if (IsSwitch(command.c_str(), L"RegServer")) {
-        const std::wstring path = OwnPath();
+        const std::wstring path = standins::ThisModuleFile();
         status = !path.empty() && SUCCEEDED(RegisterServer(ServerKind::Local, path)) ? 0 : 1;
     } else if (IsSwitch(command.c_str(), L"UnregServer")) {
         status = SUCCEEDED(UnregisterServer()) ? 0 : 1;

@@ -1,6 +1,10 @@
 #include "Store.h"
 
+#include "base/OleError.h"
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/common/EnvironmentText.h"
+#include "standins/common/EscapedFields.h"
+#include "standins/common/FileReplacement.h"
 
 #include <objbase.h>
 
@@ -14,60 +18,16 @@ namespace {
 const char kHeader[] = "outlook-standin-journal";
 const wchar_t kDefaultVersion[] = L"11.0.5510";
 
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                          nullptr);
-    return result;
-}
-
-std::wstring FromUtf8(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
-    return result;
-}
-
 std::string Escape(const std::wstring& text)
 {
-    std::string result;
-    for (char c : Utf8(text)) {
-        switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '\t': result += "\\t"; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        default: result += c;
-        }
-    }
-    return result;
+    return standins::EscapeField(tessaly::WideToUtf8(text));
 }
 
 std::vector<std::wstring> SplitRecord(const std::string& line)
 {
     std::vector<std::wstring> fields;
-    std::string field;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '\t') {
-            fields.push_back(FromUtf8(field));
-            field.clear();
-        } else if (c == '\\' && i + 1 < line.size()) {
-            const char next = line[++i];
-            field += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-        } else {
-            field += c;
-        }
-    }
-    fields.push_back(FromUtf8(field));
+    for (const std::string& field : standins::SplitEscapedFields(line))
+        fields.push_back(tessaly::Utf8ToWide(field));
     return fields;
 }
 
@@ -76,19 +36,12 @@ int Number(const std::wstring& text)
     return static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
 }
 
-std::wstring Environment(const wchar_t* name)
-{
-    wchar_t value[1024];
-    const DWORD length = ::GetEnvironmentVariableW(name, value, 1024);
-    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
 std::wstring JournalPath()
 {
-    std::wstring path = Environment(L"TESSALY_OUTLOOK_STORE");
+    std::wstring path = standins::EnvironmentText(L"TESSALY_OUTLOOK_STORE");
     if (!path.empty())
         return path;
-    std::wstring folder = Environment(L"APPDATA");
+    std::wstring folder = standins::EnvironmentText(L"APPDATA");
     if (folder.empty())
         folder = L"C:\\";
     folder += L"\\Tessaly Outlook stand-in";
@@ -102,7 +55,7 @@ std::string NewGeneration()
     ::CoCreateGuid(&guid);
     wchar_t text[64];
     ::StringFromGUID2(guid, text, 64);
-    return Utf8(text);
+    return tessaly::WideToUtf8(text);
 }
 
 [[noreturn]] void FailWrite()
@@ -404,11 +357,6 @@ size_t Store::LiveRecords() const
 
 void Store::Rewrite()
 {
-    const std::wstring fresh = path_ + L".new";
-    HANDLE file = ::CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        FailWrite();
     const std::string generation = NewGeneration();
     std::string text = HeaderLine(generation);
     size_t lines = 0;
@@ -435,13 +383,8 @@ void Store::Rewrite()
             ++lines;
         }
     }
-    DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
-    if (!ok || written != text.size() || !::MoveFileExW(fresh.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        ::DeleteFileW(fresh.c_str());
+    if (!standins::ReplaceFileContents(path_, text))
         FailWrite();
-    }
     if (file_ != INVALID_HANDLE_VALUE)
         ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE));
     generation_ = generation;
@@ -497,7 +440,7 @@ int Store::SaveItem(const StoredItem& item)
     ++savesSeen_;
     std::wstring failAt = Setting(L"fail-save");
     std::wstring failText = Setting(L"fail-save-text");
-    const std::wstring fromEnvironment = Environment(L"TESSALY_OUTLOOK_FAIL_SAVE");
+    const std::wstring fromEnvironment = standins::EnvironmentText(L"TESSALY_OUTLOOK_FAIL_SAVE");
     if (!fromEnvironment.empty()) {
         const size_t colon = fromEnvironment.find(L':');
         failAt = fromEnvironment.substr(0, colon);
@@ -505,7 +448,7 @@ int Store::SaveItem(const StoredItem& item)
     }
     if (!failAt.empty() && Number(failAt) == savesSeen_)
         Fail(E_FAIL, failText.empty() ? L"The item could not be saved." : failText);
-    const std::wstring exitAt = Environment(L"TESSALY_OUTLOOK_EXIT_AT_SAVE");
+    const std::wstring exitAt = standins::EnvironmentText(L"TESSALY_OUTLOOK_EXIT_AT_SAVE");
     if (!exitAt.empty() && Number(exitAt) == savesSeen_)
         ::TerminateProcess(::GetCurrentProcess(), 3);
 
@@ -527,10 +470,7 @@ int Store::SaveItem(const StoredItem& item)
 
 void Store::RemoveItem(int folder, int index)
 {
-    const StoredFolder& from = Folder(folder);
-    if (index < 1 || static_cast<size_t>(index) > from.items.size())
-        Fail(DISP_E_BADINDEX, L"Array index out of bounds.");
-    const int id = from.items[static_cast<size_t>(index) - 1];
+    const int id = AtIndex(Folder(folder).items, index);
     Append((Record("remove") << id).Line());
     std::vector<int>& ids = folders_[folder].items;
     ids.erase(ids.begin() + (index - 1));
@@ -553,7 +493,7 @@ void Store::SetSetting(const std::wstring& key, const std::wstring& value)
 
 std::wstring Store::Version() const
 {
-    std::wstring version = Environment(L"TESSALY_OUTLOOK_VERSION");
+    std::wstring version = standins::EnvironmentText(L"TESSALY_OUTLOOK_VERSION");
     if (version.empty())
         version = Setting(L"version");
     return version.empty() ? std::wstring(kDefaultVersion) : version;

@@ -18,6 +18,7 @@
 #include "base/WideText.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/common/EscapedFields.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -38,17 +39,7 @@ UINT outputCodePage = CP_ACP;
 
 std::string Escaped(const std::wstring& value)
 {
-    std::string result;
-    for (char c : WideToText(value.c_str(), static_cast<int>(value.size()), outputCodePage)) {
-        switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '\t': result += "\\t"; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        default: result += c;
-        }
-    }
-    return result;
+    return standins::EscapeField(WideToText(value.c_str(), static_cast<int>(value.size()), outputCodePage));
 }
 
 void PrintLine(const std::string& line)

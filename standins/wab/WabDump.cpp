@@ -4,7 +4,9 @@
 //   wabdump seed FOLDER N [LIST]  adds N mail users (and a distribution list) to FOLDER,
 //                                 creating the folder when there is none of that name
 // The store is the one the library uses: WAB_STANDIN_STORE, else the default file.
+#include "base/OleError.h"
 #include "destinations/outlook_express/WabTags.h"
+#include "standins/common/EscapedFields.h"
 #include "standins/wab/WabStore.h"
 
 #include <fcntl.h>
@@ -35,25 +37,11 @@ StoredValue Text(const std::string& text)
     return value;
 }
 
-// ANSI text as UTF-8.
-std::string Utf8(const std::string& ansi)
-{
-    if (ansi.empty())
-        return {};
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
-
 int Dump(const Store& store, bool utf8)
 {
     auto text = [utf8](const StoredEntry& entry, ULONG tag) {
         const std::string stored = entry.Text(tag);
-        return Escape(utf8 ? Utf8(stored) : stored);
+        return standins::EscapeField(utf8 ? tessaly::ConvertText(stored, CP_ACP, CP_UTF8) : stored);
     };
     std::string out;
     for (const StoredEntry* folder : store.Folders()) {

@@ -1,7 +1,11 @@
 #include "standins/wab/WabStore.h"
 
+#include "base/OleError.h"
+#include "base/TextHelpers.h"
 #include "destinations/outlook_express/WabDefs.h"
 #include "destinations/outlook_express/WabTags.h"
+#include "standins/common/EscapedFields.h"
+#include "standins/common/FileReplacement.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +56,7 @@ std::string EncodeValue(const StoredValue& value)
     case PT_LONG:
         return std::to_string(value.number);
     case PT_STRING8:
-        return Escape(value.bytes);
+        return standins::EscapeField(value.bytes);
     case PT_BINARY:
         return Hex(value.bytes);
     default: {
@@ -76,7 +80,7 @@ StoredValue DecodeValue(ULONG tag, const std::string& text)
         value.number = std::strtol(text.c_str(), nullptr, 10);
         break;
     case PT_STRING8:
-        value.bytes = Unescape(text);
+        value.bytes = standins::UnescapeField(text);
         break;
     case PT_BINARY:
         value.bytes = Unhex(text);
@@ -108,22 +112,6 @@ std::string EncodeEntry(const StoredEntry& entry)
     return line;
 }
 
-bool SameTextIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 const StoredValue* StoredEntry::Find(ULONG tag) const
@@ -148,35 +136,6 @@ std::string StoredEntry::Text(ULONG tag) const
 {
     const StoredValue* value = Find(tag);
     return value && value->type == PT_STRING8 ? value->bytes : std::string();
-}
-
-std::string Escape(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-std::string Unescape(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    return out;
 }
 
 std::string MakeEntryId(ULONG id)
@@ -291,19 +250,11 @@ bool Store::Open(const std::string& path, bool writable)
 
 bool Store::Compact()
 {
-    const std::string temporary = path_ + ".new";
-    HANDLE out = ::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
-        return false;
     std::string content = std::string(kHeader) + "\r\n";
     for (const StoredEntry& entry : entries_)
         if (!entry.deleted && entry.id != kPersonalFolder)
             content += EncodeEntry(entry) + "\r\n";
-    DWORD written = 0;
-    const bool ok = ::WriteFile(out, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-                    written == content.size();
-    ::CloseHandle(out);
-    return ok && ::MoveFileExA(temporary.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return standins::ReplaceFileContents(tessaly::AnsiToWide(path_), content);
 }
 
 void Store::Apply(const StoredEntry& entry)
@@ -382,7 +333,7 @@ std::vector<const StoredEntry*> Store::Children(ULONG folder) const
 const StoredEntry* Store::FindFolderByName(const std::string& name) const
 {
     for (const StoredEntry* folder : Folders())
-        if (SameTextIgnoringAsciiCase(folder->Text(PR_DISPLAY_NAME), name))
+        if (tessaly::SameTextIgnoringAsciiCase(folder->Text(PR_DISPLAY_NAME), name))
             return folder;
     return nullptr;
 }

@@ -72,8 +72,4 @@ constexpr ULONG kMailUserTemplate = 0xFFFF0001;
 std::string MakeEntryId(ULONG id);
 ULONG EntryNumber(ULONG size, const void* bytes); // 0 when not one of ours
 
-// \t, \n, \r and \\ written as escapes, so one value stays on one line of one column.
-std::string Escape(const std::string& text);
-std::string Unescape(const std::string& text);
-
 } // namespace wabstandin

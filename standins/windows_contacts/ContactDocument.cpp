@@ -1,5 +1,7 @@
 #include "ContactDocument.h"
 
+#include "base/OleError.h"
+
 #include <objbase.h>
 
 #include <algorithm>
@@ -35,18 +37,6 @@ bool Contains(const std::array<std::wstring_view, N>& list, std::wstring_view na
 
 const HRESULT kPathNotFound = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
 
-std::string Utf8(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr,
-                          nullptr);
-    return result;
-}
-
 // Text as XML character data. Control codes that XML 1.0 cannot carry are left out; a
 // carriage return is kept as a reference so that parsers do not fold it away.
 std::string Escape(std::wstring_view text)
@@ -65,12 +55,12 @@ std::string Escape(std::wstring_view text)
                 escaped += ch;
         }
     }
-    return Utf8(escaped);
+    return tessaly::WideToUtf8(escaped);
 }
 
 void Element(std::string& xml, const char* indent, const std::wstring& name, const std::wstring& value)
 {
-    const std::string tag = "c:" + Utf8(name);
+    const std::string tag = "c:" + tessaly::WideToUtf8(name);
     xml += indent + ("<" + tag + ">") + Escape(value) + "</" + tag + ">\r\n";
 }
 } // namespace
@@ -179,15 +169,15 @@ std::string ContactDocument::ToXml(const std::wstring& contactId, const SYSTEMTI
     xml += std::string("\t<c:CreationDate>") + date + "</c:CreationDate>\r\n";
     for (const auto& [name, value] : topLevel_)
         Element(xml, "\t", name, value);
-    xml += "\t<c:ContactIDCollection>\r\n\t\t<c:ContactID c:ElementID=\"" + Utf8(NewGuidText(false)) +
+    xml += "\t<c:ContactIDCollection>\r\n\t\t<c:ContactID c:ElementID=\"" + tessaly::WideToUtf8(NewGuidText(false)) +
            "\">\r\n\t\t\t<c:Value>" + Escape(contactId) + "</c:Value>\r\n\t\t</c:ContactID>\r\n"
            "\t</c:ContactIDCollection>\r\n";
     for (const Collection& collection : collections_) {
-        const std::string collectionTag = "c:" + Utf8(collection.name);
-        const std::string elementTag = "c:" + Utf8(collection.elementName);
+        const std::string collectionTag = "c:" + tessaly::WideToUtf8(collection.name);
+        const std::string elementTag = "c:" + tessaly::WideToUtf8(collection.elementName);
         xml += "\t<" + collectionTag + ">\r\n";
         for (const Node& node : collection.nodes) {
-            xml += "\t\t<" + elementTag + " c:ElementID=\"" + Utf8(node.elementId) + "\">\r\n";
+            xml += "\t\t<" + elementTag + " c:ElementID=\"" + tessaly::WideToUtf8(node.elementId) + "\">\r\n";
             if (!node.labels.empty()) {
                 xml += "\t\t\t<c:LabelCollection>\r\n";
                 for (const std::wstring& label : node.labels)

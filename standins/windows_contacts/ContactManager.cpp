@@ -3,6 +3,8 @@
 #include "Contact.h"
 #include "Faults.h"
 
+#include "standins/common/EnvironmentText.h"
+
 #include <lmcons.h>
 
 #include <vector>
@@ -10,17 +12,6 @@
 namespace wcstandin {
 
 namespace {
-std::wstring UserProfileFolder()
-{
-    const DWORD size = ::GetEnvironmentVariableW(L"USERPROFILE", nullptr, 0);
-    if (size == 0)
-        return {};
-    std::wstring value(size, L'\0');
-    const DWORD length = ::GetEnvironmentVariableW(L"USERPROFILE", value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
-}
-
 std::wstring UserName()
 {
     wchar_t name[UNLEN + 1] = {};
@@ -31,7 +22,7 @@ std::wstring UserName()
 // Creates "<user name>.contact" in "%USERPROFILE%\Contacts" unless it is there.
 HRESULT EnsureOwnContact(std::wstring& path)
 {
-    const std::wstring profile = UserProfileFolder();
+    const std::wstring profile = standins::EnvironmentText(L"USERPROFILE");
     if (profile.empty())
         return ReportError(HRESULT_FROM_WIN32(ERROR_ENVVAR_NOT_FOUND), L"USERPROFILE is not set.");
     const std::wstring folder = profile + L"\\Contacts";

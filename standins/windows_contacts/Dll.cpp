@@ -4,15 +4,16 @@
 #include "Contact.h"
 #include "ContactManager.h"
 
+#include "standins/common/ClassRegistration.h"
+
 #include <objbase.h>
+#include <olectl.h>
 
 #include <string>
 
 namespace wcstandin {
 
 namespace {
-HMODULE g_module = nullptr;
-
 using Creator = HRESULT (*)(REFIID, void**);
 
 struct ClassEntry {
@@ -52,37 +53,18 @@ private:
     Creator create_;
 };
 
+// The classes are registered for every user of the machine.
 std::wstring ClassKey(const CLSID& classId)
 {
-    wchar_t text[40] = {};
-    ::StringFromGUID2(classId, text, 40);
-    return std::wstring(L"Software\\Classes\\CLSID\\") + text;
-}
-
-LONG SetText(HKEY key, const wchar_t* name, const std::wstring& value)
-{
-    return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    return L"Software\\Classes\\" + standins::ClassKeyName(classId);
 }
 
 HRESULT RegisterClass(const ClassEntry& entry, const std::wstring& modulePath)
 {
-    HKEY classKey = nullptr;
-    LONG status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, ClassKey(entry.classId).c_str(), 0, nullptr, 0, KEY_WRITE,
-                                    nullptr, &classKey, nullptr);
-    if (status != ERROR_SUCCESS)
-        return HRESULT_FROM_WIN32(status);
-    status = SetText(classKey, nullptr, entry.name);
-    HKEY serverKey = nullptr;
+    const std::wstring key = ClassKey(entry.classId);
+    LONG status = standins::SetRegistryText(HKEY_LOCAL_MACHINE, key, nullptr, entry.name);
     if (status == ERROR_SUCCESS)
-        status = ::RegCreateKeyExW(classKey, L"InprocServer32", 0, nullptr, 0, KEY_WRITE, nullptr, &serverKey, nullptr);
-    if (status == ERROR_SUCCESS) {
-        status = SetText(serverKey, nullptr, modulePath);
-        if (status == ERROR_SUCCESS)
-            status = SetText(serverKey, L"ThreadingModel", L"Apartment");
-        ::RegCloseKey(serverKey);
-    }
-    ::RegCloseKey(classKey);
+        status = standins::RegisterInProcessServer(HKEY_LOCAL_MACHINE, key, modulePath);
     return HRESULT_FROM_WIN32(status);
 }
 } // namespace
@@ -93,10 +75,8 @@ using namespace wcstandin;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
+    if (reason == DLL_PROCESS_ATTACH)
         ::DisableThreadLibraryCalls(instance);
-    }
     return TRUE;
 }
 
@@ -118,9 +98,8 @@ STDAPI DllCanUnloadNow()
 
 STDAPI DllRegisterServer()
 {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(g_module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    const std::wstring path = standins::ThisModuleFile();
+    if (path.empty())
         return E_FAIL;
     for (const ClassEntry& entry : kClasses)
         if (HRESULT result = RegisterClass(entry, path); FAILED(result))
@@ -130,10 +109,8 @@ STDAPI DllRegisterServer()
 
 STDAPI DllUnregisterServer()
 {
-    for (const ClassEntry& entry : kClasses) {
-        const std::wstring key = ClassKey(entry.classId);
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, (key + L"\\InprocServer32").c_str());
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
-    }
+    for (const ClassEntry& entry : kClasses)
+        if (standins::DeleteRegistryTree(HKEY_LOCAL_MACHINE, ClassKey(entry.classId)) != ERROR_SUCCESS)
+            return SELFREG_E_CLASS;
     return S_OK;
 }

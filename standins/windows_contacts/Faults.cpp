@@ -1,5 +1,7 @@
 #include "Faults.h"
 
+#include "standins/common/EnvironmentText.h"
+
 #include <oleauto.h>
 
 #include <cstdlib>
@@ -22,24 +24,13 @@ FaultState& State()
     static FaultState state;
     return state;
 }
-
-std::wstring Environment(const wchar_t* name)
-{
-    const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0)
-        return {};
-    std::wstring value(size, L'\0');
-    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
-}
 } // namespace
 
 void ArmFaults()
 {
     FaultState& state = State();
     state = FaultState{};
-    const std::wstring fault = Environment(L"TESSALY_CONTACTS_FAULT");
+    const std::wstring fault = standins::EnvironmentText(L"TESSALY_CONTACTS_FAULT");
     const size_t colon = fault.find(L':');
     if (colon == std::wstring::npos)
         return;
@@ -52,7 +43,7 @@ void ArmFaults()
         return;
     state.failAt = std::wcstol(fault.c_str() + colon + 1, nullptr, 10);
     state.armed = state.failAt > 0;
-    state.description = Environment(L"TESSALY_CONTACTS_FAULT_TEXT");
+    state.description = standins::EnvironmentText(L"TESSALY_CONTACTS_FAULT_TEXT");
     if (state.description.empty())
         state.description = L"Injected failure";
 }

@@ -2,6 +2,7 @@
 
 #include "base/FileHelpers.h"
 #include "contacts/CsvReader.h"
+#include "standins/common/EscapedFields.h"
 
 #include <windows.h>
 
@@ -10,21 +11,6 @@
 namespace tessaly::test {
 
 namespace {
-std::string Escaped(const std::string& value)
-{
-    std::string result;
-    for (char c : value) {
-        switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '\t': result += "\\t"; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        default: result += c;
-        }
-    }
-    return result;
-}
-
 TContactList Parse(const std::string& csvText)
 {
     std::vector<std::string> lines = SplitLines(csvText);
@@ -43,7 +29,7 @@ std::vector<std::string> ExpectedContactLines(const std::string& csvText)
         std::string line = "contact";
         for (const auto& entry : TContactInfo::kFields) {
             line += '\t';
-            line += Escaped(contact.*entry.field);
+            line += standins::EscapeField(contact.*entry.field);
         }
         lines.push_back(line);
     }
