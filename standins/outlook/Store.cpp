@@ -1,6 +1,6 @@
 #include "Store.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook/OutlookMembers.h"
 #include "standins/common/EnvironmentText.h"
 #include "standins/common/EscapedFields.h"

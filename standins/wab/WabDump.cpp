@@ -4,7 +4,7 @@
 //   wabdump seed FOLDER N [LIST]  adds N mail users (and a distribution list) to FOLDER,
 //                                 creating the folder when there is none of that name
 // The store is the one the library uses: WAB_STANDIN_STORE, else the default file.
-#include "base/OleError.h"
+#include "base/WideText.h"
 #include "destinations/outlook_express/WabTags.h"
 #include "standins/common/EscapedFields.h"
 #include "standins/wab/WabStore.h"

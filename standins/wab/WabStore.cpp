@@ -1,7 +1,7 @@
 #include "standins/wab/WabStore.h"
 
-#include "base/OleError.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "destinations/outlook_express/WabDefs.h"
 #include "destinations/outlook_express/WabTags.h"
 #include "standins/common/EscapedFields.h"

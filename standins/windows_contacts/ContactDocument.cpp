@@ -1,6 +1,6 @@
 #include "ContactDocument.h"
 
-#include "base/OleError.h"
+#include "base/WideText.h"
 
 #include <objbase.h>
 
