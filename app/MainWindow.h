@@ -60,34 +60,13 @@ public:
     // The process's exit code: the outcome of the unattended run; always 0 interactively.
     int ExitCode() const noexcept { return unattended_ ? outcome_ : TSyncRun::kExitSucceeded; }
 
-    // --- Window life ---------------------------------------------------------------
-    void InitForm(const TIniFile& settings);
-    void FormDestroy();
-    void StartUnattended();
-    void WMStartSync();
-    // False when a close command must not run (the window is busy).
-    bool WMSysCommand(WPARAM command);
-    bool FormCloseQuery();
-    bool CanCloseNow();
-    void FormKeyDown(WPARAM key, unsigned shift);
-    // Gives the focus back to the control that had it; false to let the default handling run.
-    bool WMActivate(WPARAM state);
-    // The shift state of the key being handled now.
-    static unsigned KeyShiftState();
-
     // --- Actions -------------------------------------------------------------------
     void SyncNowClick() { RunAction(false); }
     void SaveTaskClick() { RunAction(true); }
-    void RunAction(bool createTask);
-    [[nodiscard]] bool ValidateInput(const std::string& folderName);
-    [[nodiscard]] bool CheckNotBlank(const std::string& value, const std::string& caption);
     void SetIdle(bool idle);
-    void ShowAnimation(bool on);
     void SaveScheduledTask();
 
     // --- Settings ------------------------------------------------------------------
-    void LoadSettings(const TIniFile& settings);
-    void SaveSettings(TIniFile& settings);
     // 1 to 7; 0 when none is chosen.
     int IntervalDays() const;
     // The start time as a fraction of a day.
@@ -125,7 +104,32 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleException(std::exception_ptr error) noexcept;
 
+    // --- Window life ---------------------------------------------------------------
     void FormCreate();
+    void InitForm(const TIniFile& settings);
+    void FormDestroy();
+    void StartUnattended();
+    void WMStartSync();
+    // False when a close command must not run (the window is busy).
+    bool WMSysCommand(WPARAM command);
+    bool FormCloseQuery();
+    bool CanCloseNow();
+    void FormKeyDown(WPARAM key, unsigned shift);
+    // Gives the focus back to the control that had it; false to let the default handling run.
+    bool WMActivate(WPARAM state);
+    // The shift state of the key being handled now.
+    static unsigned KeyShiftState();
+
+    // --- Actions -------------------------------------------------------------------
+    void RunAction(bool createTask);
+    [[nodiscard]] bool ValidateInput(const std::string& folderName);
+    [[nodiscard]] bool CheckNotBlank(const std::string& value, const std::string& caption);
+    void ShowAnimation(bool on);
+
+    // --- Settings ------------------------------------------------------------------
+    void LoadSettings(const TIniFile& settings);
+    void SaveSettings(TIniFile& settings);
+
     // Settings are written when the window closes, while it can still show an error, and
     // when the session ends with the window open.
     void FormClose();
