@@ -27,7 +27,7 @@ int TextWrapWidth(int screenWidth)
     return screenWidth / 2;
 }
 
-DialogLayout LayoutMessageDialog(DlgSize text, DlgSize picture, int buttonCount, int pixelsPerInch)
+DialogLayout LayoutMessageDialog(PixelSize text, PixelSize picture, int buttonCount, int pixelsPerInch)
 {
     const DialogMetrics m = DialogMetrics::ForDpi(pixelsPerInch);
     DialogLayout layout;
@@ -37,14 +37,14 @@ DialogLayout LayoutMessageDialog(DlgSize text, DlgSize picture, int buttonCount,
     if (text.height > picture.height)
         layout.picture.top += (text.height - picture.height) / 2;
 
-    layout.label = {layout.picture.right() + 2 * m.marginX, 2 * m.marginY, text.width + m.marginX,
+    layout.label = {layout.picture.Right() + 2 * m.marginX, 2 * m.marginY, text.width + m.marginX,
                     text.height + m.marginY};
     if (picture.height > text.height)
         layout.label.top += (picture.height - text.height) / 2;
 
-    const int contentBottom = std::max(layout.label.bottom(), layout.picture.bottom());
+    const int contentBottom = std::max(layout.label.Bottom(), layout.picture.Bottom());
     layout.buttonTop = contentBottom + 3 * m.marginY;
-    layout.client.width = std::max(layout.label.right() + 2 * m.marginX, m.ButtonsWidth(buttonCount));
+    layout.client.width = std::max(layout.label.Right() + 2 * m.marginX, m.ButtonsWidth(buttonCount));
     layout.client.height = layout.buttonTop + m.buttonHeight + 2 * m.marginY;
 
     const int count = std::max(buttonCount, 0);
@@ -54,7 +54,7 @@ DialogLayout LayoutMessageDialog(DlgSize text, DlgSize picture, int buttonCount,
     return layout;
 }
 
-DlgRect CentreOnScreen(DlgSize window, DlgSize screen)
+PixelRect CentreOnScreen(PixelSize window, PixelSize screen)
 {
     return {(screen.width - window.width) / 2, (screen.height - window.height) / 2, window.width, window.height};
 }

@@ -1,24 +1,11 @@
 #pragma once
 // Positions and sizes of the message dialog, computed from the measured text, the
 // picture and the screen alone, so they can be checked without a window.
+#include "ui/PixelGeometry.h"
+
 #include <vector>
 
 namespace tessaly {
-
-struct DlgSize {
-    int width = 0;
-    int height = 0;
-};
-
-struct DlgRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    int right() const { return left + width; }
-    int bottom() const { return top + height; }
-    bool operator==(const DlgRect&) const = default;
-};
 
 // The dialog's measures in pixels for the screen's pixels per inch.
 struct DialogMetrics {
@@ -34,11 +21,11 @@ struct DialogMetrics {
 };
 
 struct DialogLayout {
-    DlgRect picture;
-    DlgRect label;
-    std::vector<DlgRect> buttons;
+    PixelRect picture;
+    PixelRect label;
+    std::vector<PixelRect> buttons;
     int buttonTop = 0;
-    DlgSize client;
+    PixelSize client;
 };
 
 // The width the text is wrapped in: half the screen.
@@ -46,9 +33,9 @@ int TextWrapWidth(int screenWidth);
 
 // Lays the dialog out around a text already measured (wrapped in TextWrapWidth) and a
 // picture; the buttons share the width evenly, so a single one is centred.
-DialogLayout LayoutMessageDialog(DlgSize text, DlgSize picture, int buttonCount, int pixelsPerInch);
+DialogLayout LayoutMessageDialog(PixelSize text, PixelSize picture, int buttonCount, int pixelsPerInch);
 
 // Top-left corner that centres a window of the given outer size on the screen.
-DlgRect CentreOnScreen(DlgSize window, DlgSize screen);
+PixelRect CentreOnScreen(PixelSize window, PixelSize screen);
 
 } // namespace tessaly

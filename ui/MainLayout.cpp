@@ -15,13 +15,13 @@ public:
     }
 
 private:
-    LayoutRect& R(Ctl c) { return out_.rects[Index(c)]; }
-    const LayoutSize& Own(Ctl c) const { return in_.own[Index(c)]; }
+    PixelRect& R(Ctl c) { return out_.rects[Index(c)]; }
+    const PixelSize& Own(Ctl c) const { return in_.own[Index(c)]; }
 
     // Left and top given, own size.
     void Place(Ctl c, int left, int top)
     {
-        R(c) = LayoutRect{left, top, Own(c).width, Own(c).height};
+        R(c) = PixelRect{left, top, Own(c).width, Own(c).height};
     }
 
     // A value label just right of its caption label, on the same line.
@@ -32,21 +32,21 @@ private:
 
     void ArrangeControls()
     {
-        const LayoutSize banner = Own(Ctl::imgTop);
+        const PixelSize banner = Own(Ctl::imgTop);
         out_.clientWidth = banner.width;
-        R(Ctl::pnlTop) = LayoutRect{0, s_, banner.width, banner.height};
+        R(Ctl::pnlTop) = PixelRect{0, s_, banner.width, banner.height};
         Place(Ctl::imgTop, 0, 0);
-        R(Ctl::gbxSrc) = LayoutRect{3 * s_, R(Ctl::imgTop).Bottom() + 2 * s_ + 2, R(Ctl::pnlTop).width - 6 * s_, 0};
+        R(Ctl::gbxSrc) = PixelRect{3 * s_, R(Ctl::imgTop).Bottom() + 2 * s_ + 2, R(Ctl::pnlTop).width - 6 * s_, 0};
         Place(Ctl::lblProduct, 3 * s_ + 1, 11);
 
         Place(Ctl::lblSource, 4 * s_, in_.sourceLabelTop);
-        R(Ctl::edtSource) = LayoutRect{4 * s_, R(Ctl::lblSource).Bottom() + 4, R(Ctl::gbxSrc).width - 8 * s_,
+        R(Ctl::edtSource) = PixelRect{4 * s_, R(Ctl::lblSource).Bottom() + 4, R(Ctl::gbxSrc).width - 8 * s_,
                                        Own(Ctl::edtSource).height};
         Place(Ctl::lblUser, 4 * s_, R(Ctl::edtSource).Bottom() + 3 * s_);
-        R(Ctl::edtUser) = LayoutRect{4 * s_, R(Ctl::lblUser).Bottom() + 4, R(Ctl::edtSource).width,
+        R(Ctl::edtUser) = PixelRect{4 * s_, R(Ctl::lblUser).Bottom() + 4, R(Ctl::edtSource).width,
                                      R(Ctl::edtSource).height};
         Place(Ctl::lblPass, 4 * s_, R(Ctl::edtUser).Bottom() + 3 * s_);
-        R(Ctl::edtPass) = LayoutRect{4 * s_, R(Ctl::lblPass).Bottom() + 4, R(Ctl::edtSource).width,
+        R(Ctl::edtPass) = PixelRect{4 * s_, R(Ctl::lblPass).Bottom() + 4, R(Ctl::edtSource).width,
                                      R(Ctl::edtSource).height};
         PlaceBeside(Ctl::lblSourceV, Ctl::lblSource, R(Ctl::lblSource).top);
         PlaceBeside(Ctl::lblUserV, Ctl::lblUser, R(Ctl::lblUser).top);
@@ -58,34 +58,34 @@ private:
 
     void ArrangeDestination(int top)
     {
-        const LayoutRect& source = R(Ctl::lblSource);
-        R(Ctl::gbxDst) = LayoutRect{R(Ctl::gbxSrc).left, top, R(Ctl::gbxSrc).width, 0};
+        const PixelRect& source = R(Ctl::lblSource);
+        R(Ctl::gbxDst) = PixelRect{R(Ctl::gbxSrc).left, top, R(Ctl::gbxSrc).width, 0};
         Place(Ctl::lblTo, source.left, source.top);
         PlaceBeside(Ctl::lblToV, Ctl::lblTo, source.top);
-        R(Ctl::cmbTo) = LayoutRect{source.left, R(Ctl::lblTo).Bottom() + 4, R(Ctl::edtSource).width,
+        R(Ctl::cmbTo) = PixelRect{source.left, R(Ctl::lblTo).Bottom() + 4, R(Ctl::edtSource).width,
                                    Own(Ctl::cmbTo).height};
         Place(Ctl::lblTitle, source.left, R(Ctl::cmbTo).Bottom() + 3 * s_);
         PlaceBeside(Ctl::lblTitleV, Ctl::lblTitle, R(Ctl::lblTitle).top);
-        R(Ctl::edtTitle) = LayoutRect{source.left, R(Ctl::lblTitle).Bottom() + 4, R(Ctl::edtSource).width,
+        R(Ctl::edtTitle) = PixelRect{source.left, R(Ctl::lblTitle).Bottom() + 4, R(Ctl::edtSource).width,
                                       Own(Ctl::edtTitle).height};
         Place(Ctl::lblScheduler, source.left, R(Ctl::edtTitle).Bottom() + 3 * s_);
         PlaceBeside(Ctl::lblSchedulerV, Ctl::lblScheduler, R(Ctl::lblScheduler).top);
 
         const int row = R(Ctl::lblScheduler).Bottom() + 4;
         Place(Ctl::lblEvery, source.left + 15, row + 3);
-        R(Ctl::cmbScheduler) = LayoutRect{R(Ctl::lblEvery).Right() + 5, row, 75, Own(Ctl::cmbScheduler).height};
+        R(Ctl::cmbScheduler) = PixelRect{R(Ctl::lblEvery).Right() + 5, row, 75, Own(Ctl::cmbScheduler).height};
         Place(Ctl::lblDay, R(Ctl::cmbScheduler).Right() + 5, R(Ctl::lblEvery).top);
         Place(Ctl::lblAT, R(Ctl::lblDay).Right() + 15, R(Ctl::lblEvery).top);
-        R(Ctl::dtScheduler) = LayoutRect{R(Ctl::lblAT).Right() + 5, R(Ctl::cmbScheduler).top, 95,
+        R(Ctl::dtScheduler) = PixelRect{R(Ctl::lblAT).Right() + 5, R(Ctl::cmbScheduler).top, 95,
                                          R(Ctl::cmbScheduler).height};
         Place(Ctl::lblTime, R(Ctl::dtScheduler).left, R(Ctl::lblScheduler).top);
 
         const int scheduleWidth = ScheduleButtonWidth(in_.scheduleHasGlyph);
-        R(Ctl::btnSchedule) = LayoutRect{R(Ctl::edtTitle).Right() - scheduleWidth,
+        R(Ctl::btnSchedule) = PixelRect{R(Ctl::edtTitle).Right() - scheduleWidth,
                                          R(Ctl::dtScheduler).Bottom() - 6 * s_, scheduleWidth, 6 * s_};
         const int groupWidth = R(Ctl::gbxDst).width;
         const int margin = (groupWidth - 22 * s_) / 2;
-        R(Ctl::btnSync) = LayoutRect{margin, R(Ctl::cmbScheduler).Bottom() + 3 * s_, groupWidth - 2 * margin, 6 * s_};
+        R(Ctl::btnSync) = PixelRect{margin, R(Ctl::cmbScheduler).Bottom() + 3 * s_, groupWidth - 2 * margin, 6 * s_};
         R(Ctl::gbxDst).height = R(Ctl::btnSync).Bottom() + 3 * s_;
 
         Place(Ctl::lblStatus, R(Ctl::gbxDst).left + 1, R(Ctl::gbxDst).Bottom() + 3 * s_);

@@ -2,38 +2,24 @@
 // Where every control of the main window goes, computed from the controls' own sizes
 // and the spacing unit. Positions are relative to each control's parent.
 #include "ui/ControlIds.h"
+#include "ui/PixelGeometry.h"
 
 #include <array>
 
 namespace tessaly {
 
-struct LayoutSize {
-    int width = 0;
-    int height = 0;
-};
-
-struct LayoutRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    int Right() const { return left + width; }
-    int Bottom() const { return top + height; }
-    bool operator==(const LayoutRect&) const = default;
-};
-
 struct LayoutInput {
     int spacing = 5;          // S: 5 at 96 pixels per inch, scaled otherwise
     int sourceLabelTop = 25;  // lblSource's top from the window's description, scaled
     bool scheduleHasGlyph = true;
-    std::array<LayoutSize, kControlCount> own{}; // each control's size for its font and text
+    std::array<PixelSize, kControlCount> own{}; // each control's size for its font and text
 };
 
 struct LayoutResult {
-    std::array<LayoutRect, kControlCount> rects{};
+    std::array<PixelRect, kControlCount> rects{};
     int clientWidth = 0;
     int clientHeight = 0;
-    const LayoutRect& operator[](Ctl c) const { return rects[Index(c)]; }
+    const PixelRect& operator[](Ctl c) const { return rects[Index(c)]; }
 };
 
 LayoutResult ArrangeMainWindow(const LayoutInput& input);

@@ -395,7 +395,7 @@ void TMainWindowControls::SelectCombos(int destinationCode, int interval)
     });
 }
 
-LayoutSize TMainWindowControls::LabelSize(Ctl c) const
+PixelSize TMainWindowControls::LabelSize(Ctl c) const
 {
     const Item& item = items_[Index(c)];
     std::string text = WindowText(item.hwnd);
@@ -404,10 +404,10 @@ LayoutSize TMainWindowControls::LabelSize(Ctl c) const
     FontDC dc(item.hwnd, item.font);
     RECT rect{0, 0, 0, 0};
     ::DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-    return LayoutSize{rect.right - rect.left, TextHeightOf(item.hwnd, item.font)};
+    return PixelSize{rect.right - rect.left, TextHeightOf(item.hwnd, item.font)};
 }
 
-LayoutSize TMainWindowControls::OwnSize(Ctl c) const
+PixelSize TMainWindowControls::OwnSize(Ctl c) const
 {
     const Item& item = items_[Index(c)];
     RECT rect{};
@@ -416,14 +416,14 @@ LayoutSize TMainWindowControls::OwnSize(Ctl c) const
         return LabelSize(c);
     case Kind::Edit:
         // A sunken single-line field: the text plus 4 pixels of border and margin above and below.
-        return LayoutSize{0, TextHeightOf(item.hwnd, item.font) + 8};
+        return PixelSize{0, TextHeightOf(item.hwnd, item.font) + 8};
     default:
         ::GetWindowRect(item.hwnd, &rect);
-        return LayoutSize{rect.right - rect.left, rect.bottom - rect.top};
+        return PixelSize{rect.right - rect.left, rect.bottom - rect.top};
     }
 }
 
-void TMainWindowControls::Move(Ctl c, const LayoutRect& rect)
+void TMainWindowControls::Move(Ctl c, const PixelRect& rect)
 {
     HWND hwnd = Handle(c);
     if (!hwnd)
@@ -450,7 +450,7 @@ void TMainWindowControls::ArrangeControls()
         if (Handle(c))
             input.own[i] = OwnSize(c);
     }
-    input.own[Index(Ctl::aniBusy)] = LayoutSize{107, 31};
+    input.own[Index(Ctl::aniBusy)] = PixelSize{107, 31};
     layout_ = ArrangeMainWindow(input);
 
     RECT frame{0, 0, layout_.clientWidth, layout_.clientHeight};
@@ -550,7 +550,7 @@ void TMainWindowControls::SetCaption(Ctl c, const std::string& text)
     ::GetWindowRect(hwnd, &old);
     HWND parent = ::GetParent(hwnd);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&old), 2);
-    const LayoutSize size = LabelSize(c);
+    const PixelSize size = LabelSize(c);
     const int left = c == Ctl::lblESC ? old.right - size.width : old.left;
     ::SetWindowPos(hwnd, nullptr, left, old.top, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     // The parent shows through where the old, longer text was.

@@ -96,9 +96,9 @@ private:
     Item& At(Ctl c) { return items_[Index(c)]; }
     HWND Create(Ctl c, Kind kind, Ctl parent, const char* caption, Ctl focus = Ctl::Count);
     HWND ParentHandle(Ctl parent) const;
-    LayoutSize OwnSize(Ctl c) const;
-    LayoutSize LabelSize(Ctl c) const;
-    void Move(Ctl c, const LayoutRect& rect);
+    PixelSize OwnSize(Ctl c) const;
+    PixelSize LabelSize(Ctl c) const;
+    void Move(Ctl c, const PixelRect& rect);
     void UseFont(Ctl c, HFONT font, bool navy);
     Glyph LoadGlyph(int resource, int images);
     void DrawButton(const DRAWITEMSTRUCT& item);

@@ -138,7 +138,7 @@ void TMessageDialog::PlaceImage(MsgKind kind, int textHeight)
 
     layout_ = LayoutMessageDialog({textSize_.width, textHeight}, pictureSize_, static_cast<int>(buttons_.size()),
                                   pixelsPerInch_);
-    const DlgRect& r = layout_.picture;
+    const PixelRect& r = layout_.picture;
     ::SetWindowPos(picture_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -146,7 +146,7 @@ void TMessageDialog::ArrangeDialog()
 {
     if (!label_)
         return;
-    const DlgRect& r = layout_.label;
+    const PixelRect& r = layout_.label;
     ::SetWindowPos(label_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     // The text stays bold; the buttons take the regular weight.
     SetWindowFont(label_, static_cast<HFONT>(boldFont_.get()));
@@ -157,7 +157,7 @@ void TMessageDialog::ArrangeDialog()
     RECT outer{0, 0, layout_.client.width, layout_.client.height};
     ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongA(dialog_.get(), GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongA(dialog_.get(), GWL_EXSTYLE)));
-    const DlgRect window = CentreOnScreen({outer.right - outer.left, outer.bottom - outer.top},
+    const PixelRect window = CentreOnScreen({outer.right - outer.left, outer.bottom - outer.top},
                                           {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
     ::SetWindowPos(dialog_.get(), nullptr, window.left, window.top, window.width, window.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -167,7 +167,7 @@ void TMessageDialog::ArrangeDialog()
 void TMessageDialog::PlaceButtons()
 {
     for (size_t i = 0; i < buttons_.size() && i < layout_.buttons.size(); ++i) {
-        const DlgRect& r = layout_.buttons[i];
+        const PixelRect& r = layout_.buttons[i];
         ::SetWindowPos(buttons_[i], nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }

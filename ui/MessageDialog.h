@@ -62,8 +62,8 @@ private:
     HCURSOR savedCursor_;
     int pixelsPerInch_;
 
-    DlgSize textSize_;
-    DlgSize pictureSize_;
+    PixelSize textSize_;
+    PixelSize pictureSize_;
     DialogLayout layout_;
     UniqueGdiObject boldFont_;
     UniqueGdiObject regularFont_;

@@ -8,13 +8,13 @@ namespace {
 TEST(DialogGeometry, InformationAt96DpiWithShortText)
 {
     const DialogLayout layout = LayoutMessageDialog({200, 13}, {48, 61}, 1, 96);
-    EXPECT_EQ(layout.picture, (DlgRect{10, 10, 48, 61}));
-    EXPECT_EQ(layout.label, (DlgRect{68, 34, 205, 18}));
+    EXPECT_EQ(layout.picture, (PixelRect{10, 10, 48, 61}));
+    EXPECT_EQ(layout.label, (PixelRect{68, 34, 205, 18}));
     EXPECT_EQ(layout.buttonTop, 86);
     EXPECT_EQ(layout.client.width, 283);
     EXPECT_EQ(layout.client.height, 124);
     ASSERT_EQ(layout.buttons.size(), 1u);
-    EXPECT_EQ(layout.buttons[0], (DlgRect{99, 86, 85, 28}));
+    EXPECT_EQ(layout.buttons[0], (PixelRect{99, 86, 85, 28}));
 }
 
 TEST(DialogGeometry, MeasuresScaleAndTruncateAt120Dpi)
@@ -27,9 +27,9 @@ TEST(DialogGeometry, MeasuresScaleAndTruncateAt120Dpi)
     EXPECT_EQ(m.buttonGap, 21);
 
     const DialogLayout layout = LayoutMessageDialog({200, 16}, {48, 61}, 1, 120);
-    EXPECT_EQ(layout.picture, (DlgRect{12, 12, 48, 61}));
+    EXPECT_EQ(layout.picture, (PixelRect{12, 12, 48, 61}));
     // 12 + (61 - 16) / 2, truncated
-    EXPECT_EQ(layout.label, (DlgRect{72, 34, 206, 22}));
+    EXPECT_EQ(layout.label, (PixelRect{72, 34, 206, 22}));
     EXPECT_EQ(layout.buttonTop, 12 + 61 + 18);
     EXPECT_EQ(layout.client.width, 72 + 206 + 12);
     EXPECT_EQ(layout.client.height, 91 + 35 + 12);
@@ -66,7 +66,7 @@ TEST(DialogGeometry, SeveralButtonsShareTheWidthEvenly)
 TEST(DialogGeometry, WrapWidthAndCentring)
 {
     EXPECT_EQ(TextWrapWidth(1281), 640);
-    EXPECT_EQ(CentreOnScreen({301, 150}, {1280, 1024}), (DlgRect{489, 437, 301, 150}));
+    EXPECT_EQ(CentreOnScreen({301, 150}, {1280, 1024}), (PixelRect{489, 437, 301, 150}));
 }
 
 } // namespace

@@ -13,7 +13,7 @@ LayoutInput Measured(int spacing, int sourceTop, int labelHeight, int fieldHeigh
     in.sourceLabelTop = sourceTop;
     in.scheduleHasGlyph = glyph;
     for (auto& size : in.own)
-        size = LayoutSize{40, labelHeight};
+        size = PixelSize{40, labelHeight};
     in.own[Index(Ctl::imgTop)] = {537, 40};
     in.own[Index(Ctl::edtSource)] = {100, fieldHeight};
     in.own[Index(Ctl::edtTitle)] = {100, fieldHeight};
@@ -31,22 +31,22 @@ TEST(MainLayout, At96PixelsPerInch)
     const LayoutResult r = ArrangeMainWindow(Measured(5, 25, 13, 21, true));
     EXPECT_EQ(r.clientWidth, 537);
     EXPECT_EQ(r.clientHeight, 533);
-    EXPECT_EQ(r[Ctl::pnlTop], (LayoutRect{0, 5, 537, 40}));
-    EXPECT_EQ(r[Ctl::gbxSrc], (LayoutRect{15, 52, 507, 189}));
-    EXPECT_EQ(r[Ctl::edtSource], (LayoutRect{20, 42, 467, 21}));
-    EXPECT_EQ(r[Ctl::edtPass], (LayoutRect{20, 148, 467, 21}));
-    EXPECT_EQ(r[Ctl::gbxDst], (LayoutRect{15, 261, 507, 229}));
+    EXPECT_EQ(r[Ctl::pnlTop], (PixelRect{0, 5, 537, 40}));
+    EXPECT_EQ(r[Ctl::gbxSrc], (PixelRect{15, 52, 507, 189}));
+    EXPECT_EQ(r[Ctl::edtSource], (PixelRect{20, 42, 467, 21}));
+    EXPECT_EQ(r[Ctl::edtPass], (PixelRect{20, 148, 467, 21}));
+    EXPECT_EQ(r[Ctl::gbxDst], (PixelRect{15, 261, 507, 229}));
     EXPECT_EQ(r[Ctl::lblProduct].left, 16);
     EXPECT_EQ(r[Ctl::lblProduct].top, 11);
-    EXPECT_EQ(r[Ctl::btnSchedule], (LayoutRect{337, 139, 150, 30}));
-    EXPECT_EQ(r[Ctl::btnSync], (LayoutRect{198, 184, 111, 30}));
+    EXPECT_EQ(r[Ctl::btnSchedule], (PixelRect{337, 139, 150, 30}));
+    EXPECT_EQ(r[Ctl::btnSync], (PixelRect{198, 184, 111, 30}));
     // The interval row: "Every", the list, "day(s)", "at", the picker under "Start Time:".
     EXPECT_EQ(r[Ctl::lblEvery].left, 35);
     EXPECT_EQ(r[Ctl::lblEvery].top, 151);
-    EXPECT_EQ(r[Ctl::cmbScheduler], (LayoutRect{68, 148, 75, 21}));
+    EXPECT_EQ(r[Ctl::cmbScheduler], (PixelRect{68, 148, 75, 21}));
     EXPECT_EQ(r[Ctl::lblDay].left, 148);
     EXPECT_EQ(r[Ctl::lblAT].left, 198);
-    EXPECT_EQ(r[Ctl::dtScheduler], (LayoutRect{213, 148, 95, 21}));
+    EXPECT_EQ(r[Ctl::dtScheduler], (PixelRect{213, 148, 95, 21}));
     EXPECT_EQ(r[Ctl::lblTime].left, 213);
     EXPECT_EQ(r[Ctl::lblTime].top, r[Ctl::lblScheduler].top);
     EXPECT_EQ(r[Ctl::lblStatus].top, 505);
@@ -59,10 +59,10 @@ TEST(MainLayout, At120PixelsPerInchTheButtonsGrowAndTheWidthStays)
     const LayoutResult r = ArrangeMainWindow(Measured(6, 31, 16, 24, false));
     EXPECT_EQ(r.clientWidth, 537);
     EXPECT_EQ(r.clientHeight, 624);
-    EXPECT_EQ(r[Ctl::gbxSrc], (LayoutRect{18, 54, 501, 223}));
-    EXPECT_EQ(r[Ctl::gbxDst], (LayoutRect{18, 301, 501, 271}));
-    EXPECT_EQ(r[Ctl::btnSchedule], (LayoutRect{332, 163, 145, 36}));
-    EXPECT_EQ(r[Ctl::btnSync], (LayoutRect{184, 217, 133, 36}));
+    EXPECT_EQ(r[Ctl::gbxSrc], (PixelRect{18, 54, 501, 223}));
+    EXPECT_EQ(r[Ctl::gbxDst], (PixelRect{18, 301, 501, 271}));
+    EXPECT_EQ(r[Ctl::btnSchedule], (PixelRect{332, 163, 145, 36}));
+    EXPECT_EQ(r[Ctl::btnSync], (PixelRect{184, 217, 133, 36}));
     EXPECT_EQ(r[Ctl::lblStatus].top, 590);
 }
 

@@ -80,7 +80,7 @@ HWND FindMessageDialog()
     return found;
 }
 
-DlgRect ChildRect(HWND dialog, int id)
+PixelRect ChildRect(HWND dialog, int id)
 {
     HWND child = ::GetDlgItem(dialog, id);
     RECT r{};
@@ -104,7 +104,7 @@ LOGFONTA FontOf(HWND window)
 }
 
 // What a dialog of this text should look like, measured as the dialog measures it.
-DialogLayout ExpectedLayout(HWND dialog, const std::string& text, DlgSize picture)
+DialogLayout ExpectedLayout(HWND dialog, const std::string& text, PixelSize picture)
 {
     HDC dc = ::GetDC(dialog);
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(::GetDlgItem(dialog, kMessageTextId),
@@ -157,8 +157,8 @@ TEST(MessageDialog, InformationIsLaidOutAroundItsMeasuredText)
         // The picture's background lets the dialog show through; the picture itself is drawn.
         ::UpdateWindow(dialog);
         HDC dc = ::GetDC(dialog);
-        const DlgRect picture = expected.picture;
-        const COLORREF corner = ::GetPixel(dc, picture.left, picture.bottom() - 1);
+        const PixelRect picture = expected.picture;
+        const COLORREF corner = ::GetPixel(dc, picture.left, picture.Bottom() - 1);
         const COLORREF dot = ::GetPixel(dc, picture.left + 24, picture.top + 9);
         ::ReleaseDC(dialog, dc);
         EXPECT_EQ(corner, ::GetSysColor(COLOR_BTNFACE));
@@ -172,7 +172,7 @@ TEST(MessageDialog, InformationIsLaidOutAroundItsMeasuredText)
 
 TEST(MessageDialog, EachKindShowsItsPictureUnderTheSameTitle)
 {
-    const DlgSize sizes[] = {{48, 60}, {48, 61}, {48, 64}, {48, 64}};
+    const PixelSize sizes[] = {{48, 60}, {48, 61}, {48, 64}, {48, 64}};
     for (int kind = 0; kind < 4; ++kind) {
         SCOPED_TRACE(kind);
         Probe probe;
@@ -180,7 +180,7 @@ TEST(MessageDialog, EachKindShowsItsPictureUnderTheSameTitle)
             HWND dialog = FindMessageDialog();
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(WindowText(dialog), "Corvane Tessaly");
-            const DlgRect picture = ChildRect(dialog, kMessagePictureId);
+            const PixelRect picture = ChildRect(dialog, kMessagePictureId);
             EXPECT_EQ(picture.width, sizes[kind].width);
             EXPECT_EQ(picture.height, sizes[kind].height);
             Close(dialog);
@@ -199,7 +199,7 @@ TEST(MessageDialog, LongTextWrapsAtHalfTheScreenAndOnlyALongWordWidensIt)
     probe.Then([&] {
         HWND dialog = FindMessageDialog();
         ASSERT_NE(dialog, nullptr);
-        const DlgRect label = ChildRect(dialog, kMessageTextId);
+        const PixelRect label = ChildRect(dialog, kMessageTextId);
         EXPECT_LE(label.width, half + 5);
         EXPECT_GT(label.width, half / 2);
         EXPECT_GT(label.height, 3 * 13);
@@ -322,7 +322,7 @@ TEST(MessageDialog, ActiveWindowOwnsTheDialogAndIsDisabledMeanwhile)
 TEST(MainWindowNotices, KindsMapToTheirDialogsAndUnattendedShowsNone)
 {
     TMainWindow form(false);
-    const DlgSize sizes[] = {{48, 60}, {48, 61}, {48, 64}};
+    const PixelSize sizes[] = {{48, 60}, {48, 61}, {48, 64}};
     for (int kind = 0; kind < 3; ++kind) {
         SCOPED_TRACE(kind);
         Probe probe;
