@@ -7,7 +7,6 @@
 #include "base/TextHelpers.h"
 #include "resources/resource.h"
 #include "resources/version.h"
-#include "ui/FontHelpers.h"
 #include "ui/ScreenCursor.h"
 
 #include <cstring>
@@ -160,14 +159,11 @@ unsigned TMainWindow::KeyShiftState()
 
 void TMainWindow::FormCreate()
 {
-    spacing_ = ScaleByDpi(5, ScreenPixelsPerInch());
     settings_ = std::make_unique<TIniFile>(LoadIniFile(SettingsFilePath()));
     controls_ = std::make_unique<TMainWindowControls>(
         Handle(), TMainWindowControls::Events{[this] { SyncNowClick(); }, [this] { SaveTaskClick(); }});
     controls_->CreateFormControls();
     controls_->BuildControls();
-    lblStatusV = controls_->Handle(Ctl::lblStatusV);
-    lblESC = controls_->Handle(Ctl::lblESC);
     InitForm(*settings_);
 }
 

@@ -155,15 +155,11 @@ private:
     NoticeDisplay noticeDisplay_;
     TSyncRun run_;
     std::exception_ptr creationError_;
-    int spacing_ = 5;
     int outcome_ = TSyncRun::kExitSucceeded;
     std::unique_ptr<TIniFile> settings_;
     std::unique_ptr<TMainWindowControls> controls_;
     // The control that had the focus when an action started.
     HWND focusBeforeBusy_ = nullptr;
-
-    HWND lblStatusV = nullptr;
-    HWND lblESC = nullptr;
 };
 
 } // namespace tessaly

@@ -12,7 +12,7 @@ void TMainWindow::SetStatus(const std::string& text)
     controls_->SetCaption(Ctl::lblStatusV, text);
     ::UpdateWindow(Handle());
     // The loop does not run between the steps of a run, so paint now.
-    ::RedrawWindow(lblStatusV, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ::RedrawWindow(controls_->Handle(Ctl::lblStatusV), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 bool TMainWindow::StopRequested()
@@ -81,7 +81,7 @@ void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
 
 void TMainWindow::HideStopHint()
 {
-    ::ShowWindow(lblESC, SW_HIDE);
+    ::ShowWindow(controls_->Handle(Ctl::lblESC), SW_HIDE);
 }
 
 } // namespace tessaly
