@@ -5,6 +5,7 @@
 #include "ui/DialogGeometry.h"
 #include "ui/MessageDialog.h"
 #include "ui/ScreenCursor.h"
+#include "support/WindowQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@
 
 namespace tessaly {
 namespace {
+
+using test::FontOf;
+using test::WindowText;
 
 const char* const kProbeClass = "TessalyDialogProbe";
 
@@ -87,20 +91,6 @@ PixelRect ChildRect(HWND dialog, int id)
     ::GetWindowRect(child, &r);
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-std::string WindowText(HWND window)
-{
-    char text[1024] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-LOGFONTA FontOf(HWND window)
-{
-    LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font;
 }
 
 // What a dialog of this text should look like, measured as the dialog measures it.

@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 
 #include "base/TextHelpers.h"
+#include "support/WindowQueries.h"
 #include "ui/FontHelpers.h"
 
 #include <cstdlib>
@@ -9,20 +10,6 @@
 
 namespace tessaly::test {
 namespace {
-
-std::string ClassOf(HWND hwnd)
-{
-    char name[64] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
-LOGFONTA FontOf(HWND hwnd)
-{
-    LOGFONTA font{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font;
-}
 
 struct Expected {
     Ctl control;
