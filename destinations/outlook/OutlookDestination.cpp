@@ -119,18 +119,19 @@ int FillContactFolder(OutlookCalls& calls, IDispatch* contacts, const TContactLi
 {
     // An empty answer without a failure code would otherwise pass for a successful
     // synchronisation that wrote nothing.
-    if (contacts == nullptr)
-        RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
-    ComPtr<IDispatch> folders = AsDispatch(calls.Get(kFolderObject, contacts, kFolders));
+    ComPtr<IDispatch> folders;
+    if (contacts != nullptr)
+        folders = AsDispatch(calls.Get(kFolderObject, contacts, kFolders));
     if (!folders)
         RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
 
     ComPtr<IDispatch> folder = FindOrAddContactFolder(calls, folders.Get(), folderName);
     ComPtr<IDispatch> items = PrepareContactFolder(calls, folder.Get());
+    const UINT codePage = WindowsCodePage(list.CodePage);
     int written = 0;
     for (const TContactInfo& record : list) {
         ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items.Get(), kAdd, {TVariant(olContactItem)}));
-        if (WriteContactItem(calls, item.Get(), record, WindowsCodePage(list.CodePage)))
+        if (WriteContactItem(calls, item.Get(), record, codePage))
             ++written;
     }
     return written;
