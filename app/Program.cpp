@@ -1,6 +1,6 @@
 // Program entry: COM for this thread, the common controls, the main window and its loop.
-#include "base/ExceptionText.h"
 #include "app/MainWindow.h"
+#include "base/ExceptionText.h"
 #include "ui/MessageDialog.h"
 
 #include <windows.h>

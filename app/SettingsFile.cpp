@@ -1,7 +1,7 @@
 #include "app/SettingsFile.h"
 
-#include "base/FileHelpers.h"
 #include "app/Settings.h"
+#include "base/FileHelpers.h"
 #include "base/WinHandles.h"
 
 #include <windows.h>

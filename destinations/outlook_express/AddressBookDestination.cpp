@@ -1,9 +1,8 @@
 #include "destinations/outlook_express/AddressBookDestination.h"
 
-#include "base/TextHelpers.h"
-
 #include "base/OleError.h"
 #include "base/RunServices.h"
+#include "base/TextHelpers.h"
 #include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"

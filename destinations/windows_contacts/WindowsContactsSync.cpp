@@ -1,7 +1,7 @@
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 
-#include "destinations/windows_contacts/ContactFileNames.h"
 #include "destinations/windows_contacts/ContactFile.h"
+#include "destinations/windows_contacts/ContactFileNames.h"
 #include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include "base/FileHelpers.h"
