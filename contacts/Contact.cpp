@@ -3,29 +3,32 @@
 #include "base/TextHelpers.h"
 
 #include <cstdio>
+#include <cstring>
+#include <limits>
 #include <random>
+#include <stdexcept>
 
 namespace tessaly {
 
-const TContactInfo::FieldColumn TContactInfo::kFields[18] = {
-    {&TContactInfo::NickName, 3, "NickName"},
-    {&TContactInfo::Email, 4, "Email"},
-    {&TContactInfo::DisplayName, 6, "DisplayName"},
-    {&TContactInfo::JobTitle, 9, "JobTitle"},
-    {&TContactInfo::Initials, 11, "Initials"},
-    {&TContactInfo::CustomerID, 12, "CustomerID"},
-    {&TContactInfo::Company, 13, "Company"},
-    {&TContactInfo::Department, 14, "Department"},
-    {&TContactInfo::BusinessPhone, 15, "BusinessPhone"},
-    {&TContactInfo::MobilePhone, 16, "MobilePhone"},
-    {&TContactInfo::BusinessFax, 17, "BusinessFax"},
-    {&TContactInfo::HomePhone, 18, "HomePhone"},
-    {&TContactInfo::HomeStreet, 20, "HomeStreet"},
-    {&TContactInfo::HomeCity, 21, "HomeCity"},
-    {&TContactInfo::HomeState, 22, "HomeState"},
-    {&TContactInfo::Pager, 23, "Pager"},
-    {&TContactInfo::Office, 25, "Office"},
-    {&TContactInfo::WebPage, 32, "WebPage"},
+const TContactInfo::FieldColumn TContactInfo::kFields[kContactFieldCount] = {
+    {ContactField::NickName, 3, "NickName"},
+    {ContactField::Email, 4, "Email"},
+    {ContactField::DisplayName, 6, "DisplayName"},
+    {ContactField::JobTitle, 9, "JobTitle"},
+    {ContactField::Initials, 11, "Initials"},
+    {ContactField::CustomerID, 12, "CustomerID"},
+    {ContactField::Company, 13, "Company"},
+    {ContactField::Department, 14, "Department"},
+    {ContactField::BusinessPhone, 15, "BusinessPhone"},
+    {ContactField::MobilePhone, 16, "MobilePhone"},
+    {ContactField::BusinessFax, 17, "BusinessFax"},
+    {ContactField::HomePhone, 18, "HomePhone"},
+    {ContactField::HomeStreet, 20, "HomeStreet"},
+    {ContactField::HomeCity, 21, "HomeCity"},
+    {ContactField::HomeState, 22, "HomeState"},
+    {ContactField::Pager, 23, "Pager"},
+    {ContactField::Office, 25, "Office"},
+    {ContactField::WebPage, 32, "WebPage"},
 };
 
 namespace {
@@ -36,26 +39,80 @@ std::string_view CleanView(std::string_view text)
         text.remove_prefix(1);
     return text;
 }
+} // namespace
 
 template <typename Fields>
-void Fill(TContactInfo& contact, const Fields& fields)
+void TContactInfo::Fill(const Fields& fields)
 {
     if (fields.size() <= 32)
         return;
-    // Assigned in place: one copy of each value, no temporary string.
-    for (const TContactInfo::FieldColumn& entry : TContactInfo::kFields)
-        (contact.*entry.field).assign(CleanView(fields[static_cast<size_t>(entry.column)]));
+    std::array<std::string_view, kContactFieldCount> values;
+    for (const FieldColumn& entry : kFields)
+        values[static_cast<size_t>(entry.field)] = CleanView(fields[static_cast<size_t>(entry.column)]);
+    Assign(values);
 }
-} // namespace
+
+void TContactInfo::Assign(const std::array<std::string_view, kContactFieldCount>& values)
+{
+    size_t total = 0;
+    for (std::string_view value : values)
+        total += value.size();
+    if (total > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("contact record too long");
+    // Built aside first: a value may be a view into this record's own block.
+    std::unique_ptr<char[]> text = total ? std::make_unique_for_overwrite<char[]>(total) : nullptr;
+    std::array<std::uint32_t, kContactFieldCount> ends{};
+    std::uint32_t at = 0;
+    for (size_t i = 0; i < kContactFieldCount; ++i) {
+        if (!values[i].empty())
+            std::memcpy(text.get() + at, values[i].data(), values[i].size());
+        at += static_cast<std::uint32_t>(values[i].size());
+        ends[i] = at;
+    }
+    text_ = std::move(text);
+    ends_ = ends;
+}
 
 TContactInfo::TContactInfo(const std::vector<std::string>& fields)
 {
-    Fill(*this, fields);
+    Fill(fields);
 }
 
 TContactInfo::TContactInfo(const std::vector<std::string_view>& fields)
 {
-    Fill(*this, fields);
+    Fill(fields);
+}
+
+TContactInfo::TContactInfo(const TContactInfo& other) : ends_(other.ends_)
+{
+    const std::uint32_t total = ends_.back();
+    if (total) {
+        text_ = std::make_unique_for_overwrite<char[]>(total);
+        std::memcpy(text_.get(), other.text_.get(), total);
+    }
+}
+
+TContactInfo& TContactInfo::operator=(const TContactInfo& other)
+{
+    if (this != &other)
+        *this = TContactInfo(other);
+    return *this;
+}
+
+std::string_view TContactInfo::Field(ContactField field) const noexcept
+{
+    const size_t i = static_cast<size_t>(field);
+    const std::uint32_t begin = i ? ends_[i - 1] : 0;
+    return {text_.get() + begin, ends_[i] - begin};
+}
+
+void TContactInfo::SetField(ContactField field, std::string_view value)
+{
+    std::array<std::string_view, kContactFieldCount> values;
+    for (size_t i = 0; i < kContactFieldCount; ++i)
+        values[i] = Field(static_cast<ContactField>(i));
+    values[static_cast<size_t>(field)] = value;
+    Assign(values);
 }
 
 std::string TContactInfo::CleanField(const std::string& text)
@@ -65,7 +122,7 @@ std::string TContactInfo::CleanField(const std::string& text)
 
 std::string TContactInfo::FileBaseName() const
 {
-    std::string name = StripChar(DisplayName, ' ');
+    std::string name = StripChar(DisplayName(), ' ');
     if (!HasText(name))
         name = NewIdentifier();
     return name;
@@ -97,7 +154,7 @@ std::string TContactInfo::NewIdentifier()
 bool TContactInfo::HasValue() const
 {
     for (const FieldColumn& entry : kFields)
-        if (HasText(StripChar(this->*entry.field, '"')))
+        if (HasText(StripChar(Field(entry.field), '"')))
             return true;
     return false;
 }

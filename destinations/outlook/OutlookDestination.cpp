@@ -107,7 +107,7 @@ bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const TContactInfo& 
         return false;
     for (size_t i = 0; i < 18; ++i) {
         calls.Put(kContactObject, item, kContactProperties[i],
-                  TVariant(TextToWide(record.*TContactInfo::kFields[i].field, codePage)));
+                  TVariant(TextToWide(record.Field(TContactInfo::kFields[i].field), codePage)));
     }
     calls.Call(kContactObject, item, kSave);
     return true;

@@ -381,34 +381,37 @@ HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
 {
     const struct {
         ULONG tag;
-        const std::string* text;
+        ContactField field;
     } fields[] = {
-        {PR_NICKNAME, &record.NickName},
-        {PR_EMAIL_ADDRESS, &record.Email},
-        {PR_DISPLAY_NAME, &record.DisplayName},
-        {PR_TITLE, &record.JobTitle},
-        {PR_INITIALS, &record.Initials},
-        {PR_CUSTOMER_ID, &record.CustomerID},
-        {PR_COMPANY_NAME, &record.Company},
-        {PR_DEPARTMENT_NAME, &record.Department},
-        {PR_BUSINESS_TELEPHONE_NUMBER, &record.BusinessPhone},
-        {PR_MOBILE_TELEPHONE_NUMBER, &record.MobilePhone},
-        {PR_HOME_TELEPHONE_NUMBER, &record.HomePhone},
-        {PR_HOME_ADDRESS_STREET, &record.HomeStreet},
-        {PR_HOME_ADDRESS_CITY, &record.HomeCity},
-        {PR_HOME_ADDRESS_STATE_OR_PROVINCE, &record.HomeState},
-        {PR_PAGER_TELEPHONE_NUMBER, &record.Pager},
-        {PR_OFFICE_LOCATION, &record.Office},
-        {PR_BUSINESS_HOME_PAGE, &record.WebPage},
-        {PR_BUSINESS_FAX_NUMBER, &record.BusinessFax},
+        {PR_NICKNAME, ContactField::NickName},
+        {PR_EMAIL_ADDRESS, ContactField::Email},
+        {PR_DISPLAY_NAME, ContactField::DisplayName},
+        {PR_TITLE, ContactField::JobTitle},
+        {PR_INITIALS, ContactField::Initials},
+        {PR_CUSTOMER_ID, ContactField::CustomerID},
+        {PR_COMPANY_NAME, ContactField::Company},
+        {PR_DEPARTMENT_NAME, ContactField::Department},
+        {PR_BUSINESS_TELEPHONE_NUMBER, ContactField::BusinessPhone},
+        {PR_MOBILE_TELEPHONE_NUMBER, ContactField::MobilePhone},
+        {PR_HOME_TELEPHONE_NUMBER, ContactField::HomePhone},
+        {PR_HOME_ADDRESS_STREET, ContactField::HomeStreet},
+        {PR_HOME_ADDRESS_CITY, ContactField::HomeCity},
+        {PR_HOME_ADDRESS_STATE_OR_PROVINCE, ContactField::HomeState},
+        {PR_PAGER_TELEPHONE_NUMBER, ContactField::Pager},
+        {PR_OFFICE_LOCATION, ContactField::Office},
+        {PR_BUSINESS_HOME_PAGE, ContactField::WebPage},
+        {PR_BUSINESS_FAX_NUMBER, ContactField::BusinessFax},
     };
     constexpr ULONG kCount = 1 + sizeof(fields) / sizeof(fields[0]);
+    // The address book takes terminated strings; the record's fields are views.
+    std::string texts[kCount - 1];
     SPropValue props[kCount] = {};
     props[0].ulPropTag = PR_OBJECT_TYPE;
     props[0].Value.ul = MAPI_MAILUSER;
     for (ULONG i = 1; i < kCount; ++i) {
         props[i].ulPropTag = fields[i - 1].tag;
-        props[i].Value.lpszA = Text(*fields[i - 1].text);
+        texts[i - 1] = record.Field(fields[i - 1].field);
+        props[i].Value.lpszA = Text(texts[i - 1]);
     }
     const HRESULT code = entry->SetProps(kCount, props, nullptr);
     if (FAILED(code))
@@ -420,7 +423,8 @@ TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage)
 {
     TContactInfo ansi = record;
     for (const auto& entry : TContactInfo::kFields)
-        ansi.*entry.field = ConvertText(record.*entry.field, WindowsCodePage(codePage), CP_ACP);
+        ansi.SetField(entry.field,
+                      ConvertText(std::string(record.Field(entry.field)), WindowsCodePage(codePage), CP_ACP));
     return ansi;
 }
 

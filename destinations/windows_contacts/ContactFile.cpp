@@ -17,7 +17,7 @@ namespace tessaly {
 namespace {
 struct LayoutProperty {
     const wchar_t* suffix;
-    std::string TContactInfo::*field;
+    ContactField field;
 };
 
 // Fixed-size slots: unused labels are null, unused properties have a null suffix.
@@ -34,24 +34,24 @@ struct LayoutStep {
 // business voice, personal voice, cellular, fax, pager.
 const std::array<LayoutStep, 11> kLayout = {{
     {L"NameCollection", false, {},
-     {{L"/NickName", &TContactInfo::NickName}, {L"/FormattedName", &TContactInfo::DisplayName}}},
-    {L"PersonCollection", false, {}, {{L"/PersonID", &TContactInfo::CustomerID}}},
+     {{L"/NickName", ContactField::NickName}, {L"/FormattedName", ContactField::DisplayName}}},
+    {L"PersonCollection", false, {}, {{L"/PersonID", ContactField::CustomerID}}},
     {L"PositionCollection", false, {L"Business"},
-     {{L"/Company", &TContactInfo::Company},
-      {L"/Department", &TContactInfo::Department},
-      {L"/JobTitle", &TContactInfo::JobTitle},
-      {L"/Office", &TContactInfo::Office}}},
-    {L"EmailAddressCollection", false, {}, {{L"/Address", &TContactInfo::Email}}},
-    {L"UrlCollection", false, {L"Business"}, {{L"/Value", &TContactInfo::WebPage}}},
+     {{L"/Company", ContactField::Company},
+      {L"/Department", ContactField::Department},
+      {L"/JobTitle", ContactField::JobTitle},
+      {L"/Office", ContactField::Office}}},
+    {L"EmailAddressCollection", false, {}, {{L"/Address", ContactField::Email}}},
+    {L"UrlCollection", false, {L"Business"}, {{L"/Value", ContactField::WebPage}}},
     {L"PhysicalAddressCollection", false, {L"Personal"},
-     {{L"/Locality", &TContactInfo::HomeCity},
-      {L"/Street", &TContactInfo::HomeStreet},
-      {L"/Region", &TContactInfo::HomeState}}},
-    {L"PhoneNumberCollection", false, {L"Business", L"Voice"}, {{L"/Number", &TContactInfo::BusinessPhone}}},
-    {L"PhoneNumberCollection", true, {L"Personal", L"Voice"}, {{L"/Number", &TContactInfo::HomePhone}}},
-    {L"PhoneNumberCollection", true, {L"Personal", L"Cellular"}, {{L"/Number", &TContactInfo::MobilePhone}}},
-    {L"PhoneNumberCollection", true, {L"Business", L"Fax"}, {{L"/Number", &TContactInfo::BusinessFax}}},
-    {L"PhoneNumberCollection", true, {L"Business", L"Pager"}, {{L"/Number", &TContactInfo::Pager}}},
+     {{L"/Locality", ContactField::HomeCity},
+      {L"/Street", ContactField::HomeStreet},
+      {L"/Region", ContactField::HomeState}}},
+    {L"PhoneNumberCollection", false, {L"Business", L"Voice"}, {{L"/Number", ContactField::BusinessPhone}}},
+    {L"PhoneNumberCollection", true, {L"Personal", L"Voice"}, {{L"/Number", ContactField::HomePhone}}},
+    {L"PhoneNumberCollection", true, {L"Personal", L"Cellular"}, {{L"/Number", ContactField::MobilePhone}}},
+    {L"PhoneNumberCollection", true, {L"Business", L"Fax"}, {{L"/Number", ContactField::BusinessFax}}},
+    {L"PhoneNumberCollection", true, {L"Business", L"Pager"}, {{L"/Number", ContactField::Pager}}},
 }};
 } // namespace
 
@@ -75,7 +75,7 @@ bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& pat
             SetNodeLabels(properties.Get(), nodeName, std::span<const LPCWSTR>(step.labels, step.LabelCount()));
         for (const LayoutProperty& property : step.properties)
             if (property.suffix != nullptr)
-                SetNodeString(properties.Get(), nodeName, property.suffix, record.*property.field, codePage);
+                SetNodeString(properties.Get(), nodeName, property.suffix, record.Field(property.field), codePage);
     }
     return SaveContactFile(platform, persist.Get(), path);
 }
@@ -98,7 +98,7 @@ void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std:
 }
 
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
-                   const std::string& value, UINT codePage)
+                   std::string_view value, UINT codePage)
 {
     if (!HasText(value))
         return;

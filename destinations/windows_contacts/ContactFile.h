@@ -29,7 +29,7 @@ void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std:
 
 // Sets node + suffix to the untrimmed value (in `codePage`), unless the value is blank.
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
-                   const std::string& value, UINT codePage);
+                   std::string_view value, UINT codePage);
 
 // Writes the contact into a new or emptied file at `path` (UTF-8); false when the file
 // could not be created or the save failed (a half-written file is removed).

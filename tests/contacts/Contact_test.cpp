@@ -26,10 +26,10 @@ TEST(TContactInfo, ThirtyThreeFieldsFillEveryFieldFromItsColumn)
         std::string expected = 'c' + std::to_string(entry.column);
         if (entry.column == 32)
             expected += "\""; // the last field keeps its closing quote
-        EXPECT_EQ(contact.*entry.field, expected) << entry.name;
+        EXPECT_EQ(contact.Field(entry.field), expected) << entry.name;
     }
-    EXPECT_EQ(contact.DisplayName, "c6");
-    EXPECT_EQ(contact.WebPage, "c32\"");
+    EXPECT_EQ(contact.DisplayName(), "c6");
+    EXPECT_EQ(contact.WebPage(), "c32\"");
 }
 
 TEST(TContactInfo, ThirtyTwoFieldsOrFewerGiveAnEmptyRecord)
@@ -37,7 +37,7 @@ TEST(TContactInfo, ThirtyTwoFieldsOrFewerGiveAnEmptyRecord)
     for (size_t count : {0u, 1u, 32u}) {
         const TContactInfo contact(Row(count));
         for (const auto& entry : TContactInfo::kFields)
-            EXPECT_EQ(contact.*entry.field, "") << entry.name << " with " << count << " fields";
+            EXPECT_EQ(contact.Field(entry.field), "") << entry.name << " with " << count << " fields";
     }
 }
 

@@ -56,7 +56,7 @@ TContactList Parse(const std::string& text, StopCheck stop = nullptr)
 bool IsEmptyRecord(const TContactInfo& contact)
 {
     for (const auto& entry : TContactInfo::kFields)
-        if (!(contact.*entry.field).empty())
+        if (!contact.Field(entry.field).empty())
             return false;
     return true;
 }
@@ -105,7 +105,7 @@ TEST(ParseRows, DropsTheHeaderWhateverItHolds)
     // A header that looks like data is dropped all the same.
     const TContactList list = Parse(Row({{6, "Header"}}) + "\r\n" + Row({{6, "Ann Lee"}}));
     ASSERT_EQ(list.Count(), 1u);
-    EXPECT_EQ(list[0].DisplayName, "Ann Lee");
+    EXPECT_EQ(list[0].DisplayName(), "Ann Lee");
 
     Lines lines{kHeader};
     TContactList none(10);
@@ -118,11 +118,11 @@ TEST(ParseRows, MapsQuotedColumnsToFields)
 {
     const TContactList list = Parse(kHeader + "\r\n" + Row({{3, "annie"}, {4, "ann@example.test"}, {6, "Ann Lee"}}));
     ASSERT_EQ(list.Count(), 1u);
-    EXPECT_EQ(list[0].NickName, "annie");
-    EXPECT_EQ(list[0].Email, "ann@example.test");
-    EXPECT_EQ(list[0].DisplayName, "Ann Lee");
-    EXPECT_EQ(list[0].Office, "c25");
-    EXPECT_EQ(list[0].WebPage, "c32\""); // nothing follows the last value's closing quote
+    EXPECT_EQ(list[0].NickName(), "annie");
+    EXPECT_EQ(list[0].Email(), "ann@example.test");
+    EXPECT_EQ(list[0].DisplayName(), "Ann Lee");
+    EXPECT_EQ(list[0].Office(), "c25");
+    EXPECT_EQ(list[0].WebPage(), "c32\""); // nothing follows the last value's closing quote
 }
 
 TEST(ParseRows, LinesWithoutAnyValueGiveNoRecord)
@@ -132,10 +132,10 @@ TEST(ParseRows, LinesWithoutAnyValueGiveNoRecord)
     const TContactList list = Parse(kHeader + "\n" + Row({{6, "A"}}) + "\n\n" + "a,b,c,d\n" + Row({}, 32) + "\n" +
                                     SparseRow() + "\n \t\n" + SparseRow({{32, "x"}}) + "\n" + Row({{6, "B"}}));
     ASSERT_EQ(list.Count(), 3u);
-    EXPECT_EQ(list[0].DisplayName, "A");
-    EXPECT_EQ(list[1].WebPage, "x\"");
-    EXPECT_TRUE(list[1].DisplayName.empty());
-    EXPECT_EQ(list[2].DisplayName, "B");
+    EXPECT_EQ(list[0].DisplayName(), "A");
+    EXPECT_EQ(list[1].WebPage(), "x\"");
+    EXPECT_TRUE(list[1].DisplayName().empty());
+    EXPECT_EQ(list[2].DisplayName(), "B");
 }
 
 TEST(ParseRows, OnlyAQuoteDirectlyFollowedByACommaSeparates)
@@ -143,12 +143,12 @@ TEST(ParseRows, OnlyAQuoteDirectlyFollowedByACommaSeparates)
     const TContactList list = Parse(kHeader + "\n" + Row({{6, "Lee, Ann"}, {9, "Head \"Ops\", North"}}) + "\n" +
                                     Row({{6, "Kim\" ,\"Joe"}}));
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_EQ(list[0].DisplayName, "Lee, Ann");
+    EXPECT_EQ(list[0].DisplayName(), "Lee, Ann");
     // The quote-comma inside the job title cuts it and shifts every later column by one.
-    EXPECT_EQ(list[0].JobTitle, "Head \"Ops");
-    EXPECT_EQ(list[0].Initials, "c10");
+    EXPECT_EQ(list[0].JobTitle(), "Head \"Ops");
+    EXPECT_EQ(list[0].Initials(), "c10");
     // A blank before the comma hides the separator: the value stays whole.
-    EXPECT_EQ(list[1].DisplayName, "Kim\" ,\"Joe");
+    EXPECT_EQ(list[1].DisplayName(), "Kim\" ,\"Joe");
 }
 
 TEST(ParseRows, ASeparatorAtTheEndOfALineAddsNoEmptyField)
@@ -157,15 +157,15 @@ TEST(ParseRows, ASeparatorAtTheEndOfALineAddsNoEmptyField)
     // 33 values and a trailing separator: the last value loses its closing quote.
     const TContactList list = Parse(kHeader + "\n" + Row({}, 32) + ",  \n" + Row() + ",");
     ASSERT_EQ(list.Count(), 1u);
-    EXPECT_EQ(list[0].WebPage, "c32");
+    EXPECT_EQ(list[0].WebPage(), "c32");
 }
 
 TEST(ParseRows, ABlankBetweenQuoteAndValueStays)
 {
     const TContactList list = Parse(kHeader + "\n" + Row({{6, " Ann Lee "}, {4, "   "}}));
     ASSERT_EQ(list.Count(), 1u);
-    EXPECT_EQ(list[0].DisplayName, " Ann Lee");
-    EXPECT_EQ(list[0].Email, "");
+    EXPECT_EQ(list[0].DisplayName(), " Ann Lee");
+    EXPECT_EQ(list[0].Email(), "");
 }
 
 TEST(ParseRows, ALineBreakInsideAValueMakesTwoShortLinesAndNoRecord)
@@ -181,8 +181,8 @@ TEST(ParseRows, BreakStylesGiveTheSameRecords)
     for (const char* brk : {"\r\n", "\n", "\r"}) {
         const TContactList list = Parse(kHeader + brk + a + brk + b + brk);
         ASSERT_EQ(list.Count(), 2u) << "break " << static_cast<int>(brk[0]);
-        EXPECT_EQ(list[0].DisplayName, "Ann");
-        EXPECT_EQ(list[1].DisplayName, "Bob");
+        EXPECT_EQ(list[0].DisplayName(), "Ann");
+        EXPECT_EQ(list[1].DisplayName(), "Bob");
     }
 }
 
@@ -195,7 +195,7 @@ TEST(ParseRows, AStopKeepsTheRecordsMadeSoFar)
     const TContactList list = Parse(text, [&] { return ++checks > 2; });
     EXPECT_EQ(checks, 3); // once per line, the header excluded
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_EQ(list[1].DisplayName, "P1");
+    EXPECT_EQ(list[1].DisplayName(), "P1");
 
     int all = 0;
     EXPECT_EQ(Parse(text, [&] { return ++all < 0; }).Count(), 5u);
@@ -216,11 +216,11 @@ TEST(ParseRows, ReadsTheBundledSample)
     ASSERT_GE(list.Count(), 200u);
     size_t withoutDisplayName = 0, withComma = 0, withHighByte = 0;
     for (const TContactInfo& contact : list) {
-        EXPECT_FALSE(contact.Email.empty());
-        EXPECT_EQ(contact.WebPage.rfind("http://", 0), 0u) << contact.WebPage; // columns after it are not read
-        withoutDisplayName += contact.DisplayName.empty();
-        withComma += contact.Company.find(',') != std::string::npos;
-        for (char ch : contact.DisplayName + contact.HomeCity)
+        EXPECT_FALSE(contact.Email().empty());
+        EXPECT_EQ(contact.WebPage().rfind("http://", 0), 0u) << contact.WebPage(); // columns after it are not read
+        withoutDisplayName += contact.DisplayName().empty();
+        withComma += contact.Company().find(',') != std::string::npos;
+        for (char ch : std::string(contact.DisplayName()) + std::string(contact.HomeCity()))
             if (static_cast<unsigned char>(ch) >= 0x80) {
                 ++withHighByte;
                 break;
@@ -252,6 +252,6 @@ TEST(ParseRows, GivesTheRecordsOfTheLiteralTrimReplaceSplitSteps)
         ASSERT_EQ(parsed.Count(), 1u);
         ASSERT_FALSE(IsEmptyRecord(parsed[0]));
         for (const auto& entry : TContactInfo::kFields)
-            ASSERT_EQ(parsed[0].*entry.field, expected[0].*entry.field) << entry.name << " of [" << line << "]";
+            ASSERT_EQ(parsed[0].Field(entry.field), expected[0].Field(entry.field)) << entry.name << " of [" << line << "]";
     }
 }

@@ -29,7 +29,7 @@ std::vector<std::string> ExpectedContactLines(const std::string& csvText)
         std::string line = "contact";
         for (const auto& entry : TContactInfo::kFields) {
             line += '\t';
-            line += standins::EscapeField(contact.*entry.field);
+            line += standins::EscapeField(contact.Field(entry.field));
         }
         lines.push_back(line);
     }
@@ -40,7 +40,7 @@ std::vector<std::string> ExpectedDisplayNames(const std::string& csvText)
 {
     std::vector<std::string> names;
     for (const TContactInfo& contact : Parse(csvText))
-        names.push_back(contact.DisplayName);
+        names.emplace_back(contact.DisplayName());
     return names;
 }
 

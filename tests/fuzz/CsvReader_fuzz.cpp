@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!parsed[i].HasValue())
             std::abort();
         for (const auto& entry : tessaly::TContactInfo::kFields)
-            if (parsed[i].*entry.field != literal[i].*entry.field)
+            if (parsed[i].Field(entry.field) != literal[i].Field(entry.field))
                 std::abort();
     }
     return 0;

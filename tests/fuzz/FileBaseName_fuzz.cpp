@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string name = contact.FileBaseName();
     if (name.empty() || name.find(' ') != std::string::npos)
         std::abort();
-    if (fields.size() <= 32 && !contact.DisplayName.empty())
+    if (fields.size() <= 32 && !contact.DisplayName().empty())
         std::abort();
     return 0;
 }

@@ -18,25 +18,25 @@ using testing::ElementsAre;
 namespace {
 
 // Where each record field must land, written out independently of the program's table.
-const std::pair<std::string TContactInfo::*, const wchar_t*> kExpectedProperties[18] = {
-    {&TContactInfo::NickName, L"NickName"},
-    {&TContactInfo::Email, L"Email1Address"},
-    {&TContactInfo::DisplayName, L"FullName"},
-    {&TContactInfo::JobTitle, L"JobTitle"},
-    {&TContactInfo::Initials, L"Initials"},
-    {&TContactInfo::CustomerID, L"CustomerID"},
-    {&TContactInfo::Company, L"CompanyName"},
-    {&TContactInfo::Department, L"Department"},
-    {&TContactInfo::BusinessPhone, L"BusinessTelephoneNumber"},
-    {&TContactInfo::MobilePhone, L"MobileTelephoneNumber"},
-    {&TContactInfo::BusinessFax, L"BusinessFaxNumber"},
-    {&TContactInfo::HomePhone, L"HomeTelephoneNumber"},
-    {&TContactInfo::HomeStreet, L"HomeAddressStreet"},
-    {&TContactInfo::HomeCity, L"HomeAddressCity"},
-    {&TContactInfo::HomeState, L"HomeAddressState"},
-    {&TContactInfo::Pager, L"PagerNumber"},
-    {&TContactInfo::Office, L"OfficeLocation"},
-    {&TContactInfo::WebPage, L"InternetFreeBusyAddress"},
+const std::pair<ContactField, const wchar_t*> kExpectedProperties[18] = {
+    {ContactField::NickName, L"NickName"},
+    {ContactField::Email, L"Email1Address"},
+    {ContactField::DisplayName, L"FullName"},
+    {ContactField::JobTitle, L"JobTitle"},
+    {ContactField::Initials, L"Initials"},
+    {ContactField::CustomerID, L"CustomerID"},
+    {ContactField::Company, L"CompanyName"},
+    {ContactField::Department, L"Department"},
+    {ContactField::BusinessPhone, L"BusinessTelephoneNumber"},
+    {ContactField::MobilePhone, L"MobileTelephoneNumber"},
+    {ContactField::BusinessFax, L"BusinessFaxNumber"},
+    {ContactField::HomePhone, L"HomeTelephoneNumber"},
+    {ContactField::HomeStreet, L"HomeAddressStreet"},
+    {ContactField::HomeCity, L"HomeAddressCity"},
+    {ContactField::HomeState, L"HomeAddressState"},
+    {ContactField::Pager, L"PagerNumber"},
+    {ContactField::Office, L"OfficeLocation"},
+    {ContactField::WebPage, L"InternetFreeBusyAddress"},
 };
 
 // A record whose every field is distinct: "<tag> <field number>".
@@ -44,7 +44,7 @@ TContactInfo& AddRecord(TContactList& list, const std::string& tag)
 {
     TContactInfo& record = list.Emplace(std::vector<std::string>{});
     for (size_t i = 0; i < 18; ++i)
-        record.*kExpectedProperties[i].first = tag + " " + std::to_string(i + 1);
+        record.SetField(kExpectedProperties[i].first, tag + " " + std::to_string(i + 1));
     return record;
 }
 
@@ -187,7 +187,7 @@ TEST_F(OutlookDestinationTest, EveryRecordBecomesOneSavedContactInListOrder)
     for (const TContactInfo& record : list) {
         expected.push_back("Items.Add(2)");
         for (const auto& [field, property] : kExpectedProperties)
-            expected.push_back("Item." + WideToAnsi(property) + "=\"" + record.*field + "\"");
+            expected.push_back("Item." + WideToAnsi(property) + "=\"" + std::string(record.Field(field)) + "\"");
         expected.push_back("Item.Save");
     }
     std::vector<std::string> written;

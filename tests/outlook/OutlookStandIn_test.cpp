@@ -100,7 +100,7 @@ TContactInfo& AddRecord(TContactList& list, const std::string& tag)
     TContactInfo& record = list.Emplace(std::vector<std::string>{});
     int n = 0;
     for (const auto& entry : TContactInfo::kFields)
-        record.*entry.field = tag + " " + std::to_string(++n);
+        record.SetField(entry.field, tag + " " + std::to_string(++n));
     return record;
 }
 
@@ -109,7 +109,7 @@ std::string ContactLine(const TContactInfo& record)
     std::string line = "contact";
     for (const auto& entry : TContactInfo::kFields) {
         line += '\t';
-        for (char c : record.*entry.field) {
+        for (char c : record.Field(entry.field)) {
             switch (c) {
             case '\t': line += "\\t"; break;
             case '\n': line += "\\n"; break;
@@ -166,8 +166,8 @@ TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
     Seed({"--folder", "Other", "--contact", "Other", "Elsewhere", "--folder", "Global Contacts", "--contact",
           "Global Contacts", "Old", "--distlist", "Global Contacts", "Team"});
     TContactList first(500);
-    AddRecord(first, "A").DisplayName = WideToAnsi(L"Zo\u00EB Tab\there");
-    AddRecord(first, "B").HomeStreet = "Line 1\nLine 2 \\ back";
+    AddRecord(first, "A").SetField(ContactField::DisplayName, WideToAnsi(L"Zo\u00EB Tab\there"));
+    AddRecord(first, "B").SetField(ContactField::HomeStreet, "Line 1\nLine 2 \\ back");
     first.Emplace(std::vector<std::string>{});
 
     ASSERT_TRUE(Sync(first));

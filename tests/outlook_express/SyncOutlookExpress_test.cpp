@@ -90,7 +90,7 @@ TEST_F(SyncOutlookExpressTest, WritesNineteenPropertiesWithTheFaxLastAndEmptyFie
 {
     world.AddFolder("Global Contacts");
     auto record = Record("a");
-    record.Pager.clear();
+    record.SetField(tessaly::ContactField::Pager, "");
     list.Add(std::make_unique<tessaly::TContactInfo>(record));
 
     EXPECT_TRUE(Sync("global contacts"));

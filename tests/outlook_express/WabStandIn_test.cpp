@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 
+using tessaly::ContactField;
 using tessaly::TContactInfo;
 using tessaly::TContactList;
 using tessaly::UniqueKernelHandle;
@@ -56,7 +57,7 @@ std::string ContactLine(const TContactInfo& record)
     std::string line = "contact";
     for (const auto& field : TContactInfo::kFields) {
         line += '\t';
-        for (char c : record.*field.field) {
+        for (char c : record.Field(field.field)) {
             if (c == '\t' || c == '\n' || c == '\\')
                 line += '\\';
             line += c == '\t' ? 't' : c == '\n' ? 'n' : c;
@@ -141,8 +142,8 @@ TEST_F(WabStandInTest, ReplacesTheMailUsersOfAnExistingFolderAndKeepsItsDistribu
     RunCapture("seed \"Global Contacts\" 3 \"Team List\"", &code);
     ASSERT_EQ(code, 0u);
     auto first = Record("First");
-    first.Company = "Tab\there, line\nbreak, back\\slash";
-    first.Pager.clear();
+    first.SetField(ContactField::Company, "Tab\there, line\nbreak, back\\slash");
+    first.SetField(ContactField::Pager, "");
     Add(first);
     Add(Record("Second"));
 

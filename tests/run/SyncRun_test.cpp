@@ -126,7 +126,7 @@ struct FakeDestination {
             wrote = true;
             count = list.Count();
             if (count > 0)
-                firstDisplayName = list.Get(0).DisplayName;
+                firstDisplayName = list.Get(0).DisplayName();
             if (whileWriting)
                 whileWriting();
             if (ending == Ending::Throw)

@@ -78,8 +78,8 @@ inline tessaly::TContactInfo& AddRecord(tessaly::TContactList& list, const std::
 {
     tessaly::TContactInfo& record = list.Emplace(std::vector<std::string>{});
     for (const auto& entry : tessaly::TContactInfo::kFields)
-        record.*entry.field = std::string(entry.name) + " of " + displayName;
-    record.DisplayName = displayName;
+        record.SetField(entry.field, std::string(entry.name) + " of " + displayName);
+    record.SetField(tessaly::ContactField::DisplayName, displayName);
     return record;
 }
 

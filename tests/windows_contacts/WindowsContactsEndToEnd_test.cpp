@@ -194,9 +194,9 @@ TEST_F(WindowsContactsEndToEndTest, EachRecordBecomesOneContactFileBesideTheOwnC
     WriteFile(folder + "\\sub\\inner.contact");
 
     TContactInfo& ann = AddRecord(list, "Ann Lee");
-    ann.NickName = "  Annie ";
-    ann.Company = "Lee & Sons <Ltd> \"Q\" \xe9";
-    ann.Pager = " ";
+    ann.SetField(ContactField::NickName, "  Annie ");
+    ann.SetField(ContactField::Company, "Lee & Sons <Ltd> \"Q\" \xe9");
+    ann.SetField(ContactField::Pager, " ");
     AddRecord(list, "AnnLee");
     AddRecord(list, "O'Brien: Pat");
     AddRecord(list, "");
@@ -220,7 +220,7 @@ TEST_F(WindowsContactsEndToEndTest, EachRecordBecomesOneContactFileBesideTheOwnC
     EXPECT_EQ(first.Count(L"/c:contact[@c:Version='1']"), 1);
     EXPECT_EQ(first.Text(L"/c:contact/c:NameCollection/c:Name/c:FormattedName"), L"Ann Lee");
     EXPECT_EQ(first.Text(L"/c:contact/c:NameCollection/c:Name/c:NickName"), L"  Annie ");
-    EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:Company"), AnsiToWide(ann.Company));
+    EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:Company"), AnsiToWide(std::string(ann.Company())));
     EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:LabelCollection/c:Label"), L"Business");
     EXPECT_EQ(first.Text(L"//c:PersonCollection/c:Person/c:PersonID"), L"CustomerID of Ann Lee");
     EXPECT_EQ(first.Text(L"//c:EmailAddressCollection/c:EmailAddress/c:Address"), L"Email of Ann Lee");

@@ -64,7 +64,7 @@ protected:
 TEST_F(WindowsContactsSyncTest, OneRecordIsBuiltNodeByNodeInLayoutOrderAndSaved)
 {
     TContactInfo& record = AddRecord(list, "Ann Lee");
-    record.NickName = "  Annie\t"; // blanks around a value are the user's: kept
+    record.SetField(ContactField::NickName, "  Annie\t"); // blanks around a value are the user's: kept
     ASSERT_TRUE(Run());
 
     const std::string n = "SetString NameCollection/Name[1]/";
@@ -120,8 +120,8 @@ TEST_F(WindowsContactsSyncTest, OneRecordIsBuiltNodeByNodeInLayoutOrderAndSaved)
 TEST_F(WindowsContactsSyncTest, BlankFieldsLeaveOutTheirValuesButNeverANodeOrLabel)
 {
     TContactInfo& blank = list.Emplace(std::vector<std::string>{});
-    blank.Company = " \t ";
-    blank.Pager = "\r\n";
+    blank.SetField(ContactField::Company, " \t ");
+    blank.SetField(ContactField::Pager, "\r\n");
     ASSERT_TRUE(Run());
 
     EXPECT_THAT(log.Matching("SetString"), IsEmpty());
