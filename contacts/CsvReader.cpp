@@ -104,7 +104,15 @@ std::vector<std::string> SplitBody(TContactList& list, std::string_view body)
 {
     const BodyEncoding encoding = DecideEncoding(body);
     list.CodePage = encoding.codePage;
-    return SplitLines(body.substr(encoding.markLength));
+    // An empty line after the header gives no contact, and a string of its own for each
+    // would let a body of bare CRs cost thirty times its size: only the header's place
+    // is kept, empty or not.
+    std::vector<std::string> lines;
+    ForEachLine(body.substr(encoding.markLength), [&](const char* begin, const char* end) {
+        if (begin != end || lines.empty())
+            lines.emplace_back(begin, end);
+    });
+    return lines;
 }
 
 void AddContact(TContactList& list, const std::string& line)

@@ -25,8 +25,8 @@ void AddContact(TContactList& list, const std::string& line);
 
 // The lines of a downloaded body. Its code page is decided once, here, before any line is
 // cut, and stored in the list; a byte-order mark is left out, so the header stays the first
-// line. Quotes, commas and line breaks are single bytes in ANSI and UTF-8 alike, so the
-// reader itself stays byte-based.
+// line. Empty lines after the first are left out: they hold no contact. Quotes, commas and
+// line breaks are single bytes in ANSI and UTF-8 alike, so the reader itself stays byte-based.
 std::vector<std::string> SplitBody(TContactList& list, std::string_view body);
 
 // Lines of a text: CR LF, CR or LF each end a line; the text ends at its first NUL;

@@ -98,6 +98,13 @@ TEST(SplitBody, TheListTakesTheBodysCodePageAndTheMarkIsNoPartOfTheHeader)
     EXPECT_EQ(ansi.CodePage, TextCodePage::Ansi);
 }
 
+TEST(SplitBody, EmptyLinesAfterTheHeaderAreLeftOutAndAnEmptyHeaderKeepsItsPlace)
+{
+    TContactList list(10);
+    EXPECT_EQ(SplitBody(list, kHeader + "\r\r\r\n\n" + Row() + "\r\r"), (Lines{kHeader, Row()}));
+    EXPECT_EQ(SplitBody(list, "\r\n\r" + kHeader), (Lines{"", kHeader}));
+}
+
 TEST(ParseRows, DropsTheHeaderWhateverItHolds)
 {
     EXPECT_EQ(Parse("").Count(), 0u);
