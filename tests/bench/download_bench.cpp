@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     {
         const std::string text = ReadTextFile(path);
         size = text.size();
-        lines = SplitLines(text);
+        lines = SplitBody(list, text);
     }
     ParseRows(list, lines, [] { return false; });
     const size_t peak = Memory().PeakWorkingSetSize;
