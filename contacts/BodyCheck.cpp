@@ -1,5 +1,7 @@
 #include "contacts/BodyCheck.h"
 
+#include "base/TextHelpers.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -17,6 +19,23 @@ constexpr std::uint32_t ZeroBytes(std::uint32_t word)
 }
 
 } // namespace
+
+std::optional<std::uint64_t> ParseContentLength(std::string_view value)
+{
+    value = TrimView(value);
+    if (value.empty())
+        return std::nullopt;
+    std::uint64_t length = 0;
+    for (char ch : value) {
+        if (ch < '0' || ch > '9')
+            return std::nullopt;
+        const auto digit = static_cast<std::uint64_t>(ch - '0');
+        if (length > (UINT64_MAX - digit) / 10)
+            return std::nullopt;
+        length = length * 10 + digit;
+    }
+    return length;
+}
 
 bool HasZeroByte(const unsigned char* data, size_t size)
 {

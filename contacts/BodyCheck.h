@@ -2,12 +2,19 @@
 // Checks on a download body that arrives in pieces of up to a megabyte: each piece is
 // scanned once, word by word, since a byte at a time is too slow for tens of megabytes.
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tessaly {
 
 bool HasZeroByte(const unsigned char* data, size_t size);
+
+// The body length a Content-Length value declares: decimal digits, blanks around them
+// allowed. Empty when the value is anything else or does not fit in 64 bits, since a
+// length read wrongly would let a body cut short pass for a whole one.
+std::optional<std::uint64_t> ParseContentLength(std::string_view value);
 
 // Looks for a phrase in a body fed piece by piece, across the pieces' borders too.
 // The scan looks for one anchor character of the phrase and compares only where it

@@ -9,10 +9,12 @@
 #include "contacts/WebLink.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -39,6 +41,10 @@ constexpr DWORD kFirstBlock = 64 * 1024;
 constexpr std::chrono::milliseconds kQuickRead{100};
 // A block that takes longer than this ends the streaming: back to what is at hand.
 constexpr std::chrono::seconds kDawdlingRead{1};
+// How often a wait for the server looks at the stop request.
+constexpr std::chrono::milliseconds kStopCheckInterval{50};
+// How long a closed handle may take to let go of what its calls write to.
+constexpr std::chrono::seconds kClosingGrace{1};
 
 bool IsRedirect(DWORD status)
 {
@@ -130,15 +136,74 @@ private:
     bool kept_ = false;
 };
 
+using Clock = std::chrono::steady_clock;
+
+// What WinINet reports from its own threads about the calls it answered with
+// ERROR_IO_PENDING, and everything such a call may still write to. It must outlive the
+// last report, HANDLE_CLOSING of every handle that names it; a handle whose close does
+// not finish in time leaves it behind for good (see AwaitClosed).
+struct AsyncState {
+    UniqueKernelHandle completed{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    UniqueKernelHandle closing{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    std::atomic<int> closed{0};
+    INTERNET_ASYNC_RESULT result{};
+    DWORD available = 0;
+    INTERNET_BUFFERSA buffers{};
+    ZeroFilledBlock landing;
+    std::string header;
+    // Of the download's own thread.
+    int closesAsked = 0;
+    bool abandoned = false;
+
+    explicit AsyncState(std::uint32_t readSize) : landing(static_cast<long long>(readSize) + 1) {}
+
+    // Until the last closed handle has said it is closing, but not long: Wine finishes a
+    // pending read before it lets go of the handle, and only the server ends that read.
+    void AwaitClosed()
+    {
+        ++closesAsked;
+        const Clock::time_point until = Clock::now() + kClosingGrace;
+        while (!abandoned && closed.load() < closesAsked) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+            if (left.count() <= 0 ||
+                ::WaitForSingleObject(closing.get(), static_cast<DWORD>(left.count())) == WAIT_FAILED)
+                abandoned = true;
+        }
+    }
+};
+
+void CALLBACK OnInternetStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD infoLength)
+{
+    if (context == 0) // the internet handle: not ours to watch
+        return;
+    auto* state = reinterpret_cast<AsyncState*>(context);
+    if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
+        if (info && infoLength >= sizeof state->result)
+            std::memcpy(&state->result, info, sizeof state->result);
+        else
+            state->result = INTERNET_ASYNC_RESULT{FALSE, ERROR_INTERNET_INTERNAL_ERROR};
+        ::SetEvent(state->completed.get());
+    } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+        state->closed.fetch_add(1);
+        ::SetEvent(state->closing.get());
+    }
+}
+
 class InternetHandle {
 public:
-    InternetHandle(IInternetApi& api, HINTERNET handle) : api_(api), handle_(handle) {}
+    InternetHandle(IInternetApi& api, HINTERNET handle, AsyncState* state = nullptr)
+        : api_(api), handle_(handle), state_(state)
+    {
+    }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
     ~InternetHandle()
     {
-        if (handle_)
-            api_.CloseHandle(handle_);
+        if (!handle_)
+            return;
+        api_.CloseHandle(handle_);
+        if (state_)
+            state_->AwaitClosed();
     }
     HINTERNET get() const noexcept { return handle_; }
     explicit operator bool() const noexcept { return handle_ != nullptr; }
@@ -146,15 +211,26 @@ public:
 private:
     IInternetApi& api_;
     HINTERNET handle_;
+    AsyncState* state_;
+};
+
+// How a call that may answer later ended.
+enum class Ending { Done, Failed, TimedOut, Stopped };
+
+struct Answer {
+    Ending ending;
+    DWORD error = 0;    // when it failed
+    bool later = false; // answered through the status callback
 };
 
 struct Download {
-    using Clock = std::chrono::steady_clock;
-
     IInternetApi& api;
     ReadBuffer& buffer;
     const DownloadServices& services;
     Clock::time_point deadline;
+    AsyncState& state;
+
+    DWORD_PTR Context() const { return reinterpret_cast<DWORD_PTR>(&state); }
 
     bool StopRequested() const { return services.stopRequested && services.stopRequested(); }
 
@@ -164,11 +240,41 @@ struct Download {
             services.showNotice(NoticeKind::Warning, message);
     }
 
+    // Clears the completion report before a call that may answer later.
+    void Expect() const { ::ResetEvent(state.completed.get()); }
+
+    // A call answered `ok`; one that answered ERROR_IO_PENDING is waited for here, no
+    // longer than the download may take and not past a stop, so that only this program
+    // decides when the run goes on, whatever the server does.
+    Answer Finish(BOOL ok) const
+    {
+        if (ok)
+            return {Ending::Done};
+        const DWORD error = api.LastError();
+        if (error != ERROR_IO_PENDING)
+            return {Ending::Failed, error};
+        for (;;) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return {Ending::TimedOut, 0, true};
+            const DWORD wait = static_cast<DWORD>(std::min(left, kStopCheckInterval).count());
+            const DWORD waited = ::WaitForSingleObject(state.completed.get(), wait);
+            if (waited == WAIT_OBJECT_0)
+                break;
+            if (waited == WAIT_FAILED)
+                return {Ending::Failed, ::GetLastError(), true};
+            if (StopRequested())
+                return {Ending::Stopped, 0, true};
+        }
+        if (!state.result.dwResult)
+            return {Ending::Failed, state.result.dwError, true};
+        return {Ending::Done, 0, true};
+    }
+
     // A failed call says so when the server kept us waiting past the time-out; other
     // failures (refused connection, unknown host) stay quiet, as they always have.
-    void WarnWhenUnanswered(bool waitingForHeaders) const
+    void WarnWhenUnanswered(DWORD error, bool waitingForHeaders) const
     {
-        const DWORD error = api.LastError();
         // Wine reports a time-out while waiting for the headers as an aborted connection.
         if (error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut ||
             (waitingForHeaders && error == ERROR_INTERNET_CONNECTION_ABORTED))
@@ -210,24 +316,63 @@ struct Download {
         return true;
     }
 
+    // What WinINet holds of the body now, waiting for the first of it if need be.
+    Answer Available(HINTERNET request, DWORD& available) const
+    {
+        state.available = 0;
+        Expect();
+        const Answer answer = Finish(api.QueryDataAvailable(request, &state.available, 0, 0));
+        available = state.available;
+        if (answer.ending != Ending::Done || !answer.later || available != 0)
+            return answer;
+        // Answered later without the count: asked for again, now that data is at hand.
+        Expect();
+        const Answer again = Finish(api.QueryDataAvailable(request, &state.available, 0, 0));
+        available = state.available;
+        return again;
+    }
+
+    // Reads into the state's landing block, which a read still pending when the download
+    // gives up may go on filling, then hands the bytes over in the read buffer.
+    Answer Read(HINTERNET request, DWORD wanted, DWORD& count) const
+    {
+        std::memset(state.landing.data(), 0, wanted);
+        state.buffers = INTERNET_BUFFERSA{};
+        state.buffers.dwStructSize = sizeof state.buffers;
+        state.buffers.lpvBuffer = state.landing.data();
+        state.buffers.dwBufferLength = wanted;
+        Expect();
+        const Answer answer = Finish(api.ReadFileEx(request, &state.buffers, IRF_ASYNC, Context()));
+        count = answer.ending == Ending::Done ? std::min<DWORD>(state.buffers.dwBufferLength, wanted) : 0;
+        std::memset(buffer.block.data(), 0, wanted);
+        std::memcpy(buffer.block.data(), state.landing.data(), count);
+        return answer;
+    }
+
     // True when the whole body, not blank and not a recognised server page, went to the
-    // file. A failed read, a body shorter than declared, a byte 0 (a UTF-16 export, say)
-    // or a download past its time leave no file. A stop request keeps what arrived so
-    // far, unchecked.
+    // file. A failed read, a body shorter than declared or a declared length that cannot
+    // be read, a byte 0 (a UTF-16 export, say) or a download past its time leave no file.
+    // A stop request keeps what arrived so far, unchecked.
     //
     // A read waits until its block is full or the body ends, however slowly the bytes
     // come. So while the data does not stream, each read takes only what WinINet already
     // holds, and every wait is one bounded by the receive time-out; whole blocks are
-    // asked for once it streams, and given up again when one of them dawdles.
+    // asked for once it streams, and given up again when one of them dawdles. The
+    // download's deadline and a stop end any of these waits.
     bool SaveBody(HINTERNET request, const std::string& path) const
     {
-        const std::optional<DWORD> declared = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
+        std::optional<std::uint64_t> declared;
+        if (const std::optional<std::string> length = QueryText(request, HTTP_QUERY_CONTENT_LENGTH)) {
+            declared = ParseContentLength(*length);
+            if (!declared)
+                return false;
+        }
         BodyFile file(path);
         // Anchored at letters that are rare in contact lists: the "z" and the "N".
         PhraseSpotter authorization(kAuthorizationPhrase, 11);
         PhraseSpotter notFound(kNotFoundPhrase, 4);
-        unsigned char* data = buffer.block.data();
-        unsigned long long received = 0;
+        const unsigned char* data = buffer.block.data();
+        std::uint64_t received = 0;
         DWORD block = 0; // while the body streams: the size of the next read
         for (;;) {
             if (StopRequested())
@@ -240,21 +385,18 @@ struct Download {
             const bool whole = block != 0; // a whole block, not just what is at hand
             if (!whole) {
                 DWORD available = 0;
-                if (!api.QueryDataAvailable(request, &available, 0, 0)) {
-                    WarnWhenUnanswered(false);
-                    return false;
-                }
+                const Answer answer = Available(request, available);
+                if (answer.ending != Ending::Done)
+                    return Unfinished(answer, file);
                 wanted = available > 0 ? std::min<DWORD>(available, buffer.size) : buffer.size;
                 if (available >= kStreamingAvailable)
                     block = std::min<DWORD>(kFirstBlock, buffer.size);
             }
-            std::memset(data, 0, wanted);
             const Clock::time_point began = Clock::now();
             DWORD count = 0;
-            if (!api.ReadFile(request, data, wanted, &count)) {
-                WarnWhenUnanswered(false);
-                return false;
-            }
+            const Answer answer = Read(request, wanted, count);
+            if (answer.ending != Ending::Done)
+                return Unfinished(answer, file);
             if (count == 0)
                 break;
             const Clock::duration took = Clock::now() - began;
@@ -262,7 +404,6 @@ struct Download {
                 block = 0;
             else if (whole && count == wanted && took < kQuickRead)
                 block = std::min<DWORD>(block * 2, buffer.size);
-            count = std::min<DWORD>(count, wanted);
             if (HasZeroByte(data, count))
                 return false;
             const std::string_view piece(reinterpret_cast<const char*>(data), count);
@@ -278,6 +419,18 @@ struct Download {
             return false;
         }
         return file.Keep();
+    }
+
+    // A read of the body that did not finish: a stop keeps what arrived, the rest fail.
+    bool Unfinished(const Answer& answer, BodyFile& file) const
+    {
+        if (answer.ending == Ending::Stopped)
+            return file.Keep();
+        if (answer.ending == Ending::TimedOut)
+            Warn(kNoAnswerMessage);
+        else
+            WarnWhenUnanswered(answer.error, false);
+        return false;
     }
 
     bool SaveResponse(HINTERNET request, std::optional<DWORD> status, const std::string& path) const
@@ -298,29 +451,36 @@ struct Download {
     }
 
     // One GET per hop. WinINet's own redirects would repeat the authorization header to
-    // any host, so they are off and followed here: the header goes only to the source's
-    // origin, and a hop from https down to http is refused.
-    bool Fetch(HINTERNET internet, const WebLink& source, const std::string& header, const std::string& path) const
+    // any host, so they are off and followed here: the header goes only where the
+    // source's credentials may go, and a hop from https down to http is refused.
+    bool Fetch(HINTERNET internet, const WebLink& source, const std::string& path) const
     {
         WebLink link = source;
         for (int hop = 0;; ++hop) {
-            InternetHandle connection(api, api.Connect(internet, link.host.c_str(),
-                                                       static_cast<INTERNET_PORT>(link.port), nullptr, nullptr,
-                                                       INTERNET_SERVICE_HTTP, 0, 0));
+            InternetHandle connection(api,
+                                      api.Connect(internet, link.host.c_str(), static_cast<INTERNET_PORT>(link.port),
+                                                  nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, Context()),
+                                      &state);
             if (!connection)
                 return false;
             const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                 (link.Secure() ? INTERNET_FLAG_SECURE : 0);
             InternetHandle request(api, api.OpenRequest(connection.get(), "GET", link.target.c_str(), nullptr,
-                                                        nullptr, nullptr, flags, 0));
+                                                        nullptr, nullptr, flags, Context()),
+                                   &state);
             if (!request || !SetTimeouts(request.get()))
                 return false;
-            const bool ownOrigin = SameOrigin(link, source);
-            if (!api.SendRequest(request.get(), ownOrigin ? header.c_str() : nullptr,
-                                 ownOrigin ? static_cast<DWORD>(header.size()) : 0, nullptr, 0)) {
-                WarnWhenUnanswered(true);
+            const bool credentials = CredentialsMayGo(source, link);
+            Expect();
+            const Answer sent =
+                Finish(api.SendRequest(request.get(), credentials ? state.header.c_str() : nullptr,
+                                       credentials ? static_cast<DWORD>(state.header.size()) : 0, nullptr, 0));
+            if (sent.ending == Ending::TimedOut)
+                Warn(kNoAnswerMessage);
+            if (sent.ending == Ending::Failed)
+                WarnWhenUnanswered(sent.error, true);
+            if (sent.ending != Ending::Done)
                 return false;
-            }
             const std::optional<DWORD> status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE);
             if (!status || !IsRedirect(*status))
                 return SaveResponse(request.get(), status, path);
@@ -340,15 +500,28 @@ struct Download {
 bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,
                   const std::string& password, ReadBuffer& buffer, const DownloadServices& services, IInternetApi& api)
 {
-    const Download download{api, buffer, services, Download::Clock::now() + services.limits.whole};
-    InternetHandle internet(api, api.Open(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!internet)
-        return false;
-    const std::string header = "Authorization: Basic " + EncodeBase64(user + ":" + password);
-    (void)ForceDeleteFile(path); // a file that stays is replaced or reported by the save
-    // The input check lets only web links through; anything else has nowhere to go.
-    const std::optional<WebLink> source = ParseWebLink(url);
-    return source && download.Fetch(internet.get(), *source, header, path);
+    // Declared before the handles: it must outlive their closing.
+    auto state = std::make_unique<AsyncState>(buffer.size);
+    const bool done = [&] {
+        const Download download{api, buffer, services, Clock::now() + services.limits.whole, *state};
+        InternetHandle internet(api, api.Open(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr,
+                                              INTERNET_FLAG_ASYNC));
+        if (!internet)
+            return false;
+        // Without its reports no call could be waited for.
+        if (api.SetStatusCallback(internet.get(), OnInternetStatus) == INTERNET_INVALID_STATUS_CALLBACK)
+            return false;
+        state->header = "Authorization: Basic " + EncodeBase64(user + ":" + password);
+        (void)ForceDeleteFile(path); // a file that stays is replaced or reported by the save
+        // The input check lets only web links through; anything else has nowhere to go.
+        const std::optional<WebLink> source = ParseWebLink(url);
+        return source && download.Fetch(internet.get(), *source, path);
+    }();
+    // A handle still closing may yet report to the state or land a read in it: it is
+    // left to it, a few kilobytes once in a run that the server held up.
+    if (state->abandoned)
+        (void)state.release();
+    return done;
 }
 
 bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,

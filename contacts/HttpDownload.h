@@ -24,8 +24,8 @@ struct ReadBuffer {
 struct DownloadLimits {
     // For each connect, each send and each receive.
     std::chrono::milliseconds timeout{std::chrono::seconds(30)};
-    // For the whole download, checked between reads, so a server that trickles its
-    // body cannot hold the run forever. A contacts file of 50 MB still arrives over a
+    // For the whole download, ending any wait for the server, so one that trickles its
+    // headers or body cannot hold the run forever. A contacts file of 50 MB still arrives over a
     // link of about 100 KB/s.
     std::chrono::milliseconds whole{std::chrono::minutes(10)};
 };

@@ -10,6 +10,10 @@ public:
     {
         return ::InternetOpenA(agent, accessType, proxy, proxyBypass, flags);
     }
+    INTERNET_STATUS_CALLBACK SetStatusCallback(HINTERNET internet, INTERNET_STATUS_CALLBACK callback) override
+    {
+        return ::InternetSetStatusCallbackA(internet, callback);
+    }
     HINTERNET Connect(HINTERNET internet, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
                       DWORD service, DWORD flags, DWORD_PTR context) override
     {
@@ -37,9 +41,9 @@ public:
     {
         return ::InternetQueryDataAvailable(file, bytesAvailable, flags, context);
     }
-    BOOL ReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) override
+    BOOL ReadFileEx(HINTERNET file, LPINTERNET_BUFFERSA buffers, DWORD flags, DWORD_PTR context) override
     {
-        return ::InternetReadFile(file, buffer, bytesToRead, bytesRead);
+        return ::InternetReadFileExA(file, buffers, flags, context);
     }
     BOOL CloseHandle(HINTERNET handle) override
     {

@@ -1,6 +1,8 @@
 #pragma once
 // The WinINet calls of the download, one to one, behind an interface so that tests can
-// hand in a fake that records them. The program uses SystemInternetApi().
+// hand in a fake that records them and answers as WinINet's asynchronous mode does:
+// at once, or ERROR_IO_PENDING and later a report to the status callback. The program
+// uses SystemInternetApi().
 #include "contacts/HttpDownload.h"
 
 #include <windows.h>
@@ -11,6 +13,7 @@ namespace tessaly {
 class IInternetApi {
 public:
     virtual HINTERNET Open(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags) = 0;
+    virtual INTERNET_STATUS_CALLBACK SetStatusCallback(HINTERNET internet, INTERNET_STATUS_CALLBACK callback) = 0;
     virtual HINTERNET Connect(HINTERNET internet, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
                               DWORD service, DWORD flags, DWORD_PTR context) = 0;
     virtual HINTERNET OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
@@ -20,7 +23,7 @@ public:
                              DWORD optionalLength) = 0;
     virtual BOOL QueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength, LPDWORD index) = 0;
     virtual BOOL QueryDataAvailable(HINTERNET file, LPDWORD bytesAvailable, DWORD flags, DWORD_PTR context) = 0;
-    virtual BOOL ReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) = 0;
+    virtual BOOL ReadFileEx(HINTERNET file, LPINTERNET_BUFFERSA buffers, DWORD flags, DWORD_PTR context) = 0;
     virtual BOOL CloseHandle(HINTERNET handle) = 0;
     virtual DWORD LastError() = 0;
 

@@ -130,4 +130,11 @@ bool SameOrigin(const WebLink& a, const WebLink& b)
     return a.scheme == b.scheme && a.host == b.host && a.port == b.port;
 }
 
+bool CredentialsMayGo(const WebLink& source, const WebLink& to)
+{
+    if (SameOrigin(source, to))
+        return true;
+    return source.scheme == "http" && source.port == 80 && to.Secure() && to.port == 443 && to.host == source.host;
+}
+
 } // namespace tessaly

@@ -28,4 +28,10 @@ std::optional<WebLink> ResolveRedirect(const WebLink& from, std::string_view loc
 
 bool SameOrigin(const WebLink& a, const WebLink& b);
 
+// Whether the credentials given for `source` may go to `to`: within the source's origin,
+// and on the upgrade of an http source on its default port to https on the same host
+// name and its default port, which exposes nothing the first request did not send in
+// clear. Never anywhere else.
+bool CredentialsMayGo(const WebLink& source, const WebLink& to);
+
 } // namespace tessaly

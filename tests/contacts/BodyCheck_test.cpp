@@ -44,3 +44,14 @@ TEST(PhraseSpotter, FindsThePhraseWhereverThePiecesBreakIt)
     EXPECT_FALSE(Spotted("404 not found", 100)); // case counts
     EXPECT_TRUE(Spotted("404 Not Found", 100));
 }
+
+TEST(ContentLength, ReadsSixtyFourBitsAndRefusesAnythingElse)
+{
+    EXPECT_EQ(ParseContentLength("0"), 0u);
+    EXPECT_EQ(ParseContentLength(" 2197 "), 2197u);
+    EXPECT_EQ(ParseContentLength("4294968296"), 4294968296u);
+    EXPECT_EQ(ParseContentLength("18446744073709551615"), UINT64_MAX);
+    for (const char* bad : {"", " ", "18446744073709551616", "99999999999999999999999", "-1", "+5", "12a", "1 2",
+                            "0x10", "1e3"})
+        EXPECT_EQ(ParseContentLength(bad), std::nullopt) << bad;
+}

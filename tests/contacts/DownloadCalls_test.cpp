@@ -28,9 +28,14 @@ public:
     DWORD lastError = 0;
     std::vector<std::string> redirects; // the Location of the first answers, each a 302
     std::optional<DWORD> status = 200;
-    std::optional<DWORD> contentLength;
+    std::optional<std::string> contentLength;
     std::vector<std::string> chunks;
     int failingRead = -1; // index of the read that returns FALSE
+    // Calls answered ERROR_IO_PENDING: the send, and the read of this index; a pending
+    // send reports its end to the callback before it returns, unless it never ends.
+    bool sendPends = false;
+    bool sendNeverEnds = false;
+    int endlessRead = -1;
     std::vector<std::string> calls;
 
     HINTERNET Open(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags) override
@@ -39,12 +44,19 @@ public:
                         Text(proxyBypass) + " " + std::to_string(flags));
         return openFails ? nullptr : kInternet;
     }
+    INTERNET_STATUS_CALLBACK SetStatusCallback(HINTERNET internet, INTERNET_STATUS_CALLBACK callback) override
+    {
+        calls.push_back("StatusCallback " + Name(internet));
+        callback_ = callback;
+        return nullptr;
+    }
     HINTERNET Connect(HINTERNET internet, LPCSTR server, INTERNET_PORT port, LPCSTR user, LPCSTR password,
                       DWORD service, DWORD flags, DWORD_PTR context) override
     {
         calls.push_back("Connect " + Name(internet) + " " + server + " " + std::to_string(port) + " " + Text(user) +
                         " " + Text(password) + " " + std::to_string(service) + " " + std::to_string(flags) + " " +
-                        std::to_string(context));
+                        Context(context));
+        context_ = context;
         return kConnection;
     }
     HINTERNET OpenRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
@@ -53,8 +65,8 @@ public:
         char hex[16];
         std::snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(flags));
         calls.push_back("OpenRequest " + Name(connection) + " " + verb + " " + object + " " + Text(version) + " " +
-                        Text(referrer) + " " + (acceptTypes ? "types" : "null") + " " + hex + " " +
-                        std::to_string(context));
+                        Text(referrer) + " " + (acceptTypes ? "types" : "null") + " " + hex + " " + Context(context));
+        context_ = context;
         return kRequest;
     }
     BOOL SetOption(HINTERNET handle, DWORD option, LPVOID buffer, DWORD bufferLength) override
@@ -71,7 +83,15 @@ public:
                         "] " + std::to_string(headersLength));
         ++sent_;
         lastError = sendFails ? lastError : 0;
-        return !sendFails;
+        if (!sendPends)
+            return !sendFails;
+        const DWORD error = lastError;
+        lastError = ERROR_IO_PENDING;
+        if (!sendNeverEnds) {
+            INTERNET_ASYNC_RESULT result{static_cast<DWORD_PTR>(sendFails ? FALSE : TRUE), sendFails ? error : 0};
+            callback_(request, context_, INTERNET_STATUS_REQUEST_COMPLETE, &result, sizeof result);
+        }
+        return FALSE;
     }
     BOOL QueryInfo(HINTERNET request, DWORD infoLevel, LPVOID buffer, LPDWORD bufferLength, LPDWORD) override
     {
@@ -89,9 +109,16 @@ public:
             *bufferLength = static_cast<DWORD>(location.size());
             return TRUE;
         }
-        const std::optional<DWORD> value =
-            level == HTTP_QUERY_STATUS_CODE ? (redirected ? 302 : status) : contentLength;
-        calls.push_back("QueryInfo " + Name(request) + (level == HTTP_QUERY_STATUS_CODE ? " status" : " length"));
+        if (level == HTTP_QUERY_CONTENT_LENGTH) {
+            calls.push_back("QueryInfo " + Name(request) + " length");
+            if (!contentLength || (infoLevel & HTTP_QUERY_FLAG_NUMBER) || *bufferLength < contentLength->size() + 1)
+                return FALSE;
+            std::memcpy(buffer, contentLength->c_str(), contentLength->size() + 1);
+            *bufferLength = static_cast<DWORD>(contentLength->size());
+            return TRUE;
+        }
+        const std::optional<DWORD> value = redirected ? 302 : status;
+        calls.push_back("QueryInfo " + Name(request) + " status");
         if (!value || !(infoLevel & HTTP_QUERY_FLAG_NUMBER) || *bufferLength < sizeof(DWORD))
             return FALSE;
         std::memcpy(buffer, &*value, sizeof(DWORD));
@@ -104,20 +131,26 @@ public:
         *bytesAvailable = reads_ < chunks.size() ? static_cast<DWORD>(chunks[reads_].size()) : 0;
         return TRUE;
     }
-    BOOL ReadFile(HINTERNET file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead) override
+    BOOL ReadFileEx(HINTERNET file, LPINTERNET_BUFFERSA buffers, DWORD flags, DWORD_PTR context) override
     {
-        auto* bytes = static_cast<unsigned char*>(buffer);
+        auto* bytes = static_cast<unsigned char*>(buffers->lpvBuffer);
+        const DWORD bytesToRead = buffers->dwBufferLength;
         bool zeroed = true;
         for (DWORD i = 0; i < bytesToRead; ++i)
             zeroed = zeroed && bytes[i] == 0;
-        calls.push_back("Read " + Name(file) + " " + std::to_string(bytesToRead) + (zeroed ? " zeroed" : " dirty"));
-        *bytesRead = 0;
+        calls.push_back("Read " + Name(file) + " " + std::to_string(bytesToRead) + (zeroed ? " zeroed" : " dirty") +
+                        (flags == IRF_ASYNC && context == context_ ? "" : " unlike WinINet's async reads"));
+        buffers->dwBufferLength = 0;
         if (static_cast<int>(reads_) == failingRead)
             return FALSE;
+        if (static_cast<int>(reads_) == endlessRead) {
+            lastError = ERROR_IO_PENDING;
+            return FALSE;
+        }
         if (reads_ < chunks.size()) {
             const std::string& chunk = chunks[reads_];
-            std::memcpy(buffer, chunk.data(), std::min<size_t>(chunk.size(), bytesToRead));
-            *bytesRead = static_cast<DWORD>(std::min<size_t>(chunk.size(), bytesToRead));
+            std::memcpy(bytes, chunk.data(), std::min<size_t>(chunk.size(), bytesToRead));
+            buffers->dwBufferLength = static_cast<DWORD>(std::min<size_t>(chunk.size(), bytesToRead));
         }
         ++reads_;
         return TRUE;
@@ -125,11 +158,15 @@ public:
     BOOL CloseHandle(HINTERNET handle) override
     {
         calls.push_back("Close " + Name(handle));
+        // As WinINet does, each handle with a context reports that it closes.
+        if (handle != kInternet)
+            callback_(handle, context_, INTERNET_STATUS_HANDLE_CLOSING, &handle, sizeof handle);
         return TRUE;
     }
     DWORD LastError() override { return lastError; }
 
 private:
+    static std::string Context(DWORD_PTR context) { return context ? "context" : "0"; }
     static std::string Text(LPCSTR text) { return text ? std::string(1, '"').append(text).append(1, '"') : "null"; }
     static std::string Name(HINTERNET handle)
     {
@@ -137,6 +174,8 @@ private:
     }
     size_t reads_ = 0;
     size_t sent_ = 0;
+    INTERNET_STATUS_CALLBACK callback_ = nullptr;
+    DWORD_PTR context_ = 0;
 };
 
 class DownloadCallsTest : public DownloadTest {
@@ -152,12 +191,13 @@ protected:
 
 TEST_F(DownloadCallsTest, CallsWinInetInTheDocumentedWay)
 {
-    api.contentLength = 65536 + 3;
+    api.contentLength = "65539";
     api.chunks = {std::string(65536, 'a'), "ccc"};
     ASSERT_TRUE(Download());
     EXPECT_THAT(api.calls,
-                ElementsAre("Open null 0 null null 0", "Connect internet 127.0.0.1 80 null null 3 0 0",
-                            "OpenRequest connection GET /c.csv null null null 84200000 0",
+                ElementsAre("Open null 0 null null 268435456", "StatusCallback internet",
+                            "Connect internet 127.0.0.1 80 null null 3 0 context",
+                            "OpenRequest connection GET /c.csv null null null 84200000 context",
                             "SetOption request 2 30000", "SetOption request 5 30000", "SetOption request 6 30000",
                             "SendRequest request [Authorization: Basic YW5uOnB3] 29", "QueryInfo request status",
                             "QueryInfo request length", "Available request", "Read request 65536 zeroed",
@@ -171,15 +211,15 @@ TEST_F(DownloadCallsTest, AFailedOpenClosesWhatWasOpened)
 {
     api.openFails = true;
     EXPECT_FALSE(Download());
-    EXPECT_THAT(api.calls, ElementsAre("Open null 0 null null 0"));
+    EXPECT_THAT(api.calls, ElementsAre("Open null 0 null null 268435456"));
     EXPECT_TRUE(Exists()); // nothing was attempted, not even the clean-up of the old file
 
     api = FakeInternet();
     api.sendFails = true;
     api.lastError = ERROR_INTERNET_CANNOT_CONNECT;
     EXPECT_FALSE(Download("", ""));
-    ASSERT_EQ(api.calls.size(), 10u);
-    EXPECT_EQ(api.calls[6], "SendRequest request [Authorization: Basic Og==] 25");
+    ASSERT_EQ(api.calls.size(), 11u);
+    EXPECT_EQ(api.calls[7], "SendRequest request [Authorization: Basic Og==] 25");
     EXPECT_THAT(std::vector<std::string>(api.calls.end() - 3, api.calls.end()),
                 ElementsAre("Close request", "Close connection", "Close internet"));
     EXPECT_FALSE(Exists());
@@ -196,7 +236,7 @@ TEST_F(DownloadCallsTest, AFailedOrShortReadSavesNothing)
 
     api = FakeInternet();
     api.chunks = {"\"h\"\r\n", "\"a\""};
-    api.contentLength = 9;
+    api.contentLength = "9";
     EXPECT_FALSE(Download());
     EXPECT_FALSE(Exists());
     EXPECT_TRUE(notices.empty());
@@ -222,7 +262,7 @@ TEST_F(DownloadCallsTest, AnErrorStatusIsJudgedBeforeAnyRead)
     api.status = 401;
     api.chunks = {"\"h\"\r\n\"a\""};
     EXPECT_FALSE(Download());
-    EXPECT_EQ(api.calls.size(), 11u); // open, connect, request, three time-outs, send, status, three closes
+    EXPECT_EQ(api.calls.size(), 12u); // open, callback, connect, request, three time-outs, send, status, three closes
     ExpectOneWarning(kAuthorizationWarning);
     EXPECT_FALSE(Exists());
 }
@@ -232,7 +272,15 @@ TEST_F(DownloadCallsTest, RedirectsStopAtAFallFromHttpsAndAfterFiveHops)
     api.redirects = {"http://127.0.0.1/c.csv"};
     EXPECT_FALSE(DownloadFile("https://127.0.0.1/c.csv", path, "ann", "pw", buffer, services, api));
     EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "SendRequest request [Authorization: Basic YW5uOnB3] 29"), 1);
-    EXPECT_EQ(api.calls[2], "OpenRequest connection GET /c.csv null null null 84A00000 0"); // secure
+    EXPECT_EQ(api.calls[3], "OpenRequest connection GET /c.csv null null null 84A00000 context"); // secure
+
+    // Up to https on the same host the header goes along.
+    api = FakeInternet();
+    api.redirects = {"https://127.0.0.1/c.csv"};
+    api.chunks = {"\"h\"\r\n\"a\""};
+    EXPECT_TRUE(Download());
+    EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "SendRequest request [Authorization: Basic YW5uOnB3] 29"),
+              2);
 
     api = FakeInternet();
     api.redirects = std::vector<std::string>(6, "/again.csv");
@@ -252,4 +300,78 @@ TEST_F(DownloadCallsTest, ADownloadPastItsTimeIsRefused)
     EXPECT_FALSE(Download());
     EXPECT_FALSE(Exists());
     ExpectOneWarning(kNoAnswerWarning);
+}
+
+TEST_F(DownloadCallsTest, AContentLengthThatCannotBeReadRefusesTheBody)
+{
+    api.contentLength = "4294968296"; // 2^32 + 1000: a 32-bit reading sees 1000
+    api.chunks = {std::string(1300, 'a')};
+    EXPECT_FALSE(Download());
+    EXPECT_FALSE(Exists());
+
+    for (const char* length : {"18446744073709551616", "12x"}) {
+        api = FakeInternet();
+        api.contentLength = length;
+        api.chunks = {"\"h\"\r\n\"a\""};
+        EXPECT_FALSE(Download()) << length;
+        EXPECT_EQ(std::count(api.calls.begin(), api.calls.end(), "Available request"), 0) << length;
+        EXPECT_FALSE(Exists());
+    }
+    EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(DownloadCallsTest, AnAnswerThatComesLaterIsTakenFromTheCallback)
+{
+    api.sendPends = true;
+    api.chunks = {"\"h\"\r\n\"a\""};
+    EXPECT_TRUE(Download());
+    EXPECT_EQ(Saved(), "\"h\"\r\n\"a\"\r\n");
+
+    api = FakeInternet();
+    api.sendPends = true;
+    api.sendFails = true;
+    api.lastError = ERROR_INTERNET_TIMEOUT;
+    EXPECT_FALSE(Download());
+    EXPECT_FALSE(Exists());
+    ExpectOneWarning(kNoAnswerWarning);
+}
+
+TEST_F(DownloadCallsTest, ACallTheServerNeverEndsEndsAtTheCeilingOrAStop)
+{
+    services.limits.whole = std::chrono::milliseconds(50);
+    api.sendPends = true;
+    api.sendNeverEnds = true;
+    EXPECT_FALSE(Download());
+    EXPECT_FALSE(Exists());
+    ExpectOneWarning(kNoAnswerWarning);
+    EXPECT_THAT(std::vector<std::string>(api.calls.end() - 3, api.calls.end()),
+                ElementsAre("Close request", "Close connection", "Close internet"));
+
+    // A body that stops coming after its start.
+    notices.clear();
+    api = FakeInternet();
+    api.chunks = {"\"h\"\r\n\"a\"", "\"b\""};
+    api.endlessRead = 1;
+    EXPECT_FALSE(Download());
+    EXPECT_FALSE(Exists());
+    ExpectOneWarning(kNoAnswerWarning);
+
+    // Escape ends the wait too: before the headers nothing is kept, within the body what
+    // arrived is.
+    notices.clear();
+    services.limits.whole = std::chrono::minutes(10);
+    int checks = 0;
+    services.stopRequested = [&] { return ++checks > 3; };
+    api = FakeInternet();
+    api.sendPends = true;
+    api.sendNeverEnds = true;
+    EXPECT_FALSE(Download());
+    EXPECT_FALSE(Exists());
+    api = FakeInternet();
+    api.chunks = {"\"h\"\r\n\"a\"", "\"b\""};
+    api.endlessRead = 1;
+    checks = 0;
+    EXPECT_TRUE(Download());
+    EXPECT_EQ(Saved(), "\"h\"\r\n\"a\"\r\n");
+    EXPECT_TRUE(notices.empty());
 }

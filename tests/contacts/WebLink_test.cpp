@@ -49,3 +49,28 @@ TEST(WebLink, AnOriginIsSchemeHostAndPort)
     EXPECT_FALSE(SameOrigin(link, *ParseWebLink("https://h:80/a")));
     EXPECT_FALSE(SameOrigin(link, *ParseWebLink("http://h2/a")));
 }
+
+TEST(WebLink, CredentialsGoWithinTheirOriginAndOnAnUpgradeOfTheSameHost)
+{
+    const struct {
+        const char* source;
+        const char* to;
+        bool allowed;
+    } cases[] = {
+        {"http://h/a", "http://H:80/b", true},
+        {"https://h/a", "https://h:443/b", true},
+        {"http://h/a", "https://h/a", true},
+        {"http://h:80/a", "https://H:443/b", true},
+        {"http://h:8080/a", "https://h/a", false},
+        {"http://h/a", "https://h:8443/a", false},
+        {"http://h:8080/a", "https://h:8443/a", false},
+        {"http://h/a", "https://h.example/a", false},
+        {"http://h/a", "https://other/a", false},
+        {"https://h/a", "http://h/a", false},
+        {"http://h/a", "http://h:81/a", false},
+        {"http://h/a", "http://h2/a", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CredentialsMayGo(*ParseWebLink(c.source), *ParseWebLink(c.to)), c.allowed)
+            << c.source << " -> " << c.to;
+}

@@ -14,6 +14,10 @@ Query parameters (any path):
   redirect=URL      answer with status code= (default 302) and Location: URL
   silent=headers    read the request, then send nothing until the client gives up
   silent=body       send the headers, then nothing until the client gives up
+  trickle=headers   send the status line and headers one byte every trickle_ms (default 100)
+  trickle=body      send the headers and the first fast= bytes of the body (default 20000)
+                    at once, then the rest one byte every trickle_ms; either trickles for
+                    trickle_for= seconds at most (default 20), then sends the rest at once
 Every request is appended to <data dir>/requests.log: path, TAB, Authorization header.
 A second server on another port (its number in <port file>2) serves the same and logs
 to <data dir>/second-requests.log: the target of redirects to another origin.
@@ -118,6 +122,9 @@ class Handler(BaseHTTPRequestHandler):
         close_after = int(query["close_after"]) if "close_after" in query else None
         if query.get("chunked") == "1":
             return self.send_chunked(status, body, close_after)
+        if query.get("trickle") in ("headers", "body"):
+            return self.send_trickled(status, body, query["trickle"], int(query.get("trickle_ms", "100")),
+                                      int(query.get("fast", "20000")), float(query.get("trickle_for", "20")))
         self.send_body(status, body, close_after=close_after, delay_ms=int(query.get("delay_ms", "0")),
                        silent=query.get("silent") == "body")
 
@@ -149,6 +156,25 @@ class Handler(BaseHTTPRequestHandler):
         self.close_connection = True
         if close_after is not None:
             self.connection.shutdown(socket.SHUT_RDWR)
+
+    def send_trickled(self, status, body, mode, interval_ms, fast, limit):
+        """A server that answers, but too slowly to ever finish: bounded by `limit` seconds."""
+        head = (f"HTTP/1.1 {status} OK\r\nContent-Type: text/plain; charset=windows-1252\r\n"
+                f"Content-Length: {len(body)}\r\nConnection: close\r\n\r\n").encode("ascii")
+        data = head + body
+        at = 0 if mode == "headers" else min(len(head) + fast, len(data))
+        self.close_connection = True
+        until = time.monotonic() + limit
+        try:
+            self.wfile.write(data[:at])
+            while at < len(data) and time.monotonic() < until:
+                time.sleep(interval_ms / 1000.0)
+                self.wfile.write(data[at:at + 1])
+                at += 1
+            self.wfile.write(data[at:])
+            self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass
 
     def send_body(self, status, body, headers=None, close_after=None, delay_ms=0, silent=False):
         self.send_response(status)
