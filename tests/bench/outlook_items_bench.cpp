@@ -1,7 +1,7 @@
 // outlook_items_bench N [add|write]: where the cost of an Outlook contact grows. Asks the
 // automation server in the prefix for N new contact items of its default Contacts folder,
-// one after the other, and releases each at once; "write" also sets the 18 properties
-// and saves the item, as a synchronisation does. Prints "items_tenth_ms K MS" for each
+// one after the other, and releases each at once; "write" also asks each for its contact
+// interface, sets the 18 properties and saves it, as a synchronisation does. Prints "items_tenth_ms K MS" for each
 // tenth of the run, with the private memory of this process and of the server then
 // ("items_tenth_kb K CLIENT SERVER"): flat times mean a contact costs the same however
 // many came before, and flat memory that neither side keeps anything of a released item,
@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 using namespace tessaly;
@@ -91,6 +92,10 @@ int Run(int count, bool write)
     for (int i = 1; i <= count; ++i) {
         ComPtr<IDispatch> item = AsDispatch(DispCall(ids, kItemsKind, items.Get(), kAdd, {TVariant(olContactItem)}));
         if (write) {
+            ComPtr<IUnknown> contact;
+            if (FAILED(item->QueryInterface(IID__ContactItem, reinterpret_cast<void**>(contact.GetAddressOf()))))
+                throw std::runtime_error("not a contact item");
+            contact.Reset();
             for (const wchar_t* property : kContactProperties)
                 DispPut(ids, kContactKind, item.Get(), property, TVariant(value));
             DispCall(ids, kContactKind, item.Get(), kSave);
