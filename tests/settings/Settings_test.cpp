@@ -55,10 +55,10 @@ TEST(Settings, WritesIntoTheExistingSectionAndKeepsUnknownOnes)
     values.emailClient = 10;
     values.source = " http://new ";
     WriteSettings(ini, values);
-    EXPECT_EQ(ini.ToText(), "[Mine]\r\nX=1\r\n\r\n"
+    EXPECT_EQ(ini.ToText(), "[Mine]\r\nX=1\r\n"
                             "[CORVANE TESSALY]\r\nEmailClient=10\r\nLater=yes\r\nSource=http://new\r\n"
                             "User=username\r\nPSW=changeme\r\nFolder=Global Contacts\r\nInterval=1\r\n"
-                            "StartTime=15:00:00\r\n\r\n");
+                            "StartTime=15:00:00\r\n");
 }
 
 TEST(Settings, TimesOfDayRoundTripAndCommonSystemFormatsAreRead)
