@@ -15,7 +15,6 @@ const char* const kBlankInput = "Please make sure you did not leave the text bla
 const char* const kNotAFolderName =
     "Please enter the name of one folder, without \\ / : * ? \" < > |, not a device name, "
     "and not ending in a dot or a blank.";
-const char* const kNotWebLink = "Please enter a link that starts with http:// or https://.";
 const char* const kEscapeHint = "Press <ESC> to Stop";
 
 // Everything that a busy window disables; the caption labels stay as they are.
@@ -57,8 +56,8 @@ bool TMainWindow::ValidateInput(const std::string& folderName)
     if (!CheckNotBlank(SourceText(), sourceCaption))
         return false;
     // Other schemes (ftp, file) would be fetched without a status or a length to check.
-    if (!ParseWebLink(SourceText())) {
-        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + kNotWebLink);
+    if (const std::string_view refusal = WebLinkRefusal(SourceText()); !refusal.empty()) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + std::string(refusal));
         return false;
     }
     const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
