@@ -2,6 +2,7 @@
 
 #include "base/TextHelpers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 
@@ -64,23 +65,23 @@ TIniFile TIniFile::Parse(std::string_view text)
         text.remove_prefix(kByteOrderMark.size());
         ini.byteOrderMark_ = true;
     }
-    Section* current = nullptr;
+    bool inSection = false;
     for (std::string_view raw : SplitLines(text)) {
-        const std::string line = Trim(raw);
-        if (line.empty() || line[0] == ';')
-            continue;
-        if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            current = &ini.SectionFor(std::string_view(line).substr(1, line.size() - 2));
-            continue;
+        Line line{Kind::Other, std::string(raw), {}, {}};
+        const std::string_view trimmed = TrimView(raw);
+        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+            line.kind = Kind::Header;
+            line.name = std::string(trimmed.substr(1, trimmed.size() - 2));
+            inSection = true;
+        } else if (inSection && !trimmed.empty() && trimmed[0] != ';') {
+            const size_t eq = trimmed.find('=');
+            if (eq != std::string_view::npos) {
+                line.kind = Kind::Entry;
+                line.name = Trim(trimmed.substr(0, eq));
+                line.value = Trim(trimmed.substr(eq + 1));
+            }
         }
-        if (current == nullptr)
-            continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            current->entries.push_back(Entry{line, {}, false});
-        else
-            current->entries.push_back(Entry{Trim(std::string_view(line).substr(0, eq)),
-                                             Trim(std::string_view(line).substr(eq + 1)), true});
+        ini.lines_.push_back(std::move(line));
     }
     return ini;
 }
@@ -88,57 +89,42 @@ TIniFile TIniFile::Parse(std::string_view text)
 std::string TIniFile::ToText() const
 {
     std::string text(byteOrderMark_ ? kByteOrderMark : std::string_view());
-    for (const Section& section : sections_) {
-        text += '[' + section.name + "]\r\n";
-        for (const Entry& entry : section.entries) {
-            text += entry.key;
-            if (entry.hasValue)
-                text += '=' + entry.value;
-            text += "\r\n";
-        }
+    for (const Line& line : lines_) {
+        text += line.text;
         text += "\r\n";
     }
     return text;
 }
 
-const TIniFile::Section* TIniFile::FindSection(std::string_view name) const
+size_t TIniFile::FindEntry(std::string_view section, std::string_view key) const
 {
-    for (const Section& section : sections_)
-        if (SameTextIgnoringAsciiCase(section.name, name))
-            return &section;
-    return nullptr;
-}
-
-TIniFile::Section& TIniFile::SectionFor(std::string_view name)
-{
-    for (Section& section : sections_)
-        if (SameTextIgnoringAsciiCase(section.name, name))
-            return section;
-    sections_.push_back(Section{std::string(name), {}});
-    return sections_.back();
+    bool inSection = false;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Header)
+            inSection = SameTextIgnoringAsciiCase(line.name, section);
+        else if (inSection && line.kind == Kind::Entry && SameTextIgnoringAsciiCase(line.name, key))
+            return i;
+    }
+    return std::string::npos;
 }
 
 bool TIniFile::SectionExists(std::string_view section) const
 {
-    return FindSection(section) != nullptr;
+    return std::any_of(lines_.begin(), lines_.end(), [&](const Line& line) {
+        return line.kind == Kind::Header && SameTextIgnoringAsciiCase(line.name, section);
+    });
 }
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
 {
-    if (const Section* found = FindSection(section))
-        for (const Entry& entry : found->entries)
-            if (entry.hasValue && SameTextIgnoringAsciiCase(entry.key, key))
-                return true;
-    return false;
+    return FindEntry(section, key) != std::string::npos;
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
-    if (const Section* found = FindSection(section))
-        for (const Entry& entry : found->entries)
-            if (entry.hasValue && SameTextIgnoringAsciiCase(entry.key, key))
-                return entry.value;
-    return std::string(fallback);
+    const size_t found = FindEntry(section, key);
+    return found == std::string::npos ? std::string(fallback) : lines_[found].value;
 }
 
 int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const
@@ -151,14 +137,31 @@ int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fa
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    Section& target = SectionFor(section);
-    for (Entry& entry : target.entries) {
-        if (entry.hasValue && SameTextIgnoringAsciiCase(entry.key, key)) {
-            entry.value = std::string(value);
-            return;
-        }
+    const size_t found = FindEntry(section, key);
+    if (found != std::string::npos) {
+        Line& line = lines_[found];
+        line.value = std::string(value);
+        line.text = line.name + '=' + line.value;
+        return;
     }
-    target.entries.push_back(Entry{std::string(key), std::string(value), true});
+    Line entry{Kind::Entry, std::string(key) + '=' + std::string(value), std::string(key), std::string(value)};
+    const auto header = std::find_if(lines_.begin(), lines_.end(), [&](const Line& line) {
+        return line.kind == Kind::Header && SameTextIgnoringAsciiCase(line.name, section);
+    });
+    if (header == lines_.end()) {
+        if (!lines_.empty() && !TrimView(lines_.back().text).empty())
+            lines_.push_back(Line{});
+        lines_.push_back(Line{Kind::Header, '[' + std::string(section) + ']', std::string(section), {}});
+        lines_.push_back(std::move(entry));
+        lines_.push_back(Line{});
+        return;
+    }
+    // The empty lines that part this section from the next stay after it.
+    auto last = header;
+    for (auto it = header + 1; it != lines_.end() && it->kind != Kind::Header; ++it)
+        if (!TrimView(it->text).empty())
+            last = it;
+    lines_.insert(last + 1, std::move(entry));
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value)

@@ -1,7 +1,8 @@
 #pragma once
 // The settings file held in memory: read whole at start, written whole at exit.
-// Section and key names compare without regard to letter case; sections, keys and
-// lines the program does not know are kept and written back unchanged.
+// Section and key names compare without regard to letter case. Administrators annotate
+// these files, so every line is kept where it was: comments, blank lines, lines before
+// the first section, unknown sections and keys. Only the lines of the keys written change.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,13 +13,18 @@ class TIniFile {
 public:
     TIniFile() = default;
 
-    // Reads INI text: lines are trimmed, empty lines and ";" comments dropped, blanks
-    // around "=" dropped. Lines before the first section header are dropped. A leading
-    // UTF-8 byte-order mark is read past and kept for writing back.
+    // Reads INI text: a trimmed line "[name]" opens a section, "key=value" (blanks around
+    // the "=" dropped) is an entry of the section it stands in; empty lines, ";" comments
+    // and anything before the first section are no entries. A leading UTF-8 byte-order
+    // mark is read past and kept for writing back.
     static TIniFile Parse(std::string_view text);
 
-    // Section header, one "key=value" line per entry and an empty line, each ended by CR LF.
+    // Every line as it was read, or as written for an entry whose value changed, each
+    // ended by CR LF; a section added since starts after an empty line and ends with one.
     std::string ToText() const;
+
+    // The file started with the UTF-8 byte-order mark: its values are UTF-8.
+    bool Utf8() const noexcept { return byteOrderMark_; }
 
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
@@ -28,27 +34,27 @@ public:
     // A decimal number or one in hexadecimal after "0x"; `fallback` when absent or not a number.
     int ReadInteger(std::string_view section, std::string_view key, int fallback) const;
 
-    // Replaces the first entry of that name, else appends one (and the section if needed).
+    // Rewrites the line of the first entry of that name; else adds the entry after the
+    // last line of the section's first occurrence that is not empty, or a new section at
+    // the end.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
 
 private:
-    struct Entry {
-        std::string key;   // whole line when it holds no "="
+    enum class Kind { Other, Header, Entry };
+    struct Line {
+        Kind kind = Kind::Other;
+        std::string text; // as written to the file
+        std::string name; // the section of a header, the key of an entry
         std::string value;
-        bool hasValue = true;
-    };
-    struct Section {
-        std::string name;
-        std::vector<Entry> entries;
     };
 
-    const Section* FindSection(std::string_view name) const;
-    Section& SectionFor(std::string_view name);
+    // Index of the first entry `key` in a section named `section`, or npos.
+    size_t FindEntry(std::string_view section, std::string_view key) const;
 
     static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-    std::vector<Section> sections_;
+    std::vector<Line> lines_;
     bool byteOrderMark_ = false;
 };
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
@@ -124,6 +125,8 @@ private:
     void RunAction(bool createTask);
     [[nodiscard]] bool ValidateInput(const std::string& folderName);
     [[nodiscard]] bool CheckNotBlank(const std::string& value, const std::string& caption);
+    // False, with a warning, while a field whose stored value could not be read is still empty.
+    [[nodiscard]] bool CheckSettingsReadable();
     void ShowAnimation(bool on);
 
     // --- Settings ------------------------------------------------------------------
@@ -157,6 +160,8 @@ private:
     std::exception_ptr creationError_;
     int outcome_ = TSyncRun::kExitSucceeded;
     std::unique_ptr<TIniFile> settings_;
+    // Keys whose stored text this system's code page cannot hold; their fields started empty.
+    std::vector<std::string> unreadableSettings_;
     std::unique_ptr<TMainWindowControls> controls_;
     // The control that had the focus when an action started.
     HWND focusBeforeBusy_ = nullptr;

@@ -7,6 +7,8 @@
 #include "scheduling/ScheduledTask.h"
 #include "ui/ScreenCursor.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -15,7 +17,9 @@ const char* const kBlankInput = "Please make sure you did not leave the text bla
 const char* const kNotAFolderName =
     "Please enter the name of one folder, without \\ / : * ? \" < > |, not a device name, "
     "and not ending in a dot or a blank.";
-const char* const kNotWebLink = "Please enter a link that starts with http:// or https://.";
+const char* const kUnreadableSetting =
+    "The settings file holds characters for it that this system cannot show, so it was not used. "
+    "Please enter it here.";
 const char* const kEscapeHint = "Press <ESC> to Stop";
 
 // Everything that a busy window disables; the caption labels stay as they are.
@@ -53,12 +57,14 @@ void TMainWindow::RunAction(bool createTask)
 bool TMainWindow::ValidateInput(const std::string& folderName)
 {
     SetStatus("Initializing..");
+    if (!CheckSettingsReadable())
+        return false;
     const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
     if (!CheckNotBlank(SourceText(), sourceCaption))
         return false;
     // Other schemes (ftp, file) would be fetched without a status or a length to check.
-    if (!ParseWebLink(SourceText())) {
-        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + kNotWebLink);
+    if (const std::string_view refusal = WebLinkRefusal(SourceText()); !refusal.empty()) {
+        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + std::string(refusal));
         return false;
     }
     const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
@@ -71,6 +77,29 @@ bool TMainWindow::ValidateInput(const std::string& folderName)
         return false;
     }
     return !StopRequested();
+}
+
+bool TMainWindow::CheckSettingsReadable()
+{
+    // An altered link, name or folder would reach another server or folder than the one meant.
+    const struct {
+        const char* key;
+        Ctl field;
+        Ctl caption;
+    } fields[] = {{"Source", Ctl::edtSource, Ctl::lblSource},
+                  {"User", Ctl::edtUser, Ctl::lblUser},
+                  {"PSW", Ctl::edtPass, Ctl::lblPass},
+                  {"Folder", Ctl::edtTitle, Ctl::lblTitle}};
+    for (const auto& field : fields) {
+        const bool unreadable = std::find(unreadableSettings_.begin(), unreadableSettings_.end(), field.key)
+                                != unreadableSettings_.end();
+        if (unreadable && !HasText(controls_->Text(field.field))) {
+            ShowNotice(NoticeKind::Warning,
+                       "Wrong Input:  " + CaptionText(controls_->Text(field.caption)) + "\r\n" + kUnreadableSetting);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool TMainWindow::CheckNotBlank(const std::string& value, const std::string& caption)

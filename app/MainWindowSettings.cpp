@@ -11,7 +11,8 @@ namespace tessaly {
 
 void TMainWindow::LoadSettings(const TIniFile& settings)
 {
-    const SettingsValues values = ReadSettings(settings, controls_->StartTime());
+    const SettingsValues values = ReadSettings(settings, SystemSettingsText(), controls_->StartTime());
+    unreadableSettings_ = values.unreadableKeys;
     ::SetWindowTextA(controls_->Handle(Ctl::edtSource), values.source.c_str());
     ::SetWindowTextA(controls_->Handle(Ctl::edtUser), values.user.c_str());
     ::SetWindowTextA(controls_->Handle(Ctl::edtPass), values.password.c_str());
@@ -30,7 +31,8 @@ void TMainWindow::SaveSettings(TIniFile& settings)
     values.emailClient = DestinationCode();
     values.interval = IntervalDays();
     values.startTime = controls_->StartTime();
-    WriteSettings(settings, values);
+    values.unreadableKeys = unreadableSettings_;
+    WriteSettings(settings, values, SystemSettingsText());
     ReplaceFileContent(SettingsFilePath(), settings.ToText());
 }
 

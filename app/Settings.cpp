@@ -2,6 +2,7 @@
 
 #include "base/TextHelpers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -79,13 +80,30 @@ std::string FormatTimeOfDay(int secondsAfterMidnight)
     return text;
 }
 
-SettingsValues ReadSettings(const TIniFile& ini, int shownStartTime)
+bool SettingsValues::Unreadable(std::string_view key) const
+{
+    return std::any_of(unreadableKeys.begin(), unreadableKeys.end(),
+                       [key](const std::string& unreadable) { return unreadable == key; });
+}
+
+SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& conversion, int shownStartTime)
 {
     SettingsValues values;
-    values.source = ini.ReadString(kSettingsSection, "Source", kDefaultSource);
-    values.user = ini.ReadString(kSettingsSection, "User", kDefaultUser);
-    values.password = ini.ReadString(kSettingsSection, "PSW", kDefaultPassword);
-    values.folder = ini.ReadString(kSettingsSection, "Folder", kDefaultFolder);
+    const auto text = [&](std::string_view key, std::string_view fallback) {
+        std::string stored = ini.ReadString(kSettingsSection, key, fallback);
+        if (!ini.Utf8() || !ini.ValueExists(kSettingsSection, key))
+            return stored;
+        // Read as 8-bit text, "Kontakte \xC3\x84" would name another folder than the one meant.
+        std::optional<std::string> converted = conversion.fromUtf8(stored);
+        if (converted)
+            return std::move(*converted);
+        values.unreadableKeys.emplace_back(key);
+        return std::string();
+    };
+    values.source = text("Source", kDefaultSource);
+    values.user = text("User", kDefaultUser);
+    values.password = text("PSW", kDefaultPassword);
+    values.folder = text("Folder", kDefaultFolder);
     values.interval = ini.ReadInteger(kSettingsSection, "Interval", kDefaultInterval);
     values.emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", kDefaultEmailClient);
     values.startTime = shownStartTime;
@@ -96,14 +114,19 @@ SettingsValues ReadSettings(const TIniFile& ini, int shownStartTime)
     return values;
 }
 
-void WriteSettings(TIniFile& ini, const SettingsValues& values)
+void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion)
 {
-    if (HasText(values.source))
-        ini.WriteString(kSettingsSection, "Source", Trim(values.source));
-    ini.WriteString(kSettingsSection, "User", Trim(values.user));
-    ini.WriteString(kSettingsSection, "PSW", Trim(values.password));
-    if (HasText(values.folder))
-        ini.WriteString(kSettingsSection, "Folder", Trim(values.folder));
+    const auto write = [&](std::string_view key, const std::string& value, bool evenBlank) {
+        // A blank field whose stored value could not be shown keeps that value.
+        if (!HasText(value) && (!evenBlank || values.Unreadable(key)))
+            return;
+        const std::string trimmed = Trim(value);
+        ini.WriteString(kSettingsSection, key, ini.Utf8() ? conversion.toUtf8(trimmed) : trimmed);
+    };
+    write("Source", values.source, false);
+    write("User", values.user, true);
+    write("PSW", values.password, true);
+    write("Folder", values.folder, false);
     ini.WriteInteger(kSettingsSection, "EmailClient", values.emailClient);
     ini.WriteInteger(kSettingsSection, "Interval", values.interval);
     ini.WriteString(kSettingsSection, "StartTime", FormatTimeOfDay(values.startTime));

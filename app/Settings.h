@@ -5,8 +5,11 @@
 #include "app/IniFile.h"
 #include "resources/version.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 
@@ -21,6 +24,14 @@ inline constexpr int kDefaultInterval = 1;
 inline constexpr int kDefaultEmailClient = 10;
 inline constexpr int kDefaultStartTime = 15 * 3600; // 15:00, seconds after midnight
 
+// How the values of a settings file saved as UTF-8 (it starts with the byte-order mark)
+// become the program's 8-bit text and back. The file's own bytes are never guessed at.
+struct SettingsTextConversion {
+    // Empty when the text is not UTF-8 or holds a character the program's text cannot hold.
+    std::function<std::optional<std::string>(std::string_view)> fromUtf8;
+    std::function<std::string(std::string_view)> toUtf8;
+};
+
 struct SettingsValues {
     std::string source;
     std::string user;
@@ -29,16 +40,26 @@ struct SettingsValues {
     int interval = kDefaultInterval;
     int emailClient = kDefaultEmailClient;
     int startTime = kDefaultStartTime; // seconds after midnight
+    // Text keys ("Source", "User", "PSW", "Folder") whose stored value could not be
+    // converted: their value here is empty, and the stored one stays in the file until a
+    // new one is entered.
+    std::vector<std::string> unreadableKeys;
+
+    bool Unreadable(std::string_view key) const;
 };
 
 // Every key in its reading order; a missing key, an integer or a time that cannot be
-// read gives the default. `shownStartTime` is the time the picker already shows.
-SettingsValues ReadSettings(const TIniFile& ini, int shownStartTime = kDefaultStartTime);
+// read gives the default. `shownStartTime` is the time the picker already shows. The texts
+// of a UTF-8 file go through `conversion`; one it refuses is left empty and listed in
+// `unreadableKeys`, never altered.
+SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& conversion,
+                            int shownStartTime = kDefaultStartTime);
 
 // Source and Folder are written only when they hold text, so a blank one keeps its stored
-// value; User and PSW are written even when blank, so clearing them sticks. The codes and
-// the start time are always written.
-void WriteSettings(TIniFile& ini, const SettingsValues& values);
+// value; User and PSW are written even when blank, so clearing them sticks, unless their
+// stored value was unreadable. The codes and the start time are always written. A UTF-8
+// file gets its texts in UTF-8.
+void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion);
 
 // "HH:mm:ss", 24-hour: read back by ParseTimeOfDay whatever the system's time format is.
 std::string FormatTimeOfDay(int secondsAfterMidnight);

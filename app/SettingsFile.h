@@ -1,10 +1,15 @@
 #pragma once
 // Where the settings file lives, and reading and replacing it on disk.
 #include "app/IniFile.h"
+#include "app/Settings.h"
 
 #include <string>
 
 namespace tessaly {
+
+// UTF-8 values to and from the ANSI code page, the program's text. A value with a
+// character that code page lacks is refused rather than given Windows' substitute for it.
+SettingsTextConversion SystemSettingsText();
 
 // The executable's folder + "CorvaneTessaly.ini".
 std::string SettingsFilePath();

@@ -58,6 +58,10 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
         return kExitFailed;
     }
     const std::string path = TemporaryFilePath();
+    // A killed run leaves the body it was receiving (the download writes it under the
+    // file's name plus ".part"), the contact list in it. One that cannot go now is
+    // overwritten by this run's download.
+    (void)ForceDeleteFile(path + ".part");
     auto list = std::make_unique<TContactList>(kListCapacity);
     const auto cleanUp = [&] {
         FreeWithItems(list);

@@ -104,6 +104,21 @@ std::optional<WebLink> ParseWebLink(std::string_view text)
     return link;
 }
 
+std::string_view WebLinkRefusal(std::string_view text)
+{
+    if (ParseWebLink(text))
+        return {};
+    text = TrimView(text);
+    const std::string scheme = Lower(SchemeOf(text));
+    const std::string_view rest = scheme.empty() ? std::string_view() : text.substr(scheme.size() + 1);
+    if ((scheme == "http" || scheme == "https") && rest.starts_with("//")) {
+        const std::string_view authority = rest.substr(2, rest.find_first_of("/?#", 2) - 2);
+        if (authority.find('@') != std::string_view::npos)
+            return "Please put the user name and password in their own fields, not in the link.";
+    }
+    return "Please enter a link that starts with http:// or https://.";
+}
+
 std::optional<WebLink> ResolveRedirect(const WebLink& from, std::string_view location)
 {
     location = TrimView(location);

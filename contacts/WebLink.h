@@ -22,6 +22,12 @@ struct WebLink {
 // name in it: credentials travel in the authorization header, never in the link.
 std::optional<WebLink> ParseWebLink(std::string_view text);
 
+// Why the input check refuses the text as a download link, in words for the user; empty
+// when ParseWebLink takes it. A link with a user name in it is refused too: it would be
+// stored in clear in the settings file, so it gets a text of its own that says where the
+// name and password belong.
+std::string_view WebLinkRefusal(std::string_view text);
+
 // Where a redirect's Location leads from `from`: absolute, scheme-relative,
 // host-relative or path-relative. Empty when it leads nowhere we would follow.
 std::optional<WebLink> ResolveRedirect(const WebLink& from, std::string_view location);

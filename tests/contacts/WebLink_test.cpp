@@ -29,6 +29,18 @@ TEST(WebLink, OnlyHttpAndHttpsLinksWithAHostAreTaken)
         EXPECT_EQ(Parsed(text), "refused") << text;
 }
 
+TEST(WebLink, ARefusedLinkSaysWhy)
+{
+    const std::string_view notWeb = "Please enter a link that starts with http:// or https://.";
+    const std::string_view credentials = "Please put the user name and password in their own fields, not in the link.";
+    EXPECT_EQ(WebLinkRefusal(" https://h/a.csv?mail=ann@h "), "");
+    EXPECT_EQ(WebLinkRefusal(" http://ann:pw@h/a.csv"), credentials);
+    EXPECT_EQ(WebLinkRefusal("HTTPS://ann@h:8443"), credentials);
+    EXPECT_EQ(WebLinkRefusal("ftp://ann:pw@h/a.csv"), notWeb);
+    EXPECT_EQ(WebLinkRefusal("mailto:ann@h"), notWeb);
+    EXPECT_EQ(WebLinkRefusal("http://h:8o/"), notWeb);
+}
+
 TEST(WebLink, RedirectsResolveAgainstTheLinkTheyCameFrom)
 {
     const std::string from = "http://h:8080/data/list.csv?user=a";

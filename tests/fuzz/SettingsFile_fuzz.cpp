@@ -7,7 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
+
+// UTF-8 files' texts taken as they are: the conversion itself is the system's.
+const tessaly::SettingsTextConversion kAsIs{
+    [](std::string_view text) { return std::optional<std::string>(text); },
+    [](std::string_view text) { return std::string(text); },
+};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -17,11 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (tessaly::TIniFile::Parse(once).ToText() != once)
         std::abort();
 
-    const tessaly::SettingsValues read = tessaly::ReadSettings(ini);
+    const tessaly::SettingsValues read = tessaly::ReadSettings(ini, kAsIs);
     if (read.startTime < 0 || read.startTime >= 86400)
         std::abort();
-    tessaly::WriteSettings(ini, read);
-    const tessaly::SettingsValues back = tessaly::ReadSettings(tessaly::TIniFile::Parse(ini.ToText()));
+    tessaly::WriteSettings(ini, read, kAsIs);
+    const tessaly::SettingsValues back = tessaly::ReadSettings(tessaly::TIniFile::Parse(ini.ToText()), kAsIs);
     if (back.user != tessaly::Trim(read.user) || back.password != tessaly::Trim(read.password)
         || back.interval != read.interval || back.emailClient != read.emailClient || back.startTime != read.startTime)
         std::abort();

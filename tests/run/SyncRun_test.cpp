@@ -230,6 +230,17 @@ TEST_F(SyncRunTest, FailedDownloadsNeverReachTheDestination)
     EXPECT_FALSE(DownloadFileLeft());
 }
 
+TEST_F(SyncRunTest, AKilledRunsPartialDownloadGoesAtTheStartOfTheNext)
+{
+    const std::string part = ExecutableFolder() + "CorvaneTessaly.part";
+    SaveTextFile("\"Ann\",\"ann@example.com\"", part);
+    ASSERT_TRUE(::SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_READONLY));
+    // Even a run whose download never starts a body of its own.
+    contactsUrl = test::UnreachableUrl();
+    EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+    EXPECT_FALSE(FileExists(part));
+}
+
 TEST_F(SyncRunTest, ADownloadWithoutContactsReplacesNothing)
 {
     // A page served with status 200 in place of the file, and a file with only its header.
@@ -279,6 +290,7 @@ TEST_F(SyncRunTest, ARunThatFindsAnotherRunningTouchesNothing)
         OtherRun other;
         ASSERT_TRUE(other.held);
         SaveTextFile("the other run's download", TSyncRun::TemporaryFilePath());
+        SaveTextFile("the other run's body", TSyncRun::TemporaryFilePath() + ".part");
         test::ClearServerRequests();
         EXPECT_EQ(Run(), TSyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning("A synchronisation is already running.\r\n"
@@ -288,6 +300,7 @@ TEST_F(SyncRunTest, ARunThatFindsAnotherRunningTouchesNothing)
         EXPECT_EQ(destination.calls, 0);
         EXPECT_TRUE(test::ServerRequests().empty());
         EXPECT_EQ(ReadTextFile(TSyncRun::TemporaryFilePath()), "the other run's download\r\n");
+        EXPECT_TRUE(FileExists(TSyncRun::TemporaryFilePath() + ".part"));
     }
     // Once the other run has ended, the next one goes ahead.
     EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);

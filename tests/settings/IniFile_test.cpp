@@ -29,7 +29,7 @@ TEST(IniFile, WritesBackUnknownSectionsKeysAndLinesInCrLf)
     ini.WriteString("CORVANE TESSALY", "Source", "new");
     ini.WriteInteger("Corvane Tessaly", "Interval", 3);
     ini.WriteString("Added", "K", "v");
-    EXPECT_EQ(ini.ToText(), "[Extra]\r\nKeep=me\r\nodd line\r\n\r\n"
+    EXPECT_EQ(ini.ToText(), "[Extra]\r\nKeep=me\r\nodd line\r\n"
                             "[Corvane Tessaly]\r\nFuture=1\r\nsource=new\r\nInterval=3\r\n\r\n"
                             "[Added]\r\nK=v\r\n\r\n");
     // What it writes reads back the same.
@@ -41,17 +41,55 @@ TEST(IniFile, AUtf8ByteOrderMarkIsReadPastAndKeptOnWriting)
     TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=alice\r\n");
     EXPECT_EQ(ini.ReadString("Corvane Tessaly", "User", "username"), "alice");
     ini.WriteString("Corvane Tessaly", "User", "bob");
-    EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=bob\r\n\r\n");
-    EXPECT_EQ(TIniFile::Parse("[A]\r\n").ToText(), "[A]\r\n\r\n");
+    EXPECT_TRUE(ini.Utf8());
+    EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=bob\r\n");
+    EXPECT_FALSE(TIniFile::Parse("[A]\r\n").Utf8());
+    EXPECT_EQ(TIniFile::Parse("[A]\r\n").ToText(), "[A]\r\n");
 }
 
-TEST(IniFile, RepeatedSectionsMergeAndTheFirstKeyWins)
+TEST(IniFile, RepeatedSectionsReadAsOneAndTheFirstKeyWins)
 {
     TIniFile ini = TIniFile::Parse("[S]\nA=1\nA=2\n[s]\nB=3\n");
     EXPECT_EQ(ini.ReadString("S", "A", ""), "1");
     EXPECT_EQ(ini.ReadString("S", "B", ""), "3");
     ini.WriteString("S", "a", "9");
-    EXPECT_EQ(ini.ToText(), "[S]\r\nA=9\r\nA=2\r\nB=3\r\n\r\n");
+    EXPECT_EQ(ini.ToText(), "[S]\r\nA=9\r\nA=2\r\n[s]\r\nB=3\r\n");
+}
+
+TEST(IniFile, CommentsBlankLinesAndUnknownKeysStayWhereTheyWere)
+{
+    TIniFile ini = TIniFile::Parse("; Deployed by IT, do not edit\r\n"
+                                   "\r\n"
+                                   "[Corvane Tessaly]\r\n"
+                                   "  ; the team's list\r\n"
+                                   "  Source = http://old\r\n"
+                                   "Proxy=none\r\n"
+                                   ";Folder=Commented out\r\n"
+                                   "\r\n"
+                                   "\r\n"
+                                   "[Other]\r\n"
+                                   "; only a comment\r\n");
+    ini.WriteString("Corvane Tessaly", "source", "http://new");
+    ini.WriteString("Corvane Tessaly", "Folder", "Team");
+    ini.WriteString("Other", "K", "v");
+    EXPECT_EQ(ini.ToText(), "; Deployed by IT, do not edit\r\n"
+                            "\r\n"
+                            "[Corvane Tessaly]\r\n"
+                            "  ; the team's list\r\n"
+                            "Source=http://new\r\n"
+                            "Proxy=none\r\n"
+                            ";Folder=Commented out\r\n"
+                            "Folder=Team\r\n"
+                            "\r\n"
+                            "\r\n"
+                            "[Other]\r\n"
+                            "; only a comment\r\n"
+                            "K=v\r\n");
+    // A commented-out key is no key, and a header-only section takes its key after the header.
+    TIniFile bare = TIniFile::Parse("[S]\r\n;A=1\r\n[T]\r\nB=2");
+    EXPECT_FALSE(bare.ValueExists("S", "A"));
+    bare.WriteString("T", "C", "3");
+    EXPECT_EQ(bare.ToText(), "[S]\r\n;A=1\r\n[T]\r\nB=2\r\nC=3\r\n");
 }
 
 TEST(IniFile, IntegersAcceptDecimalAndHexadecimalOnly)

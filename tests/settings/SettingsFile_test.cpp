@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -52,6 +53,18 @@ protected:
     std::string folder_;
     std::string path_;
 };
+
+TEST(SettingsText, Utf8ValuesBecomeTheAnsiCodePageOrAreRefused)
+{
+    // The prefix's code page is Windows-1252.
+    const SettingsTextConversion conversion = SystemSettingsText();
+    EXPECT_EQ(conversion.fromUtf8("Kontakte \xC3\x84"), std::optional<std::string>("Kontakte \xC4"));
+    EXPECT_EQ(conversion.fromUtf8(""), std::optional<std::string>(""));
+    // Cyrillic, a letter Windows would give a look-alike for, and bytes that are no UTF-8.
+    for (const char* refused : {"\xD0\x9A\xD0\xBE", "\xC4\x81", "\xC3", "Kontakte \xC4"})
+        EXPECT_EQ(conversion.fromUtf8(refused), std::nullopt) << refused;
+    EXPECT_EQ(conversion.toUtf8("Kontakte \xC4"), "Kontakte \xC3\x84");
+}
 
 TEST_F(SettingsFileTest, AMissingFileReadsEmptyAndIsCreated)
 {

@@ -2,12 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace tessaly {
 namespace {
 
+// The program's text as Latin-1: what Western systems' code page holds of the first 256.
+const SettingsTextConversion kLatin1{
+    [](std::string_view utf8) -> std::optional<std::string> {
+        std::string text;
+        for (size_t i = 0; i < utf8.size(); ++i) {
+            const auto lead = static_cast<unsigned char>(utf8[i]);
+            if (lead < 0x80) {
+                text += utf8[i];
+            } else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()
+                       && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
+                text += static_cast<char>(((lead & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+            } else {
+                return std::nullopt;
+            }
+        }
+        return text;
+    },
+    [](std::string_view latin1) {
+        std::string utf8;
+        for (char ch : latin1) {
+            const auto byte = static_cast<unsigned char>(ch);
+            if (byte < 0x80) {
+                utf8 += ch;
+            } else {
+                utf8 += static_cast<char>(0xC0 | (byte >> 6));
+                utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+            }
+        }
+        return utf8;
+    },
+};
+
 TEST(Settings, FirstStartWithoutAFileGivesEveryDefault)
 {
-    const SettingsValues values = ReadSettings(TIniFile());
+    const SettingsValues values = ReadSettings(TIniFile(), kLatin1);
     EXPECT_EQ(values.source, "http://www.corvane.example/data/contacts.csv");
     EXPECT_EQ(values.user, "username");
     EXPECT_EQ(values.password.size(), 8u);
@@ -22,7 +58,7 @@ TEST(Settings, PresentButEmptyKeysStayEmptyAndBadNumbersFallBack)
     const SettingsValues values = ReadSettings(TIniFile::Parse("[corvane tessaly]\r\nSource=\r\nPSW=\r\n"
                                                                "Interval=abc\r\nEmailClient=0x14\r\n"
                                                                "StartTime=quarter past\r\n"),
-                                               8 * 3600);
+                                               kLatin1, 8 * 3600);
     EXPECT_EQ(values.source, "");
     EXPECT_EQ(values.password, "");
     EXPECT_EQ(values.user, "username");
@@ -35,9 +71,9 @@ TEST(Settings, BlankLinkAndFolderKeepTheirStoredValuesButClearedCredentialsAreWr
 {
     TIniFile ini = TIniFile::Parse("[Corvane Tessaly]\r\nSource=http://old\r\nUser=alice\r\nPSW=secret\r\n"
                                    "Folder=Team\r\n");
-    const SettingsValues values{"  ", "", " \t", "", 7, 30, 9 * 3600 + 5 * 60};
-    WriteSettings(ini, values);
-    const SettingsValues back = ReadSettings(TIniFile::Parse(ini.ToText()));
+    const SettingsValues values{"  ", "", " \t", "", 7, 30, 9 * 3600 + 5 * 60, {}};
+    WriteSettings(ini, values, kLatin1);
+    const SettingsValues back = ReadSettings(TIniFile::Parse(ini.ToText()), kLatin1);
     EXPECT_EQ(back.source, "http://old");
     EXPECT_EQ(back.folder, "Team");
     EXPECT_EQ(back.user, "");
@@ -50,15 +86,39 @@ TEST(Settings, BlankLinkAndFolderKeepTheirStoredValuesButClearedCredentialsAreWr
 TEST(Settings, WritesIntoTheExistingSectionAndKeepsUnknownOnes)
 {
     TIniFile ini = TIniFile::Parse("[Mine]\r\nX=1\r\n[CORVANE TESSALY]\r\nEmailClient=99\r\nLater=yes\r\n");
-    SettingsValues values = ReadSettings(ini);
+    SettingsValues values = ReadSettings(ini, kLatin1);
     EXPECT_EQ(values.emailClient, 99); // the window turns an unknown code into the first item's
     values.emailClient = 10;
     values.source = " http://new ";
-    WriteSettings(ini, values);
-    EXPECT_EQ(ini.ToText(), "[Mine]\r\nX=1\r\n\r\n"
+    WriteSettings(ini, values, kLatin1);
+    EXPECT_EQ(ini.ToText(), "[Mine]\r\nX=1\r\n"
                             "[CORVANE TESSALY]\r\nEmailClient=10\r\nLater=yes\r\nSource=http://new\r\n"
                             "User=username\r\nPSW=changeme\r\nFolder=Global Contacts\r\nInterval=1\r\n"
-                            "StartTime=15:00:00\r\n\r\n");
+                            "StartTime=15:00:00\r\n");
+}
+
+TEST(Settings, AUtf8FilesTextsAreConvertedAndOneThatCannotBeIsLeftAsItWas)
+{
+    TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Kontakte \xC3\x84\r\n"
+                                   "User=\xD0\x96" "enya\r\nPSW=\xFF\r\n");
+    SettingsValues values = ReadSettings(ini, kLatin1);
+    EXPECT_EQ(values.folder, "Kontakte \xC4");
+    EXPECT_EQ(values.user, "");
+    EXPECT_EQ(values.password, "");
+    EXPECT_EQ(values.source, "http://www.corvane.example/data/contacts.csv"); // absent: the default
+    EXPECT_EQ(values.unreadableKeys, (std::vector<std::string>{"User", "PSW"}));
+
+    // Left blank, the unreadable ones keep their stored bytes; one entered anew is written.
+    values.folder = "Kontakte \xD6";
+    values.password = "n\xE9w";
+    WriteSettings(ini, values, kLatin1);
+    EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Kontakte \xC3\x96\r\n"
+                            "User=\xD0\x96" "enya\r\nPSW=n\xC3\xA9w\r\n"
+                            "Source=http://www.corvane.example/data/contacts.csv\r\n"
+                            "EmailClient=10\r\nInterval=1\r\nStartTime=15:00:00\r\n");
+
+    // Without the mark the bytes are the program's text already.
+    EXPECT_EQ(ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nFolder=\xC3\x84\r\n"), kLatin1).folder, "\xC3\x84");
 }
 
 TEST(Settings, TimesOfDayRoundTripAndCommonSystemFormatsAreRead)

@@ -257,6 +257,24 @@ TEST_F(ActionTest, OnlyWebLinksPassTheInputCheck)
     EXPECT_EQ(destinationCalls, 0);
 }
 
+TEST_F(ActionTest, AStoredFolderThisSystemCannotShowIsRefusedAndKept)
+{
+    const std::string ini = "\xEF\xBB\xBF[Corvane Tessaly]\r\nSource=" + TestServerUrl("/files/contacts.csv")
+                            + "\r\nFolder=\xD0\x9A\xD0\xBE\xD0\xBD\xD1\x82\xD0\xB0\xD0\xBA\xD1\x82\xD1\x8B\r\n";
+    TMainWindow& form = MakeForm(ini);
+    ClearServerRequests();
+    EXPECT_EQ(form.FolderText(), "");
+    form.SyncNowClick();
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, "Wrong Input:  Contact Folder\r\n"
+                                                       "The settings file holds characters for it that this system "
+                                                       "cannot show, so it was not used. Please enter it here."));
+    EXPECT_TRUE(ServerRequests().empty());
+    ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(TIniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""),
+              "\xD0\x9A\xD0\xBE\xD0\xBD\xD1\x82\xD0\xB0\xD0\xBA\xD1\x82\xD1\x8B");
+}
+
 TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 {
     TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
