@@ -1,0 +1,112 @@
+#include "app/CommandSettings.h"
+
+#include "base/TextHelpers.h"
+#include "contacts/WebLink.h"
+#include "destinations/windows_contacts/ContactFileNames.h"
+
+#include <array>
+#include <string_view>
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kWindowsMail = 30;
+
+bool IsDestinationCode(int code)
+{
+    return code == 10 || code == 20 || code == kWindowsMail;
+}
+
+std::string Refused(std::string_view key, std::string_view value, std::string_view reason)
+{
+    return std::string(key) + "=" + std::string(value) + ": " + std::string(reason);
+}
+
+struct GivenSetting {
+    std::string_view key; // as the settings file spells it
+    std::string value;
+};
+
+// The refusal of one value on its own; empty when it may be stored.
+std::string CheckValue(std::string_view key, const std::string& value)
+{
+    int number = 0;
+    if (key == "Source" && !ParseWebLink(value))
+        return Refused(key, value, "not a link that starts with http:// or https://");
+    if (key == "EmailClient" && !(ParseIniInteger(value, number) && IsDestinationCode(number)))
+        return Refused(key, value, "not 10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)");
+    if (key == "Interval" && !(ParseIniInteger(value, number) && number >= 1 && number <= 7))
+        return Refused(key, value, "not a number of days from 1 to 7");
+    if (key == "StartTime" && !ParseTimeOfDay(value, number))
+        return Refused(key, value, "not a time of day such as 07:30:00");
+    return {};
+}
+
+} // namespace
+
+std::string InputRefusal(const SettingsValues& values)
+{
+    if (!HasText(values.source))
+        return "the download link is blank";
+    if (!ParseWebLink(values.source))
+        return "the download link does not start with http:// or https://";
+    if (!HasText(values.folder))
+        return "the contact folder is blank";
+    if (values.emailClient == kWindowsMail && !IsPlainFolderName(Trim(values.folder)))
+        return "the contact folder is not the name of one folder";
+    return {};
+}
+
+int IntervalOrFirst(int code)
+{
+    return code >= 1 && code <= 7 ? code : 1;
+}
+
+std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments)
+{
+    static constexpr std::array<std::string_view, 7> kKeys = {"Source", "User", "PSW", "Folder",
+                                                               "EmailClient", "Interval", "StartTime"};
+    std::vector<GivenSetting> given;
+    for (const std::string& argument : arguments) {
+        const size_t equals = argument.find('=');
+        const std::string_view name = std::string_view(argument).substr(0, equals);
+        const std::string_view* key = nullptr;
+        for (const std::string_view& known : kKeys)
+            if (equals != std::string::npos && SameTextIgnoringAsciiCase(name, known))
+                key = &known;
+        if (!key)
+            return "unknown setting \"" + argument + "\"";
+        const std::string value = Trim(std::string_view(argument).substr(equals + 1));
+        if (value.empty())
+            continue;
+        if (std::string refusal = CheckValue(*key, value); !refusal.empty())
+            return refusal;
+        given.push_back({*key, value});
+    }
+
+    // The folder must suit the destination that will be in the file, given or kept.
+    int emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", kDefaultEmailClient);
+    std::string folder = ini.ReadString(kSettingsSection, "Folder", kDefaultFolder);
+    for (const GivenSetting& setting : given) {
+        if (setting.key == "EmailClient")
+            (void)ParseIniInteger(setting.value, emailClient);
+        if (setting.key == "Folder")
+            folder = setting.value;
+    }
+    if (emailClient == kWindowsMail && HasText(folder) && !IsPlainFolderName(Trim(folder)))
+        return Refused("Folder", folder, "Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
+
+    for (const GivenSetting& setting : given) {
+        int number = 0;
+        if (setting.key == "StartTime" && ParseTimeOfDay(setting.value, number))
+            ini.WriteString(kSettingsSection, setting.key, FormatTimeOfDay(number));
+        else if ((setting.key == "EmailClient" || setting.key == "Interval") && ParseIniInteger(setting.value, number))
+            ini.WriteInteger(kSettingsSection, setting.key, number);
+        else
+            ini.WriteString(kSettingsSection, setting.key, setting.value);
+    }
+    return {};
+}
+
+} // namespace tessaly
