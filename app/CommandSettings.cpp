@@ -5,6 +5,7 @@
 #include "destinations/windows_contacts/ContactFileNames.h"
 
 #include <array>
+#include <utility>
 #include <string_view>
 
 namespace tessaly {
@@ -65,9 +66,12 @@ int IntervalOrFirst(int code)
 
 std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments)
 {
-    static constexpr std::array<std::string_view, 7> kKeys = {"Source", "User", "PSW", "Folder",
-                                                               "EmailClient", "Interval", "StartTime"};
+    // "Schedule" is no key of the file: "Schedule=1" asks that the result pass the input
+    // check of the scheduled task, which is saved next.
+    static constexpr std::array<std::string_view, 8> kKeys = {"Source", "User", "PSW", "Folder",
+                                                               "EmailClient", "Interval", "StartTime", "Schedule"};
     std::vector<GivenSetting> given;
+    bool schedule = false;
     for (const std::string& argument : arguments) {
         const size_t equals = argument.find('=');
         const std::string_view name = std::string_view(argument).substr(0, equals);
@@ -80,6 +84,12 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
         const std::string value = Trim(std::string_view(argument).substr(equals + 1));
         if (value.empty())
             continue;
+        if (*key == "Schedule") {
+            if (value != "1" && value != "0")
+                return Refused(*key, value, "not 1 (save the scheduled task) or 0");
+            schedule = value == "1";
+            continue;
+        }
         if (std::string refusal = CheckValue(*key, value); !refusal.empty())
             return refusal;
         given.push_back({*key, value});
@@ -97,15 +107,22 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
     if (emailClient == kWindowsMail && HasText(folder) && !IsPlainFolderName(Trim(folder)))
         return Refused("Folder", folder, "Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
 
+    TIniFile result = ini;
     for (const GivenSetting& setting : given) {
         int number = 0;
         if (setting.key == "StartTime" && ParseTimeOfDay(setting.value, number))
-            ini.WriteString(kSettingsSection, setting.key, FormatTimeOfDay(number));
+            result.WriteString(kSettingsSection, setting.key, FormatTimeOfDay(number));
         else if ((setting.key == "EmailClient" || setting.key == "Interval") && ParseIniInteger(setting.value, number))
-            ini.WriteInteger(kSettingsSection, setting.key, number);
+            result.WriteInteger(kSettingsSection, setting.key, number);
         else
-            ini.WriteString(kSettingsSection, setting.key, setting.value);
+            result.WriteString(kSettingsSection, setting.key, setting.value);
     }
+    // Refused now, the install fails before anything is written, not after.
+    if (schedule) {
+        if (std::string refusal = InputRefusal(ReadSettings(result)); !refusal.empty())
+            return "the scheduled task cannot be saved: " + refusal;
+    }
+    ini = std::move(result);
     return {};
 }
 

@@ -21,8 +21,9 @@ int IntervalOrFirst(int code);
 
 // Checks every "Key=Value" argument (keys as in the settings file, any letter case) and
 // only when all pass writes them into `ini`; an empty value means "not given" and leaves
-// the key as it is. The start time is stored in the program's own form. Returns the
-// refusal, naming the key and the value, or empty when written.
+// the key as it is. The start time is stored in the program's own form. "Schedule=1"
+// also requires the result to pass InputRefusal. Returns the refusal, naming the key and
+// the value, or empty when written.
 std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments);
 
 } // namespace tessaly

@@ -6,7 +6,6 @@
 #include "base/ExceptionText.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
-#include "base/TextHelpers.h"
 #include "base/WideText.h"
 
 #include <windows.h>
@@ -60,15 +59,14 @@ int WriteSettingsCommand(const std::vector<std::string>& arguments)
     const std::string path = SettingsFilePath();
     try {
         TIniFile ini = LoadIniFile(path);
+        const std::string unchanged = ini.ToText();
         const std::string refusal = ApplySettingArguments(ini, arguments);
         if (!refusal.empty())
             return Finish(kCommandRefused, refusal);
-        // Nothing given: the file stays as it is, or absent.
-        bool anyGiven = false;
-        for (const std::string& argument : arguments)
-            anyGiven = anyGiven || HasText(argument.substr(argument.find('=') + 1));
-        if (anyGiven)
-            ReplaceFileContent(path, ini.ToText());
+        // Nothing changed: the file stays as it is, or absent.
+        const std::string text = ini.ToText();
+        if (text != unchanged)
+            ReplaceFileContent(path, text);
         return kCommandDone;
     } catch (...) {
         return Finish(kCommandFailed, ExceptionText(std::current_exception()));
@@ -78,12 +76,12 @@ int WriteSettingsCommand(const std::vector<std::string>& arguments)
 int SaveTaskCommand()
 {
     SystemScheduledTaskPlatform platform;
-    std::string message;
     try {
+        std::string message;
         const int result = SaveTaskFromSettings(LoadIniFile(SettingsFilePath()), platform, message);
         return Finish(result, message);
     } catch (...) {
-        // An unreadable settings file: nothing can be checked, so nothing is refused.
+        // An unreadable settings file: nothing could be checked, so it is no refusal.
         return Finish(kCommandFailed, ExceptionText(std::current_exception()));
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The switches that work without the window, for installers and login scripts:
 //   -t              save the scheduled task from the settings file
-//   -s Key=Value... write the given settings into the settings file
+//   -s Key=Value... write the given settings into the settings file ("Schedule=1": only
+//                   if the scheduled task could then be saved from them)
 //   -u              remove the scheduled task and the settings file (uninstall)
 // Each answers through its exit code and, where one is attached, standard error.
 #include "app/IniFile.h"

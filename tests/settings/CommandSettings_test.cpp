@@ -50,6 +50,18 @@ TEST(SettingArguments, AWindowsMailFolderMustBeOneFolderWhicheverOfTheTwoIsGiven
     EXPECT_NE(ApplySettingArguments(ini, {"EmailClient=30"}), "");
 }
 
+TEST(SettingArguments, ScheduleRequiresSettingsTheTaskCanBeSavedFrom)
+{
+    const char* const blankLink = "[Corvane Tessaly]\r\nSource=\r\n\r\n";
+    TIniFile ini = TIniFile::Parse(blankLink);
+    EXPECT_EQ(ApplySettingArguments(ini, {"User=sync", "Schedule=1"}),
+              "the scheduled task cannot be saved: the download link is blank");
+    EXPECT_EQ(ini.ToText(), blankLink);
+    EXPECT_EQ(ApplySettingArguments(ini, {"User=sync", "Schedule="}), "");
+    EXPECT_EQ(ApplySettingArguments(ini, {"Source=http://127.0.0.1/c.csv", "Schedule=1"}), "");
+    EXPECT_NE(ApplySettingArguments(ini, {"Schedule=yes"}), "");
+}
+
 SettingsValues Inputs(std::string source, std::string folder, int emailClient)
 {
     SettingsValues values;
