@@ -61,10 +61,10 @@ task_file="$WINEPREFIX/drive_c/windows/tasks/CorvaneTessaly-{A871514B-ACE7-4c29-
 msiexec() { (cd "$out" && "$root/tools/winrun" msiexec "$@"); }
 # Add/Remove entries of the product. Windows keeps a per-user one under HKCU; Wine keeps
 # every one under HKLM, and one process is all this check may cost.
-arp_entries() {
-  "$root/tools/winrun" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-    tr -d '\r' | grep -c 'DisplayName.*REG_SZ.*Corvane Tessaly$'
+arp_text() {
+  "$root/tools/winrun" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r'
 }
+arp_entries() { arp_text | grep -c 'DisplayName.*REG_SZ.*Corvane Tessaly$'; }
 ini_text() { tr -d '\r' < "$app_dir/CorvaneTessaly.ini"; }
 
 check "package marks the password hidden and keeps the settings command out of the log" \
@@ -79,7 +79,12 @@ msiexec /i "$msi" "$@"
 check "README's quiet install exits 0" test $? -eq 0
 check "program installed per user" test -f "$app_dir/CorvaneTessaly.exe"
 check "Start menu shortcut" test -f "$menu_dir/Corvane Tessaly.lnk"
-check "one Add/Remove entry" test "$(arp_entries)" -eq 1
+arp=$(arp_text)
+check "one Add/Remove entry" test "$(grep -c 'DisplayName.*REG_SZ.*Corvane Tessaly$' <<<"$arp")" -eq 1
+names_version_and_publisher() {
+  grep -q "DisplayVersion.*REG_SZ.*$version\$" <<<"$arp" && grep -q 'Publisher.*REG_SZ.*Corvane$' <<<"$arp"
+}
+check "Add/Remove entry names version and publisher" names_version_and_publisher
 expected_ini=$(printf '%s\n' '[Corvane Tessaly]' 'Source=https://intranet.example/contacts.csv' 'User=sync' \
   'PSW=secret' 'Folder=Company Contacts' 'EmailClient=10' 'Interval=1' 'StartTime=07:30:00' '')
 check "settings file holds exactly the given values" test "$(ini_text)" = "$expected_ini"
