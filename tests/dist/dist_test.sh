@@ -71,6 +71,9 @@ check "package marks the password hidden and keeps the settings command out of t
   bash -c "msiinfo export '$out/$msi' Property | grep -q \$'^MsiHiddenProperties\\tPSW' &&
            msiinfo export '$out/$msi' CustomAction | grep -q \$'^WriteSettings\\t9234\\t'"
 
+template=$([ "$TESSALY_ARCH" = win64 ] && echo x64 || echo Intel)
+check "package's platform is $template" bash -c "msiinfo suminfo '$out/$msi' | grep -qx 'Template: $template;1033'"
+
 # The administrators' command exactly as the README gives it, but for this build's package.
 readme_line=$(grep -m1 '^msiexec /i CorvaneTessaly-' "$root/README.md")
 eval "set -- ${readme_line#msiexec }"
