@@ -3,6 +3,7 @@
 #include "app/CommandSettings.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "app/SyncRun.h"
 #include "base/ExceptionText.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
@@ -91,10 +92,12 @@ int UninstallCommand()
     SystemScheduledTaskPlatform platform;
     std::string message;
     int result = RemoveScheduledTask(platform, message);
-    const std::string path = SettingsFilePath();
-    if (!ForceDeleteFile(path)) {
-        message = "Cannot delete " + path + ": " + SystemErrorMessage(::GetLastError());
-        result = kCommandFailed;
+    // A download file left by a run that was killed would keep the folder from going too.
+    for (const std::string& path : {SettingsFilePath(), TSyncRun::TemporaryFilePath()}) {
+        if (!ForceDeleteFile(path)) {
+            message = "Cannot delete " + path + ": " + SystemErrorMessage(::GetLastError());
+            result = kCommandFailed;
+        }
     }
     return Finish(result, message);
 }

@@ -106,6 +106,8 @@ export TESSALY_OUTLOOK_STORE="Z:${out//\//\\}\\deployed.journal"
 "$root/tools/winrun" "$app_dir/CorvaneTessaly.exe" -a
 check "installed program synchronises (-a exits 0)" test $? -eq 0
 
+# As a killed run would leave it: the uninstall takes it too.
+printf 'partial' > "$app_dir/CorvaneTessaly"
 msiexec /x "$msi" /qn
 check "quiet uninstall exits 0" test $? -eq 0
 check "no program files left" test ! -e "$app_dir"
