@@ -46,16 +46,36 @@ std::string CheckValue(std::string_view key, const std::string& value)
 
 } // namespace
 
+InputProblem CheckActionInputs(std::string_view source, std::string_view folder, int destinationCode)
+{
+    if (!HasText(source))
+        return InputProblem::BlankSource;
+    // Other schemes (ftp, file) would be fetched without a status or a length to check.
+    if (!ParseWebLink(source))
+        return InputProblem::NotWebLink;
+    if (!HasText(folder))
+        return InputProblem::BlankFolder;
+    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
+    // name Windows rewrites would reach (and empty) another folder.
+    if (destinationCode == kWindowsMail && !IsPlainFolderName(Trim(folder)))
+        return InputProblem::NotPlainFolder;
+    return InputProblem::None;
+}
+
 std::string InputRefusal(const SettingsValues& values)
 {
-    if (!HasText(values.source))
+    switch (CheckActionInputs(values.source, values.folder, values.emailClient)) {
+    case InputProblem::BlankSource:
         return "the download link is blank";
-    if (!ParseWebLink(values.source))
+    case InputProblem::NotWebLink:
         return "the download link does not start with http:// or https://";
-    if (!HasText(values.folder))
+    case InputProblem::BlankFolder:
         return "the contact folder is blank";
-    if (values.emailClient == kWindowsMail && !IsPlainFolderName(Trim(values.folder)))
+    case InputProblem::NotPlainFolder:
         return "the contact folder is not the name of one folder";
+    case InputProblem::None:
+        break;
+    }
     return {};
 }
 

@@ -1,18 +1,21 @@
 #pragma once
-// The settings as the windowless switches see them: the input check that guards both
-// actions, and the settings an installer hands over as "Key=Value" arguments. Plain
+// The input check in front of both actions, shared by the window and the windowless
+// switches, and the settings an installer hands over as "Key=Value" arguments. Plain
 // values only; the switches themselves live in app/Commands.
 #include "app/IniFile.h"
 #include "app/Settings.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
 
-// The reason the window's input check would refuse these settings for an action
-// (blank link, not an http(s) link, blank folder, a folder Windows Mail cannot hold);
-// empty when they pass.
+// The input check in front of both actions, in its order: the first problem found.
+enum class InputProblem { None, BlankSource, NotWebLink, BlankFolder, NotPlainFolder };
+InputProblem CheckActionInputs(std::string_view source, std::string_view folder, int destinationCode);
+
+// The reason CheckActionInputs refuses these settings; empty when they pass.
 std::string InputRefusal(const SettingsValues& values);
 
 // The day count the interval list would select for this code: the first item (1) when
