@@ -5,8 +5,8 @@
 #include "destinations/windows_contacts/ContactFileNames.h"
 
 #include <array>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 namespace tessaly {
 
@@ -115,18 +115,6 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
         given.push_back({*key, value});
     }
 
-    // The folder must suit the destination that will be in the file, given or kept.
-    int emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", kDefaultEmailClient);
-    std::string folder = ini.ReadString(kSettingsSection, "Folder", kDefaultFolder);
-    for (const GivenSetting& setting : given) {
-        if (setting.key == "EmailClient")
-            (void)ParseIniInteger(setting.value, emailClient);
-        if (setting.key == "Folder")
-            folder = setting.value;
-    }
-    if (emailClient == kWindowsMail && HasText(folder) && !IsPlainFolderName(Trim(folder)))
-        return Refused("Folder", folder, "Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
-
     TIniFile result = ini;
     for (const GivenSetting& setting : given) {
         int number = 0;
@@ -137,9 +125,13 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
         else
             result.WriteString(kSettingsSection, setting.key, setting.value);
     }
+    // The folder must suit the destination that will be in the file, given or kept.
+    const SettingsValues merged = ReadSettings(result);
+    if (merged.emailClient == kWindowsMail && HasText(merged.folder) && !IsPlainFolderName(Trim(merged.folder)))
+        return Refused("Folder", merged.folder, "Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
     // Refused now, the install fails before anything is written, not after.
     if (schedule) {
-        if (std::string refusal = InputRefusal(ReadSettings(result)); !refusal.empty())
+        if (std::string refusal = InputRefusal(merged); !refusal.empty())
             return "the scheduled task cannot be saved: " + refusal;
     }
     ini = std::move(result);
