@@ -1,9 +1,9 @@
 // The two actions of the main window behind their input check and busy state.
 #include "app/MainWindow.h"
 
+#include "app/CommandSettings.h"
 #include "base/TextHelpers.h"
 #include "contacts/WebLink.h"
-#include "destinations/windows_contacts/ContactFileNames.h"
 #include "scheduling/ScheduledTask.h"
 #include "ui/ScreenCursor.h"
 
@@ -60,21 +60,22 @@ bool TMainWindow::ValidateInput(const std::string& folderName)
     if (!CheckSettingsReadable())
         return false;
     const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
-    if (!CheckNotBlank(SourceText(), sourceCaption))
-        return false;
-    // Other schemes (ftp, file) would be fetched without a status or a length to check.
-    if (const std::string_view refusal = WebLinkRefusal(SourceText()); !refusal.empty()) {
-        ShowNotice(NoticeKind::Warning, "Wrong Input:  " + sourceCaption + "\r\n" + std::string(refusal));
-        return false;
-    }
     const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
-    if (!CheckNotBlank(folderName, folderCaption))
+    // The same check as the windowless -t, with the window's own messages.
+    switch (CheckActionInputs(SourceText(), folderName, DestinationCode())) {
+    case InputProblem::BlankSource:
+        return CheckNotBlank(SourceText(), sourceCaption);
+    case InputProblem::NotWebLink:
+        ShowNotice(NoticeKind::Warning,
+                   "Wrong Input:  " + sourceCaption + "\r\n" + std::string(WebLinkRefusal(SourceText())));
         return false;
-    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
-    // name Windows rewrites would reach (and empty) another folder.
-    if (DestinationCode() == TSyncRun::kWindowsContacts && !IsPlainFolderName(folderName)) {
+    case InputProblem::BlankFolder:
+        return CheckNotBlank(folderName, folderCaption);
+    case InputProblem::NotPlainFolder:
         ShowNotice(NoticeKind::Warning, "Wrong Input:  " + folderCaption + "\r\n" + kNotAFolderName);
         return false;
+    case InputProblem::None:
+        break;
     }
     return !StopRequested();
 }

@@ -1,4 +1,6 @@
-// Program entry: COM for this thread, the common controls, the main window and its loop.
+// Program entry: COM for this thread, the windowless switches, or the common controls,
+// the main window and its loop.
+#include "app/Commands.h"
 #include "app/MainWindow.h"
 #include "base/ExceptionText.h"
 #include "ui/MessageDialog.h"
@@ -41,6 +43,10 @@ void RunMessageLoop(tessaly::TMainWindow& form)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
 {
     ComApartment com;
+    // The switches for installers and login scripts run without any window.
+    int commandExit = 0;
+    if (tessaly::RunWindowlessCommand(__argc, __argv, commandExit))
+        return commandExit;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     const bool unattended = tessaly::TMainWindow::IsUnattendedSwitch(__argc, __argv);

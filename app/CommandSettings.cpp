@@ -1,0 +1,148 @@
+#include "app/CommandSettings.h"
+
+#include "base/TextHelpers.h"
+#include "contacts/WebLink.h"
+#include "destinations/windows_contacts/ContactFileNames.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kWindowsMail = 30;
+
+bool IsDestinationCode(int code)
+{
+    return code == 10 || code == 20 || code == kWindowsMail;
+}
+
+std::string Refused(std::string_view key, std::string_view value, std::string_view reason)
+{
+    return std::string(key) + "=" + std::string(value) + ": " + std::string(reason);
+}
+
+struct GivenSetting {
+    std::string_view key; // as the settings file spells it
+    std::string value;
+};
+
+// The refusal of one value on its own; empty when it may be stored.
+std::string CheckValue(std::string_view key, const std::string& value)
+{
+    int number = 0;
+    if (key == "Source" && !ParseWebLink(value))
+        return Refused(key, value, "not a link that starts with http:// or https://");
+    if (key == "EmailClient" && !(ParseIniInteger(value, number) && IsDestinationCode(number)))
+        return Refused(key, value, "not 10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)");
+    if (key == "Interval" && !(ParseIniInteger(value, number) && number >= 1 && number <= 7))
+        return Refused(key, value, "not a number of days from 1 to 7");
+    if (key == "StartTime" && !ParseTimeOfDay(value, number))
+        return Refused(key, value, "not a time of day such as 07:30:00");
+    return {};
+}
+
+} // namespace
+
+InputProblem CheckActionInputs(std::string_view source, std::string_view folder, int destinationCode)
+{
+    if (!HasText(source))
+        return InputProblem::BlankSource;
+    // Other schemes (ftp, file) would be fetched without a status or a length to check.
+    if (!ParseWebLink(source))
+        return InputProblem::NotWebLink;
+    if (!HasText(folder))
+        return InputProblem::BlankFolder;
+    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
+    // name Windows rewrites would reach (and empty) another folder.
+    if (destinationCode == kWindowsMail && !IsPlainFolderName(Trim(folder)))
+        return InputProblem::NotPlainFolder;
+    return InputProblem::None;
+}
+
+std::string InputRefusal(const SettingsValues& values)
+{
+    // Left empty by the reading, they would be refused as blank, which they are not.
+    for (const std::string& key : values.unreadableKeys)
+        if (key == "Source" || key == "Folder")
+            return "the settings file holds characters in " + key + " that this system cannot show";
+    switch (CheckActionInputs(values.source, values.folder, values.emailClient)) {
+    case InputProblem::BlankSource:
+        return "the download link is blank";
+    case InputProblem::NotWebLink:
+        // The window's own words: one says where a user name in the link belongs.
+        return std::string(WebLinkRefusal(values.source));
+    case InputProblem::BlankFolder:
+        return "the contact folder is blank";
+    case InputProblem::NotPlainFolder:
+        return "the contact folder is not the name of one folder";
+    case InputProblem::None:
+        break;
+    }
+    return {};
+}
+
+int IntervalOrFirst(int code)
+{
+    return code >= 1 && code <= 7 ? code : 1;
+}
+
+std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments,
+                                  const SettingsTextConversion& conversion)
+{
+    // "Schedule" is no key of the file: "Schedule=1" asks that the result pass the input
+    // check of the scheduled task, which is saved next.
+    static constexpr std::array<std::string_view, 8> kKeys = {"Source", "User", "PSW", "Folder",
+                                                               "EmailClient", "Interval", "StartTime", "Schedule"};
+    std::vector<GivenSetting> given;
+    bool schedule = false;
+    for (const std::string& argument : arguments) {
+        const size_t equals = argument.find('=');
+        const std::string_view name = std::string_view(argument).substr(0, equals);
+        const std::string_view* key = nullptr;
+        for (const std::string_view& known : kKeys)
+            if (equals != std::string::npos && SameTextIgnoringAsciiCase(name, known))
+                key = &known;
+        if (!key)
+            return "unknown setting \"" + argument + "\"";
+        const std::string value = Trim(std::string_view(argument).substr(equals + 1));
+        if (value.empty())
+            continue;
+        if (*key == "Schedule") {
+            if (value != "1" && value != "0")
+                return Refused(*key, value, "not 1 (save the scheduled task) or 0");
+            schedule = value == "1";
+            continue;
+        }
+        if (std::string refusal = CheckValue(*key, value); !refusal.empty())
+            return refusal;
+        given.push_back({*key, value});
+    }
+
+    TIniFile result = ini;
+    for (const GivenSetting& setting : given) {
+        int number = 0;
+        if (setting.key == "StartTime" && ParseTimeOfDay(setting.value, number))
+            result.WriteString(kSettingsSection, setting.key, FormatTimeOfDay(number));
+        else if ((setting.key == "EmailClient" || setting.key == "Interval") && ParseIniInteger(setting.value, number))
+            result.WriteInteger(kSettingsSection, setting.key, number);
+        else
+            result.WriteString(kSettingsSection, setting.key,
+                               result.Utf8() ? conversion.toUtf8(setting.value) : setting.value);
+    }
+    // The folder must suit the destination that will be in the file, given or kept.
+    const SettingsValues merged = ReadSettings(result, conversion);
+    if (merged.emailClient == kWindowsMail && HasText(merged.folder) && !IsPlainFolderName(Trim(merged.folder)))
+        return Refused("Folder", merged.folder, "Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
+    // Refused now, the install fails before anything is written, not after.
+    if (schedule) {
+        if (std::string refusal = InputRefusal(merged); !refusal.empty())
+            return "the scheduled task cannot be saved: " + refusal;
+    }
+    ini = std::move(result);
+    return {};
+}
+
+} // namespace tessaly

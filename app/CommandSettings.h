@@ -1,0 +1,33 @@
+#pragma once
+// The input check in front of both actions, shared by the window and the windowless
+// switches, and the settings an installer hands over as "Key=Value" arguments. Plain
+// values only; the switches themselves live in app/Commands.
+#include "app/IniFile.h"
+#include "app/Settings.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+// The input check in front of both actions, in its order: the first problem found.
+enum class InputProblem { None, BlankSource, NotWebLink, BlankFolder, NotPlainFolder };
+InputProblem CheckActionInputs(std::string_view source, std::string_view folder, int destinationCode);
+
+// The reason CheckActionInputs refuses these settings; empty when they pass.
+std::string InputRefusal(const SettingsValues& values);
+
+// The day count the interval list would select for this code: the first item (1) when
+// no item matches.
+int IntervalOrFirst(int code);
+
+// Checks every "Key=Value" argument (keys as in the settings file, any letter case) and
+// only when all pass writes them into `ini`; an empty value means "not given" and leaves
+// the key as it is. The start time is stored in the program's own form, and texts go
+// into a UTF-8 file through `conversion`. "Schedule=1" also requires the result to pass
+// InputRefusal. Returns the refusal, naming the key and the value, or empty when written.
+std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments,
+                                  const SettingsTextConversion& conversion);
+
+} // namespace tessaly
