@@ -2,6 +2,7 @@
 
 #include "app/SyncLock.h"
 #include "base/FileHelpers.h"
+#include "base/OleError.h"
 #include "contacts/Contact.h"
 #include "contacts/CsvReader.h"
 #include "destinations/outlook/OutlookDestination.h"
@@ -71,10 +72,16 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     hooks_.PumpOnNextStopCheck();
     Outcome outcome = kExitFailed;
     try {
-        bool success = DownloadAndParse(inputs, path, *list);
-        if (success)
-            success = WriteToDestination(*list, inputs);
-        outcome = ShowResult(success, hooks_.StopFlagged());
+        try {
+            bool success = DownloadAndParse(inputs, path, *list);
+            if (success)
+                success = WriteToDestination(*list, inputs);
+            outcome = ShowResult(success, hooks_.StopFlagged());
+        } catch (const EComponentBusy& busy) {
+            // No error of the run's: its one warning says why, and a later run may succeed.
+            hooks_.HideStopHint();
+            services_.ShowNotice(NoticeKind::Warning, busy.what());
+        }
     } catch (...) {
         cleanUp();
         throw;

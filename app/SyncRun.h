@@ -61,7 +61,8 @@ public:
     TSyncRun& operator=(const TSyncRun&) = delete;
 
     // One whole synchronisation into the contact folder `inputs.folder`. An error from a
-    // step travels on once the list and the file are gone, without a result message.
+    // step travels on once the list and the file are gone, without a result message;
+    // a destination too busy to take calls (EComponentBusy) fails the run with its text.
     [[nodiscard]] Outcome Run(const Inputs& inputs);
 
 private:

@@ -22,6 +22,14 @@ private:
     HRESULT code_;
 };
 
+// A component that kept refusing calls because it was busy, for as long as the program
+// waits for it. Not an error of the run's: the run fails with this text as its one
+// warning, and a later run may well succeed.
+class EComponentBusy : public EOleError {
+public:
+    using EOleError::EOleError;
+};
+
 // The text of the rule above; `description` is what the component said, if anything.
 std::string OleErrorText(HRESULT code, const std::string& description = {});
 

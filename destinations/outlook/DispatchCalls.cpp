@@ -2,6 +2,7 @@
 
 #include "base/OleError.h"
 #include "base/WideText.h"
+#include "destinations/outlook/BusyFilter.h"
 
 #include <utility>
 #include <vector>
@@ -110,7 +111,7 @@ DISPID MemberId(IDispatch* object, const wchar_t* name)
         RaiseOleError(E_POINTER);
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-    OleCheck(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), {});
+    OleCheck(RetryWhileBusy([&] { return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); }), {});
     return id;
 }
 
@@ -141,9 +142,11 @@ TVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<
     TVariant result;
     ExceptionInfo exception;
     UINT argError = 0;
-    CheckInvokeResult(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                     putValue != nullptr ? nullptr : result.put(), &exception.info, &argError),
-                      exception);
+    const HRESULT code = RetryWhileBusy([&] {
+        return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                              putValue != nullptr ? nullptr : result.put(), &exception.info, &argError);
+    });
+    CheckInvokeResult(code, exception);
     return result;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Late-bound automation calls: members are looked up by name (GetIDsOfNames) and called
 // through IDispatch::Invoke. A failed call raises EOleError with the component's
-// description from EXCEPINFO, else the system's message, else "OLE error %.8x".
+// description from EXCEPINFO, else the system's message, else "OLE error %.8x". A call
+// that a busy server refuses is tried again as RetryWhileBusy (BusyFilter.h) says.
 #include <windows.h>
 #include <oleauto.h>
 #include <wrl/client.h>

@@ -4,6 +4,7 @@
 #include "base/TextHelpers.h"
 #include "base/WideText.h"
 #include "contacts/Contact.h"
+#include "destinations/outlook/BusyFilter.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
 
@@ -20,7 +21,7 @@ constexpr int kLastVersionWithoutAddressBookMark = 9;
 ComPtr<IDispatch> ConnectOutlook(const OutlookFactory& createApplication, IRunServices& services)
 {
     ComPtr<IDispatch> application;
-    const HRESULT hr = createApplication(application.ReleaseAndGetAddressOf());
+    const HRESULT hr = RetryWhileBusy([&] { return createApplication(application.ReleaseAndGetAddressOf()); });
     if (FAILED(hr) || !application) {
         application.Reset();
         services.ShowNotice(NoticeKind::Error, "Microsoft Outlook not found.");
@@ -33,8 +34,10 @@ bool AnswersContactItem(IDispatch* item)
     if (item == nullptr)
         return false;
     ComPtr<IUnknown> contact;
-    return SUCCEEDED(item->QueryInterface(IID__ContactItem, reinterpret_cast<void**>(contact.GetAddressOf()))) &&
-           contact;
+    const HRESULT hr = RetryWhileBusy([&] {
+        return item->QueryInterface(IID__ContactItem, reinterpret_cast<void**>(contact.ReleaseAndGetAddressOf()));
+    });
+    return SUCCEEDED(hr) && contact;
 }
 
 // The classes of the object model that a run calls members of.
@@ -156,14 +159,18 @@ int OutlookMajorVersion(const std::string& version)
 }
 
 bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
-                 const OutlookFactory& createApplication)
+                 const OutlookFactory& createApplication, std::chrono::milliseconds busyLimit)
 {
+    // Outlived by nothing obtained from Outlook: its releases are calls too.
+    const TBusyFilterScope busyFilter(busyLimit);
     ComPtr<IDispatch> application = ConnectOutlook(createApplication, services);
     if (!application)
         return false;
     ComPtr<IUnknown> typed;
-    if (FAILED(application->QueryInterface(IID__Application, reinterpret_cast<void**>(typed.GetAddressOf()))) ||
-        !typed)
+    const HRESULT hr = RetryWhileBusy([&] {
+        return application->QueryInterface(IID__Application, reinterpret_cast<void**>(typed.ReleaseAndGetAddressOf()));
+    });
+    if (FAILED(hr) || !typed)
         RaiseInterfaceNotSupported();
 
     services.SetStatus("Performing Sync..");

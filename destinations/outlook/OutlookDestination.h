@@ -3,10 +3,12 @@
 // Outlook's default Contacts folder with one new contact item per record.
 #include "base/RunServices.h"
 #include "contacts/ContactList.h"
+#include "destinations/outlook/BusyRetry.h"
 
 #include <windows.h>
 #include <oaidl.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -23,8 +25,11 @@ HRESULT CreateOutlookApplication(IDispatch** application);
 // could not be created (after an error notice), the stop flag was already set, or fewer
 // items than records were saved (after a warning naming both counts). A failed automation call
 // raises EOleError with the component's text; everything obtained is released first.
+// A call that Outlook refuses as busy is tried again for up to `busyLimit`; after that
+// EComponentBusy is raised with "Microsoft Outlook is busy. Please try again later.".
 bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
-                 const OutlookFactory& createApplication = CreateOutlookApplication);
+                 const OutlookFactory& createApplication = CreateOutlookApplication,
+                 std::chrono::milliseconds busyLimit = kOutlookBusyLimit);
 
 // The whole number before the first "." of Outlook's version text; -1 when there is none.
 int OutlookMajorVersion(const std::string& version);

@@ -3,21 +3,87 @@
 // apartment, and it ends when the last object it handed out is released. Each start
 // serves one activation, so a run has a server of its own and a server that died leaves
 // no registration behind. "/RegServer" and "/UnregServer" (un)register it.
+//
+// TESSALY_OUTLOOK_BUSY makes it busy as Outlook is while it shows a modal dialog: its
+// message filter refuses the object model's first n calls ("n"), or every call in its
+// first t milliseconds ("tms").
 #include "Module.h"
 
 #include "destinations/outlook/OutlookMembers.h"
 #include "standins/common/ClassRegistration.h"
+#include "standins/common/EnvironmentText.h"
 
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
 
 using namespace outlook_standin;
 
 namespace {
+
+// The server's answer to every incoming call. Busy, it refuses the automation calls on
+// its objects (IDispatch) and lets COM's own through (activation, reference counting,
+// interface queries): a refused activation or release would leave a server running
+// for ever.
+// It refuses with SERVERCALL_REJECTED, since Wine serves a SERVERCALL_RETRYLATER call
+// anyway; a caller on Windows is asked through its filter about either answer.
+class BusyFilter final : public IMessageFilter {
+public:
+    // `setting` as TESSALY_OUTLOOK_BUSY holds it; empty or unreadable is never busy.
+    explicit BusyFilter(const std::wstring& setting) : start_(::GetTickCount())
+    {
+        wchar_t* end = nullptr;
+        const unsigned long number = std::wcstoul(setting.c_str(), &end, 10);
+        if (end == setting.c_str())
+            return;
+        if (std::wstring(end) == L"ms")
+            busyFor_ = number;
+        else if (*end == L'\0')
+            callsToRefuse_ = number;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
+            *object = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // It lives as long as the server's loop; COM's references free nothing.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override
+    {
+        if (info == nullptr || !IsEqualIID(info->iid, IID_IDispatch))
+            return SERVERCALL_ISHANDLED;
+        if (callsToRefuse_ > 0) {
+            --callsToRefuse_;
+            return SERVERCALL_REJECTED;
+        }
+        if (::GetTickCount() - start_ < busyFor_)
+            return SERVERCALL_REJECTED;
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override
+    {
+        return static_cast<DWORD>(-1); // the server calls out to no one
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+
+private:
+    DWORD start_;
+    unsigned long callsToRefuse_ = 0;
+    unsigned long busyFor_ = 0;
+};
 
 void QuitWhenIdle()
 {
@@ -31,11 +97,19 @@ bool IsSwitch(const wchar_t* arg, const wchar_t* name)
 
 int Serve()
 {
+    BusyFilter filter(standins::EnvironmentText(L"TESSALY_OUTLOOK_BUSY"));
+    IMessageFilter* previous = nullptr;
+    if (FAILED(::CoRegisterMessageFilter(&filter, &previous)))
+        return 1;
     DWORD cookie = 0;
     HRESULT hr = ::CoRegisterClassObject(tessaly::outlook::CLSID_Application, ClassObject(), CLSCTX_LOCAL_SERVER,
                                          REGCLS_SINGLEUSE, &cookie);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        ::CoRegisterMessageFilter(previous, nullptr);
+        if (previous != nullptr)
+            previous->Release();
         return 1;
+    }
     SetIdleHandler(QuitWhenIdle);
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -45,6 +119,9 @@ int Serve()
     // A single-use registration is gone once a client took the class object; one that
     // never was taken goes here.
     ::CoRevokeClassObject(cookie);
+    ::CoRegisterMessageFilter(previous, nullptr);
+    if (previous != nullptr)
+        previous->Release();
     return 0;
 }
 

@@ -16,6 +16,7 @@
 
 #include <objbase.h>
 
+#include <chrono>
 #include <cstdio>
 
 using namespace tessaly;
@@ -132,13 +133,16 @@ protected:
     }
     void TearDown() override { ::CoUninitialize(); }
 
-    bool Sync(const TContactList& list, const std::string& folderName = "Global Contacts")
+    bool Sync(const TContactList& list, const std::string& folderName = "Global Contacts",
+              std::chrono::milliseconds busyLimit = kOutlookBusyLimit)
     {
         RunServicesRecorder services;
         const int before = LastSession().number;
         bool synced = false;
         try {
-            synced = SyncOutlook(list, folderName, services);
+            // Only the run's server is busy, not the inspector's.
+            const BusySpell spell(busy_);
+            synced = SyncOutlook(list, folderName, services, CreateOutlookApplication, busyLimit);
         } catch (const EOleError&) {
             ExpectRunEnded(before);
             throw;
@@ -157,6 +161,19 @@ protected:
         EXPECT_EQ(run_.number, sessionBefore + 2) << "a reference outlived the run";
     }
 
+    // The server's TESSALY_OUTLOOK_BUSY while a run starts it (a new server each run).
+    struct BusySpell {
+        explicit BusySpell(const std::wstring& setting)
+        {
+            if (!setting.empty())
+                ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_BUSY", setting.c_str());
+        }
+        ~BusySpell() { ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_BUSY", nullptr); }
+        BusySpell(const BusySpell&) = delete;
+        BusySpell& operator=(const BusySpell&) = delete;
+    };
+
+    std::wstring busy_;         // for the runs' servers; empty: never busy
     Session run_;               // what the last Sync cost the server
     size_t journalAfterRun_ = 0; // as the last Sync's server left it, before any other reader
 };
@@ -208,6 +225,35 @@ TEST_F(OutlookStandInTest, FailedSaveEndsTheRunWithTheStandInsText)
         EXPECT_STREQ(error.what(), "The stand-in refused to save.");
     }
     EXPECT_THAT(Dump(), ElementsAre("folder\tGlobal Contacts\ttrue", ContactLine(list[0])));
+}
+
+// A busy Outlook (a modal dialog open) refuses calls for a while: the run waits it out
+// and ends as if it had never been busy.
+TEST_F(OutlookStandInTest, AShortBusySpellIsRiddenOut)
+{
+    TContactList list(500);
+    AddRecord(list, "A");
+    AddRecord(list, "B");
+    busy_ = L"5"; // its first five calls
+    ASSERT_TRUE(Sync(list));
+    EXPECT_THAT(Dump(), ElementsAre("folder\tGlobal Contacts\ttrue", ContactLine(list[0]), ContactLine(list[1])));
+}
+
+TEST_F(OutlookStandInTest, ASpellLongerThanTheLimitEndsTheRunAsBusyAndTouchesNothing)
+{
+    Seed({"--folder", "Global Contacts", "--contact", "Global Contacts", "Old"});
+    const std::vector<std::string> before = Dump();
+    TContactList list(500);
+    AddRecord(list, "A");
+
+    busy_ = L"600000ms"; // every call in its first ten minutes
+    try {
+        Sync(list, "Global Contacts", std::chrono::milliseconds(300));
+        FAIL() << "no error raised";
+    } catch (const EComponentBusy& error) {
+        EXPECT_STREQ(error.what(), "Microsoft Outlook is busy. Please try again later.");
+    }
+    EXPECT_EQ(Dump(), before);
 }
 
 // What a run costs the server: its lookups do not grow with the list, and each contact

@@ -102,7 +102,7 @@ public:
 // Behaves as the real destinations do: one stop check before writing, the status text,
 // then the count report.
 struct FakeDestination {
-    enum class Ending { Succeed, Fail, Throw };
+    enum class Ending { Succeed, Fail, Throw, Busy };
     Ending ending = Ending::Succeed;
     std::function<void()> whileWriting;
     const RecordingWindow* window = nullptr;
@@ -131,6 +131,8 @@ struct FakeDestination {
                 whileWriting();
             if (ending == Ending::Throw)
                 throw EOleError(E_FAIL, "The address book went away.");
+            if (ending == Ending::Busy)
+                throw EComponentBusy(RPC_E_CALL_REJECTED, "Microsoft Outlook is busy. Please try again later.");
             services.ReportCreated(static_cast<int>(count), folderName);
             return ending == Ending::Succeed;
         };
@@ -194,6 +196,16 @@ TEST_F(SyncRunTest, DestinationFailureGivesTheFailedMessage)
 
     EXPECT_TRUE(destination.wrote);
     EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
+    EXPECT_FALSE(DownloadFileLeft());
+}
+
+TEST_F(SyncRunTest, ADestinationTooBusyFailsTheRunWithItsOneWarning)
+{
+    destination.ending = FakeDestination::Ending::Busy;
+    EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+
+    EXPECT_THAT(window.events, ElementsAre(kHintHidden, "Microsoft Outlook is busy. Please try again later."));
+    EXPECT_THAT(window.notices, ElementsAre(Warning("Microsoft Outlook is busy. Please try again later.")));
     EXPECT_FALSE(DownloadFileLeft());
 }
 
