@@ -57,6 +57,9 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
         services_.ShowNotice(NoticeKind::Warning, kAlreadyRunning);
         return kExitFailed;
     }
+    // A Windows Mail folder half replaced by a killed run must not wait for the next
+    // Windows Mail run, nor for a download that may fail.
+    FinishInterruptedSwap();
     const std::string path = TemporaryFilePath();
     auto list = std::make_unique<TContactList>(kListCapacity);
     const auto cleanUp = [&] {

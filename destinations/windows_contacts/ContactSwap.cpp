@@ -1,0 +1,180 @@
+#include "destinations/windows_contacts/ContactSwap.h"
+
+#include <stdexcept>
+
+namespace tessaly {
+
+namespace {
+constexpr char kNewFiles[] = "\\new";
+constexpr char kOldFiles[] = "\\old";
+constexpr char kPlan[] = "\\plan";
+constexpr char kPlanDraft[] = "\\plan.draft";
+constexpr char kUndoMark[] = "\\undo";
+
+std::string In(const std::string& folder, const std::string& name)
+{
+    return folder + "\\" + name;
+}
+
+// Every step looks at what exists, so it may run again after a kill at any point.
+void MoveIn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+{
+    if (plan.createdTarget)
+        files.MakeFolder(plan.target);
+    for (const std::string& name : plan.putIn) {
+        const std::string staged = In(root + kNewFiles, name);
+        const std::string current = In(plan.target, name);
+        const std::string aside = In(root + kOldFiles, name);
+        if (!files.FileExists(staged))
+            continue; // already in
+        if (files.FileExists(current) && !files.FileExists(aside))
+            files.Move(current, aside);
+        files.Move(staged, current);
+    }
+    for (const std::string& name : plan.remove) {
+        const std::string current = In(plan.target, name);
+        if (files.FileExists(current))
+            files.Move(current, In(root + kOldFiles, name));
+    }
+}
+
+// Every staged file stays in "new" until it is in the target, so a missing one is in.
+void MoveBack(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+{
+    for (const std::string& name : plan.putIn) {
+        const std::string staged = In(root + kNewFiles, name);
+        const std::string current = In(plan.target, name);
+        const std::string aside = In(root + kOldFiles, name);
+        if (!files.FileExists(staged) && files.FileExists(current))
+            files.Move(current, staged);
+        if (files.FileExists(aside))
+            files.Move(aside, current);
+    }
+    for (const std::string& name : plan.remove) {
+        const std::string aside = In(root + kOldFiles, name);
+        if (files.FileExists(aside))
+            files.Move(aside, In(plan.target, name));
+    }
+    // Something the user put there keeps the folder.
+    if (plan.createdTarget)
+        (void)files.RemoveFolder(plan.target);
+}
+
+void Discard(ISwapFiles& files, const std::string& root)
+{
+    files.Remove(root + kUndoMark);
+    files.Remove(root + kPlanDraft);
+    for (const char* sub : {kNewFiles, kOldFiles}) {
+        const std::string folder = root + sub;
+        for (const std::string& name : files.Files(folder))
+            files.Remove(In(folder, name));
+        (void)files.RemoveFolder(folder); // an empty folder left is reused by the next run
+    }
+    (void)files.RemoveFolder(root);
+}
+
+void Finish(ISwapFiles& files, const std::string& root)
+{
+    files.Remove(root + kPlan); // from here on, "old" is only what was replaced
+    Discard(files, root);
+}
+
+void Undo(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+{
+    MoveBack(files, root, plan);
+    Finish(files, root);
+}
+
+// A failure while moving in turns to undoing, recorded before the first undo step.
+void GoOn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+{
+    try {
+        MoveIn(files, root, plan);
+    } catch (...) {
+        files.Write(root + kUndoMark, {});
+        Undo(files, root, plan);
+        throw;
+    }
+    Finish(files, root);
+}
+} // namespace
+
+std::string TSwapPlan::Text() const
+{
+    std::string text = target + "\n";
+    if (createdTarget)
+        text += "*\n";
+    for (const std::string& name : putIn)
+        text += "+" + name + "\n";
+    for (const std::string& name : remove)
+        text += "-" + name + "\n";
+    return text;
+}
+
+TSwapPlan TSwapPlan::Parse(const std::string& text)
+{
+    TSwapPlan plan;
+    size_t start = 0;
+    bool first = true;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            throw std::runtime_error("The swap plan is cut short.");
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (first)
+            plan.target = line;
+        else if (line == "*")
+            plan.createdTarget = true;
+        else if (line.size() > 1 && line[0] == '+')
+            plan.putIn.push_back(line.substr(1));
+        else if (line.size() > 1 && line[0] == '-')
+            plan.remove.push_back(line.substr(1));
+        else
+            throw std::runtime_error("The swap plan holds an unknown line.");
+        first = false;
+    }
+    if (plan.target.empty())
+        throw std::runtime_error("The swap plan names no folder.");
+    return plan;
+}
+
+std::string StagedFolder(const std::string& root)
+{
+    return root + kNewFiles;
+}
+
+void RecoverSwap(ISwapFiles& files, const std::string& root)
+{
+    if (!files.FileExists(root + kPlan)) {
+        Discard(files, root);
+        return;
+    }
+    const TSwapPlan plan = TSwapPlan::Parse(files.Read(root + kPlan));
+    if (files.FileExists(root + kUndoMark))
+        Undo(files, root, plan);
+    else
+        GoOn(files, root, plan);
+}
+
+void PrepareSwap(ISwapFiles& files, const std::string& root)
+{
+    RecoverSwap(files, root);
+    files.MakeFolder(root);
+    files.MakeFolder(root + kNewFiles);
+    files.MakeFolder(root + kOldFiles);
+}
+
+void CarryOutSwap(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+{
+    try {
+        files.Write(root + kPlanDraft, plan.Text());
+        files.Move(root + kPlanDraft, root + kPlan);
+    } catch (...) {
+        Discard(files, root);
+        throw;
+    }
+    GoOn(files, root, plan);
+}
+
+} // namespace tessaly
