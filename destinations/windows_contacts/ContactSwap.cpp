@@ -10,6 +10,7 @@ constexpr char kOldFiles[] = "\\old";
 constexpr char kPlan[] = "\\plan";
 constexpr char kPlanDraft[] = "\\plan.draft";
 constexpr char kUndoMark[] = "\\undo";
+constexpr char kElsewhere[] = ".elsewhere"; // beside the own root: the root on another volume
 
 std::string In(const std::string& folder, const std::string& name)
 {
@@ -175,6 +176,30 @@ void CarryOutSwap(ISwapFiles& files, const std::string& root, const TSwapPlan& p
         throw;
     }
     GoOn(files, root, plan);
+}
+
+std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, const std::string& besideTarget,
+                              bool sameVolume)
+{
+    if (sameVolume)
+        return ownRoot;
+    const std::string record = ownRoot + kElsewhere;
+    if (files.FileExists(record) && files.Read(record) == besideTarget)
+        return besideTarget;
+    // Whole or not at all: a torn path could name one of the user's folders.
+    files.Write(record + ".draft", besideTarget);
+    files.Remove(record);
+    files.Move(record + ".draft", record);
+    return besideTarget;
+}
+
+void RecoverSwaps(ISwapFiles& files, const std::string& ownRoot)
+{
+    RecoverSwap(files, ownRoot);
+    const std::string record = ownRoot + kElsewhere;
+    if (files.FileExists(record)) {
+        RecoverSwap(files, files.Read(record));
+    }
 }
 
 } // namespace tessaly

@@ -69,4 +69,13 @@ void PrepareSwap(ISwapFiles& files, const std::string& root);
 // the failure travels on; should the undo fail too, the next RecoverSwap goes on with it.
 void CarryOutSwap(ISwapFiles& files, const std::string& root, const TSwapPlan& plan);
 
+// The staging root of a swap into a target: `ownRoot` when both lie on one volume, so that
+// every move is a rename; otherwise `besideTarget`, on the target's volume, which is first
+// recorded beside `ownRoot` so that RecoverSwaps finds it.
+std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, const std::string& besideTarget,
+                              bool sameVolume);
+
+// RecoverSwap on `ownRoot` and on the root that ChooseStagingRoot recorded, if any.
+void RecoverSwaps(ISwapFiles& files, const std::string& ownRoot);
+
 } // namespace tessaly

@@ -99,7 +99,33 @@ public:
     std::string Read(const std::string& path) override { return ReadTextFile(Wide(path)); }
 };
 
+constexpr char kBesideContactsName[] = "CorvaneTessaly staging";
+
+bool OnOneVolume(const std::string& one, const std::string& other)
+{
+    const auto volume = [](const std::string& path) {
+        wchar_t root[MAX_PATH + 1] = {};
+        if (!::GetVolumePathNameW(Wide(path).c_str(), root, MAX_PATH + 1))
+            RaiseLastFileError("Cannot find the volume of", Shown(path));
+        return FoldFileName(WideToUtf8(root));
+    };
+    return volume(one) == volume(other);
+}
+
 } // namespace
+
+std::string StagingRootFor(ISwapFiles& files, const std::string& ownRoot, const std::string& contactsFolder)
+{
+    std::string parent = contactsFolder;
+    while (!parent.empty() && (parent.back() == '\\' || parent.back() == '/'))
+        parent.pop_back();
+    parent = DirectoryPart(parent);
+    if (parent.empty() || parent.back() == ':')
+        parent = contactsFolder; // the Contacts folder is a volume's root
+    const std::string beside = WithTrailingDelimiter(parent) + kBesideContactsName;
+    const std::string own = WithTrailingDelimiter(DirectoryPart(ownRoot));
+    return ChooseStagingRoot(files, ownRoot, beside, OnOneVolume(own, contactsFolder));
+}
 
 ISwapFiles& SystemSwapFiles()
 {
@@ -125,10 +151,12 @@ std::vector<std::string> ContactFilesIn(const std::string& folder)
     return names;
 }
 
-TStagedContactFiles::TStagedContactFiles(ISwapFiles& files, std::string root)
+TStagedContactFiles::TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden)
     : files_(files), root_(std::move(root)), newFiles_(StagedFolder(root_))
 {
     PrepareSwap(files_, root_);
+    if (hidden && !::SetFileAttributesW(Wide(root_).c_str(), FILE_ATTRIBUTE_HIDDEN))
+        RaiseLastFileError("Cannot hide folder", Shown(root_));
 }
 
 TStagedContactFiles::~TStagedContactFiles()

@@ -12,8 +12,9 @@ namespace tessaly {
 class TStagedContactFiles {
 public:
     // Ends what an earlier run left under `root` (RecoverSwap), then creates an empty
-    // folder for the new files. Throws when that cannot be done.
-    TStagedContactFiles(ISwapFiles& files, std::string root);
+    // folder for the new files; `hidden` hides `root` from the user, where it lies in sight.
+    // Throws when that cannot be done.
+    TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden = false);
     TStagedContactFiles(const TStagedContactFiles&) = delete;
     TStagedContactFiles& operator=(const TStagedContactFiles&) = delete;
     // Removes the staged files unless a swap was committed; what cannot go now is
@@ -34,6 +35,11 @@ private:
     std::string newFiles_;
     bool committed_ = false;
 };
+
+// Where contact files going into a subfolder of `contactsFolder` are staged: `ownRoot`
+// when it lies on the same volume, so that moves are renames; otherwise a hidden folder
+// "CorvaneTessaly staging" beside the Contacts folder, recorded for RecoverSwaps.
+std::string StagingRootFor(ISwapFiles& files, const std::string& ownRoot, const std::string& contactsFolder);
 
 // The file operations of the real system: wide-character calls on UTF-8 paths, moves that
 // are renames only (a move across volumes fails and leaves nothing behind).

@@ -115,7 +115,9 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     // Without the own contact's folder there is nowhere safe to write.
     if (!folder.empty()) {
         // The old files give way only to a complete new set; until then they stay untouched.
-        TStagedContactFiles staging(SystemSwapFiles(), platform.StagingRoot());
+        const std::string ownRoot = platform.StagingRoot();
+        const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
+        TStagedContactFiles staging(SystemSwapFiles(), root, root != ownRoot);
         count = WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
         if (static_cast<size_t>(count) == total)
             staging.ReplaceContactFiles(folder);
@@ -130,7 +132,7 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
 
 void FinishInterruptedSwap(IWindowsContactsPlatform& platform)
 {
-    RecoverSwap(SystemSwapFiles(), platform.StagingRoot());
+    RecoverSwaps(SystemSwapFiles(), platform.StagingRoot());
 }
 
 } // namespace tessaly

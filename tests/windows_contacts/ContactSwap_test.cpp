@@ -122,19 +122,19 @@ const Version kOld{{"A.contact", "old A"}, {"B.contact", "old B"}, {"C.contact",
 const Version kNew{{"B.contact", "new B"}, {"C.contact", "new C"}, {"D.contact", "new D"}};
 
 // One synchronisation as the destination makes it: the whole list replaces the folder.
-void Synchronise(FakeFiles& fs, const Version& list)
+void Synchronise(FakeFiles& fs, const Version& list, const std::string& root = kRoot)
 {
-    tessaly::PrepareSwap(fs, kRoot);
+    tessaly::PrepareSwap(fs, root);
     for (const auto& [name, text] : list)
-        fs.Write(tessaly::StagedFolder(kRoot) + "\\" + name, text);
+        fs.Write(tessaly::StagedFolder(root) + "\\" + name, text);
     TSwapPlan plan;
     plan.target = kTarget;
     plan.createdTarget = !fs.folders.contains(kTarget);
-    plan.putIn = fs.Files(tessaly::StagedFolder(kRoot));
+    plan.putIn = fs.Files(tessaly::StagedFolder(root));
     for (const std::string& name : fs.Files(kTarget))
         if (name.ends_with(".contact") && !list.contains(name))
             plan.remove.push_back(name);
-    tessaly::CarryOutSwap(fs, kRoot, plan);
+    tessaly::CarryOutSwap(fs, root, plan);
 }
 
 Version ContactsIn(const FakeFiles& fs)
@@ -147,12 +147,12 @@ Version ContactsIn(const FakeFiles& fs)
 }
 
 // Nothing of the program is left under the staging root.
-bool StagingGone(const FakeFiles& fs)
+bool StagingGone(const FakeFiles& fs, const std::string& root = kRoot)
 {
     for (const auto& [path, text] : fs.files)
-        if (path.starts_with(kRoot))
+        if (path.starts_with(root + "\\"))
             return false;
-    return !fs.folders.contains(kRoot);
+    return !fs.folders.contains(root);
 }
 
 class ContactSwapTest : public testing::TestWithParam<bool> {
@@ -263,6 +263,30 @@ TEST_P(ContactSwapTest, AnInterruptionAnywhereInARunOrItsRecoveryLeavesOneWholeV
             }
         }
     }
+}
+
+TEST_P(ContactSwapTest, ASwapStagedOnTheTargetsVolumeIsFoundByTheNextRunsRecovery)
+{
+    const std::string beside = "C:\\Users\\CorvaneTessaly staging";
+    const auto elsewhere = [&](FakeFiles& fs) {
+        const std::string root = tessaly::ChooseStagingRoot(fs, kRoot, beside, false);
+        ASSERT_EQ(root, beside);
+        Synchronise(fs, kNew, root);
+    };
+    for (int n = 1;; ++n) {
+        FakeFiles fs = Initial();
+        const Ended first = RunOnce(fs, n, 0, elsewhere);
+        ASSERT_NE(first, Ended::Failed);
+        ASSERT_EQ(RunOnce(fs, 0, 0, [](FakeFiles& again) { tessaly::RecoverSwaps(again, kRoot); }),
+                  Ended::Completed);
+        ExpectOneWholeVersion(fs, "killed at " + std::to_string(n));
+        EXPECT_TRUE(StagingGone(fs, beside)) << n;
+        if (first == Ended::Completed)
+            break;
+    }
+    // On one volume the own root serves.
+    FakeFiles fs = Initial();
+    EXPECT_EQ(tessaly::ChooseStagingRoot(fs, kRoot, beside, true), kRoot);
 }
 
 INSTANTIATE_TEST_SUITE_P(FolderOrNone, ContactSwapTest, testing::Bool());
