@@ -121,8 +121,10 @@ TSwapPlan TSwapPlan::Parse(const std::string& text)
         const size_t end = text.find('\n', start);
         if (end == std::string::npos)
             throw std::runtime_error("The swap plan is cut short.");
-        const std::string line = text.substr(start, end - start);
+        std::string line = text.substr(start, end - start);
         start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back(); // a plan saved with line breaks of CR LF
         if (first)
             plan.target = line;
         else if (line == "*")
