@@ -241,8 +241,9 @@ TEST_P(ContactSwapTest, AnInterruptionAnywhereInARunOrItsRecoveryLeavesOneWholeV
                 ASSERT_EQ(RunOnce(third, 0, 0, Recover), Ended::Completed) << both;
                 ExpectOneWholeVersion(third, both);
                 // Once a refusal has been met and recorded, the undo is carried through.
-                if (refused > 0 && n > refused + 1)
+                if (refused > 0 && n > refused + 1) {
                     EXPECT_EQ(ContactsIn(third), Old()) << both;
+                }
                 EXPECT_TRUE(StagingGone(third)) << both;
                 ASSERT_EQ(RunOnce(third, 0, 0, SynchroniseNew), Ended::Completed) << both;
                 EXPECT_EQ(ContactsIn(third), kNew) << both;
