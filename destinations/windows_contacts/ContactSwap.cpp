@@ -1,5 +1,6 @@
 #include "destinations/windows_contacts/ContactSwap.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace tessaly {
@@ -17,45 +18,70 @@ std::string In(const std::string& folder, const std::string& name)
     return folder + "\\" + name;
 }
 
-// Every step looks at what exists, so it may run again after a kill at any point.
+// The files of one folder as its file system compares names, kept up to date with the
+// pass's own moves. One listing per folder and pass: under Wine, asking for a missing
+// name costs a scan of the whole folder.
+class TPresent {
+public:
+    TPresent(ISwapFiles& files, const std::string& folder) : files_(files), folder_(folder)
+    {
+        for (const std::string& name : files.Files(folder))
+            keys_.insert(files.Key(name));
+    }
+    bool Has(const std::string& name) const { return keys_.contains(files_.Key(name)); }
+    std::string Path(const std::string& name) const { return In(folder_, name); }
+
+    // Moves `name` from this folder to `to`.
+    void MoveTo(TPresent& to, const std::string& name)
+    {
+        files_.Move(Path(name), to.Path(name));
+        keys_.erase(files_.Key(name));
+        to.keys_.insert(files_.Key(name));
+    }
+
+private:
+    ISwapFiles& files_;
+    std::string folder_;
+    std::set<std::string> keys_;
+};
+
+// Every pass decides each step from what exists, so it may run again after a kill at any
+// point.
 void MoveIn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
 {
     if (plan.createdTarget)
         files.MakeFolder(plan.target);
-    for (const std::string& name : plan.putIn) {
-        const std::string staged = In(root + kNewFiles, name);
-        const std::string current = In(plan.target, name);
-        const std::string aside = In(root + kOldFiles, name);
-        if (!files.FileExists(staged))
-            continue; // already in
-        if (files.FileExists(current) && !files.FileExists(aside))
-            files.Move(current, aside);
-        files.Move(staged, current);
-    }
-    for (const std::string& name : plan.remove) {
-        const std::string current = In(plan.target, name);
-        if (files.FileExists(current))
-            files.Move(current, In(root + kOldFiles, name));
-    }
+    TPresent staged(files, root + kNewFiles);
+    TPresent target(files, plan.target);
+    TPresent aside(files, root + kOldFiles);
+    // All old files aside first: each move then goes into a folder that grows from
+    // empty, and under Wine every move looks its new name up in the folder it enters.
+    for (const std::string& name : plan.putIn)
+        if (staged.Has(name) && target.Has(name) && !aside.Has(name)) // else already in, or aside
+            target.MoveTo(aside, name);
+    for (const std::string& name : plan.remove)
+        if (target.Has(name))
+            target.MoveTo(aside, name);
+    for (const std::string& name : plan.putIn)
+        if (staged.Has(name))
+            staged.MoveTo(target, name);
 }
 
 // Every staged file stays in "new" until it is in the target, so a missing one is in.
 void MoveBack(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
 {
+    TPresent staged(files, root + kNewFiles);
+    TPresent target(files, plan.target);
+    TPresent aside(files, root + kOldFiles);
     for (const std::string& name : plan.putIn) {
-        const std::string staged = In(root + kNewFiles, name);
-        const std::string current = In(plan.target, name);
-        const std::string aside = In(root + kOldFiles, name);
-        if (!files.FileExists(staged) && files.FileExists(current))
-            files.Move(current, staged);
-        if (files.FileExists(aside))
-            files.Move(aside, current);
+        if (!staged.Has(name) && target.Has(name))
+            target.MoveTo(staged, name);
+        if (aside.Has(name))
+            aside.MoveTo(target, name);
     }
-    for (const std::string& name : plan.remove) {
-        const std::string aside = In(root + kOldFiles, name);
-        if (files.FileExists(aside))
-            files.Move(aside, In(plan.target, name));
-    }
+    for (const std::string& name : plan.remove)
+        if (aside.Has(name))
+            aside.MoveTo(target, name);
     // Something the user put there keeps the folder.
     if (plan.createdTarget)
         (void)files.RemoveFolder(plan.target);

@@ -33,6 +33,8 @@ public:
     // Creates or replaces the file with `text`, on the disk when the call returns.
     virtual void Write(const std::string& path, const std::string& text) = 0;
     virtual std::string Read(const std::string& path) = 0;
+    // The name as this file system compares names: two names with one key are one file.
+    [[nodiscard]] virtual std::string Key(const std::string& name) = 0;
 
 protected:
     ~ISwapFiles() = default;

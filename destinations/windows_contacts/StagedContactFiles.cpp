@@ -97,6 +97,8 @@ public:
     }
 
     std::string Read(const std::string& path) override { return ReadTextFile(Wide(path)); }
+
+    std::string Key(const std::string& name) override { return FoldFileName(name); }
 };
 
 constexpr char kBesideContactsName[] = "CorvaneTessaly staging";

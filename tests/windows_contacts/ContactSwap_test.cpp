@@ -92,6 +92,7 @@ public:
         Require(folders.contains(Parent(path)) && !folders.contains(path));
         files[path] = text;
     }
+    std::string Key(const std::string& name) override { return name; } // case matters here
     std::string Read(const std::string& path) override
     {
         Step();
