@@ -58,6 +58,9 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
         services_.ShowNotice(NoticeKind::Warning, kAlreadyRunning);
         return kExitFailed;
     }
+    // A Windows Mail folder half replaced by a killed run must not wait for the next
+    // Windows Mail run, nor for a download that may fail.
+    FinishInterruptedSwap();
     const std::string path = TemporaryFilePath();
     // A killed run leaves the body it was receiving (the download writes it under the
     // file's name plus ".part"), the contact list in it. One that cannot go now is

@@ -3,27 +3,20 @@
 #include "destinations/windows_contacts/ContactFileNames.h"
 
 #include "base/FileHelpers.h"
-#include "base/TextHelpers.h"
 #include "base/WideText.h"
 #include "base/WinHandles.h"
 
 #include <windows.h>
 
+#include <set>
 #include <string_view>
 
 namespace tessaly {
 
 namespace {
 
-// Under the staging root: the new files, the old ones moved aside, the target's path
-// (present while old files are aside), and a mark that new files are being moved in.
-constexpr char kNewFiles[] = "\\new";
-constexpr char kOldFiles[] = "\\old";
-constexpr char kTargetFile[] = "\\target";
-constexpr char kMovingInMark[] = "\\moving-in";
-
 // Paths are UTF-8 here and reach the system as wide text: a user name in any script
-// may be part of the temporary folder and of the contact folder.
+// may be part of the staging folder and of the contact folder.
 std::wstring Wide(const std::string& path)
 {
     return Utf8ToWide(path);
@@ -35,141 +28,164 @@ std::string Shown(const std::string& path)
     return WideToAnsi(Wide(path).c_str());
 }
 
-bool IsFolder(const std::string& path)
+DWORD Attributes(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return ::GetFileAttributesW(Wide(path).c_str());
 }
 
-// The staging folder may lie on another volume than the contact folder.
-bool MoveOneFile(const std::string& from, const std::string& to)
-{
-    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-void MakeFolder(const std::string& path)
-{
-    if (!::CreateDirectoryW(Wide(path).c_str(), nullptr) && !IsFolder(path))
-        RaiseLastFileError("Cannot create folder", Shown(path));
-}
-
-// Best effort: what stays is cleared by the next run.
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAW found{};
+class SystemFiles final : public ISwapFiles {
+public:
+    bool FileExists(const std::string& path) override
     {
-        UniqueFindHandle search(::FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
-        if (search) {
-            do {
-                const std::string name = WideToUtf8(found.cFileName);
-                if (name == "." || name == "..")
-                    continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(folder + "\\" + name);
-                else
-                    (void)ForceDeleteFile(Wide(folder + "\\" + name));
-            } while (::FindNextFileW(search.get(), &found));
-        }
+        const DWORD attributes = Attributes(path);
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
-    (void)::RemoveDirectoryW(Wide(folder).c_str());
-}
 
-// Moves each named file from one folder to the other; on a failure the files moved so far
-// go back and EFileError is raised for the one that would not move.
-void MoveFiles(const std::vector<std::string>& names, const std::string& from, const std::string& to)
-{
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (MoveOneFile(from + "\\" + names[i], to + "\\" + names[i]))
-            continue;
-        const DWORD code = ::GetLastError();
-        for (size_t back = i; back-- > 0;)
-            (void)MoveOneFile(to + "\\" + names[back], from + "\\" + names[back]);
-        RaiseFileError("Cannot move file", Shown(from + "\\" + names[i]), code);
+    std::vector<std::string> Files(const std::string& folder) override
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW found{};
+        UniqueFindHandle search(::FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
+        if (!search)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(WideToUtf8(found.cFileName));
+        } while (::FindNextFileW(search.get(), &found));
+        return names;
     }
+
+    void MakeFolder(const std::string& path) override
+    {
+        if (::CreateDirectoryW(Wide(path).c_str(), nullptr))
+            return;
+        const DWORD code = ::GetLastError();
+        const DWORD attributes = Attributes(path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            RaiseFileError("Cannot create folder", Shown(path), code);
+    }
+
+    void Move(const std::string& from, const std::string& to) override
+    {
+        // No MOVEFILE_COPY_ALLOWED: a copy is not atomic, and one that fails half-way
+        // leaves an empty or partial contact file behind.
+        if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH))
+            RaiseLastFileError("Cannot move file", Shown(from));
+    }
+
+    void Remove(const std::string& path) override
+    {
+        if (!ForceDeleteFile(Wide(path)))
+            RaiseLastFileError("Cannot delete file", Shown(path));
+    }
+
+    bool RemoveFolder(const std::string& path) override
+    {
+        return ::RemoveDirectoryW(Wide(path).c_str()) || Attributes(path) == INVALID_FILE_ATTRIBUTES;
+    }
+
+    void Write(const std::string& path, const std::string& text) override
+    {
+        UniqueKernelHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            RaiseLastFileError("Cannot create file", Shown(path));
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written != text.size() || !::FlushFileBuffers(file.get()))
+            RaiseLastFileError("Cannot write file", Shown(path));
+    }
+
+    std::string Read(const std::string& path) override { return ReadTextFile(Wide(path)); }
+
+    std::string Key(const std::string& name) override { return FoldFileName(name); }
+};
+
+constexpr char kBesideContactsName[] = "CorvaneTessaly staging";
+
+bool OnOneVolume(const std::string& one, const std::string& other)
+{
+    const auto volume = [](const std::string& path) {
+        wchar_t root[MAX_PATH + 1] = {};
+        if (!::GetVolumePathNameW(Wide(path).c_str(), root, MAX_PATH + 1))
+            RaiseLastFileError("Cannot find the volume of", Shown(path));
+        return FoldFileName(WideToUtf8(root));
+    };
+    return volume(one) == volume(other);
 }
 
 } // namespace
+
+std::string StagingRootFor(ISwapFiles& files, const std::string& ownRoot, const std::string& contactsFolder)
+{
+    std::string parent = contactsFolder;
+    while (!parent.empty() && (parent.back() == '\\' || parent.back() == '/'))
+        parent.pop_back();
+    parent = DirectoryPart(parent);
+    if (parent.empty() || parent.back() == ':')
+        parent = contactsFolder; // the Contacts folder is a volume's root
+    const std::string beside = WithTrailingDelimiter(parent) + kBesideContactsName;
+    const std::string own = WithTrailingDelimiter(DirectoryPart(ownRoot));
+    return ChooseStagingRoot(files, ownRoot, beside, OnOneVolume(own, contactsFolder));
+}
+
+ISwapFiles& SystemSwapFiles()
+{
+    static SystemFiles files;
+    return files;
+}
+
+std::string FoldFileName(std::string_view utf8)
+{
+    std::wstring folded = Utf8ToWide(utf8);
+    if (!folded.empty())
+        ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return WideToUtf8(folded);
+}
 
 std::vector<std::string> ContactFilesIn(const std::string& folder)
 {
     std::vector<std::string> names;
     const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
-    WIN32_FIND_DATAW found{};
-    UniqueFindHandle search(::FindFirstFileW(Wide(folder + "\\*").c_str(), &found));
-    if (!search)
-        return names;
-    do {
-        const std::string name = WideToUtf8(found.cFileName);
-        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!isFolder && TUniqueFileNames::AsciiUpper(name).ends_with(ending))
+    for (const std::string& name : SystemSwapFiles().Files(folder))
+        if (TUniqueFileNames::AsciiUpper(name).ends_with(ending))
             names.push_back(name);
-    } while (::FindNextFileW(search.get(), &found));
     return names;
 }
 
-void RecoverStagingFolder(const std::string& root)
+TStagedContactFiles::TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden)
+    : files_(files), root_(std::move(root)), newFiles_(StagedFolder(root_))
 {
-    if (!IsFolder(root))
-        return;
-    const std::string oldFiles = root + kOldFiles;
-    if (FileExists(Wide(root + kTargetFile)) && IsFolder(oldFiles)) {
-        const std::string target = Trim(ReadTextFile(Wide(root + kTargetFile)));
-        if (FileExists(Wide(root + kMovingInMark))) {
-            // Every old file was aside, so the contact files in the target are new ones.
-            for (const std::string& name : ContactFilesIn(target))
-                (void)ForceDeleteFile(Wide(target + "\\" + name));
-        }
-        MoveFiles(ContactFilesIn(oldFiles), oldFiles, target);
-    }
-    RemoveTree(root);
-}
-
-TStagedContactFiles::TStagedContactFiles(std::string root) : root_(std::move(root)), newFiles_(root_ + kNewFiles)
-{
-    RecoverStagingFolder(root_);
-    MakeFolder(root_);
-    MakeFolder(newFiles_);
+    PrepareSwap(files_, root_);
+    if (hidden && !::SetFileAttributesW(Wide(root_).c_str(), FILE_ATTRIBUTE_HIDDEN))
+        RaiseLastFileError("Cannot hide folder", Shown(root_));
 }
 
 TStagedContactFiles::~TStagedContactFiles()
 {
-    // Old files that could not be put back stay with the target's name for the next run.
-    if (!FileExists(Wide(root_ + kTargetFile)))
-        RemoveTree(root_);
+    if (committed_)
+        return; // the swap ended the staging area itself, or left it for the next run
+    try {
+        RecoverSwap(files_, root_);
+    } catch (...) { // NOLINT(bugprone-empty-catch): a destructor cannot report; the next run retries
+    }
 }
 
 void TStagedContactFiles::ReplaceContactFiles(const std::string& target)
 {
-    const bool existed = IsFolder(target);
-    MakeFolder(target);
-    const std::string oldFiles = root_ + kOldFiles;
-    const std::string targetFile = root_ + kTargetFile;
-    const std::string mark = root_ + kMovingInMark;
-    MakeFolder(oldFiles);
-
-    const std::vector<std::string> oldNames = ContactFilesIn(target);
-    SaveTextFile(target, Wide(targetFile));
-    try {
-        MoveFiles(oldNames, target, oldFiles);
-    } catch (...) {
-        (void)ForceDeleteFile(Wide(targetFile));
-        throw;
-    }
-    const auto dropNewFolder = [&] {
-        if (!existed)
-            (void)::RemoveDirectoryW(Wide(target).c_str());
-    };
-    try {
-        SaveTextFile({}, Wide(mark));
-        MoveFiles(ContactFilesIn(newFiles_), newFiles_, target);
-    } catch (...) {
-        (void)ForceDeleteFile(Wide(mark));
-        MoveFiles(oldNames, oldFiles, target); // should this fail too, the next run retries
-        (void)ForceDeleteFile(Wide(targetFile));
-        dropNewFolder();
-        throw;
-    }
-    (void)ForceDeleteFile(Wide(targetFile)); // done: nothing for a later run to put back
+    TSwapPlan plan;
+    plan.target = target;
+    const DWORD attributes = Attributes(target);
+    plan.createdTarget = attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    plan.putIn = files_.Files(newFiles_);
+    std::set<std::string> staged;
+    for (const std::string& name : plan.putIn)
+        staged.insert(FoldFileName(name));
+    for (const std::string& name : ContactFilesIn(target))
+        if (!staged.contains(FoldFileName(name)))
+            plan.remove.push_back(name);
+    committed_ = true;
+    CarryOutSwap(files_, root_, plan);
 }
 
 } // namespace tessaly

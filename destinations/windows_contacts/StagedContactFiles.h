@@ -1,7 +1,9 @@
 #pragma once
 // Windows Mail's new contact files are built in a staging folder outside the user's
-// Contacts folder and replace the old ones only once every one of them is saved, so a
-// failed or killed run leaves the contact folder as it was.
+// Contacts folder and replace the old ones only once every one of them is saved, by the
+// swap of ContactSwap.h, so a failed or killed run leaves one whole version behind.
+#include "destinations/windows_contacts/ContactSwap.h"
+
 #include <string>
 #include <vector>
 
@@ -9,33 +11,44 @@ namespace tessaly {
 
 class TStagedContactFiles {
 public:
-    // Clears what an earlier run left under `root` (RecoverStagingFolder), then creates an
-    // empty folder for the new files. Throws EFileError when that cannot be done.
-    explicit TStagedContactFiles(std::string root);
+    // Ends what an earlier run left under `root` (RecoverSwap), then creates an empty
+    // folder for the new files; `hidden` hides `root` from the user, where it lies in sight.
+    // Throws when that cannot be done.
+    TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden = false);
     TStagedContactFiles(const TStagedContactFiles&) = delete;
     TStagedContactFiles& operator=(const TStagedContactFiles&) = delete;
-    // Removes the staging folder with whatever is still in it.
+    // Removes the staged files unless a swap was committed; what cannot go now is
+    // cleared by the next run.
     ~TStagedContactFiles();
 
     // Where the new contact files are written.
     const std::string& Folder() const { return newFiles_; }
 
-    // Creates `target` if needed (one level), moves its ".contact" files aside and the
-    // staged files in. On a failure everything is put back as it was and EFileError names
-    // the file and the system's reason.
+    // The target's ".contact" files give way to the staged ones, a same-named file being
+    // replaced; the target is created (one level) if needed. On a failure the old files
+    // are put back and the failure, naming the file and the system's reason, travels on.
     void ReplaceContactFiles(const std::string& target);
 
 private:
+    ISwapFiles& files_;
     std::string root_;
     std::string newFiles_;
+    bool committed_ = false;
 };
 
-// A run killed while replacing leaves the old files and the target's name under `root`:
-// they are put back (the new files already moved in are removed first), then `root` goes.
-// Throws EFileError, keeping `root`, when an old file cannot be put back.
-void RecoverStagingFolder(const std::string& root);
+// Where contact files going into a subfolder of `contactsFolder` are staged: `ownRoot`
+// when it lies on the same volume, so that moves are renames; otherwise a hidden folder
+// "CorvaneTessaly staging" beside the Contacts folder, recorded for RecoverSwaps.
+std::string StagingRootFor(ISwapFiles& files, const std::string& ownRoot, const std::string& contactsFolder);
+
+// The file operations of the real system: wide-character calls on UTF-8 paths, moves that
+// are renames only (a move across volumes fails and leaves nothing behind).
+ISwapFiles& SystemSwapFiles();
 
 // Names of the files (not folders) directly in `folder` that end in ".contact", in any case.
 std::vector<std::string> ContactFilesIn(const std::string& folder);
+
+// A UTF-8 file name as Windows compares it: without regard to case, beyond ASCII too.
+std::string FoldFileName(std::string_view utf8);
 
 } // namespace tessaly

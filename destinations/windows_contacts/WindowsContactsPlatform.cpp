@@ -5,6 +5,7 @@
 #include "destinations/outlook_express/WabApi.h"
 
 #include <objbase.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 namespace tessaly {
@@ -12,7 +13,8 @@ namespace tessaly {
 namespace {
 constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER; // 5
 constexpr DWORD kCreateForWriting = STGM_CREATE | STGM_WRITE;              // 0x1001
-constexpr char kStagingFolderName[] = "CorvaneTessaly-contacts";
+constexpr wchar_t kOwnFolderName[] = L"\\CorvaneTessaly";
+constexpr char kStagingFolderName[] = "\\Contacts staging";
 
 class SystemPlatform final : public IWindowsContactsPlatform {
 public:
@@ -47,12 +49,17 @@ public:
 
     std::string StagingRoot() override
     {
-        // UTF-8, as every path of this destination: the user's name may be part of it.
-        wchar_t folder[MAX_PATH + 1] = {};
-        const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-        if (length == 0 || length > MAX_PATH)
-            throw EFileError(::GetLastError(), "The temporary folder is not available.");
-        return WideToUtf8(std::wstring_view(folder, length)) + kStagingFolderName;
+        // Not %TEMP%, which cleaners empty while old contact files may wait there. UTF-8, as
+        // every path of this destination: the user's name may be part of it.
+        wchar_t folder[MAX_PATH] = {};
+        const HRESULT result = ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                                  SHGFP_TYPE_CURRENT, folder);
+        if (FAILED(result))
+            throw EFileError(static_cast<unsigned long>(result), "The local application data folder is not available.");
+        const std::wstring own = std::wstring(folder) + kOwnFolderName;
+        if (!::CreateDirectoryW(own.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            RaiseLastFileError("Cannot create folder", WideToAnsi(own.c_str()));
+        return WideToUtf8(own) + kStagingFolderName;
     }
 };
 } // namespace

@@ -23,14 +23,6 @@ constexpr char kAppName[] = TESSALY_PRODUCT_NAME;
 constexpr char kAppVersion[] = "v" TESSALY_VERSION_TEXT;
 constexpr char kLeftAsItWas[] = "\r\nThe contact folder was left as it was.";
 
-// Windows compares file names without regard to case, beyond ASCII too.
-std::string FoldFileName(std::string_view utf8)
-{
-    std::wstring folded = Utf8ToWide(utf8);
-    if (!folded.empty())
-        ::CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    return WideToUtf8(folded);
-}
 // Subfolders named like contact files stay when the files are replaced, so no record
 // takes their names.
 void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
@@ -123,7 +115,9 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     // Without the own contact's folder there is nowhere safe to write.
     if (!folder.empty()) {
         // The old files give way only to a complete new set; until then they stay untouched.
-        TStagedContactFiles staging(platform.StagingRoot());
+        const std::string ownRoot = platform.StagingRoot();
+        const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
+        TStagedContactFiles staging(SystemSwapFiles(), root, root != ownRoot);
         count = WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
         if (static_cast<size_t>(count) == total)
             staging.ReplaceContactFiles(folder);
@@ -134,6 +128,11 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     }
     services.ReportCreated(count, folderName);
     return true;
+}
+
+void FinishInterruptedSwap(IWindowsContactsPlatform& platform)
+{
+    RecoverSwaps(SystemSwapFiles(), platform.StagingRoot());
 }
 
 } // namespace tessaly

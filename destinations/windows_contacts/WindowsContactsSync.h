@@ -27,6 +27,11 @@ namespace tessaly {
 Microsoft::WRL::ComPtr<IContactManager> CreateContactManager(IRunServices& services,
                                                               IWindowsContactsPlatform& platform);
 
+// Finishes or undoes the swap of a run that was killed while replacing the contact files,
+// and clears what such a run staged. Every run calls it before its download, whatever its
+// destination: a folder must not stay half replaced. Throws EFileError when a step fails.
+void FinishInterruptedSwap(IWindowsContactsPlatform& platform = SystemWindowsContactsPlatform());
+
 // Paths here are UTF-8 and reach the file functions as wide text, so that names in any
 // script survive.
 

@@ -9,6 +9,7 @@
 #include "base/OleError.h"
 #include "base/WinHandles.h"
 #include "contacts/Contact.h"
+#include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
 #include "TestServer.h"
 
@@ -220,6 +221,29 @@ TEST_F(SyncRunTest, CodesWithoutADestinationFailWithoutAMessageOfTheirOwn)
         EXPECT_FALSE(DownloadFileLeft());
     }
     EXPECT_EQ(destination.calls, 0);
+}
+
+TEST_F(SyncRunTest, ASwapOfAKilledWindowsMailRunIsFinishedBeforeAnyDownload)
+{
+    // Committed by a killed run: the old file aside, the new one still staged.
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string target = std::string(temp) + "tessaly-run-swap";
+    const std::string root = SystemWindowsContactsPlatform().StagingRoot();
+    for (const std::string& folder : {target, root, root + "\\new", root + "\\old"})
+        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    SaveTextFile("old", root + "\\old\\Old.contact");
+    SaveTextFile("new", root + "\\new\\New.contact");
+    SaveTextFile(target + "\n+New.contact\n-Old.contact", root + "\\plan");
+
+    // Another destination, and a download that fails: the swap is finished all the same.
+    contactsUrl = test::UnreachableUrl();
+    EXPECT_EQ(Run(TSyncRun::kOutlook), TSyncRun::kExitFailed);
+    EXPECT_EQ(ReadTextFile(target + "\\New.contact"), "new\r\n");
+    EXPECT_FALSE(FileExists(target + "\\Old.contact"));
+    EXPECT_FALSE(FileExists(root + "\\plan"));
+    ASSERT_TRUE(ForceDeleteFile(target + "\\New.contact"));
+    EXPECT_TRUE(::RemoveDirectoryA(target.c_str()));
 }
 
 TEST_F(SyncRunTest, FailedDownloadsNeverReachTheDestination)

@@ -284,24 +284,23 @@ TEST_F(WindowsContactsSyncTest, AFolderThatRefusesTheNewFilesGetsItsOldOnesBack)
     EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
 }
 
-TEST_F(WindowsContactsSyncTest, ARunKilledWhileReplacingIsUndoneByTheNextRun)
+TEST_F(WindowsContactsSyncTest, ARunKilledWhileReplacingIsFinishedBeforeTheNextRunDoesAnything)
 {
-    // Old files aside, one new file already moved in, then the process ended.
+    // Committed, the old file aside, one new file moved in, then the process ended.
     const std::string root = behaviour.stagingRoot;
     ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
-    WriteFile(root + "\\old\\Old One.contact", "old");
+    WriteFile(root + "\\old\\Old One.contact", "old", true);
     WriteFile(root + "\\new\\Half.contact", "new");
-    WriteFile(root + "\\target", Folder() + "\r\n");
-    WriteFile(root + "\\moving-in", "");
+    WriteFile(root + "\\plan", Folder() + "\n+Moved In.contact\n+Half.contact\n-Old One.contact\n");
     WriteFile(Folder() + "\\Moved In.contact", "new");
     WriteFile(Folder() + "\\notes.txt");
 
-    RecoverStagingFolder(root);
-    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"Old One.contact", "notes.txt"}));
-    EXPECT_EQ(ReadTextFile(Folder() + "\\Old One.contact"), "old");
+    FinishInterruptedSwap(platform);
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"Half.contact", "Moved In.contact", "notes.txt"}));
+    EXPECT_EQ(ReadTextFile(Folder() + "\\Half.contact"), "new");
     EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
 }
 
