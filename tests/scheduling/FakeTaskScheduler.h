@@ -174,6 +174,18 @@ private:
     CallLog& log_;
 };
 
+// A scheduler that hands out one task with one trigger, behind a platform, all writing
+// to one call log: what a test of saving the task needs wired together.
+struct FakeSchedulerStack {
+    CallLog log;
+    FakeTrigger trigger{log};
+    FakeTask task{log, trigger};
+    FakeScheduler scheduler{log, task};
+    FakePlatform platform{log};
+
+    FakeSchedulerStack() { platform.scheduler = &scheduler; }
+};
+
 struct Notice {
     NoticeKind kind;
     std::string text;

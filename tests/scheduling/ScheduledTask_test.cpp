@@ -14,16 +14,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class SaveScheduledTaskWithFakes : public ::testing::Test {
+class SaveScheduledTaskWithFakes : public ::testing::Test, protected FakeSchedulerStack {
 protected:
-    CallLog log;
-    FakeTrigger trigger{log};
-    FakeTask task{log, trigger};
-    FakeScheduler scheduler{log, task};
-    FakePlatform platform{log};
     RecordingServices services;
-
-    SaveScheduledTaskWithFakes() { platform.scheduler = &scheduler; }
 
     ~SaveScheduledTaskWithFakes() override
     {

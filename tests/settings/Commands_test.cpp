@@ -11,16 +11,10 @@ namespace {
 const char* const kSettings = "[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n"
                               "Interval=3\r\nStartTime=07:30:00\r\n";
 
-class SaveTaskSwitch : public ::testing::Test {
+class SaveTaskSwitch : public ::testing::Test, protected FakeSchedulerStack {
 protected:
-    CallLog log;
-    FakeTrigger trigger{log};
-    FakeTask task{log, trigger};
-    FakeScheduler scheduler{log, task};
-    FakePlatform platform{log};
     std::string message;
 
-    SaveTaskSwitch() { platform.scheduler = &scheduler; }
     ~SaveTaskSwitch() override { EXPECT_EQ(scheduler.References(), 0); }
 };
 
