@@ -62,10 +62,9 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     // Windows Mail run, nor for a download that may fail.
     FinishInterruptedSwap();
     const std::string path = TemporaryFilePath();
-    // A killed run leaves the body it was receiving (the download writes it under the
-    // file's name plus ".part"), the contact list in it. One that cannot go now is
-    // overwritten by this run's download.
-    (void)ForceDeleteFile(path + ".part");
+    // A killed run leaves the body it was receiving, the contact list in it. One that
+    // cannot go now is overwritten by this run's download.
+    (void)ForceDeleteFile(PartialDownloadPath(path));
     auto list = std::make_unique<TContactList>(kListCapacity);
     const auto cleanUp = [&] {
         FreeWithItems(list);

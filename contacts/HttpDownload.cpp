@@ -65,7 +65,7 @@ bool IsRedirect(DWORD status)
 // only once the body is whole, so the temporary file never holds part of a body.
 class BodyFile {
 public:
-    explicit BodyFile(std::string path) : path_(std::move(path)), part_(path_ + ".part") {}
+    explicit BodyFile(std::string path) : path_(std::move(path)), part_(PartialDownloadPath(path_)) {}
     BodyFile(const BodyFile&) = delete;
     BodyFile& operator=(const BodyFile&) = delete;
     ~BodyFile()

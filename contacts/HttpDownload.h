@@ -36,6 +36,13 @@ struct DownloadServices {
     DownloadLimits limits{};
 };
 
+// The file a body is received into before it takes `path`'s name whole. A killed run
+// leaves it behind, holding part of the contact list.
+inline std::string PartialDownloadPath(const std::string& path)
+{
+    return path + ".part";
+}
+
 // True when a non-blank body that is not a recognised server error page arrived and
 // was written to `path` (or when a stop was requested after part of it arrived).
 [[nodiscard]] bool DownloadFile(const std::string& url, const std::string& path, const std::string& user,
