@@ -33,6 +33,12 @@ DWORD Attributes(const std::string& path)
     return ::GetFileAttributesW(Wide(path).c_str());
 }
 
+bool IsFolder(const std::string& path)
+{
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 class SystemFiles final : public ISwapFiles {
 public:
     bool FileExists(const std::string& path) override
@@ -60,8 +66,7 @@ public:
         if (::CreateDirectoryW(Wide(path).c_str(), nullptr))
             return;
         const DWORD code = ::GetLastError();
-        const DWORD attributes = Attributes(path);
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (!IsFolder(path))
             RaiseFileError("Cannot create folder", Shown(path), code);
     }
 
@@ -143,11 +148,11 @@ std::string FoldFileName(std::string_view utf8)
     return WideToUtf8(folded);
 }
 
-std::vector<std::string> ContactFilesIn(const std::string& folder)
+std::vector<std::string> ContactFilesIn(ISwapFiles& files, const std::string& folder)
 {
     std::vector<std::string> names;
     const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
-    for (const std::string& name : SystemSwapFiles().Files(folder))
+    for (const std::string& name : files.Files(folder))
         if (TUniqueFileNames::AsciiUpper(name).ends_with(ending))
             names.push_back(name);
     return names;
@@ -175,13 +180,12 @@ void TStagedContactFiles::ReplaceContactFiles(const std::string& target)
 {
     TSwapPlan plan;
     plan.target = target;
-    const DWORD attributes = Attributes(target);
-    plan.createdTarget = attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    plan.createdTarget = !IsFolder(target);
     plan.putIn = files_.Files(newFiles_);
     std::set<std::string> staged;
     for (const std::string& name : plan.putIn)
         staged.insert(FoldFileName(name));
-    for (const std::string& name : ContactFilesIn(target))
+    for (const std::string& name : ContactFilesIn(files_, target))
         if (!staged.contains(FoldFileName(name)))
             plan.remove.push_back(name);
     committed_ = true;
