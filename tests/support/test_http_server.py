@@ -7,6 +7,8 @@ Query parameters (any path):
   user=U&pass=P     require exactly this Basic authorization, else answer 401 with its page
   status=N          answer with status N
   generate=N        the body is a generated contacts file of N rows instead of a file
+  change=1          with generate=N, the next day's list: every 200th row edited, every
+                    400th row gone and as many new rows at the end (1 % changed)
   close_after=N     declare the whole Content-Length, send N bytes of the body, then close
   delay_ms=M        pause M milliseconds before each 1 KiB piece of the body
   chunked=1         send the body with Transfer-Encoding: chunked (4 KiB chunks); with
@@ -73,9 +75,19 @@ def generated_row(i):
     return ",".join(f'"{f}"' for f in fields)
 
 
-def generated_csv(rows):
+def changed_row(i):
+    fields = generated_row(i).split(",")
+    fields[9] = '"Senior Account Manager"'
+    return ",".join(fields)
+
+
+def generated_csv(rows, changed=False):
     header = ",".join(f'"Column {c}"' for c in range(33))
-    lines = [header] + [generated_row(i) for i in range(rows)]
+    if changed:
+        kept = [changed_row(i) if i % 200 == 100 else generated_row(i) for i in range(rows) if i % 400 != 0]
+        lines = [header] + kept + [generated_row(i) for i in range(rows, rows + (rows + 399) // 400)]
+    else:
+        lines = [header] + [generated_row(i) for i in range(rows)]
     return ("\r\n".join(lines) + "\r\n").encode("cp1252")
 
 
@@ -107,7 +119,7 @@ class Handler(BaseHTTPRequestHandler):
 
         status = int(query.get("status", "200"))
         if "generate" in query:
-            body = generated_csv(int(query["generate"]))
+            body = generated_csv(int(query["generate"]), query.get("change") == "1")
         elif url.path.startswith("/page/"):
             body = {"/page/401": PAGE_401, "/page/404": PAGE_404}.get(url.path, PAGE_500)
         elif url.path.startswith("/files/"):
