@@ -97,6 +97,9 @@ HRESULT GetText(std::wstring& text, Get get)
     return result;
 }
 
+// A hand-edited file may hold a value of another type where the layout has text.
+const HRESULT kOtherType = HRESULT_FROM_WIN32(ERROR_INVALID_DATATYPE);
+
 // The node's labels, in any order, equal the layout's.
 bool HasLabels(IContactProperties* properties, const std::wstring& node, const LayoutStep& step)
 {
@@ -105,7 +108,7 @@ bool HasLabels(IContactProperties* properties, const std::wstring& node, const L
     const HRESULT result = GetText(buffer, [&](LPWSTR text, DWORD capacity, DWORD* required) {
         return properties->GetLabels(node.c_str(), CGD_DEFAULT, text, capacity, required);
     });
-    if (result == kNotThere)
+    if (result == kNotThere || result == kOtherType)
         return false;
     OleCheck(result);
     std::vector<std::wstring> found;
@@ -118,18 +121,23 @@ bool HasLabels(IContactProperties* properties, const std::wstring& node, const L
     return found == wanted;
 }
 
-// The property's text in UTF-8; empty when it is not there or holds nothing.
-std::string ReadString(IContactProperties* properties, const std::wstring& path)
+// The property's text in UTF-8, empty when it is not there or holds nothing; false when
+// it holds something other than text.
+bool ReadString(IContactProperties* properties, const std::wstring& path, std::string& value)
 {
     std::wstring buffer;
     DiscardErrorInfo();
     const HRESULT result = GetText(buffer, [&](LPWSTR text, DWORD capacity, DWORD* required) {
         return properties->GetString(path.c_str(), CGD_DEFAULT, text, capacity, required);
     });
+    value.clear();
+    if (result == kOtherType)
+        return false;
     if (result == kNotThere || result == S_FALSE)
-        return {};
+        return true;
     OleCheck(result);
-    return WideToUtf8(buffer.c_str());
+    value = WideToUtf8(buffer.c_str());
+    return true;
 }
 } // namespace
 
@@ -167,9 +175,10 @@ bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path
         if (step.LabelCount() > 0 && !HasLabels(properties.Get(), kNodeNames[i], step))
             return false;
         for (const LayoutProperty& property : step.properties)
-            if (property.suffix != nullptr)
-                values[static_cast<size_t>(property.field)] =
-                    ReadString(properties.Get(), kNodeNames[i] + property.suffix);
+            if (property.suffix != nullptr &&
+                !ReadString(properties.Get(), kNodeNames[i] + property.suffix,
+                            values[static_cast<size_t>(property.field)]))
+                return false;
     }
     return true;
 }

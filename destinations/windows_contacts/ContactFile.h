@@ -28,9 +28,9 @@ ContactValues WrittenValues(const TContactInfo& record, UINT codePage);
 
 // Loads the contact file at `path` (UTF-8) through a new contact object and reads back
 // the fields WriteContactFile sets, by the same node names. False when the file cannot be
-// opened or loaded, or when a labelled node of the layout is missing or labelled
-// otherwise: such a file is not what this program wrote. A failed read of a property
-// that is there raises.
+// opened or loaded, when a labelled node of the layout is missing or labelled otherwise,
+// or when a value is not text: such a file is not what this program wrote. Any other
+// failed read raises.
 [[nodiscard]] bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path,
                                    ContactValues& values);
 
