@@ -43,6 +43,7 @@ void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
             (void)names.Claim(name.substr(0, name.size() - extension.size()));
     } while (::FindNextFileW(search.get(), &found));
 }
+
 std::string_view WithoutExtension(std::string_view name)
 {
     return name.substr(0, std::min(name.rfind('.'), name.size()));
@@ -96,7 +97,9 @@ int StageContactFiles(IWindowsContactsPlatform& platform, const TContactList& li
 {
     const UINT codePage = WindowsCodePage(list.CodePage);
     std::vector<ContactValues> rows;
-    std::vector<std::string> wantedNames; // UTF-8, so a name keeps every character
+    // Names in UTF-8, so a name keeps every character and the byte-wise rules for forbidden
+    // characters never cut one in half.
+    std::vector<std::string> wantedNames;
     rows.reserve(list.Count());
     wantedNames.reserve(list.Count());
     for (const TContactInfo& record : list) {

@@ -133,11 +133,14 @@ HRESULT Contact::Save(LPSTREAM stream, BOOL clearDirty)
     return S_OK;
 }
 
+HRESULT Contact::ReadyToRead(LPCWSTR name, DWORD flags) const
+{
+    return name == nullptr || flags != CGD_DEFAULT ? E_INVALIDARG : Ready();
+}
+
 HRESULT Contact::GetString(LPCWSTR propertyName, DWORD flags, LPWSTR value, DWORD capacity, DWORD* required)
 {
-    if (propertyName == nullptr || flags != CGD_DEFAULT)
-        return E_INVALIDARG;
-    if (HRESULT ready = Ready(); FAILED(ready))
+    if (HRESULT ready = ReadyToRead(propertyName, flags); FAILED(ready))
         return ready;
     try {
         std::wstring text;
@@ -157,9 +160,7 @@ HRESULT Contact::GetString(LPCWSTR propertyName, DWORD flags, LPWSTR value, DWOR
 
 HRESULT Contact::GetLabels(LPCWSTR nodeName, DWORD flags, LPWSTR labels, DWORD capacity, DWORD* required)
 {
-    if (nodeName == nullptr || flags != CGD_DEFAULT)
-        return E_INVALIDARG;
-    if (HRESULT ready = Ready(); FAILED(ready))
+    if (HRESULT ready = ReadyToRead(nodeName, flags); FAILED(ready))
         return ready;
     try {
         std::vector<std::wstring> list;

@@ -62,6 +62,8 @@ public:
 
 private:
     HRESULT Ready() const;
+    // The checks every read makes: a name, the only flags value, a started contact.
+    HRESULT ReadyToRead(LPCWSTR name, DWORD flags) const;
 
     std::wstring path_;
     std::wstring contactId_ = L"{" + NewGuidText(false) + L"}";
