@@ -99,10 +99,10 @@ public:
     bool Read(XmlElement& root)
     {
         SkipMisc();
-        if (!Element(root, 0))
+        if (!ok_ || !Element(root, 0))
             return false;
         SkipMisc();
-        return pos_ == text_.size();
+        return ok_ && pos_ == text_.size();
     }
 
 private:
