@@ -7,7 +7,10 @@
 
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <array>
+#include <cwchar>
+#include <map>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -53,7 +56,132 @@ const std::array<LayoutStep, 11> kLayout = {{
     {L"PhoneNumberCollection", true, {L"Business", L"Fax"}, {{L"/Number", ContactField::BusinessFax}}},
     {L"PhoneNumberCollection", true, {L"Business", L"Pager"}, {{L"/Number", ContactField::Pager}}},
 }};
+
+constexpr size_t kLayoutSteps = std::tuple_size_v<decltype(kLayout)>;
+const HRESULT kNotThere = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+const HRESULT kTooSmall = HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+
+// The name each layout step's node ends up with once all are created: a node put first
+// moves the earlier ones of its array down by one.
+std::array<std::wstring, kLayoutSteps> FinalNodeNames()
+{
+    std::map<std::wstring, std::vector<size_t>> arrays; // steps in array order
+    for (size_t i = 0; i < kLayout.size(); ++i) {
+        std::vector<size_t>& order = arrays[kLayout[i].array];
+        if (kLayout[i].appended)
+            order.push_back(i);
+        else
+            order.insert(order.begin(), i);
+    }
+    std::array<std::wstring, kLayoutSteps> names;
+    for (const auto& [array, order] : arrays) {
+        const std::wstring element = array.substr(0, array.size() - std::char_traits<wchar_t>::length(L"Collection"));
+        for (size_t position = 0; position < order.size(); ++position)
+            names[order[position]] = array + L"/" + element + L"[" + std::to_wstring(position + 1) + L"]";
+    }
+    return names;
+}
+
+// Calls `get` with a buffer that grows to what the component asks for; `text` gets what
+// the buffer holds on success.
+template <typename Get>
+HRESULT GetText(std::wstring& text, Get get)
+{
+    DWORD required = 0;
+    text.assign(128, L'\0');
+    HRESULT result = get(text.data(), static_cast<DWORD>(text.size()), &required);
+    if (result == kTooSmall && required > text.size()) {
+        text.assign(required, L'\0');
+        result = get(text.data(), static_cast<DWORD>(text.size()), &required);
+    }
+    return result;
+}
+
+// A hand-edited file may hold a value of another type where the layout has text.
+const HRESULT kOtherType = HRESULT_FROM_WIN32(ERROR_INVALID_DATATYPE);
+
+// The node's labels, in any order, equal the layout's.
+bool HasLabels(IContactProperties* properties, const std::wstring& node, const LayoutStep& step)
+{
+    std::wstring buffer;
+    DiscardErrorInfo();
+    const HRESULT result = GetText(buffer, [&](LPWSTR text, DWORD capacity, DWORD* required) {
+        return properties->GetLabels(node.c_str(), CGD_DEFAULT, text, capacity, required);
+    });
+    if (result == kNotThere || result == kOtherType)
+        return false;
+    OleCheck(result);
+    std::vector<std::wstring> found;
+    const wchar_t* end = buffer.c_str() + buffer.size();
+    for (const wchar_t* label = buffer.c_str(); label < end && *label != L'\0'; label += std::wcslen(label) + 1)
+        found.emplace_back(label);
+    std::vector<std::wstring> wanted(step.labels, step.labels + step.LabelCount());
+    std::sort(found.begin(), found.end());
+    std::sort(wanted.begin(), wanted.end());
+    return found == wanted;
+}
+
+// The property's text in UTF-8, empty when it is not there or holds nothing; false when
+// it holds something other than text.
+bool ReadString(IContactProperties* properties, const std::wstring& path, std::string& value)
+{
+    std::wstring buffer;
+    DiscardErrorInfo();
+    const HRESULT result = GetText(buffer, [&](LPWSTR text, DWORD capacity, DWORD* required) {
+        return properties->GetString(path.c_str(), CGD_DEFAULT, text, capacity, required);
+    });
+    value.clear();
+    if (result == kOtherType)
+        return false;
+    if (result == kNotThere || result == S_FALSE)
+        return true;
+    OleCheck(result);
+    value = WideToUtf8(buffer.c_str());
+    return true;
+}
 } // namespace
+
+ContactValues WrittenValues(const TContactInfo& record, UINT codePage)
+{
+    ContactValues values;
+    for (const LayoutStep& step : kLayout)
+        for (const LayoutProperty& property : step.properties)
+            if (property.suffix != nullptr && HasText(record.Field(property.field)))
+                values[static_cast<size_t>(property.field)] =
+                    WideToUtf8(TextToWide(record.Field(property.field), codePage));
+    return values;
+}
+
+bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path, ContactValues& values)
+{
+    static const std::array<std::wstring, kLayoutSteps> kNodeNames = FinalNodeNames();
+    ComPtr<IStream> stream;
+    if (FAILED(platform.OpenFileStream(TextToWide(path, CP_UTF8), stream.GetAddressOf())) || !stream)
+        return false;
+    ComPtr<IContact> contact;
+    if (FAILED(platform.CreateContact(contact.GetAddressOf())) || !contact)
+        return false;
+    ComPtr<IPersistStreamInit> persist;
+    ComPtr<IContactProperties> properties;
+    if (FAILED(contact.As(&persist)) || !persist || FAILED(contact.As(&properties)) || !properties)
+        return false;
+    if (FAILED(persist->Load(stream.Get())))
+        return false;
+    stream.Reset(); // the file is free again before it may be replaced
+
+    values = {};
+    for (size_t i = 0; i < kLayout.size(); ++i) {
+        const LayoutStep& step = kLayout[i];
+        if (step.LabelCount() > 0 && !HasLabels(properties.Get(), kNodeNames[i], step))
+            return false;
+        for (const LayoutProperty& property : step.properties)
+            if (property.suffix != nullptr &&
+                !ReadString(properties.Get(), kNodeNames[i] + property.suffix,
+                            values[static_cast<size_t>(property.field)]))
+                return false;
+    }
+    return true;
+}
 
 bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
                       const TContactInfo& record, UINT codePage)

@@ -4,6 +4,7 @@
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
 #include "contacts/Contact.h"
+#include "contacts/ContactMatching.h"
 
 #include <span>
 #include <string>
@@ -20,6 +21,18 @@ inline constexpr DWORD kNodeNameCapacity = 260;
 // an interface gives false; a failed property call raises.
 [[nodiscard]] bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
                                     const TContactInfo& record, UINT codePage);
+
+// The fields of `record` as its contact file holds them, in UTF-8: Initials, which has no
+// place there, and blank fields are empty; every other value is kept untrimmed.
+ContactValues WrittenValues(const TContactInfo& record, UINT codePage);
+
+// Loads the contact file at `path` (UTF-8) through a new contact object and reads back
+// the fields WriteContactFile sets, by the same node names. False when the file cannot be
+// opened or loaded, when a labelled node of the layout is missing or labelled otherwise,
+// or when a value is not text: such a file is not what this program wrote. Any other
+// failed read raises.
+[[nodiscard]] bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path,
+                                   ContactValues& values);
 
 // Creates one element of `arrayName`, first or appended; its name lands in `nodeName`.
 void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool appended, wchar_t* nodeName);

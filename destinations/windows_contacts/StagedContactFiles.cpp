@@ -176,7 +176,7 @@ TStagedContactFiles::~TStagedContactFiles()
     }
 }
 
-void TStagedContactFiles::ReplaceContactFiles(const std::string& target)
+void TStagedContactFiles::ReplaceContactFiles(const std::string& target, const std::vector<std::string>& stale)
 {
     TSwapPlan plan;
     plan.target = target;
@@ -185,9 +185,11 @@ void TStagedContactFiles::ReplaceContactFiles(const std::string& target)
     std::set<std::string> staged;
     for (const std::string& name : plan.putIn)
         staged.insert(FoldFileName(name));
-    for (const std::string& name : ContactFilesIn(files_, target))
+    for (const std::string& name : stale)
         if (!staged.contains(FoldFileName(name)))
             plan.remove.push_back(name);
+    if (plan.putIn.empty() && plan.remove.empty() && !plan.createdTarget)
+        return; // the staging area goes with this object
     committed_ = true;
     CarryOutSwap(files_, root_, plan);
 }

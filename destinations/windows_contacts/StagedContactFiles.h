@@ -24,10 +24,12 @@ public:
     // Where the new contact files are written.
     const std::string& Folder() const { return newFiles_; }
 
-    // The target's ".contact" files give way to the staged ones, a same-named file being
-    // replaced; the target is created (one level) if needed. On a failure the old files
-    // are put back and the failure, naming the file and the system's reason, travels on.
-    void ReplaceContactFiles(const std::string& target);
+    // The staged files go into the target, each replacing a file of its name, and then the
+    // target's `stale` files go, but for those a staged file replaced; the target is
+    // created (one level) if needed. Nothing happens when there is nothing to change. On
+    // a failure the old files are put back and the failure, naming the file and the
+    // system's reason, travels on.
+    void ReplaceContactFiles(const std::string& target, const std::vector<std::string>& stale);
 
 private:
     ISwapFiles& files_;

@@ -13,6 +13,7 @@ namespace tessaly {
 namespace {
 constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER; // 5
 constexpr DWORD kCreateForWriting = STGM_CREATE | STGM_WRITE;              // 0x1001
+constexpr DWORD kOpenForReading = STGM_READ | STGM_SHARE_DENY_WRITE;
 constexpr wchar_t kOwnFolderName[] = L"\\CorvaneTessaly";
 constexpr char kStagingFolderName[] = "\\Contacts staging";
 
@@ -45,6 +46,11 @@ public:
     {
         return ::SHCreateStreamOnFileEx(path.c_str(), kCreateForWriting, FILE_ATTRIBUTE_NORMAL, TRUE, nullptr,
                                         stream);
+    }
+
+    HRESULT OpenFileStream(const std::wstring& path, IStream** stream) override
+    {
+        return ::SHCreateStreamOnFileEx(path.c_str(), kOpenForReading, 0, FALSE, nullptr, stream);
     }
 
     std::string StagingRoot() override

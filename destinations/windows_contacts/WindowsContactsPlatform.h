@@ -20,6 +20,8 @@ public:
     virtual HRESULT CreateContact(IContact** contact) = 0;
     // SHCreateStreamOnFileEx(path, STGM_CREATE | STGM_WRITE, FILE_ATTRIBUTE_NORMAL, TRUE, null).
     virtual HRESULT CreateFileStream(const std::wstring& path, IStream** stream) = 0;
+    // SHCreateStreamOnFileEx(path, STGM_READ | STGM_SHARE_DENY_WRITE, 0, FALSE, null).
+    virtual HRESULT OpenFileStream(const std::wstring& path, IStream** stream) = 0;
     // Where a run builds its new contact files: outside the user's Contacts folder, in the
     // program's own folder under the user's local application data (created here), and
     // the same for every run, so that one run finds what a killed one left.

@@ -2,6 +2,7 @@
 
 #include "destinations/windows_contacts/ContactFile.h"
 #include "destinations/windows_contacts/ContactFileNames.h"
+#include "destinations/windows_contacts/ContactFilePlan.h"
 #include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include "base/FileHelpers.h"
@@ -12,6 +13,8 @@
 #include "base/ZeroFilledBlock.h"
 #include "contacts/Contact.h"
 #include "resources/version.h"
+
+#include <algorithm>
 
 using Microsoft::WRL::ComPtr;
 
@@ -40,6 +43,32 @@ void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
             (void)names.Claim(name.substr(0, name.size() - extension.size()));
     } while (::FindNextFileW(search.get(), &found));
 }
+
+std::string_view WithoutExtension(std::string_view name)
+{
+    return name.substr(0, std::min(name.rfind('.'), name.size()));
+}
+
+// The folder's contact files read back; a file that cannot be read as a contact goes
+// like one of a contact no longer in the list.
+struct FolderContents {
+    std::vector<TContactFileEntry> files;
+    std::vector<std::string> unreadable;
+};
+
+FolderContents ReadFolder(IWindowsContactsPlatform& platform, const std::string& folder)
+{
+    FolderContents contents;
+    const std::string base = WithTrailingDelimiter(folder);
+    for (std::string& name : ContactFilesIn(SystemSwapFiles(), folder)) {
+        TContactFileEntry entry{std::move(name), {}};
+        if (ReadContactFile(platform, base + entry.name, entry.values))
+            contents.files.push_back(std::move(entry));
+        else
+            contents.unreadable.push_back(std::move(entry.name));
+    }
+    return contents;
+}
 } // namespace
 
 ComPtr<IContactManager> CreateContactManager(IRunServices& services, IWindowsContactsPlatform& platform)
@@ -63,23 +92,49 @@ std::string ContactsFolderPath(const std::string& ownPath, const std::string& fo
     return WithTrailingDelimiter(directory) + folderName;
 }
 
-int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& staging, const std::string& folder)
+int StageContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
+                      const std::string& staging, const std::string& folder, std::vector<std::string>& stale)
 {
+    const UINT codePage = WindowsCodePage(list.CodePage);
+    std::vector<ContactValues> rows;
+    // Names in UTF-8, so a name keeps every character and the byte-wise rules for forbidden
+    // characters never cut one in half.
+    std::vector<std::string> wantedNames;
+    rows.reserve(list.Count());
+    wantedNames.reserve(list.Count());
+    for (const TContactInfo& record : list) {
+        rows.push_back(WrittenValues(record, codePage));
+        const bool named = HasText(StripChar(record.DisplayName(), ' '));
+        wantedNames.push_back(named ? SafeFileBaseName(ConvertText(record.FileBaseName(), codePage, CP_UTF8),
+                                                       TContactInfo::NewIdentifier)
+                                    : std::string());
+    }
+    FolderContents contents = ReadFolder(platform, folder);
+    const TContactFileWork work = PlanContactFiles(rows, wantedNames, contents.files, FoldFileName);
+    stale = work.stale;
+    stale.insert(stale.end(), contents.unreadable.begin(), contents.unreadable.end());
+
     TUniqueFileNames names(FoldFileName);
     ReserveRemainingNames(names, WithTrailingDelimiter(folder));
+    for (const std::string& name : work.keep)
+        (void)names.Claim(WithoutExtension(name));
+    for (const TContactFileWork::Write& write : work.writes)
+        if (!write.name.empty())
+            (void)names.Claim(WithoutExtension(write.name));
+
     const std::string base = WithTrailingDelimiter(staging);
-    const UINT codePage = WindowsCodePage(list.CodePage);
-    int saved = 0;
-    for (const TContactInfo& record : list) {
-        // Named in UTF-8, so the name keeps every character and the byte-wise rules for
-        // forbidden characters never cut one in half.
-        const std::string baseName = ConvertText(record.FileBaseName(), codePage, CP_UTF8);
-        const std::string name = names.Claim(SafeFileBaseName(baseName, TContactInfo::NewIdentifier));
-        if (WriteContactFile(platform, base + name + kContactFileExtension, nodeName, record, codePage))
-            ++saved;
+    int held = static_cast<int>(work.unchanged);
+    for (const TContactFileWork::Write& write : work.writes) {
+        const TContactInfo& record = list[write.row];
+        std::string name = write.name;
+        if (name.empty()) {
+            const std::string& wanted = wantedNames[write.row];
+            name = names.Claim(wanted.empty() ? TContactInfo::NewIdentifier() : wanted) + kContactFileExtension;
+        }
+        if (WriteContactFile(platform, base + name, nodeName, record, codePage))
+            ++held;
     }
-    return saved;
+    return held;
 }
 
 bool SyncWindowsContacts(const TContactList& list, const std::string& folderName, IRunServices& services,
@@ -114,13 +169,16 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     int count = 0;
     // Without the own contact's folder there is nowhere safe to write.
     if (!folder.empty()) {
-        // The old files give way only to a complete new set; until then they stay untouched.
+        // The folder changes only once every new or changed file is saved; until then it
+        // stays untouched. The staging area is readied first: it finishes a killed run's
+        // swap, so what is read below is one whole version.
         const std::string ownRoot = platform.StagingRoot();
         const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
         TStagedContactFiles staging(SystemSwapFiles(), root, root != ownRoot);
-        count = WriteContactFiles(platform, list, buffer, staging.Folder(), folder);
+        std::vector<std::string> stale;
+        count = StageContactFiles(platform, list, buffer, staging.Folder(), folder, stale);
         if (static_cast<size_t>(count) == total)
-            staging.ReplaceContactFiles(folder);
+            staging.ReplaceContactFiles(folder, stale);
     }
     if (static_cast<size_t>(count) < total) {
         services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, total) + kLeftAsItWas);

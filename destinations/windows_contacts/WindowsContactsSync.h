@@ -9,11 +9,12 @@
 #include <wrl/client.h>
 
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
-// True when Windows Contacts was reached and every record of the list was saved and has
-// replaced the folder's contact files; false when Windows Mail is missing (after the error
+// True when Windows Contacts was reached and the folder's contact files hold every record
+// of the list and nothing else, files that already held a record left untouched; false when Windows Mail is missing (after the error
 // message), the stop flag was set before any work, or fewer files than records could be
 // saved (after a warning naming both counts). The new files are built in a staging folder
 // first: whatever fails (a false result, EOleError from a component call, EFileError from
@@ -39,10 +40,12 @@ void FinishInterruptedSwap(IWindowsContactsPlatform& platform = SystemWindowsCon
 // when the own contact's path has no folder.
 std::string ContactsFolderPath(const std::string& ownPath, const std::string& folderName);
 
-// One ".contact" file per record in `staging`, in list order, under names made safe and
-// unique for this run; names of subfolders of `folder` are not reused. Returns the number
-// of files saved.
-int WriteContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& staging, const std::string& folder);
+// Reads the ".contact" files of `folder` back and writes into `staging` a file for each
+// record that no file holds as it would be written, in list order, under its old file's
+// name or a name made safe and unique for this run (names of `folder`'s subfolders and of
+// the files that stay are not reused). `stale` receives the files of `folder` that are
+// to go. Returns the records held: those found unchanged and those saved.
+int StageContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
+                      const std::string& staging, const std::string& folder, std::vector<std::string>& stale);
 
 } // namespace tessaly

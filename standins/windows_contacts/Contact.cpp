@@ -53,9 +53,36 @@ HRESULT Contact::IsDirty()
     return dirty_ ? S_OK : S_FALSE;
 }
 
-HRESULT Contact::Load(LPSTREAM)
+HRESULT Contact::Load(LPSTREAM stream)
 {
-    return E_NOTIMPL;
+    if (stream == nullptr)
+        return E_POINTER;
+    if (started_)
+        return E_UNEXPECTED; // as after InitNew: one contact, one start
+    try {
+        std::string xml;
+        char chunk[16384];
+        for (;;) {
+            ULONG read = 0;
+            const HRESULT result = stream->Read(chunk, sizeof chunk, &read);
+            if (FAILED(result))
+                return result;
+            xml.append(chunk, read);
+            if (read == 0 || result == S_FALSE)
+                break;
+        }
+        std::wstring contactId = contactId_;
+        ContactDocument document;
+        if (HRESULT result = document.FromXml(xml, contactId); FAILED(result))
+            return ReportError(result, L"The stream does not hold a contact.");
+        document_ = std::move(document);
+        contactId_ = std::move(contactId);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    started_ = true;
+    dirty_ = false;
+    return S_OK;
 }
 
 HRESULT Contact::GetSizeMax(ULARGE_INTEGER*)
@@ -104,6 +131,51 @@ HRESULT Contact::Save(LPSTREAM stream, BOOL clearDirty)
     if (clearDirty)
         dirty_ = false;
     return S_OK;
+}
+
+HRESULT Contact::ReadyToRead(LPCWSTR name, DWORD flags) const
+{
+    return name == nullptr || flags != CGD_DEFAULT ? E_INVALIDARG : Ready();
+}
+
+HRESULT Contact::GetString(LPCWSTR propertyName, DWORD flags, LPWSTR value, DWORD capacity, DWORD* required)
+{
+    if (HRESULT ready = ReadyToRead(propertyName, flags); FAILED(ready))
+        return ready;
+    try {
+        std::wstring text;
+        const HRESULT found = document_.GetString(propertyName, text);
+        if (FAILED(found))
+            return found;
+        if (found == S_FALSE) {
+            if (value != nullptr && capacity > 0)
+                value[0] = L'\0';
+            return S_FALSE;
+        }
+        return CopyOut(text, value, capacity, required);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT Contact::GetLabels(LPCWSTR nodeName, DWORD flags, LPWSTR labels, DWORD capacity, DWORD* required)
+{
+    if (HRESULT ready = ReadyToRead(nodeName, flags); FAILED(ready))
+        return ready;
+    try {
+        std::vector<std::wstring> list;
+        if (HRESULT found = document_.GetLabels(nodeName, list); FAILED(found))
+            return found;
+        // "one\0two\0\0": each label with its terminator, then an empty one.
+        std::wstring text;
+        for (const std::wstring& label : list)
+            text.append(label).push_back(L'\0');
+        if (list.empty())
+            text.push_back(L'\0');
+        return CopyOut(text, labels, capacity, required);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 HRESULT Contact::SetString(LPCWSTR propertyName, DWORD flags, LPCWSTR value)

@@ -1,6 +1,6 @@
 #pragma once
-// A contact: a new one (made by CoCreateInstance, started with InitNew, saved to a
-// stream) or the user's own contact, which is bound to its file.
+// A contact: a new one (made by CoCreateInstance, started with InitNew or loaded from a
+// stream, saved to a stream) or the user's own contact, which is bound to its file.
 #include "ComObject.h"
 #include "ContactDocument.h"
 
@@ -33,10 +33,12 @@ public:
     HRESULT STDMETHODCALLTYPE InitNew() override;
 
     // IContactProperties
-    HRESULT STDMETHODCALLTYPE GetString(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetString(LPCWSTR propertyName, DWORD flags, LPWSTR value, DWORD capacity,
+                                        DWORD* required) override;
     HRESULT STDMETHODCALLTYPE GetDate(LPCWSTR, DWORD, FILETIME*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetBinary(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*, IStream**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetLabels(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetLabels(LPCWSTR nodeName, DWORD flags, LPWSTR labels, DWORD capacity,
+                                        DWORD* required) override;
     HRESULT STDMETHODCALLTYPE SetString(LPCWSTR propertyName, DWORD flags, LPCWSTR value) override;
     HRESULT STDMETHODCALLTYPE SetDate(LPCWSTR, DWORD, FILETIME) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetBinary(LPCWSTR, DWORD, LPCWSTR, IStream*) override { return E_NOTIMPL; }
@@ -60,6 +62,8 @@ public:
 
 private:
     HRESULT Ready() const;
+    // The checks every read makes: a name, the only flags value, a started contact.
+    HRESULT ReadyToRead(LPCWSTR name, DWORD flags) const;
 
     std::wstring path_;
     std::wstring contactId_ = L"{" + NewGuidText(false) + L"}";

@@ -8,7 +8,9 @@
 #include <array>
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <string_view>
+#include <utility>
 
 namespace wcstandin {
 
@@ -63,6 +65,211 @@ void Element(std::string& xml, const char* indent, const std::wstring& name, con
     const std::string tag = "c:" + tessaly::WideToUtf8(name);
     xml += indent + ("<" + tag + ">") + Escape(value) + "</" + tag + ">\r\n";
 }
+
+// Just enough XML for contact files: elements, attributes, text, character and entity
+// references, CDATA; declarations, comments and processing instructions are skipped.
+// Names lose their namespace prefix.
+struct XmlElement {
+    std::wstring name;
+    std::vector<std::pair<std::wstring, std::wstring>> attributes;
+    std::wstring text;
+    std::vector<XmlElement> children;
+
+    const XmlElement* Child(std::wstring_view childName) const
+    {
+        for (const XmlElement& child : children)
+            if (child.name == childName)
+                return &child;
+        return nullptr;
+    }
+    std::wstring Attribute(std::wstring_view attributeName) const
+    {
+        for (const auto& [key, value] : attributes)
+            if (key == attributeName)
+                return value;
+        return {};
+    }
+};
+
+class XmlReader {
+public:
+    explicit XmlReader(std::wstring text) : text_(std::move(text)) {}
+
+    // False when the text is not one well-formed element.
+    bool Read(XmlElement& root)
+    {
+        SkipMisc();
+        if (!ok_ || !Element(root, 0))
+            return false;
+        SkipMisc();
+        return ok_ && pos_ == text_.size();
+    }
+
+private:
+    static constexpr int kMaxDepth = 32;
+
+    bool At(std::wstring_view what) const { return text_.compare(pos_, what.size(), what) == 0; }
+    void SkipBlanks()
+    {
+        while (pos_ < text_.size() && std::iswspace(text_[pos_]))
+            ++pos_;
+    }
+    bool SkipPast(std::wstring_view end)
+    {
+        const size_t found = text_.find(end, pos_);
+        if (found == std::wstring::npos)
+            return false;
+        pos_ = found + end.size();
+        return true;
+    }
+    // Blanks, the declaration, comments, processing instructions and a document type.
+    void SkipMisc()
+    {
+        for (;;) {
+            SkipBlanks();
+            if (At(L"<?"))
+                ok_ = ok_ && SkipPast(L"?>");
+            else if (At(L"<!--"))
+                ok_ = ok_ && SkipPast(L"-->");
+            else if (At(L"<!DOCTYPE"))
+                ok_ = ok_ && SkipPast(L">");
+            else
+                return;
+            if (!ok_)
+                return;
+        }
+    }
+    std::wstring Name()
+    {
+        const size_t start = pos_;
+        while (pos_ < text_.size() && !std::iswspace(text_[pos_]) && text_[pos_] != L'>' && text_[pos_] != L'/' &&
+               text_[pos_] != L'=' && text_[pos_] != L'<')
+            ++pos_;
+        std::wstring name = text_.substr(start, pos_ - start);
+        const size_t colon = name.find(L':');
+        return colon == std::wstring::npos ? name : name.substr(colon + 1);
+    }
+    // Replaces the references in `raw` and, as XML does, ends every line with a line feed
+    // (a carriage return survives only as "&#13;"); false for an unknown or broken reference.
+    static bool Decode(std::wstring_view raw, std::wstring& out)
+    {
+        for (size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == L'\r') {
+                out += L'\n';
+                if (i + 1 < raw.size() && raw[i + 1] == L'\n')
+                    ++i;
+                continue;
+            }
+            if (raw[i] != L'&') {
+                out += raw[i];
+                continue;
+            }
+            const size_t end = raw.find(L';', i);
+            if (end == std::wstring_view::npos)
+                return false;
+            const std::wstring_view entity = raw.substr(i + 1, end - i - 1);
+            if (entity == L"amp") out += L'&';
+            else if (entity == L"lt") out += L'<';
+            else if (entity == L"gt") out += L'>';
+            else if (entity == L"quot") out += L'"';
+            else if (entity == L"apos") out += L'\'';
+            else if (entity.size() > 1 && entity[0] == L'#') {
+                const bool hex = entity[1] == L'x';
+                const std::wstring digits(entity.substr(hex ? 2 : 1));
+                if (digits.empty() || digits.size() > 6 ||
+                    digits.find_first_not_of(hex ? L"0123456789abcdefABCDEF" : L"0123456789") != std::wstring::npos)
+                    return false;
+                const unsigned long code = std::wcstoul(digits.c_str(), nullptr, hex ? 16 : 10);
+                if (code > 0x10FFFF)
+                    return false;
+                if (code >= 0x10000) {
+                    out += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+                    out += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+                } else {
+                    out += static_cast<wchar_t>(code);
+                }
+            } else {
+                return false;
+            }
+            i = end;
+        }
+        return true;
+    }
+    bool Element(XmlElement& element, int depth)
+    {
+        if (depth > kMaxDepth || !At(L"<"))
+            return false;
+        ++pos_;
+        element.name = Name();
+        if (element.name.empty())
+            return false;
+        for (;;) {
+            SkipBlanks();
+            if (At(L"/>")) {
+                pos_ += 2;
+                return true;
+            }
+            if (At(L">")) {
+                ++pos_;
+                break;
+            }
+            std::wstring key = Name();
+            SkipBlanks();
+            if (key.empty() || !At(L"="))
+                return false;
+            ++pos_;
+            SkipBlanks();
+            if (pos_ >= text_.size() || (text_[pos_] != L'"' && text_[pos_] != L'\''))
+                return false;
+            const wchar_t quote = text_[pos_++];
+            const size_t end = text_.find(quote, pos_);
+            std::wstring value;
+            if (end == std::wstring::npos || !Decode(std::wstring_view(text_).substr(pos_, end - pos_), value))
+                return false;
+            pos_ = end + 1;
+            element.attributes.emplace_back(std::move(key), std::move(value));
+        }
+        for (;;) {
+            if (pos_ >= text_.size())
+                return false;
+            if (At(L"</")) {
+                pos_ += 2;
+                if (Name() != element.name)
+                    return false;
+                SkipBlanks();
+                if (!At(L">"))
+                    return false;
+                ++pos_;
+                return true;
+            }
+            if (At(L"<!--")) {
+                if (!SkipPast(L"-->"))
+                    return false;
+            } else if (At(L"<![CDATA[")) {
+                const size_t start = pos_ + 9;
+                if (!SkipPast(L"]]>"))
+                    return false;
+                element.text.append(text_, start, pos_ - 3 - start);
+            } else if (At(L"<?")) {
+                if (!SkipPast(L"?>"))
+                    return false;
+            } else if (At(L"<")) {
+                element.children.emplace_back();
+                if (!Element(element.children.back(), depth + 1))
+                    return false;
+            } else {
+                const size_t end = std::min(text_.find(L'<', pos_), text_.size());
+                if (!Decode(std::wstring_view(text_).substr(pos_, end - pos_), element.text))
+                    return false;
+                pos_ = end;
+            }
+        }
+    }
+
+    std::wstring text_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
 } // namespace
 
 std::wstring NewGuidText(bool braces)
@@ -156,6 +363,85 @@ HRESULT ContactDocument::SetString(const std::wstring& propertyPath, const std::
         found->second = value;
     else
         node->properties.emplace_back(property, value);
+    return S_OK;
+}
+
+HRESULT ContactDocument::GetString(const std::wstring& propertyPath, std::wstring& value)
+{
+    value.clear();
+    const size_t last = propertyPath.rfind(L'/');
+    if (last == std::wstring::npos) {
+        for (const auto& [name, text] : topLevel_)
+            if (name == propertyPath) {
+                value = text;
+                return value.empty() ? S_FALSE : S_OK;
+            }
+        return kPathNotFound;
+    }
+    if (FindNode(propertyPath) != nullptr)
+        return S_FALSE; // a node holds properties, not a value
+    const Node* node = FindNode(propertyPath.substr(0, last));
+    if (node == nullptr)
+        return kPathNotFound;
+    const std::wstring property = propertyPath.substr(last + 1);
+    for (const auto& [name, text] : node->properties)
+        if (name == property) {
+            value = text;
+            return value.empty() ? S_FALSE : S_OK;
+        }
+    return kPathNotFound;
+}
+
+HRESULT ContactDocument::GetLabels(const std::wstring& nodeName, std::vector<std::wstring>& labels)
+{
+    const Node* node = FindNode(nodeName);
+    if (node == nullptr)
+        return kPathNotFound;
+    labels = node->labels;
+    return S_OK;
+}
+
+HRESULT ContactDocument::FromXml(const std::string& xml, std::wstring& contactId)
+{
+    const HRESULT invalid = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    std::string_view bytes = xml;
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    XmlElement root;
+    if (!XmlReader(tessaly::Utf8ToWide(bytes)).Read(root) || root.name != L"contact")
+        return invalid;
+    ContactDocument document;
+    for (const XmlElement& part : root.children) {
+        if (part.name == L"ContactIDCollection") {
+            const XmlElement* id = part.Child(L"ContactID");
+            const XmlElement* value = id != nullptr ? id->Child(L"Value") : nullptr;
+            if (value != nullptr && !value->text.empty())
+                contactId = value->text;
+        } else if (Contains(kTopLevelProperties, part.name)) {
+            document.topLevel_.emplace_back(part.name, part.text);
+        } else if (Contains(kCollections, part.name)) {
+            Collection collection{part.name, part.name.substr(0, part.name.size() - std::wcslen(L"Collection")), {}};
+            for (const XmlElement& element : part.children) {
+                if (element.name != collection.elementName)
+                    continue;
+                Node node{element.Attribute(L"ElementID"), {}, {}};
+                if (node.elementId.empty())
+                    node.elementId = NewGuidText(false);
+                for (const XmlElement& property : element.children) {
+                    if (property.name == L"LabelCollection") {
+                        for (const XmlElement& label : property.children)
+                            if (label.name == L"Label")
+                                node.labels.push_back(label.text);
+                    } else if (property.children.empty()) {
+                        node.properties.emplace_back(property.name, property.text);
+                    }
+                }
+                collection.nodes.push_back(std::move(node));
+            }
+            document.collections_.push_back(std::move(collection));
+        }
+    }
+    *this = std::move(document);
     return S_OK;
 }
 

@@ -19,8 +19,18 @@ public:
     // "Collection/Element[i]/Property" on an existing node, or a top-level "Notes".
     HRESULT SetString(const std::wstring& propertyPath, const std::wstring& value);
 
+    // The text at "Collection/Element[i]/Property" or a top-level name: S_FALSE (and an
+    // empty value) for a node or an empty property, ERROR_PATH_NOT_FOUND for nothing.
+    HRESULT GetString(const std::wstring& propertyPath, std::wstring& value);
+    // The labels of an existing node, in the order they were set.
+    HRESULT GetLabels(const std::wstring& nodeName, std::vector<std::wstring>& labels);
+
     // The whole contact as UTF-8 XML.
     std::string ToXml(const std::wstring& contactId, const SYSTEMTIME& created) const;
+    // A contact file's XML, as ToXml or Windows Contacts write it; `contactId` receives the
+    // identifier it carries (unchanged when none). Malformed XML, or a root that is not a
+    // contact: ERROR_INVALID_DATA.
+    HRESULT FromXml(const std::string& xml, std::wstring& contactId);
 
 private:
     struct Node {

@@ -120,14 +120,19 @@ private:
 const std::string kTarget = "C:\\Users\\Contacts\\Global";
 const std::string kRoot = "C:\\Users\\staging";
 const Version kOld{{"A.contact", "old A"}, {"B.contact", "old B"}, {"C.contact", "old C"}};
-const Version kNew{{"B.contact", "new B"}, {"C.contact", "new C"}, {"D.contact", "new D"}};
+// C stays as it is: a run stages and moves only what changed.
+const Version kNew{{"B.contact", "new B"}, {"C.contact", "old C"}, {"D.contact", "new D"}};
 
-// One synchronisation as the destination makes it: the whole list replaces the folder.
+// One synchronisation as the destination makes it: the files that differ from the list
+// are staged, and those the list no longer holds go.
 void Synchronise(FakeFiles& fs, const Version& list, const std::string& root = kRoot)
 {
     tessaly::PrepareSwap(fs, root);
-    for (const auto& [name, text] : list)
-        fs.Write(tessaly::StagedFolder(root) + "\\" + name, text);
+    for (const auto& [name, text] : list) {
+        const auto held = fs.files.find(kTarget + "\\" + name);
+        if (held == fs.files.end() || held->second != text)
+            fs.Write(tessaly::StagedFolder(root) + "\\" + name, text);
+    }
     TSwapPlan plan;
     plan.target = kTarget;
     plan.createdTarget = !fs.folders.contains(kTarget);

@@ -13,6 +13,9 @@
 #include <msxml2.h>
 #include <wrl/client.h>
 
+#include <initializer_list>
+#include <map>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -29,6 +32,7 @@ constexpr CLSID kDomDocument30 = {0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00,
 constexpr char kWabKey[] = "Software\\Microsoft\\WAB";
 constexpr char kWabPathKey[] = "Software\\Microsoft\\WAB\\DLLPath";
 constexpr char kFolderName[] = "Tessaly End To End";
+constexpr char kReferenceName[] = "Tessaly Reference";
 
 class Bstr {
 public:
@@ -128,6 +132,79 @@ bool KeyExists(const char* path)
     return true;
 }
 
+// A contact as the system's XML parser reads it: the values and labels of every node the
+// program writes.
+using ContactText = std::vector<std::wstring>;
+
+ContactText ReadContact(const std::string& path)
+{
+    ContactXml xml(path);
+    if (!xml.Loaded())
+        return {L"<unreadable>"};
+    ContactText text;
+    const auto add = [&](const std::wstring& node, std::initializer_list<const wchar_t*> values) {
+        text.push_back(xml.Text(L"/c:contact/" + node + L"/c:LabelCollection"));
+        for (const wchar_t* value : values)
+            text.push_back(xml.Text(L"/c:contact/" + node + L"/" + value));
+    };
+    add(L"c:NameCollection/c:Name[1]", {L"c:NickName", L"c:FormattedName"});
+    add(L"c:PersonCollection/c:Person[1]", {L"c:PersonID"});
+    add(L"c:PositionCollection/c:Position[1]", {L"c:Company", L"c:Department", L"c:JobTitle", L"c:Office"});
+    add(L"c:EmailAddressCollection/c:EmailAddress[1]", {L"c:Address"});
+    add(L"c:UrlCollection/c:Url[1]", {L"c:Value"});
+    add(L"c:PhysicalAddressCollection/c:PhysicalAddress[1]", {L"c:Locality", L"c:Street", L"c:Region"});
+    for (int i = 1; i <= 5; ++i)
+        add(L"c:PhoneNumberCollection/c:PhoneNumber[" + std::to_wstring(i) + L"]", {L"c:Number"});
+    return text;
+}
+
+// Every contact file of the folder, as a multiset: what a user sees, whatever the names.
+std::multiset<ContactText> ContactsIn(const std::string& folder)
+{
+    std::multiset<ContactText> contents;
+    for (const std::string& entry : FolderEntries(folder))
+        if (entry.ends_with(".contact"))
+            contents.insert(ReadContact(folder + "\\" + entry));
+    return contents;
+}
+
+using FileTimes = std::map<std::string, ULONGLONG>;
+
+FileTimes TimesIn(const std::string& folder)
+{
+    FileTimes times;
+    for (const std::string& entry : FolderEntries(folder)) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ::GetFileAttributesExA((folder + "\\" + entry).c_str(), GetFileExInfoStandard, &data);
+        times[entry] = (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    }
+    return times;
+}
+
+// Each file's modification time, after setting it years back so that any rewrite shows.
+FileTimes AgeFiles(const std::string& folder)
+{
+    FILETIME past{};
+    const SYSTEMTIME then{2020, 1, 3, 1, 12, 0, 0, 0};
+    ::SystemTimeToFileTime(&then, &past);
+    for (const std::string& entry : FolderEntries(folder)) {
+        HANDLE file = ::CreateFileA((folder + "\\" + entry).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        ::SetFileTime(file, nullptr, nullptr, &past);
+        ::CloseHandle(file);
+    }
+    return TimesIn(folder);
+}
+
+// The one entry of the folder named by an identifier.
+std::string IdentifierEntry(const std::string& folder)
+{
+    for (const std::string& entry : FolderEntries(folder))
+        if (entry.front() == '{')
+            return entry;
+    return {};
+}
+
 class WindowsContactsEndToEndTest : public ::testing::Test {
 protected:
     // Windows Mail counts as installed when the address book library loads. Where no
@@ -161,7 +238,9 @@ protected:
         ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         contacts = EnvironmentValue("USERPROFILE") + "\\Contacts";
         folder = contacts + "\\" + kFolderName;
+        reference = contacts + "\\" + kReferenceName;
         RemoveTree(folder);
+        RemoveTree(reference);
     }
 
     void TearDown() override
@@ -169,6 +248,7 @@ protected:
         ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT", nullptr);
         ::SetEnvironmentVariableA("TESSALY_CONTACTS_FAULT_TEXT", nullptr);
         RemoveTree(folder);
+        RemoveTree(reference);
         ::CoUninitialize();
     }
 
@@ -176,6 +256,7 @@ protected:
 
     std::string contacts;
     std::string folder;
+    std::string reference;
     CallLog log;
     RecordingServices services{log};
     TContactList list{500};
@@ -274,6 +355,72 @@ TEST_F(WindowsContactsEndToEndTest, AContactThatCannotBeSavedFailsTheRunAndRepla
     EXPECT_EQ(log.calls.back(),
               "ShowNotice 0 Only 1 of 2 contacts could be saved.\r\nThe contact folder was left as it was.");
     EXPECT_EQ(FolderEntries(folder), (std::set<std::string>{"old.contact"}));
+}
+
+TEST_F(WindowsContactsEndToEndTest, AnUnchangedReRunLeavesEveryFileAsItWas)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Dup Row");
+    AddRecord(list, "Dup Row");
+    AddRecord(list, ""); // named by an identifier
+    ASSERT_TRUE(Run());
+    const FileTimes before = AgeFiles(folder);
+    ASSERT_EQ(before.size(), 4u);
+
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(log.calls.back(), std::string("SetStatus ") + kFolderName + " created - 4 item(s)");
+    EXPECT_EQ(TimesIn(folder), before);
+}
+
+TEST_F(WindowsContactsEndToEndTest, AMixedChangeEndsAsAFullReplacementWouldLeaveIt)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");
+    AddRecord(list, "Cy Twain");
+    for (int i = 0; i < 3; ++i)
+        AddRecord(list, "Dup Row");
+    AddRecord(list, "");
+    ASSERT_TRUE(Run());
+    const std::string unnamed = IdentifierEntry(folder);
+    ASSERT_FALSE(unnamed.empty());
+    // By hand: one contact edited, one added.
+    std::string bob = ReadTextFile(folder + "\\BobRay.contact");
+    bob.replace(bob.find("Company of Bob Ray"), 18, "Edited by hand");
+    WriteFile(folder + "\\BobRay.contact", bob);
+    std::string stranger = ReadTextFile(folder + "\\AnnLee.contact");
+    for (size_t at; (at = stranger.find("Ann Lee")) != std::string::npos;)
+        stranger.replace(at, 7, "Stranger");
+    WriteFile(folder + "\\Stranger.contact", stranger);
+    const FileTimes before = AgeFiles(folder);
+
+    TContactList changed{500};
+    AddRecord(changed, "Ann Lee").SetField(ContactField::Company, "New Company"); // same address
+    AddRecord(changed, "Bob Ray");
+    AddRecord(changed, "Di Vo");
+    AddRecord(changed, "Dup Row");
+    AddRecord(changed, "Dup Row");
+    AddRecord(changed, "");
+    ASSERT_TRUE(SyncWindowsContacts(changed, kFolderName, services));
+    EXPECT_EQ(log.calls.back(), std::string("SetStatus ") + kFolderName + " created - 6 item(s)");
+    ASSERT_TRUE(SyncWindowsContacts(changed, kReferenceName, services));
+    EXPECT_EQ(ContactsIn(folder), ContactsIn(reference));
+    EXPECT_EQ(ContactsIn(folder).size(), 6u);
+
+    // Updated in place under their own names; unchanged ones, the unnamed one too, untouched.
+    // Which of the three equal files goes is not fixed; two stay as they were.
+    int duplicates = 0;
+    for (const auto& [entry, time] : TimesIn(folder)) {
+        if (entry.starts_with("DupRow")) {
+            ++duplicates;
+            EXPECT_EQ(time, before.at(entry)) << entry;
+        } else if (entry == unnamed) {
+            EXPECT_EQ(time, before.at(entry));
+        } else {
+            EXPECT_THAT(entry, ::testing::AnyOf("AnnLee.contact", "BobRay.contact", "DiVo.contact"));
+            EXPECT_NE(time, before.count(entry) ? before.at(entry) : 0) << entry;
+        }
+    }
+    EXPECT_EQ(duplicates, 2);
 }
 
 } // namespace

@@ -221,6 +221,12 @@ HRESULT FakePlatform::CreateFileStream(const std::wstring& path, IStream** strea
                                     stream);
 }
 
+HRESULT FakePlatform::OpenFileStream(const std::wstring& path, IStream** stream)
+{
+    log_.Add("OpenFileStream " + WideToAnsi(path.c_str()));
+    return ::SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, 0, FALSE, nullptr, stream);
+}
+
 long LiveFakeObjects()
 {
     return wcstandin::g_moduleReferences.load();

@@ -65,6 +65,7 @@ public:
     HRESULT CreateContact(IContact** contact) override;
     // A real file stream, so that files appear where the destination puts them.
     HRESULT CreateFileStream(const std::wstring& path, IStream** stream) override;
+    HRESULT OpenFileStream(const std::wstring& path, IStream** stream) override;
     std::string StagingRoot() override { return behaviour_.stagingRoot; }
 
 private:
