@@ -122,7 +122,8 @@ HRESULT GetEntryProps(Session& session, const StoredEntry& entry, LPSPropTagArra
     return all ? S_OK : MAPI_W_ERRORS_RETURNED;
 }
 
-HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULONG* objectType, LPUNKNOWN* object)
+HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULONG flags, ULONG* objectType,
+                       LPUNKNOWN* object)
 {
     if (!object || !objectType)
         return MAPI_E_INVALID_PARAMETER;
@@ -139,12 +140,13 @@ HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULON
     if (!entry)
         return MAPI_E_NOT_FOUND;
     *objectType = entry->type;
+    const bool writable = (flags & (MAPI_MODIFY | MAPI_BEST_ACCESS)) != 0;
     if (entry->type == MAPI_ABCONT)
         *object = MakeObject<Container>(session, number).Detach();
     else if (entry->type == MAPI_DISTLIST)
-        *object = MakeObject<DistListObject>(session, *entry).Detach();
+        *object = MakeObject<DistListObject>(session, *entry, writable).Detach();
     else
-        *object = MakeObject<MailUserObject>(session, *entry).Detach();
+        *object = MakeObject<MailUserObject>(session, *entry, writable).Detach();
     return S_OK;
 }
 
