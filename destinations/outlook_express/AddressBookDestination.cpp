@@ -252,11 +252,11 @@ int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& 
         rows.push_back(WrittenValues(ansi ? record : AnsiRecord(record, list.CodePage)));
     std::vector<ContactValues> items;
     items.reserve(users.size());
-    for (const TMailUserItem& user : users)
-        items.push_back(user.values);
+    for (TMailUserItem& user : users)
+        items.push_back(std::move(user.values)); // only the ids are needed from here on
     const ContactChanges changes = PlanContactChanges(rows, items);
-    rows.clear();
-    items.clear();
+    rows = {};
+    items = {};
 
     // New and changed contacts are written before anything is deleted: a run that ends
     // early leaves every contact, in this version or the one before.

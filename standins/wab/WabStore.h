@@ -55,7 +55,7 @@ public:
 
 private:
     bool Append(const std::string& line);
-    void Apply(const StoredEntry& entry);
+    void Apply(StoredEntry entry);
     bool Compact();
 
     std::string path_;
