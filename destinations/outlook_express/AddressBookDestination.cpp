@@ -246,10 +246,15 @@ int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& 
         users.clear();
         DeleteMailUsers(folder.Get());
     }
+    // Hands `use` the record of a row in the code page the address book holds.
+    auto inAnsi = [&list, ansi](size_t row, auto&& use) {
+        const TContactInfo& record = list[row];
+        return ansi ? use(record) : use(AnsiRecord(record, list.CodePage));
+    };
     std::vector<ContactValues> rows;
     rows.reserve(list.Count());
-    for (const TContactInfo& record : list)
-        rows.push_back(WrittenValues(ansi ? record : AnsiRecord(record, list.CodePage)));
+    for (size_t row = 0; row < list.Count(); ++row)
+        rows.push_back(inAnsi(row, WrittenValues));
     std::vector<ContactValues> items;
     items.reserve(users.size());
     for (TMailUserItem& user : users)
@@ -262,10 +267,8 @@ int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& 
     // early leaves every contact, in this version or the one before.
     int count = static_cast<int>(changes.unchanged);
     for (const ContactChanges::Update& update : changes.updates) {
-        const TContactInfo& record = list[update.row];
-        const HRESULT written = ansi ? UpdateMailUser(users[update.item].id, record)
-                                     : UpdateMailUser(users[update.item].id, AnsiRecord(record, list.CodePage));
-        if (SUCCEEDED(written))
+        const std::vector<BYTE>& id = users[update.item].id;
+        if (SUCCEEDED(inAnsi(update.row, [&](const TContactInfo& record) { return UpdateMailUser(id, record); })))
             ++count;
     }
     ComPtr<IMAPIProp> entry;
@@ -273,10 +276,7 @@ int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& 
         entry.Reset();
         if (FAILED(folder->CreateEntry(0, nullptr, kMailUserCreateFlags, &entry)) || !entry)
             continue;
-        const TContactInfo& record = list[row];
-        const HRESULT written =
-            ansi ? WriteMailUser(entry.Get(), record) : WriteMailUser(entry.Get(), AnsiRecord(record, list.CodePage));
-        if (SUCCEEDED(written))
+        if (SUCCEEDED(inAnsi(row, [&](const TContactInfo& record) { return WriteMailUser(entry.Get(), record); })))
             ++count;
     }
     entry.Reset();

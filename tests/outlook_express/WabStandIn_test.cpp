@@ -122,6 +122,14 @@ std::string IdOfLine(const std::string& dump, const std::string& text)
     return dump.substr(begin, dump.find('\t', begin) - begin);
 }
 
+std::vector<BYTE> IdBytes(const std::string& hexId)
+{
+    std::vector<BYTE> id;
+    for (size_t i = 0; i + 1 < hexId.size(); i += 2)
+        id.push_back(static_cast<BYTE>(std::stoul(hexId.substr(i, 2), nullptr, 16)));
+    return id;
+}
+
 // What a user does in the Address Book program, done through the library itself.
 class AddressBookSession {
 public:
@@ -141,9 +149,7 @@ public:
     template <typename Interface>
     HRESULT Open(const std::string& hexId, ULONG flags, ComPtr<Interface>& object)
     {
-        std::vector<BYTE> id;
-        for (size_t i = 0; i + 1 < hexId.size(); i += 2)
-            id.push_back(static_cast<BYTE>(std::stoul(hexId.substr(i, 2), nullptr, 16)));
+        std::vector<BYTE> id = IdBytes(hexId);
         ULONG type = 0;
         return book_->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()), nullptr, flags,
                                 &type, reinterpret_cast<LPUNKNOWN*>(object.ReleaseAndGetAddressOf()));
@@ -415,10 +421,10 @@ TEST_F(WabStandInTest, ARunKilledHalfwayLosesNoContactAndTheNextRunConverges)
     SetVariable("WAB_STANDIN_KILL_AT_SAVE", "3");
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const tessaly::test::ProcessResult child = tessaly::test::RunProcess(
-        "\"" + std::string(self) +
-            "\" --gtest_also_run_disabled_tests --gtest_filter=WabChildRun.DISABLED_SyncTheListOfTheEnvironment",
-        60000);
+    std::string command(1, '"');
+    command += self;
+    command += "\" --gtest_also_run_disabled_tests --gtest_filter=WabChildRun.DISABLED_SyncTheListOfTheEnvironment";
+    const tessaly::test::ProcessResult child = tessaly::test::RunProcess(command, 60000);
     SetVariable("WAB_STANDIN_KILL_AT_SAVE", nullptr);
     ASSERT_TRUE(child.finished);
     EXPECT_EQ(child.exitCode, 3u) << child.output;
@@ -473,9 +479,7 @@ TEST_F(WabStandInTest, EntriesFollowTheDocumentedAccessAndDuplicateRules)
     ASSERT_EQ(user.Open(idA, MAPI_MODIFY, entry), S_OK);
     ComPtr<IABContainer> folder;
     ASSERT_EQ(user.Open(folderId, 0, folder), S_OK);
-    std::vector<BYTE> bytes;
-    for (size_t i = 0; i + 1 < idA.size(); i += 2)
-        bytes.push_back(static_cast<BYTE>(std::stoul(idA.substr(i, 2), nullptr, 16)));
+    std::vector<BYTE> bytes = IdBytes(idA);
     SBinary binary = {static_cast<ULONG>(bytes.size()), bytes.data()};
     ENTRYLIST gone = {1, &binary};
     ASSERT_EQ(folder->DeleteEntries(&gone, 0), S_OK);
