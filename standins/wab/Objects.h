@@ -22,8 +22,9 @@ using SessionPtr = std::shared_ptr<Session>;
 // The n-th call of a kind fails when the environment variable names n.
 bool InjectedFailure(const char* variable, int count);
 
-// A property of an entry, including the ones every entry has (identifier, object type).
-bool LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& value);
+// A property of an entry, including the ones every entry has (identifier, object type),
+// which are made in `computed`; null when the entry has none.
+const StoredValue* LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& computed);
 // Writes `value` (or an error value when there is none) as the tag asks into a buffer hanging off `root`.
 bool FillValue(BufferHeap& heap, void* root, ULONG tag, const StoredValue* value, SPropValue& out);
 // GetProps over `entry`; a null tag list asks for every property.

@@ -14,30 +14,28 @@ bool InjectedFailure(const char* variable, int count)
     return length > 0 && length < sizeof value && std::atoi(value) == count;
 }
 
-bool LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& value)
+const StoredValue* LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& computed)
 {
     const ULONG id = PROP_ID(tag);
     if (id == PROP_ID(PR_ENTRYID)) {
-        value.type = PT_BINARY;
-        value.bytes = entry.id == 0 ? std::string() : MakeEntryId(entry.id);
-        return true;
+        computed.type = PT_BINARY;
+        computed.bytes = entry.id == 0 ? std::string() : MakeEntryId(entry.id);
+        return &computed;
     }
     if (id == PROP_ID(PR_OBJECT_TYPE)) {
-        value.type = PT_LONG;
-        value.number = static_cast<LONG>(entry.type);
-        return true;
+        computed.type = PT_LONG;
+        computed.number = static_cast<LONG>(entry.type);
+        return &computed;
     }
     if (id == PROP_ID(PR_DEF_CREATE_MAILUSER) && entry.type == MAPI_ABCONT) {
-        value.type = PT_BINARY;
-        value.bytes = MakeEntryId(kMailUserTemplate);
-        return true;
+        computed.type = PT_BINARY;
+        computed.bytes = MakeEntryId(kMailUserTemplate);
+        return &computed;
     }
     for (const auto& [key, stored] : entry.props)
-        if (PROP_ID(key) == id) {
-            value = stored;
-            return true;
-        }
-    return false;
+        if (PROP_ID(key) == id)
+            return &stored;
+    return nullptr;
 }
 
 bool FillValue(BufferHeap& heap, void* root, ULONG tag, const StoredValue* value, SPropValue& out)
@@ -110,12 +108,11 @@ HRESULT GetEntryProps(Session& session, const StoredEntry& entry, LPSPropTagArra
     auto* out = static_cast<LPSPropValue>(root);
     bool all = true;
     for (size_t i = 0; i < wanted.size(); ++i) {
-        StoredValue value;
+        StoredValue computed;
         ULONG tag = wanted[i];
         if ((flags & MAPI_UNICODE) && PROP_TYPE(tag) == PT_UNSPECIFIED)
             tag = CHANGE_PROP_TYPE(tag, PT_UNICODE);
-        const bool found = LookupValue(entry, tag, value);
-        all = FillValue(session.heap, root, tag, found ? &value : nullptr, out[i]) && all;
+        all = FillValue(session.heap, root, tag, LookupValue(entry, tag, computed), out[i]) && all;
     }
     *count = static_cast<ULONG>(wanted.size());
     *values = out;
