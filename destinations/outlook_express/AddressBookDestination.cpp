@@ -11,6 +11,7 @@
 #include "destinations/outlook_express/WabCode.h"
 #include "destinations/outlook_express/WabTags.h"
 
+#include <string_view>
 #include <utility>
 
 using Microsoft::WRL::ComPtr;
@@ -23,6 +24,45 @@ constexpr char kPerformingSync[] = "Performing Sync..";
 constexpr char kNotFound[] = "Outlook Express not found.";
 constexpr char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr ULONG kRowsPerQuery = 1;
+// Rows per query when a folder's mail users are read: a handful of calls for any folder.
+constexpr LONG kRowsPerBulkQuery = 500;
+
+// The contact properties in the order they are written, with the record field of each.
+struct MailUserField {
+    ULONG tag;
+    ContactField field;
+};
+constexpr MailUserField kMailUserFields[] = {
+    {PR_NICKNAME, ContactField::NickName},
+    {PR_EMAIL_ADDRESS, ContactField::Email},
+    {PR_DISPLAY_NAME, ContactField::DisplayName},
+    {PR_TITLE, ContactField::JobTitle},
+    {PR_INITIALS, ContactField::Initials},
+    {PR_CUSTOMER_ID, ContactField::CustomerID},
+    {PR_COMPANY_NAME, ContactField::Company},
+    {PR_DEPARTMENT_NAME, ContactField::Department},
+    {PR_BUSINESS_TELEPHONE_NUMBER, ContactField::BusinessPhone},
+    {PR_MOBILE_TELEPHONE_NUMBER, ContactField::MobilePhone},
+    {PR_HOME_TELEPHONE_NUMBER, ContactField::HomePhone},
+    {PR_HOME_ADDRESS_STREET, ContactField::HomeStreet},
+    {PR_HOME_ADDRESS_CITY, ContactField::HomeCity},
+    {PR_HOME_ADDRESS_STATE_OR_PROVINCE, ContactField::HomeState},
+    {PR_PAGER_TELEPHONE_NUMBER, ContactField::Pager},
+    {PR_OFFICE_LOCATION, ContactField::Office},
+    {PR_BUSINESS_HOME_PAGE, ContactField::WebPage},
+    {PR_BUSINESS_FAX_NUMBER, ContactField::BusinessFax},
+};
+constexpr ULONG kMailUserFieldCount = sizeof(kMailUserFields) / sizeof(kMailUserFields[0]);
+static_assert(kMailUserFieldCount == kContactFieldCount, "every field of the record is written");
+
+// The columns a folder's mail users are read with: identifier, type, then the fields.
+SizedSPropTagArray<2 + kMailUserFieldCount> MailUserColumns()
+{
+    SizedSPropTagArray<2 + kMailUserFieldCount> columns = {2 + kMailUserFieldCount, {PR_ENTRYID, PR_OBJECT_TYPE}};
+    for (ULONG i = 0; i < kMailUserFieldCount; ++i)
+        columns.aulPropTag[2 + i] = kMailUserFields[i].tag;
+    return columns;
+}
 
 class WindowsPlatform final : public IWabPlatform {
 public:
@@ -50,15 +90,25 @@ bool RowHasType(const SRow& row, ULONG objectType)
     return type && type->Value.ul == objectType;
 }
 
-// Gets a contents table ready for reading from its first row.
-bool PrepareContentsTable(IABContainer* container, ComPtr<IMAPITable>& table)
+// Gets a contents table ready for reading `columns` from its first row.
+bool PrepareContentsTable(IABContainer* container, LPSPropTagArray columns, ComPtr<IMAPITable>& table)
 {
     if (FAILED(container->GetContentsTable(0, &table)) || !table)
         return false;
-    SizedSPropTagArray<3> columns = ContentsColumns();
     return SUCCEEDED(table->WaitForCompletion(0, 0xFFFFFFFF, nullptr)) &&
-           SUCCEEDED(table->SetColumns(columns.get(), 0)) &&
-           SUCCEEDED(table->SeekRow(BOOKMARK_BEGINNING, 0, nullptr));
+           SUCCEEDED(table->SetColumns(columns, 0)) && SUCCEEDED(table->SeekRow(BOOKMARK_BEGINNING, 0, nullptr));
+}
+
+bool PrepareContentsTable(IABContainer* container, ComPtr<IMAPITable>& table)
+{
+    SizedSPropTagArray<3> columns = ContentsColumns();
+    return PrepareContentsTable(container, columns.get(), table);
+}
+
+// A text the address book holds as a C string: the part before any NUL character.
+std::string StoredText(std::string_view text)
+{
+    return std::string(text.substr(0, text.find('\0')));
 }
 
 LPSTR Text(const std::string& text)
@@ -184,26 +234,119 @@ void TWinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept
 
 int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& folderName)
 {
-    int count = 0;
+    staleEntriesLeft_ = false;
     ComPtr<IABContainer> folder;
     FindOrCreateFolder(folderName, folder);
     if (!folder)
         return 0;
-    DeleteMailUsers(folder.Get());
+    const bool ansi = list.CodePage == TextCodePage::Ansi;
+    std::vector<TMailUserItem> users;
+    if (!ReadMailUsers(folder.Get(), users)) {
+        // Nothing can be matched against a folder that cannot be read: replace it all.
+        users.clear();
+        DeleteMailUsers(folder.Get());
+    }
+    // Hands `use` the record of a row in the code page the address book holds.
+    auto inAnsi = [&list, ansi](size_t row, auto&& use) {
+        const TContactInfo& record = list[row];
+        return ansi ? use(record) : use(AnsiRecord(record, list.CodePage));
+    };
+    std::vector<ContactValues> rows;
+    rows.reserve(list.Count());
+    for (size_t row = 0; row < list.Count(); ++row)
+        rows.push_back(inAnsi(row, WrittenValues));
+    std::vector<ContactValues> items;
+    items.reserve(users.size());
+    for (TMailUserItem& user : users)
+        items.push_back(std::move(user.values)); // only the ids are needed from here on
+    const ContactChanges changes = PlanContactChanges(rows, items);
+    rows = {};
+    items = {};
+
+    // New and changed contacts are written before anything is deleted: a run that ends
+    // early leaves every contact, in this version or the one before.
+    int count = static_cast<int>(changes.unchanged);
+    for (const ContactChanges::Update& update : changes.updates) {
+        const std::vector<BYTE>& id = users[update.item].id;
+        if (SUCCEEDED(inAnsi(update.row, [&](const TContactInfo& record) { return UpdateMailUser(id, record); })))
+            ++count;
+    }
     ComPtr<IMAPIProp> entry;
-    for (const TContactInfo& record : list) {
+    for (size_t row : changes.additions) {
         entry.Reset();
-        if (FAILED(folder->CreateEntry(0, nullptr, kCreateFlags, &entry)) || !entry)
+        if (FAILED(folder->CreateEntry(0, nullptr, kMailUserCreateFlags, &entry)) || !entry)
             continue;
-        const HRESULT written = list.CodePage == TextCodePage::Ansi
-                                    ? WriteMailUser(entry.Get(), record)
-                                    : WriteMailUser(entry.Get(), AnsiRecord(record, list.CodePage));
-        if (SUCCEEDED(written))
+        if (SUCCEEDED(inAnsi(row, [&](const TContactInfo& record) { return WriteMailUser(entry.Get(), record); })))
             ++count;
     }
     entry.Reset();
+
+    if (!changes.removals.empty()) {
+        std::vector<SBinary> ids;
+        ids.reserve(changes.removals.size());
+        for (size_t item : changes.removals)
+            ids.push_back({static_cast<ULONG>(users[item].id.size()), users[item].id.data()});
+        ENTRYLIST stale = {static_cast<ULONG>(ids.size()), ids.data()};
+        const HRESULT removed = folder->DeleteEntries(&stale, 0);
+        staleEntriesLeft_ = FAILED(removed) || removed == MAPI_W_PARTIAL_COMPLETION;
+    }
     folder.Reset();
     return count;
+}
+
+bool TWinAddressBook::ReadMailUsers(IABContainer* container, std::vector<TMailUserItem>& users)
+{
+    users.clear();
+    ComPtr<IMAPITable> table;
+    auto columns = MailUserColumns();
+    if (!PrepareContentsTable(container, columns.get(), table))
+        return false;
+    for (;;) {
+        LPSRowSet raw = nullptr;
+        const HRESULT code = table->QueryRows(kRowsPerBulkQuery, 0, &raw);
+        RowSetOwner rows(*this, raw);
+        if (FAILED(code))
+            return false;
+        // A short batch need not be the last one: only an empty one ends the table.
+        if (!raw || raw->cRows == 0) {
+            rows.Free();
+            return true;
+        }
+        for (ULONG r = 0; r < raw->cRows; ++r) {
+            const SRow& row = raw->aRow[r];
+            const SPropValue* id = RowHasType(row, MAPI_MAILUSER) ? FindValue(row, PR_ENTRYID) : nullptr;
+            if (!id)
+                continue;
+            TMailUserItem& user = users.emplace_back();
+            user.id.assign(id->Value.bin.lpb, id->Value.bin.lpb + id->Value.bin.cb);
+            // A property the entry lacks comes back as an error value and reads as empty,
+            // as it shows in the address book.
+            for (const MailUserField& field : kMailUserFields) {
+                const SPropValue* value = FindValue(row, field.tag);
+                if (value && value->Value.lpszA)
+                    user.values[static_cast<size_t>(field.field)] = value->Value.lpszA;
+            }
+        }
+        rows.Free();
+    }
+}
+
+HRESULT TWinAddressBook::UpdateMailUser(const std::vector<BYTE>& id, const TContactInfo& record)
+{
+    if (!addrBook_)
+        return MAPI_E_NOT_INITIALIZED;
+    ComPtr<IMAPIProp> entry;
+    ULONG objectType = 0;
+    const HRESULT code =
+        addrBook_->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(const_cast<BYTE*>(id.data())),
+                             nullptr, MAPI_MODIFY, &objectType, reinterpret_cast<LPUNKNOWN*>(entry.GetAddressOf()));
+    if (FAILED(code))
+        return code;
+    if (!entry || objectType != MAPI_MAILUSER)
+        return MAPI_E_INVALID_OBJECT;
+    // Every field is written, not only those that look different: what a contents table
+    // shows of an entry is all this knows of it.
+    return WriteMailUser(entry.Get(), record);
 }
 
 void TWinAddressBook::FindOrCreateFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
@@ -379,44 +522,29 @@ HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName)
 
 HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
 {
-    const struct {
-        ULONG tag;
-        ContactField field;
-    } fields[] = {
-        {PR_NICKNAME, ContactField::NickName},
-        {PR_EMAIL_ADDRESS, ContactField::Email},
-        {PR_DISPLAY_NAME, ContactField::DisplayName},
-        {PR_TITLE, ContactField::JobTitle},
-        {PR_INITIALS, ContactField::Initials},
-        {PR_CUSTOMER_ID, ContactField::CustomerID},
-        {PR_COMPANY_NAME, ContactField::Company},
-        {PR_DEPARTMENT_NAME, ContactField::Department},
-        {PR_BUSINESS_TELEPHONE_NUMBER, ContactField::BusinessPhone},
-        {PR_MOBILE_TELEPHONE_NUMBER, ContactField::MobilePhone},
-        {PR_HOME_TELEPHONE_NUMBER, ContactField::HomePhone},
-        {PR_HOME_ADDRESS_STREET, ContactField::HomeStreet},
-        {PR_HOME_ADDRESS_CITY, ContactField::HomeCity},
-        {PR_HOME_ADDRESS_STATE_OR_PROVINCE, ContactField::HomeState},
-        {PR_PAGER_TELEPHONE_NUMBER, ContactField::Pager},
-        {PR_OFFICE_LOCATION, ContactField::Office},
-        {PR_BUSINESS_HOME_PAGE, ContactField::WebPage},
-        {PR_BUSINESS_FAX_NUMBER, ContactField::BusinessFax},
-    };
-    constexpr ULONG kCount = 1 + sizeof(fields) / sizeof(fields[0]);
+    constexpr ULONG kCount = 1 + kMailUserFieldCount;
     // The address book takes terminated strings; the record's fields are views.
-    std::string texts[kCount - 1];
+    std::string texts[kMailUserFieldCount];
     SPropValue props[kCount] = {};
     props[0].ulPropTag = PR_OBJECT_TYPE;
     props[0].Value.ul = MAPI_MAILUSER;
-    for (ULONG i = 1; i < kCount; ++i) {
-        props[i].ulPropTag = fields[i - 1].tag;
-        texts[i - 1] = record.Field(fields[i - 1].field);
-        props[i].Value.lpszA = Text(texts[i - 1]);
+    for (ULONG i = 0; i < kMailUserFieldCount; ++i) {
+        props[i + 1].ulPropTag = kMailUserFields[i].tag;
+        texts[i] = record.Field(kMailUserFields[i].field);
+        props[i + 1].Value.lpszA = Text(texts[i]);
     }
     const HRESULT code = entry->SetProps(kCount, props, nullptr);
     if (FAILED(code))
         return code;
     return entry->SaveChanges(kSaveFlags);
+}
+
+ContactValues WrittenValues(const TContactInfo& record)
+{
+    ContactValues values;
+    for (const auto& field : TContactInfo::kFields)
+        values[static_cast<size_t>(field.field)] = StoredText(record.Field(field.field));
+    return values;
 }
 
 TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage)
@@ -477,10 +605,10 @@ bool SyncOutlookExpress(const TContactList& list, const std::string& folderName,
         return false;
     const int count = book.WriteContacts(list, folderName);
     services.ReportCreated(count, folderName);
-    // The folder was emptied first: a short count must not pass for a synchronisation.
+    // A short count must not pass for a synchronisation.
     if (count > 0 && static_cast<size_t>(count) < list.Count())
         services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
-    return count > 0 && static_cast<size_t>(count) == list.Count();
+    return count > 0 && static_cast<size_t>(count) == list.Count() && !book.StaleEntriesLeft();
 }
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");

@@ -3,6 +3,7 @@
 // replacement of one of its folders' mail users by the contact list.
 #include "contacts/Contact.h"
 #include "contacts/ContactList.h"
+#include "contacts/ContactMatching.h"
 #include "destinations/outlook_express/WabIab.h"
 
 #include <wrl/client.h>
@@ -46,6 +47,12 @@ private:
 };
 using TEntryIdList = TOwningList<TBinaryInfo>;
 
+// A mail user of a folder as read back: its identifier and the fields the run writes.
+struct TMailUserItem {
+    std::vector<BYTE> id;
+    ContactValues values;
+};
+
 class TWinAddressBook {
 public:
     explicit TWinAddressBook(IWabPlatform& platform) : platform_(platform) {}
@@ -62,7 +69,12 @@ public:
     void FreeBuffer(void* buffer);
     void FreeRows(LPSRowSet rows);
 
+    // Brings the folder's mail users to one per record: entries that hold a record stay as
+    // they are, changed ones are written over in place, missing ones are created, and the
+    // rest are deleted last. Answers the number of records the folder now holds.
     int WriteContacts(const TContactList& list, const std::string& folderName);
+    // After WriteContacts: entries that should have gone could not be deleted.
+    bool StaleEntriesLeft() const { return staleEntriesLeft_; }
     void FindOrCreateFolder(const std::string& folderName, Microsoft::WRL::ComPtr<IABContainer>& folder);
     void FindFolder(const std::string& folderName, Microsoft::WRL::ComPtr<IABContainer>& folder);
     // Opens the entry of the first row's identifier; the row set is freed in every case.
@@ -71,6 +83,11 @@ public:
     void CreateFromTemplate(IABContainer* container, ULONG createFlags, Microsoft::WRL::ComPtr<IMAPIProp>& entry);
     void ListEntries(TEntryIdList& ids, IABContainer* container, ULONG objectType);
     void DeleteMailUsers(IABContainer* container);
+    // Every mail user of the folder with the fields the run writes, read in bulk; false
+    // when the folder cannot be read to its end.
+    [[nodiscard]] bool ReadMailUsers(IABContainer* container, std::vector<TMailUserItem>& users);
+    // Opens an existing mail user for writing and writes the record over it.
+    [[nodiscard]] HRESULT UpdateMailUser(const std::vector<BYTE>& id, const TContactInfo& record);
 
 private:
     class RowSetOwner;
@@ -86,6 +103,7 @@ private:
     void FreeRowsQuietly(LPSRowSet rows) noexcept;
 
     IWabPlatform& platform_;
+    bool staleEntriesLeft_ = false;
     Microsoft::WRL::ComPtr<IAddrBook> addrBook_;
     Microsoft::WRL::ComPtr<IWABObject> wabObject_;
 };
@@ -94,11 +112,17 @@ private:
 enum TContentsColumn { colDisplayName = 0, colEntryId = 1, colObjectType = 2 };
 SizedSPropTagArray<3> ContentsColumns();
 
+// Folders are created with the duplicate check, so a folder of that name is found
+// rather than doubled. Contacts are not: the address book would let a new contact
+// replace any other of the same display name, and two people may share a name.
 constexpr ULONG kCreateFlags = CREATE_CHECK_DUP_LOOSE | CREATE_REPLACE;
+constexpr ULONG kMailUserCreateFlags = 0;
 constexpr ULONG kSaveFlags = KEEP_OPEN_READWRITE;
 
 [[nodiscard]] HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName);
 [[nodiscard]] HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record);
+// The fields as WriteMailUser leaves them in the address book, in record order.
+ContactValues WrittenValues(const TContactInfo& record);
 
 // The record with its texts in the ANSI code page, which the address book's 8-bit
 // properties hold: characters that code page lacks become what Windows substitutes.
@@ -110,8 +134,8 @@ std::string OutlookExpressFile(const std::string& fileName);
 // Loads the library and checks for a system before version 6; shows the error itself.
 bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform);
 
-// Replaces the mail users of the folder with one per record; true only when every record
-// was written (a part of them gives a warning naming both counts).
+// Makes the folder's mail users one per record; true only when every record is there and
+// every other mail user is gone (a part of the records gives a warning naming both counts).
 bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
                         IWabPlatform& platform = WindowsWabPlatform());
 

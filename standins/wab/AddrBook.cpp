@@ -4,9 +4,9 @@
 
 namespace wabstandin {
 
-HRESULT AddrBook::OpenEntry(ULONG size, LPENTRYID id, LPCIID, ULONG, ULONG* type, LPUNKNOWN* object)
+HRESULT AddrBook::OpenEntry(ULONG size, LPENTRYID id, LPCIID, ULONG flags, ULONG* type, LPUNKNOWN* object)
 {
-    return Guarded([&] { return OpenStoreEntry(session_, size, id, type, object); });
+    return Guarded([&] { return OpenStoreEntry(session_, size, id, flags, type, object); });
 }
 
 HRESULT AddrBook::CompareEntryIDs(ULONG size1, LPENTRYID id1, ULONG size2, LPENTRYID id2, ULONG, ULONG* result)

@@ -19,9 +19,9 @@ HRESULT Container::GetContentsTable(ULONG flags, LPMAPITABLE* table)
     });
 }
 
-HRESULT Container::OpenEntry(ULONG size, LPENTRYID id, LPCIID, ULONG, ULONG* type, LPUNKNOWN* object)
+HRESULT Container::OpenEntry(ULONG size, LPENTRYID id, LPCIID, ULONG flags, ULONG* type, LPUNKNOWN* object)
 {
-    return Guarded([&] { return OpenStoreEntry(session_, size, id, type, object); });
+    return Guarded([&] { return OpenStoreEntry(session_, size, id, flags, type, object); });
 }
 
 HRESULT Container::GetProps(LPSPropTagArray tags, ULONG flags, ULONG* count, LPSPropValue* values)
@@ -54,7 +54,7 @@ HRESULT Container::CreateEntry(ULONG size, LPENTRYID templateId, ULONG flags, LP
         StoredEntry fresh;
         fresh.folder = folder_;
         fresh.type = MAPI_MAILUSER;
-        *entry = MakeObject<MailUserObject>(session_, std::move(fresh)).Detach();
+        *entry = MakeObject<MailUserObject>(session_, std::move(fresh), true, flags).Detach();
         return S_OK;
     });
 }

@@ -1,5 +1,6 @@
 #include "standins/wab/Objects.h"
 
+#include "base/TextHelpers.h"
 #include "destinations/outlook_express/WabTags.h"
 
 namespace wabstandin {
@@ -11,6 +12,8 @@ HRESULT EntryObject<Base>::SetProps(ULONG count, LPSPropValue values, LPSPropPro
         *problems = nullptr;
     if (count && !values)
         return MAPI_E_INVALID_PARAMETER;
+    if (!writable_)
+        return MAPI_E_NO_ACCESS;
     return Guarded([&] {
         StoredEntry changed = entry_;
         for (ULONG i = 0; i < count; ++i) {
@@ -65,11 +68,61 @@ HRESULT EntryObject<Base>::SetProps(ULONG count, LPSPropValue values, LPSPropPro
 }
 
 template <typename Base>
+HRESULT EntryObject<Base>::DeleteProps(LPSPropTagArray tags, LPSPropProblemArray* problems)
+{
+    if (problems)
+        *problems = nullptr;
+    if (!tags)
+        return MAPI_E_INVALID_PARAMETER;
+    if (!writable_)
+        return MAPI_E_NO_ACCESS;
+    return Guarded([&] {
+        for (ULONG i = 0; i < tags->cValues; ++i) {
+            const ULONG id = PROP_ID(tags->aulPropTag[i]);
+            // The identifier and the type are the entry's own, not properties to delete.
+            if (id == PROP_ID(PR_ENTRYID) || id == PROP_ID(PR_OBJECT_TYPE))
+                continue;
+            std::erase_if(entry_.props, [id](const auto& prop) { return PROP_ID(prop.first) == id; });
+        }
+        return S_OK;
+    });
+}
+
+template <typename Base>
+HRESULT EntryObject<Base>::DuplicateToReplace(ULONG& id) const
+{
+    id = 0;
+    if (entry_.id != 0 || !(createFlags_ & (CREATE_CHECK_DUP_LOOSE | CREATE_CHECK_DUP_STRICT)))
+        return S_OK;
+    // Loose: the same display name; strict: the same display name and address.
+    const std::string name = entry_.Text(PR_DISPLAY_NAME);
+    const std::string address = entry_.Text(PR_EMAIL_ADDRESS);
+    const bool strict = (createFlags_ & CREATE_CHECK_DUP_STRICT) != 0;
+    for (const StoredEntry* other : session_->store.Children(entry_.folder)) {
+        if (other->type != entry_.type || !tessaly::SameTextIgnoringAsciiCase(other->Text(PR_DISPLAY_NAME), name))
+            continue;
+        if (strict && !tessaly::SameTextIgnoringAsciiCase(other->Text(PR_EMAIL_ADDRESS), address))
+            continue;
+        if (!(createFlags_ & CREATE_REPLACE))
+            return MAPI_E_COLLISION;
+        id = other->id;
+        return S_OK;
+    }
+    return S_OK;
+}
+
+template <typename Base>
 HRESULT EntryObject<Base>::SaveChanges(ULONG flags)
 {
     if (flags & ~(KEEP_OPEN_READONLY | KEEP_OPEN_READWRITE | FORCE_SAVE))
         return MAPI_E_UNKNOWN_FLAGS;
-    if (InjectedFailure("WAB_STANDIN_FAIL_SAVE", ++session_->saves))
+    if (!writable_)
+        return MAPI_E_NO_ACCESS;
+    const int save = ++session_->saves;
+    // A process killed in the middle of a run: nothing of this save reaches the store.
+    if (InjectedFailure("WAB_STANDIN_KILL_AT_SAVE", save))
+        ::TerminateProcess(::GetCurrentProcess(), 3);
+    if (InjectedFailure("WAB_STANDIN_FAIL_SAVE", save))
         return MAPI_E_DISK_ERROR;
     return Guarded([&] {
         if (entry_.type == MAPI_ABCONT) {
@@ -80,8 +133,20 @@ HRESULT EntryObject<Base>::SaveChanges(ULONG flags)
             entry_.folder = 0;
         } else if (entry_.type != MAPI_MAILUSER && entry_.type != MAPI_DISTLIST) {
             return MAPI_E_INVALID_PARAMETER;
+        } else if (entry_.id != 0 && !session_->store.Find(entry_.id)) {
+            return MAPI_E_OBJECT_DELETED;
         }
-        return session_->store.Save(entry_) ? S_OK : MAPI_E_DISK_ERROR;
+        ULONG replaced = 0;
+        const HRESULT duplicate = DuplicateToReplace(replaced);
+        if (FAILED(duplicate))
+            return duplicate;
+        StoredEntry saved = entry_;
+        if (replaced != 0)
+            saved.id = replaced; // the new entry's values take the duplicate's place
+        if (!session_->store.Save(saved))
+            return MAPI_E_DISK_ERROR;
+        entry_ = std::move(saved);
+        return S_OK;
     });
 }
 

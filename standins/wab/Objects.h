@@ -22,15 +22,18 @@ using SessionPtr = std::shared_ptr<Session>;
 // The n-th call of a kind fails when the environment variable names n.
 bool InjectedFailure(const char* variable, int count);
 
-// A property of an entry, including the ones every entry has (identifier, object type).
-bool LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& value);
+// A property of an entry, including the ones every entry has (identifier, object type),
+// which are made in `computed`; null when the entry has none.
+const StoredValue* LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& computed);
 // Writes `value` (or an error value when there is none) as the tag asks into a buffer hanging off `root`.
 bool FillValue(BufferHeap& heap, void* root, ULONG tag, const StoredValue* value, SPropValue& out);
 // GetProps over `entry`; a null tag list asks for every property.
 HRESULT GetEntryProps(Session& session, const StoredEntry& entry, LPSPropTagArray tags, ULONG flags, ULONG* count,
                       LPSPropValue* values);
 
-HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULONG* objectType, LPUNKNOWN* object);
+// Mail users and distribution lists open read-only unless `flags` asks for writing.
+HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULONG flags, ULONG* objectType,
+                       LPUNKNOWN* object);
 
 class AddrBook final : public AddrBookBase {
 public:
@@ -90,21 +93,32 @@ private:
     size_t at_ = 0;
 };
 
-// A saved mail user or distribution list, or a new entry not saved yet.
+// A saved mail user or distribution list, or a new entry not saved yet. A new entry
+// remembers the create flags: its first save checks them against the folder.
 template <typename Base>
 class EntryObject final : public Base {
 public:
-    EntryObject(SessionPtr session, StoredEntry entry) : session_(std::move(session)), entry_(std::move(entry)) {}
+    EntryObject(SessionPtr session, StoredEntry entry, bool writable, ULONG createFlags = 0)
+        : session_(std::move(session)), entry_(std::move(entry)), writable_(writable), createFlags_(createFlags)
+    {
+    }
     HRESULT STDMETHODCALLTYPE GetProps(LPSPropTagArray tags, ULONG flags, ULONG* count, LPSPropValue* values) override
     {
         return GetEntryProps(*session_, entry_, tags, flags, count, values);
     }
     HRESULT STDMETHODCALLTYPE SetProps(ULONG count, LPSPropValue values, LPSPropProblemArray* problems) override;
+    HRESULT STDMETHODCALLTYPE DeleteProps(LPSPropTagArray tags, LPSPropProblemArray* problems) override;
     HRESULT STDMETHODCALLTYPE SaveChanges(ULONG flags) override;
 
 private:
+    // The id of the entry a new one takes the place of under its create flags: 0 for none,
+    // or the collision when the flags refuse a duplicate.
+    HRESULT DuplicateToReplace(ULONG& id) const;
+
     SessionPtr session_;
     StoredEntry entry_;
+    bool writable_;
+    ULONG createFlags_;
 };
 
 using MailUserObject = EntryObject<PropBase<IMailUser>>;

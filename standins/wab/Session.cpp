@@ -14,30 +14,28 @@ bool InjectedFailure(const char* variable, int count)
     return length > 0 && length < sizeof value && std::atoi(value) == count;
 }
 
-bool LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& value)
+const StoredValue* LookupValue(const StoredEntry& entry, ULONG tag, StoredValue& computed)
 {
     const ULONG id = PROP_ID(tag);
     if (id == PROP_ID(PR_ENTRYID)) {
-        value.type = PT_BINARY;
-        value.bytes = entry.id == 0 ? std::string() : MakeEntryId(entry.id);
-        return true;
+        computed.type = PT_BINARY;
+        computed.bytes = entry.id == 0 ? std::string() : MakeEntryId(entry.id);
+        return &computed;
     }
     if (id == PROP_ID(PR_OBJECT_TYPE)) {
-        value.type = PT_LONG;
-        value.number = static_cast<LONG>(entry.type);
-        return true;
+        computed.type = PT_LONG;
+        computed.number = static_cast<LONG>(entry.type);
+        return &computed;
     }
     if (id == PROP_ID(PR_DEF_CREATE_MAILUSER) && entry.type == MAPI_ABCONT) {
-        value.type = PT_BINARY;
-        value.bytes = MakeEntryId(kMailUserTemplate);
-        return true;
+        computed.type = PT_BINARY;
+        computed.bytes = MakeEntryId(kMailUserTemplate);
+        return &computed;
     }
     for (const auto& [key, stored] : entry.props)
-        if (PROP_ID(key) == id) {
-            value = stored;
-            return true;
-        }
-    return false;
+        if (PROP_ID(key) == id)
+            return &stored;
+    return nullptr;
 }
 
 bool FillValue(BufferHeap& heap, void* root, ULONG tag, const StoredValue* value, SPropValue& out)
@@ -110,19 +108,19 @@ HRESULT GetEntryProps(Session& session, const StoredEntry& entry, LPSPropTagArra
     auto* out = static_cast<LPSPropValue>(root);
     bool all = true;
     for (size_t i = 0; i < wanted.size(); ++i) {
-        StoredValue value;
+        StoredValue computed;
         ULONG tag = wanted[i];
         if ((flags & MAPI_UNICODE) && PROP_TYPE(tag) == PT_UNSPECIFIED)
             tag = CHANGE_PROP_TYPE(tag, PT_UNICODE);
-        const bool found = LookupValue(entry, tag, value);
-        all = FillValue(session.heap, root, tag, found ? &value : nullptr, out[i]) && all;
+        all = FillValue(session.heap, root, tag, LookupValue(entry, tag, computed), out[i]) && all;
     }
     *count = static_cast<ULONG>(wanted.size());
     *values = out;
     return all ? S_OK : MAPI_W_ERRORS_RETURNED;
 }
 
-HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULONG* objectType, LPUNKNOWN* object)
+HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULONG flags, ULONG* objectType,
+                       LPUNKNOWN* object)
 {
     if (!object || !objectType)
         return MAPI_E_INVALID_PARAMETER;
@@ -139,12 +137,13 @@ HRESULT OpenStoreEntry(const SessionPtr& session, ULONG size, LPENTRYID id, ULON
     if (!entry)
         return MAPI_E_NOT_FOUND;
     *objectType = entry->type;
+    const bool writable = (flags & (MAPI_MODIFY | MAPI_BEST_ACCESS)) != 0;
     if (entry->type == MAPI_ABCONT)
         *object = MakeObject<Container>(session, number).Detach();
     else if (entry->type == MAPI_DISTLIST)
-        *object = MakeObject<DistListObject>(session, *entry).Detach();
+        *object = MakeObject<DistListObject>(session, *entry, writable).Detach();
     else
-        *object = MakeObject<MailUserObject>(session, *entry).Detach();
+        *object = MakeObject<MailUserObject>(session, *entry, writable).Detach();
     return S_OK;
 }
 

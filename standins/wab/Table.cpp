@@ -97,9 +97,8 @@ HRESULT Table::QueryRows(LONG count, ULONG, LPSRowSet* rows)
             session_->heap.Allocate(static_cast<ULONG>(columns_.size() * sizeof(SPropValue)), &props);
             auto* values = static_cast<LPSPropValue>(props);
             for (size_t c = 0; c < columns_.size(); ++c) {
-                StoredValue value;
-                const bool found = LookupValue(*picked[r], columns_[c], value);
-                FillValue(session_->heap, props, columns_[c], found ? &value : nullptr, values[c]);
+                StoredValue computed;
+                FillValue(session_->heap, props, columns_[c], LookupValue(*picked[r], columns_[c], computed), values[c]);
             }
             out->aRow[r].cValues = static_cast<ULONG>(columns_.size());
             out->aRow[r].lpProps = values;

@@ -1,6 +1,7 @@
 // Console inspector of the stand-in address book store.
-//   wabdump [--utf8]              prints every folder and its entries: their 8-bit texts as
-//                                 stored (ANSI code page), or as UTF-8 with --utf8
+//   wabdump [--utf8] [--ids]      prints every folder and its entries: their 8-bit texts as
+//                                 stored (ANSI code page), or as UTF-8 with --utf8; --ids
+//                                 starts each line with the entry's identifier in hex
 //   wabdump seed FOLDER N [LIST]  adds N mail users (and a distribution list) to FOLDER,
 //                                 creating the folder when there is none of that name
 // The store is the one the library uses: WAB_STANDIN_STORE, else the default file.
@@ -37,7 +38,18 @@ StoredValue Text(const std::string& text)
     return value;
 }
 
-int Dump(const Store& store, bool utf8)
+std::string HexId(ULONG id)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (unsigned char c : MakeEntryId(id)) {
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text + "\t";
+}
+
+int Dump(const Store& store, bool utf8, bool ids)
 {
     auto text = [utf8](const StoredEntry& entry, ULONG tag) {
         const std::string stored = entry.Text(tag);
@@ -45,8 +57,12 @@ int Dump(const Store& store, bool utf8)
     };
     std::string out;
     for (const StoredEntry* folder : store.Folders()) {
+        if (ids)
+            out += HexId(folder->id);
         out += "folder\t" + text(*folder, PR_DISPLAY_NAME) + "\n";
         for (const StoredEntry* entry : store.Children(folder->id)) {
+            if (ids)
+                out += HexId(entry->id);
             if (entry->type == MAPI_DISTLIST) {
                 out += "distlist\t" + text(*entry, PR_DISPLAY_NAME) + "\n";
                 continue;
@@ -98,6 +114,11 @@ int Seed(Store& store, const std::string& folderName, int count, const char* lis
     return 0;
 }
 
+void Usage()
+{
+    std::fprintf(stderr, "usage: wabdump [--utf8] [--ids] | seed FOLDER COUNT [LISTNAME]\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,9 +127,22 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argc > 1 ? argv[1] : "";
     Store store;
-    if (command.empty() || (command == "--utf8" && argc == 2)) {
+    if (command != "seed") {
+        bool utf8 = false;
+        bool ids = false;
+        for (int i = 1; i < argc; ++i) {
+            const std::string option = argv[i];
+            if (option == "--utf8" && !utf8) {
+                utf8 = true;
+            } else if (option == "--ids" && !ids) {
+                ids = true;
+            } else {
+                Usage();
+                return 2;
+            }
+        }
         store.Open(Store::DefaultPath(), false);
-        return Dump(store, !command.empty());
+        return Dump(store, utf8, ids);
     }
     if (command == "seed" && argc >= 4) {
         if (!store.Open(Store::DefaultPath(), true)) {
@@ -117,6 +151,6 @@ int main(int argc, char** argv)
         }
         return Seed(store, argv[2], std::atoi(argv[3]), argc > 4 ? argv[4] : nullptr);
     }
-    std::fprintf(stderr, "usage: wabdump [--utf8 | seed FOLDER COUNT [LISTNAME]]\n");
+    Usage();
     return 2;
 }

@@ -26,7 +26,7 @@ struct StoredEntry {
     bool deleted = false;
 
     const StoredValue* Find(ULONG tag) const;
-    void Set(ULONG tag, const StoredValue& value);
+    void Set(ULONG tag, StoredValue value);
     std::string Text(ULONG tag) const; // a string property, or empty
 };
 
@@ -55,7 +55,7 @@ public:
 
 private:
     bool Append(const std::string& line);
-    void Apply(const StoredEntry& entry);
+    void Apply(StoredEntry entry);
     bool Compact();
 
     std::string path_;

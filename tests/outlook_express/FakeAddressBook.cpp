@@ -48,6 +48,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetColumns(LPSPropTagArray tags, ULONG) override
     {
+        if (world_.wideColumnsRefused && tags->cValues > 3)
+            return MAPI_E_NO_SUPPORT;
         columns_.assign(tags->aulPropTag, tags->aulPropTag + tags->cValues);
         world_.columns.push_back(columns_);
         return S_OK;
@@ -61,37 +63,40 @@ public:
     }
     HRESULT STDMETHODCALLTYPE QueryRows(LONG count, ULONG, LPSRowSet* rows) override
     {
-        if (count != 1)
+        if (count < 1)
             return MAPI_E_INVALID_PARAMETER;
+        world_.log.push_back("QueryRows " + std::to_string(count));
+        const size_t left = ids_.size() - at_;
+        const ULONG n = static_cast<ULONG>(std::min<size_t>(left, static_cast<size_t>(count)));
         void* set = nullptr;
-        world_.heap.Allocate(static_cast<ULONG>(CbSRowSet(1)), &set);
+        world_.heap.Allocate(static_cast<ULONG>(CbSRowSet(n > 0 ? n : 1)), &set);
         auto* rowSet = static_cast<LPSRowSet>(set);
-        rowSet->cRows = 0;
-        if (at_ < ids_.size()) {
-            const Entry* entry = nullptr;
-            for (const Entry& e : world_.entries)
-                if (e.id == ids_[at_])
-                    entry = &e;
-            ++at_;
+        rowSet->cRows = n;
+        for (ULONG r = 0; r < n; ++r) {
+            const Entry* entry = world_.Find(ids_[at_++]);
             void* props = nullptr;
             world_.heap.Allocate(static_cast<ULONG>(columns_.size() * sizeof(SPropValue)), &props);
             auto* values = static_cast<LPSPropValue>(props);
             for (size_t i = 0; i < columns_.size(); ++i) {
                 values[i].ulPropTag = columns_[i];
-                if (columns_[i] == PR_DISPLAY_NAME)
+                if (columns_[i] == PR_DISPLAY_NAME) {
                     values[i].Value.lpszA = world_.heap.CopyText(entry->name.c_str(), props);
-                else if (columns_[i] == PR_OBJECT_TYPE)
+                } else if (columns_[i] == PR_OBJECT_TYPE) {
                     values[i].Value.ul = entry->type;
-                else if (columns_[i] == PR_ENTRYID) {
+                } else if (columns_[i] == PR_ENTRYID) {
                     BYTE id[8] = {};
                     std::memcpy(id + 4, &entry->id, 4);
                     values[i].Value.bin.cb = 8;
                     values[i].Value.bin.lpb = world_.heap.CopyBytes(id, 8, props);
+                } else if (auto text = entry->texts.find(columns_[i]); text != entry->texts.end()) {
+                    values[i].Value.lpszA = world_.heap.CopyText(text->second.c_str(), props);
+                } else {
+                    values[i].ulPropTag = CHANGE_PROP_TYPE(columns_[i], PT_ERROR);
+                    values[i].Value.err = MAPI_E_NOT_FOUND;
                 }
             }
-            rowSet->cRows = 1;
-            rowSet->aRow[0].cValues = static_cast<ULONG>(columns_.size());
-            rowSet->aRow[0].lpProps = values;
+            rowSet->aRow[r].cValues = static_cast<ULONG>(columns_.size());
+            rowSet->aRow[r].lpProps = values;
         }
         *rows = rowSet;
         return S_OK;
@@ -103,13 +108,20 @@ private:
     size_t at_ = 0;
 };
 
-class NewEntry final : public Counted<wabstandin::PropBase<IMAPIProp>> {
+// A new entry of a container, or with an id a mail user opened from the address book.
+class EntryObject final : public Counted<wabstandin::PropBase<IMAPIProp>> {
 public:
-    NewEntry(World& world, ULONG parent) : Counted(world), parent_(parent) {}
+    EntryObject(World& world, ULONG parent) : Counted(world), parent_(parent) {}
+    EntryObject(World& world, const Entry& existing, bool writable)
+        : Counted(world), parent_(existing.parent), id_(existing.id), writable_(writable), type_(existing.type)
+    {
+    }
     HRESULT STDMETHODCALLTYPE SetProps(ULONG count, LPSPropValue values, LPSPropProblemArray* problems) override
     {
         if (problems)
             return MAPI_E_INVALID_PARAMETER;
+        if (!writable_)
+            return MAPI_E_NO_ACCESS;
         std::vector<Value> call;
         for (ULONG i = 0; i < count; ++i) {
             const SPropValue& v = values[i];
@@ -122,8 +134,8 @@ public:
                 copy.text = std::to_string(v.Value.MVbin.cValues) + ":" + std::to_string(v.Value.MVbin.lpbin[0].cb);
             if (v.ulPropTag == PR_OBJECT_TYPE)
                 type_ = v.Value.ul;
-            if (v.ulPropTag == PR_DISPLAY_NAME)
-                name_ = copy.text;
+            else if (PROP_TYPE(v.ulPropTag) == PT_STRING8)
+                texts_[v.ulPropTag] = copy.text;
             call.push_back(copy);
         }
         world_.setProps.push_back(call);
@@ -133,10 +145,13 @@ public:
     HRESULT STDMETHODCALLTYPE SaveChanges(ULONG flags) override
     {
         world_.log.push_back("SaveChanges " + std::to_string(flags));
+        if (!writable_)
+            return MAPI_E_NO_ACCESS;
+        const std::string name = texts_.count(PR_DISPLAY_NAME) ? texts_[PR_DISPLAY_NAME] : std::string();
         if (type_ == MAPI_ABCONT) {
             if (FAILED(world_.folderSaveResult))
                 return world_.folderSaveResult;
-            const ULONG id = world_.AddFolder(name_);
+            const ULONG id = world_.AddFolder(name);
             for (Entry& e : world_.entries)
                 if (e.id == id)
                     e.visible = false;
@@ -144,14 +159,26 @@ public:
         }
         if (++world_.mailUserSaves == world_.failingMailUserSave)
             return MAPI_E_DISK_ERROR;
-        world_.AddEntry(parent_, type_, name_);
+        if (id_ == 0)
+            id_ = world_.AddEntry(parent_, type_, name);
+        Entry* entry = world_.Find(id_);
+        if (!entry)
+            return MAPI_E_OBJECT_DELETED;
+        for (const auto& [tag, text] : texts_) {
+            if (tag == PR_DISPLAY_NAME)
+                entry->name = text;
+            else
+                entry->texts[tag] = text;
+        }
         return S_OK;
     }
 
 private:
     ULONG parent_;
+    ULONG id_ = 0;
+    bool writable_ = true;
     ULONG type_ = MAPI_MAILUSER;
-    std::string name_;
+    std::map<ULONG, std::string> texts_;
 };
 
 class Container final : public Counted<wabstandin::ContainerBase<>> {
@@ -194,7 +221,7 @@ public:
     {
         world_.log.push_back("CreateEntry " + std::to_string(id_) + " template " + std::to_string(size) + " flags " +
                              std::to_string(flags));
-        *entry = wabstandin::MakeObject<NewEntry>(world_, id_).Detach();
+        *entry = wabstandin::MakeObject<EntryObject>(world_, id_).Detach();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DeleteEntries(LPENTRYLIST list, ULONG flags) override
@@ -221,14 +248,18 @@ public:
                                         LPUNKNOWN* object) override
     {
         const ULONG which = IdOf(size, id);
-        world_.log.push_back("OpenEntry " + std::to_string(which));
-        if (iid || flags != 0)
+        world_.log.push_back("OpenEntry " + std::to_string(which) + (flags ? " flags " + std::to_string(flags) : ""));
+        if (iid || (flags & ~MAPI_MODIFY))
             return MAPI_E_INVALID_PARAMETER;
         if (size != 0) {
-            auto found = std::find_if(world_.entries.begin(), world_.entries.end(),
-                                      [&](const Entry& e) { return e.id == which && e.type == MAPI_ABCONT; });
-            if (found == world_.entries.end())
+            const Entry* found = world_.Find(which);
+            if (!found)
                 return MAPI_E_NOT_FOUND;
+            if (found->type != MAPI_ABCONT) {
+                *type = found->type;
+                *object = wabstandin::MakeObject<EntryObject>(world_, *found, (flags & MAPI_MODIFY) != 0).Detach();
+                return S_OK;
+            }
         }
         *type = MAPI_ABCONT;
         *object = wabstandin::MakeObject<Container>(world_, which).Detach();
@@ -258,7 +289,7 @@ public:
 
 World::World()
 {
-    entries.push_back({kPersonal, 0, MAPI_ABCONT, "Shared Contacts", true});
+    entries.push_back({kPersonal, 0, MAPI_ABCONT, "Shared Contacts", true, {}});
 }
 
 ULONG World::AddFolder(const std::string& name)
@@ -268,8 +299,16 @@ ULONG World::AddFolder(const std::string& name)
 
 ULONG World::AddEntry(ULONG parent, ULONG type, const std::string& name)
 {
-    entries.push_back({nextId, parent, type, name, true});
+    entries.push_back({nextId, parent, type, name, true, {}});
     return nextId++;
+}
+
+Entry* World::Find(ULONG id)
+{
+    for (Entry& e : entries)
+        if (e.id == id)
+            return &e;
+    return nullptr;
 }
 
 std::vector<const Entry*> World::Children(ULONG parent) const

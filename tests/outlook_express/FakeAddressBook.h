@@ -18,6 +18,7 @@ struct Entry {
     ULONG type = 0;
     std::string name;
     bool visible = true;
+    std::map<ULONG, std::string> texts; // string properties other than the display name
 };
 
 struct Value {
@@ -54,6 +55,10 @@ struct World {
     int frees = 0;
     HRESULT deleteResult = S_OK;
     bool templateMissing = false; // GetProps answers with a warning and an error value
+    bool wideColumnsRefused = false; // SetColumns refuses more than the three lookup columns
+
+    // The mail user of that id, or null.
+    Entry* Find(ULONG id);
 
     World();
     ULONG AddFolder(const std::string& name);

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+
 using fakewab::Entry;
 using fakewab::World;
 using testing::ElementsAre;
@@ -77,13 +78,21 @@ TEST_F(SyncOutlookExpressTest, ReplacesTheMailUsersOfAFolderFoundInAnotherCaseAn
 
     EXPECT_THAT(Names(world, folder), ElementsAre("8 Team", "6 a-DisplayName", "6 b-DisplayName"));
     EXPECT_EQ(world.CountLog("DeleteEntries 3 flags 0"), 1);
-    EXPECT_EQ(world.CountLog("CreateEntry " + std::to_string(folder) + " template 0 flags 6"), 2);
+    // No duplicate check: it would let a contact replace another of the same name.
+    EXPECT_EQ(world.CountLog("CreateEntry " + std::to_string(folder) + " template 0 flags 0"), 2);
     EXPECT_EQ(world.CountLog("SaveChanges 2"), 2);
     EXPECT_EQ(world.starts, 0) << "an existing folder needs no restart of the address book";
     EXPECT_THAT(services.statuses, ElementsAre("Performing Sync..", "Global Contacts created - 2 item(s)"));
     EXPECT_TRUE(services.notices.empty());
-    for (const auto& columns : world.columns)
-        EXPECT_THAT(columns, ElementsAre(PR_DISPLAY_NAME, PR_ENTRYID, PR_OBJECT_TYPE));
+    ASSERT_EQ(world.columns.size(), 2u);
+    EXPECT_THAT(world.columns[0], ElementsAre(PR_DISPLAY_NAME, PR_ENTRYID, PR_OBJECT_TYPE));
+    EXPECT_THAT(world.columns[1],
+                ElementsAre(PR_ENTRYID, PR_OBJECT_TYPE, PR_NICKNAME, PR_EMAIL_ADDRESS, PR_DISPLAY_NAME, PR_TITLE,
+                            PR_INITIALS, PR_CUSTOMER_ID, PR_COMPANY_NAME, PR_DEPARTMENT_NAME,
+                            PR_BUSINESS_TELEPHONE_NUMBER, PR_MOBILE_TELEPHONE_NUMBER, PR_HOME_TELEPHONE_NUMBER,
+                            PR_HOME_ADDRESS_STREET, PR_HOME_ADDRESS_CITY, PR_HOME_ADDRESS_STATE_OR_PROVINCE,
+                            PR_PAGER_TELEPHONE_NUMBER, PR_OFFICE_LOCATION, PR_BUSINESS_HOME_PAGE,
+                            PR_BUSINESS_FAX_NUMBER));
 }
 
 TEST_F(SyncOutlookExpressTest, WritesNineteenPropertiesWithTheFaxLastAndEmptyFieldsAsEmptyStrings)
@@ -126,7 +135,6 @@ TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedTheRestAreWrittenAndTheRun
 {
     const ULONG folder = world.AddFolder("Global Contacts");
     world.failingMailUserSave = 2;
-    world.deleteResult = MAPI_E_NO_SUPPORT; // ignored: the new contacts are written all the same
     for (const char* prefix : {"a", "b", "c"})
         list.Add(std::make_unique<tessaly::TContactInfo>(Record(prefix)));
 
@@ -263,6 +271,84 @@ TEST_F(SyncOutlookExpressTest, AFailedBufferFreeRaisesTheLibraryCodeAndReleasesE
     EXPECT_TRUE(world.setProps.empty());
     EXPECT_EQ(world.CountLog("release addrbook"), 1);
     EXPECT_EQ(world.heap.LiveRoots(), 1) << "the row set itself is freed all the same";
+}
+
+// The mail users of a folder as id and display name, in folder order.
+std::vector<std::string> IdsAndNames(const World& world, ULONG parent)
+{
+    std::vector<std::string> lines;
+    for (const Entry* e : world.Children(parent))
+        if (e->type == MAPI_MAILUSER)
+            lines.push_back(std::to_string(e->id) + " " + e->name);
+    return lines;
+}
+
+TEST_F(SyncOutlookExpressTest, AnUnchangedReRunReadsTheFolderInAFewBatchesAndWritesNothing)
+{
+    const ULONG folder = world.AddFolder("Global Contacts");
+    for (int i = 0; i < 700; ++i)
+        list.Add(std::make_unique<tessaly::TContactInfo>(Record(std::to_string(i))));
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("0"))); // the same contact twice
+    ASSERT_TRUE(Sync());
+    const auto before = IdsAndNames(world, folder);
+    ASSERT_EQ(before.size(), 701u);
+    world.log.clear();
+    world.setProps.clear();
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_EQ(IdsAndNames(world, folder), before);
+    EXPECT_TRUE(world.setProps.empty());
+    for (const std::string& call : world.log) {
+        EXPECT_EQ(call.find("CreateEntry"), std::string::npos) << call;
+        EXPECT_EQ(call.find("DeleteEntries"), std::string::npos) << call;
+        EXPECT_EQ(call.find("flags 1"), std::string::npos) << call; // nothing opened for writing
+    }
+    EXPECT_EQ(world.CountLog("QueryRows 500"), 3) << "two batches and the empty one that ends the table";
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 701 item(s)");
+}
+
+TEST_F(SyncOutlookExpressTest, AnEntryThatCannotBeUpdatedOrDeletedStaysAsItWasAndTheRunFails)
+{
+    const ULONG folder = world.AddFolder("Global Contacts");
+    for (const char* prefix : {"a", "b", "c"})
+        list.Add(std::make_unique<tessaly::TContactInfo>(Record(prefix)));
+    ASSERT_TRUE(Sync());
+
+    list.FreeItems();
+    auto edited = Record("a");
+    edited.SetField(tessaly::ContactField::Company, "New Company");
+    list.Add(std::make_unique<tessaly::TContactInfo>(edited));
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("b")));
+    world.failingMailUserSave = world.mailUserSaves + 1;
+    world.deleteResult = MAPI_E_NO_SUPPORT;
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_THAT(Names(world, folder), ElementsAre("6 a-DisplayName", "6 b-DisplayName", "6 c-DisplayName"));
+    EXPECT_EQ(world.entries[world.entries.size() - 3].texts[PR_COMPANY_NAME], "a-Company") << "the previous version";
+    EXPECT_THAT(services.notices, ElementsAre("0 Only 1 of 2 contacts could be saved."));
+    EXPECT_EQ(world.CountLog("DeleteEntries 1 flags 0"), 1) << "c, the one stale entry";
+
+    // The deletion alone failing still fails the run, with every contact written.
+    world.failingMailUserSave = 0;
+    services.notices.clear();
+    EXPECT_FALSE(Sync());
+    EXPECT_EQ(services.statuses.back(), "Global Contacts created - 2 item(s)");
+    EXPECT_TRUE(services.notices.empty());
+}
+
+TEST_F(SyncOutlookExpressTest, AFolderThatCannotBeReadInBulkIsEmptiedAndWrittenAnew)
+{
+    const ULONG folder = world.AddFolder("Global Contacts");
+    world.AddEntry(folder, MAPI_MAILUSER, "Old One");
+    world.wideColumnsRefused = true;
+    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+
+    EXPECT_TRUE(Sync());
+
+    EXPECT_THAT(Names(world, folder), ElementsAre("6 a-DisplayName"));
+    EXPECT_EQ(world.CountLog("DeleteEntries 1 flags 0"), 1);
 }
 
 TEST(TWinAddressBookTest, OpenPassesTheParametersAndReleasesInTheOrderTheLibraryExpects)

@@ -8,20 +8,25 @@
 #include "destinations/outlook_express/AddressBookDestination.h"
 #include "destinations/outlook_express/AddressBookProgram.h"
 #include "destinations/outlook_express/WabApi.h"
+#include "destinations/outlook_express/WabCode.h"
+#include "destinations/outlook_express/WabTags.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 
 using tessaly::ContactField;
 using tessaly::TContactInfo;
 using tessaly::TContactList;
 using tessaly::UniqueKernelHandle;
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -74,6 +79,16 @@ TContactInfo Record(const std::string& prefix)
     return TContactInfo(row);
 }
 
+// "A" is Record("A"); "A*" is the same person with another company (same address).
+TContactInfo RecordFor(const std::string& spec)
+{
+    const bool edited = !spec.empty() && spec.back() == '*';
+    TContactInfo record = Record(edited ? spec.substr(0, spec.size() - 1) : spec);
+    if (edited)
+        record.SetField(ContactField::Company, "New Company");
+    return record;
+}
+
 // The lines of one folder's section in the inspector's output.
 std::string Section(const std::string& dump, const std::string& folder)
 {
@@ -84,6 +99,91 @@ std::string Section(const std::string& dump, const std::string& folder)
     const size_t end = dump.find("folder\t", start + header.size());
     return dump.substr(start + header.size(), end == std::string::npos ? std::string::npos : end - start - header.size());
 }
+
+// The lines of a text, sorted: an address book's order is not part of its contents.
+std::vector<std::string> SortedLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// The identifier (hex, from `wabdump --ids`) of the first line that holds `text`.
+std::string IdOfLine(const std::string& dump, const std::string& text)
+{
+    const size_t at = dump.find(text);
+    if (at == std::string::npos)
+        return {};
+    const size_t start = dump.rfind('\n', at);
+    const size_t begin = start == std::string::npos ? 0 : start + 1;
+    return dump.substr(begin, dump.find('\t', begin) - begin);
+}
+
+std::vector<BYTE> IdBytes(const std::string& hexId)
+{
+    std::vector<BYTE> id;
+    for (size_t i = 0; i + 1 < hexId.size(); i += 2)
+        id.push_back(static_cast<BYTE>(std::stoul(hexId.substr(i, 2), nullptr, 16)));
+    return id;
+}
+
+// What a user does in the Address Book program, done through the library itself.
+class AddressBookSession {
+public:
+    AddressBookSession()
+    {
+        std::string name;
+        WAB_PARAM params = {};
+        params.cbSize = sizeof(WAB_PARAM);
+        params.szFileName = name.data();
+        opened_ = tessaly::WabOpenEntry() &&
+                  SUCCEEDED(tessaly::WabOpenEntry()(reinterpret_cast<void**>(book_.GetAddressOf()),
+                                                    reinterpret_cast<void**>(wab_.GetAddressOf()), &params, 0));
+    }
+    bool Opened() const { return opened_; }
+
+    // Opens the entry of a hex identifier with the given flags.
+    template <typename Interface>
+    HRESULT Open(const std::string& hexId, ULONG flags, ComPtr<Interface>& object)
+    {
+        std::vector<BYTE> id = IdBytes(hexId);
+        ULONG type = 0;
+        return book_->OpenEntry(static_cast<ULONG>(id.size()), reinterpret_cast<LPENTRYID>(id.data()), nullptr, flags,
+                                &type, reinterpret_cast<LPUNKNOWN*>(object.ReleaseAndGetAddressOf()));
+    }
+
+    static HRESULT SetText(IMAPIProp* entry, ULONG tag, const std::string& text)
+    {
+        SPropValue value = {};
+        value.ulPropTag = tag;
+        value.Value.lpszA = const_cast<LPSTR>(text.c_str());
+        return entry->SetProps(1, &value, nullptr);
+    }
+
+    // Creates a mail user in the folder with the given flags and saves it.
+    HRESULT AddMailUser(const std::string& folderId, ULONG createFlags, const std::string& name,
+                        const std::string& address)
+    {
+        ComPtr<IABContainer> folder;
+        HRESULT code = Open(folderId, 0, folder);
+        ComPtr<IMAPIProp> entry;
+        if (SUCCEEDED(code))
+            code = folder->CreateEntry(0, nullptr, createFlags, &entry);
+        if (SUCCEEDED(code))
+            code = SetText(entry.Get(), PR_DISPLAY_NAME, name);
+        if (SUCCEEDED(code))
+            code = SetText(entry.Get(), PR_EMAIL_ADDRESS, address);
+        return SUCCEEDED(code) ? entry->SaveChanges(KEEP_OPEN_READWRITE) : code;
+    }
+
+private:
+    ComPtr<IAddrBook> book_;
+    ComPtr<IWABObject> wab_;
+    bool opened_ = false;
+};
 
 class WabStandInTest : public testing::Test {
 protected:
@@ -101,6 +201,8 @@ protected:
     {
         SetVariable("WAB_STANDIN_FAIL_SAVE", nullptr);
         SetVariable("WAB_STANDIN_FAIL_FREEBUFFER", nullptr);
+        SetVariable("WAB_STANDIN_KILL_AT_SAVE", nullptr);
+        SetVariable("WAB_TEST_CHILD_LIST", nullptr);
         (void)tessaly::ForceDeleteFile(store_);
     }
 
@@ -109,6 +211,26 @@ protected:
         return tessaly::SyncOutlookExpress(list, folder, services);
     }
     void Add(const TContactInfo& record) { list.Add(std::make_unique<TContactInfo>(record)); }
+    void Fill(std::initializer_list<const char*> specs)
+    {
+        list.FreeItems();
+        for (const char* spec : specs)
+            Add(RecordFor(spec));
+    }
+    // The folder's lines as a full replacement by the list would leave them, sorted.
+    std::vector<std::string> Replaced(const std::string& otherLines = {}) const
+    {
+        std::string lines = otherLines;
+        for (const TContactInfo& record : list)
+            lines += ContactLine(record);
+        return SortedLines(lines);
+    }
+    DWORD StoreSize() const
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ::GetFileAttributesExA(store_.c_str(), GetFileExInfoStandard, &data);
+        return data.nFileSizeLow;
+    }
 
     std::string store_;
     QuietServices services;
@@ -174,22 +296,29 @@ TEST_F(WabStandInTest, ANewFolderIsCreatedAndFoundAfterTheAddressBookProgramRan)
 
 TEST_F(WabStandInTest, AStoreOfMostlyReplacedEntriesIsCompactedWithoutLosingAny)
 {
-    for (int i = 0; i < 400; ++i)
-        Add(Record(std::to_string(i)));
+    // Every round a list of other people: 400 new entries and 400 deleted each time.
+    auto fill = [this](int round) {
+        list.FreeItems();
+        for (int i = 0; i < 400; ++i)
+            Add(Record(std::to_string(round) + "." + std::to_string(i)));
+    };
     auto fileSize = [this] {
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         ::GetFileAttributesExA(store_.c_str(), GetFileExInfoStandard, &data);
         return data.nFileSizeLow;
     };
-    for (int round = 0; round < 3; ++round)
+    for (int round = 0; round < 3; ++round) {
+        fill(round);
         ASSERT_TRUE(Sync("Global Contacts"));
+    }
     const DWORD before = fileSize();
+    fill(3);
     ASSERT_TRUE(Sync("Global Contacts"));
     EXPECT_LT(fileSize(), before);
 
     std::string expected;
     for (int i = 0; i < 400; ++i)
-        expected += ContactLine(Record(std::to_string(i)));
+        expected += ContactLine(Record("3." + std::to_string(i)));
     EXPECT_EQ(Section(RunCapture(""), "Global Contacts"), expected);
 }
 
@@ -216,6 +345,145 @@ TEST_F(WabStandInTest, AFailedBufferFreeEndsTheRunWithTheLibraryCode)
     } catch (const tessaly::EOleError& error) {
         EXPECT_EQ(error.Code(), E_INVALIDARG);
     }
+}
+
+TEST_F(WabStandInTest, AnUnchangedReRunWritesNothingAndEveryEntryKeepsItsId)
+{
+    RunCapture("seed \"Global Contacts\" 0 \"Team List\"");
+    auto namesake = Record("C");
+    namesake.SetField(ContactField::DisplayName, "A DisplayName"); // another person of the same name
+    Add(Record("A"));
+    Add(Record("B"));
+    Add(Record("B"));
+    Add(namesake);
+    ASSERT_TRUE(Sync("Global Contacts"));
+    const std::string first = RunCapture("--ids");
+    const DWORD size = StoreSize();
+
+    EXPECT_TRUE(Sync("Global Contacts"));
+
+    EXPECT_EQ(services.status, "Global Contacts created - 4 item(s)");
+    EXPECT_EQ(RunCapture("--ids"), first);
+    EXPECT_EQ(StoreSize(), size) << "the store took no line: nothing saved, nothing deleted";
+    EXPECT_EQ(SortedLines(Section(RunCapture(""), "Global Contacts")), Replaced("distlist\tTeam List\n"));
+}
+
+TEST_F(WabStandInTest, AMixedChangeEndsAsAFullReplacementWouldAndUpdatedEntriesKeepTheirIds)
+{
+    RunCapture("seed \"Global Contacts\" 0 \"Team List\"");
+    Fill({"A", "B", "C", "D", "D"});
+    ASSERT_TRUE(Sync("Global Contacts"));
+    const std::string before = RunCapture("--ids");
+    const std::string idA = IdOfLine(before, "\tA DisplayName\t");
+    const std::string idB = IdOfLine(before, "\tB DisplayName\t");
+    {
+        AddressBookSession user;
+        ASSERT_TRUE(user.Opened());
+        ComPtr<IMAPIProp> entry;
+        ASSERT_EQ(user.Open(idB, MAPI_MODIFY, entry), S_OK);
+        ASSERT_EQ(AddressBookSession::SetText(entry.Get(), PR_PAGER_TELEPHONE_NUMBER, "edited by hand"), S_OK);
+        ASSERT_EQ(entry->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
+        ASSERT_EQ(user.AddMailUser(IdOfLine(before, "folder\tGlobal Contacts"), 0, "Added By Hand", "hand@x.invalid"),
+                  S_OK);
+    }
+
+    Fill({"A*", "B", "D", "D", "D", "E"});
+    EXPECT_TRUE(Sync("Global Contacts"));
+
+    EXPECT_EQ(services.status, "Global Contacts created - 6 item(s)");
+    const std::string after = RunCapture("--ids");
+    EXPECT_EQ(IdOfLine(after, "\tA DisplayName\t"), idA);
+    EXPECT_EQ(IdOfLine(after, "\tB DisplayName\t"), idB);
+    EXPECT_EQ(SortedLines(Section(RunCapture(""), "Global Contacts")), Replaced("distlist\tTeam List\n"));
+}
+
+// Run by the next test in a process of its own, which the stand-in may end halfway.
+TEST(WabChildRun, DISABLED_SyncTheListOfTheEnvironment)
+{
+    char specs[256] = {};
+    ASSERT_GT(::GetEnvironmentVariableA("WAB_TEST_CHILD_LIST", specs, sizeof specs), 0u);
+    ASSERT_TRUE(tessaly::LoadWabLibrary());
+    TContactList list(500);
+    std::istringstream in(specs);
+    for (std::string spec; std::getline(in, spec, ',');)
+        list.Add(std::make_unique<TContactInfo>(RecordFor(spec)));
+    QuietServices services;
+    EXPECT_TRUE(tessaly::SyncOutlookExpress(list, "Global Contacts", services));
+}
+
+TEST_F(WabStandInTest, ARunKilledHalfwayLosesNoContactAndTheNextRunConverges)
+{
+    Fill({"A", "B", "C", "D"});
+    ASSERT_TRUE(Sync("Global Contacts"));
+
+    // The update of A and the addition of E are saved; the process ends at the save of F.
+    SetVariable("WAB_TEST_CHILD_LIST", "A*,B,E,F,G");
+    SetVariable("WAB_STANDIN_KILL_AT_SAVE", "3");
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command(1, '"');
+    command += self;
+    command += "\" --gtest_also_run_disabled_tests --gtest_filter=WabChildRun.DISABLED_SyncTheListOfTheEnvironment";
+    const tessaly::test::ProcessResult child = tessaly::test::RunProcess(command, 60000);
+    SetVariable("WAB_STANDIN_KILL_AT_SAVE", nullptr);
+    ASSERT_TRUE(child.finished);
+    EXPECT_EQ(child.exitCode, 3u) << child.output;
+    Fill({"A*", "B", "C", "D", "E"});
+    EXPECT_EQ(SortedLines(Section(RunCapture(""), "Global Contacts")), Replaced())
+        << "every contact there, in its new version or the one before; nothing deleted yet";
+
+    Fill({"A*", "B", "E", "F", "G"});
+    EXPECT_TRUE(Sync("Global Contacts"));
+    EXPECT_EQ(SortedLines(Section(RunCapture(""), "Global Contacts")), Replaced());
+}
+
+TEST_F(WabStandInTest, EntriesFollowTheDocumentedAccessAndDuplicateRules)
+{
+    Fill({"A", "B"});
+    ASSERT_TRUE(Sync("Global Contacts"));
+    const std::string dump = RunCapture("--ids");
+    const std::string folderId = IdOfLine(dump, "folder\tGlobal Contacts");
+    const std::string idA = IdOfLine(dump, "\tA DisplayName\t");
+    const std::string idB = IdOfLine(dump, "\tB DisplayName\t");
+    AddressBookSession user;
+    ASSERT_TRUE(user.Opened());
+
+    // Opened without asking for writing: read-only.
+    ComPtr<IMAPIProp> entry;
+    ASSERT_EQ(user.Open(idA, 0, entry), S_OK);
+    EXPECT_EQ(AddressBookSession::SetText(entry.Get(), PR_COMPANY_NAME, "x"), MAPI_E_NO_ACCESS);
+    EXPECT_EQ(entry->SaveChanges(KEEP_OPEN_READWRITE), MAPI_E_NO_ACCESS);
+
+    // Opened for writing: a property deleted is gone from the store, the id stays.
+    ASSERT_EQ(user.Open(idA, MAPI_MODIFY, entry), S_OK);
+    SizedSPropTagArray<1> company = {1, {PR_COMPANY_NAME}};
+    EXPECT_EQ(entry->DeleteProps(company.get(), nullptr), S_OK);
+    EXPECT_EQ(entry->SaveChanges(KEEP_OPEN_READWRITE), S_OK);
+    auto withoutCompany = Record("A");
+    withoutCompany.SetField(ContactField::Company, "");
+    EXPECT_EQ(IdOfLine(RunCapture("--ids"), ContactLine(withoutCompany)), idA);
+
+    // A new entry of the same display name: refused without CREATE_REPLACE, taking the
+    // other's place (and id) with it.
+    EXPECT_EQ(user.AddMailUser(folderId, CREATE_CHECK_DUP_LOOSE, "B DisplayName", "other@x.invalid"),
+              MAPI_E_COLLISION);
+    EXPECT_EQ(user.AddMailUser(folderId, CREATE_CHECK_DUP_STRICT, "b displayname", "other@x.invalid"), S_OK)
+        << "strict: another address is another person";
+    EXPECT_EQ(user.AddMailUser(folderId, CREATE_CHECK_DUP_LOOSE | CREATE_REPLACE, "b DISPLAYNAME", "new@x.invalid"),
+              S_OK);
+    const std::string after = RunCapture("--ids");
+    EXPECT_EQ(IdOfLine(after, "\tnew@x.invalid\t"), idB);
+    EXPECT_EQ(after.find("\tB Email\t"), std::string::npos);
+
+    // An entry deleted while it was open cannot be saved.
+    ASSERT_EQ(user.Open(idA, MAPI_MODIFY, entry), S_OK);
+    ComPtr<IABContainer> folder;
+    ASSERT_EQ(user.Open(folderId, 0, folder), S_OK);
+    std::vector<BYTE> bytes = IdBytes(idA);
+    SBinary binary = {static_cast<ULONG>(bytes.size()), bytes.data()};
+    ENTRYLIST gone = {1, &binary};
+    ASSERT_EQ(folder->DeleteEntries(&gone, 0), S_OK);
+    EXPECT_EQ(entry->SaveChanges(KEEP_OPEN_READWRITE), MAPI_E_OBJECT_DELETED);
 }
 
 TEST(AddressBookProgramTest, OnlyTheStartedAddressBookProgramIsClosed)
