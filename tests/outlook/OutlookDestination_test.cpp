@@ -396,23 +396,6 @@ TEST_F(OutlookDestinationTest, AnUnchangedFolderIsReadInAFewCallsAndNotWritten)
     EXPECT_EQ(services.statuses.back(), "Global Contacts created - 4001 item(s)");
 }
 
-// A store that refuses the table still gets the list: every contact is replaced, silently.
-TEST_F(OutlookDestinationTest, ARefusedTableFallsBackToReplacingTheContacts)
-{
-    auto folder = world.AddFolder(L"Global Contacts");
-    auto held = Holding(AddRecord(list, "A"));
-    folder->items = {held};
-    world.failure = fake_outlook::Failure{"Folder.GetTable", 1, static_cast<HRESULT>(0x80040102), L"Not supported."};
-
-    EXPECT_TRUE(Sync());
-
-    EXPECT_THAT(world.CallsStartingWith("Items.Remove"), ElementsAre("Items.Remove(1)"));
-    ASSERT_EQ(folder->items.size(), 1u);
-    EXPECT_NE(folder->items[0], held);
-    EXPECT_EQ(folder->items[0]->properties[L"FullName"], L"A 3");
-    EXPECT_TRUE(services.notices.empty());
-}
-
 // Outlook's own pages name the dimensions of GetArray's answer both ways round.
 TEST(AsTextRows, ReadsRowsEitherWayRoundWithEmptyValuesAsEmptyText)
 {
