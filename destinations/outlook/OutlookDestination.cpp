@@ -9,6 +9,7 @@
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
 
+#include <array>
 #include <cwchar>
 #include <optional>
 #include <vector>
