@@ -231,4 +231,64 @@ std::wstring AsText(const TVariant& value)
     return chars == nullptr ? std::wstring() : std::wstring(chars, ::SysStringLen(chars));
 }
 
+bool AsBoolean(const TVariant& value)
+{
+    TVariant flag;
+    OleCheck(::VariantChangeType(flag.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BOOL), {});
+    return flag.get().boolVal != VARIANT_FALSE;
+}
+
+namespace {
+
+// Element (first, second) of a two-dimensional array of VARIANT, as text.
+std::wstring ElementText(SAFEARRAY* array, LONG first, LONG second)
+{
+    LONG at[2] = {first, second};
+    TVariant element;
+    OleCheck(::SafeArrayGetElement(array, at, element.put()), {});
+    const VARTYPE type = element.get().vt;
+    return type == VT_EMPTY || type == VT_NULL ? std::wstring() : AsText(element);
+}
+
+} // namespace
+
+std::vector<std::vector<std::wstring>> AsTextRows(const TVariant& value, size_t columns)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    const VARIANT& v = value.get();
+    if (v.vt == VT_EMPTY || v.vt == VT_NULL)
+        return rows;
+    SAFEARRAY* array = v.vt == (VT_ARRAY | VT_VARIANT) ? v.parray
+                       : v.vt == (VT_ARRAY | VT_VARIANT | VT_BYREF) && v.pparray != nullptr ? *v.pparray
+                                                                                           : nullptr;
+    if (array == nullptr || ::SafeArrayGetDim(array) != 2)
+        RaiseOleError(DISP_E_TYPEMISMATCH, {});
+    LONG lower[2] = {};
+    LONG upper[2] = {};
+    for (UINT d = 0; d < 2; ++d) {
+        OleCheck(::SafeArrayGetLBound(array, d + 1, &lower[d]), {});
+        OleCheck(::SafeArrayGetUBound(array, d + 1, &upper[d]), {});
+    }
+    const auto extent = [&](int d) { return static_cast<size_t>(static_cast<long long>(upper[d]) - lower[d] + 1); };
+    // The documentation names the dimensions both ways round; the column count tells.
+    bool byColumns = false;
+    if (extent(1) != columns) {
+        if (extent(0) != columns)
+            RaiseOleError(DISP_E_TYPEMISMATCH, {});
+        byColumns = true;
+    }
+    const size_t count = extent(byColumns ? 1 : 0);
+    rows.reserve(count);
+    for (size_t r = 0; r < count; ++r) {
+        std::vector<std::wstring>& row = rows.emplace_back();
+        row.reserve(columns);
+        for (size_t c = 0; c < columns; ++c) {
+            const LONG rowAt = lower[byColumns ? 1 : 0] + static_cast<LONG>(r);
+            const LONG columnAt = lower[byColumns ? 0 : 1] + static_cast<LONG>(c);
+            row.push_back(byColumns ? ElementText(array, columnAt, rowAt) : ElementText(array, rowAt, columnAt));
+        }
+    }
+    return rows;
+}
+
 } // namespace tessaly

@@ -4,9 +4,15 @@
 #include "base/TextHelpers.h"
 #include "base/WideText.h"
 #include "contacts/Contact.h"
+#include "contacts/ContactMatching.h"
 #include "destinations/outlook/BusyFilter.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
+
+#include <array>
+#include <cwchar>
+#include <optional>
+#include <vector>
 
 namespace tessaly {
 
@@ -17,6 +23,9 @@ namespace {
 
 // Outlook lists a contacts folder in its address book only when asked, from version 10 on.
 constexpr int kLastVersionWithoutAddressBookMark = 9;
+
+// Rows a table read brings at once: each read is one round trip, however many rows.
+constexpr int kTableRowsPerRead = 2000;
 
 ComPtr<IDispatch> ConnectOutlook(const OutlookFactory& createApplication, IRunServices& services)
 {
@@ -41,7 +50,16 @@ bool AnswersContactItem(IDispatch* item)
 }
 
 // The classes of the object model that a run calls members of.
-enum ObjectKind { kApplicationObject, kNameSpaceObject, kFolderObject, kFoldersObject, kItemsObject, kContactObject };
+enum ObjectKind {
+    kApplicationObject,
+    kNameSpaceObject,
+    kFolderObject,
+    kFoldersObject,
+    kItemsObject,
+    kContactObject,
+    kTableObject,
+    kColumnsObject
+};
 
 // The calls of one run. Every member name is looked up once per run and class, so a
 // contact costs one call per property plus the few that add and save it: each call is
@@ -89,35 +107,162 @@ void ClearContactItems(OutlookCalls& calls, IDispatch* items)
     }
 }
 
-ComPtr<IDispatch> PrepareContactFolder(OutlookCalls& calls, IDispatch* folder)
+// Sets the address-book mark where Outlook knows it and it is not set yet: a folder that
+// is already listed takes no write.
+void MarkForAddressBook(OutlookCalls& calls, IDispatch* folder)
 {
-    ComPtr<IDispatch> items = AsDispatch(calls.Get(kFolderObject, folder, kItems));
-    ClearContactItems(calls, items.Get());
     ComPtr<IDispatch> application = AsDispatch(calls.Get(kFolderObject, folder, kApplication));
     const std::wstring version = AsText(calls.Get(kApplicationObject, application.Get(), kVersion));
-    if (OutlookMajorVersion(WideToAnsi(version.c_str(), static_cast<int>(version.size()))) >
-        kLastVersionWithoutAddressBookMark) {
+    if (OutlookMajorVersion(WideToAnsi(version.c_str(), static_cast<int>(version.size()))) <=
+        kLastVersionWithoutAddressBookMark)
+        return;
+    if (!AsBoolean(calls.Get(kFolderObject, folder, kShowAsOutlookAB)))
         calls.Put(kFolderObject, folder, kShowAsOutlookAB, TVariant(true));
+}
+
+// One item of the folder as its table shows it.
+struct FolderItem {
+    std::wstring entryId;
+    bool contact = false;
+    ContactValues values; // UTF-8, as the rows are compared
+};
+
+// Contact items of any form: "IPM.Contact" and the custom forms derived from it.
+bool IsContactClass(std::wstring_view messageClass)
+{
+    constexpr std::wstring_view contact = L"IPM.Contact";
+    if (messageClass.size() < contact.size() || ::_wcsnicmp(messageClass.data(), contact.data(), contact.size()) != 0)
+        return false;
+    return messageClass.size() == contact.size() || messageClass[contact.size()] == L'.';
+}
+
+// The folder's items with their EntryID, message class and the 18 properties, read in a
+// few calls whatever the folder's size. None where Outlook offers no table (before
+// Outlook 2007 the name lookup fails) or refuses it: the caller then replaces everything,
+// which needs no reading. A busy Outlook is not a refusal.
+std::optional<std::vector<FolderItem>> ReadFolderItems(OutlookCalls& calls, IDispatch* folder)
+{
+    std::vector<FolderItem> items;
+    try {
+        ComPtr<IDispatch> table = AsDispatch(calls.Call(kFolderObject, folder, kGetTable));
+        ComPtr<IDispatch> columns = AsDispatch(calls.Get(kTableObject, table.Get(), kColumns));
+        calls.Call(kColumnsObject, columns.Get(), kRemoveAll);
+        calls.Call(kColumnsObject, columns.Get(), kAdd, {TVariant(std::wstring(kEntryID))});
+        calls.Call(kColumnsObject, columns.Get(), kAdd, {TVariant(std::wstring(kMessageClass))});
+        for (const wchar_t* property : kContactProperties)
+            calls.Call(kColumnsObject, columns.Get(), kAdd, {TVariant(std::wstring(property))});
+        constexpr size_t kColumnCount = 2 + std::size(kContactProperties);
+
+        bool more = true;
+        while (more) {
+            const std::vector<std::vector<std::wstring>> rows =
+                AsTextRows(calls.Call(kTableObject, table.Get(), kGetArray, {TVariant(kTableRowsPerRead)}),
+                           kColumnCount);
+            for (const std::vector<std::wstring>& row : rows) {
+                FolderItem& item = items.emplace_back();
+                item.entryId = row[0];
+                item.contact = IsContactClass(row[1]);
+                for (size_t i = 0; i < item.values.size(); ++i)
+                    item.values[i] = WideToUtf8(row[2 + i]);
+            }
+            // A short read was the last; a full one may have ended the table too.
+            more = rows.size() == static_cast<size_t>(kTableRowsPerRead) &&
+                   !AsBoolean(calls.Get(kTableObject, table.Get(), kEndOfTable));
+        }
+    } catch (const EComponentBusy&) {
+        throw;
+    } catch (const EOleError&) {
+        return std::nullopt;
     }
     return items;
 }
 
+// The record's 18 properties as the run writes them: wide text in the list's code page.
+std::array<std::wstring, 18> PropertyValues(const TContactInfo& record, UINT codePage)
+{
+    std::array<std::wstring, 18> values;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = TextToWide(record.Field(TContactInfo::kFields[i].field), codePage);
+    return values;
+}
+
 // False when the new item is not a contact item: it is left unfilled and unsaved.
-// The fields are in the code page of the list they came from.
-bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const TContactInfo& record, UINT codePage)
+bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const std::array<std::wstring, 18>& values)
 {
     if (!AnswersContactItem(item))
         return false;
-    for (size_t i = 0; i < 18; ++i) {
-        calls.Put(kContactObject, item, kContactProperties[i],
-                  TVariant(TextToWide(record.Field(TContactInfo::kFields[i].field), codePage)));
-    }
+    for (size_t i = 0; i < values.size(); ++i)
+        calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
     calls.Call(kContactObject, item, kSave);
     return true;
 }
 
-// The number of contact items written and saved.
-int FillContactFolder(OutlookCalls& calls, IDispatch* contacts, const TContactList& list,
+// The item Outlook knows by `entryId`, in any folder of its stores.
+ComPtr<IDispatch> ItemById(OutlookCalls& calls, IDispatch* session, const std::wstring& entryId)
+{
+    return AsDispatch(calls.Call(kNameSpaceObject, session, kGetItemFromID, {TVariant(entryId)}));
+}
+
+// Puts only the properties that differ from what the item holds, then saves: the item
+// keeps its identity.
+void UpdateContactItem(OutlookCalls& calls, IDispatch* item, const std::array<std::wstring, 18>& values,
+                       const ContactValues& held)
+{
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (WideToUtf8(values[i]) != held[i])
+            calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
+    }
+    calls.Call(kContactObject, item, kSave);
+}
+
+// False when Outlook's new item is not a contact item.
+bool AddContactItem(OutlookCalls& calls, IDispatch* items, const std::array<std::wstring, 18>& values)
+{
+    ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items, kAdd, {TVariant(olContactItem)}));
+    return WriteContactItem(calls, item.Get(), values);
+}
+
+// Changes only what differs from what the folder holds. New and updated contacts are
+// written before any stale one goes, so a run cut short loses no contact of the list.
+// The number of records the folder holds afterwards.
+int ApplyContactChanges(OutlookCalls& calls, IDispatch* session, IDispatch* items,
+                        const std::vector<std::array<std::wstring, 18>>& rows, const std::vector<FolderItem>& held)
+{
+    std::vector<ContactValues> rowValues(rows.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t i = 0; i < rows[r].size(); ++i)
+            rowValues[r][i] = WideToUtf8(rows[r][i]);
+    }
+    // Only contact items take part; distribution lists and other items stay as they are.
+    std::vector<const FolderItem*> contacts;
+    std::vector<ContactValues> contactValues;
+    for (const FolderItem& item : held) {
+        if (item.contact) {
+            contacts.push_back(&item);
+            contactValues.push_back(item.values);
+        }
+    }
+    const ContactChanges changes = PlanContactChanges(rowValues, contactValues);
+
+    int written = static_cast<int>(changes.unchanged);
+    for (const ContactChanges::Update& update : changes.updates) {
+        ComPtr<IDispatch> item = ItemById(calls, session, contacts[update.item]->entryId);
+        UpdateContactItem(calls, item.Get(), rows[update.row], contacts[update.item]->values);
+        ++written;
+    }
+    for (size_t row : changes.additions) {
+        if (AddContactItem(calls, items, rows[row]))
+            ++written;
+    }
+    for (size_t stale : changes.removals) {
+        ComPtr<IDispatch> item = ItemById(calls, session, contacts[stale]->entryId);
+        calls.Call(kContactObject, item.Get(), kDelete);
+    }
+    return written;
+}
+
+// The number of records the folder holds as contact items once the run is done.
+int FillContactFolder(OutlookCalls& calls, IDispatch* session, IDispatch* contacts, const TContactList& list,
                       const std::string& folderName)
 {
     // An empty answer without a failure code would otherwise pass for a successful
@@ -129,15 +274,27 @@ int FillContactFolder(OutlookCalls& calls, IDispatch* contacts, const TContactLi
         RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
 
     ComPtr<IDispatch> folder = FindOrAddContactFolder(calls, folders.Get(), folderName);
-    ComPtr<IDispatch> items = PrepareContactFolder(calls, folder.Get());
+    ComPtr<IDispatch> items = AsDispatch(calls.Get(kFolderObject, folder.Get(), kItems));
     const UINT codePage = WindowsCodePage(list.CodePage);
-    int written = 0;
-    for (const TContactInfo& record : list) {
-        ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items.Get(), kAdd, {TVariant(olContactItem)}));
-        if (WriteContactItem(calls, item.Get(), record, codePage))
-            ++written;
+    std::vector<std::array<std::wstring, 18>> rows;
+    rows.reserve(list.Count());
+    for (const TContactInfo& record : list)
+        rows.push_back(PropertyValues(record, codePage));
+
+    const std::optional<std::vector<FolderItem>> held = ReadFolderItems(calls, folder.Get());
+    if (!held) {
+        // A full replacement, in the order it has always taken.
+        ClearContactItems(calls, items.Get());
+        MarkForAddressBook(calls, folder.Get());
+        int written = 0;
+        for (const auto& values : rows) {
+            if (AddContactItem(calls, items.Get(), values))
+                ++written;
+        }
+        return written;
     }
-    return written;
+    MarkForAddressBook(calls, folder.Get());
+    return ApplyContactChanges(calls, session, items.Get(), rows, *held);
 }
 
 } // namespace
@@ -183,9 +340,9 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
                {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
     ComPtr<IDispatch> contacts =
         AsDispatch(calls.Call(kNameSpaceObject, session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
-    const int count = FillContactFolder(calls, contacts.Get(), list, folderName);
+    const int count = FillContactFolder(calls, session.Get(), contacts.Get(), list, folderName);
     services.ReportCreated(count, folderName);
-    // The folder was emptied first: a short count must not pass for a synchronisation.
+    // A short count must not pass for a synchronisation.
     if (static_cast<size_t>(count) < list.Count()) {
         services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
         return false;

@@ -1,6 +1,8 @@
 #pragma once
-// Destination code 10: replaces the contact items of one contacts folder directly under
-// Outlook's default Contacts folder with one new contact item per record.
+// Destination code 10: makes the contact items of one contacts folder directly under
+// Outlook's default Contacts folder hold the records, one item per record. Where Outlook
+// offers the folder's table, only what differs is changed, so unchanged contacts keep
+// their identity; elsewhere every contact item is replaced.
 #include "base/RunServices.h"
 #include "contacts/ContactList.h"
 #include "destinations/outlook/BusyRetry.h"
@@ -21,9 +23,9 @@ using OutlookFactory = std::function<HRESULT(IDispatch** application)>;
 // The real thing: CoCreateInstance of "Outlook.Application", in-process or local server.
 HRESULT CreateOutlookApplication(IDispatch** application);
 
-// True when the folder was filled with every record and reported; false when Outlook
-// could not be created (after an error notice), the stop flag was already set, or fewer
-// items than records were saved (after a warning naming both counts). A failed automation call
+// True when the folder holds every record and was reported; false when Outlook could not
+// be created (after an error notice), the stop flag was already set, or the folder holds
+// fewer records than the list (after a warning naming both counts). A failed automation call
 // raises EOleError with the component's text; everything obtained is released first.
 // A call that Outlook refuses as busy is tried again for up to `busyLimit`; after that
 // EComponentBusy is raised with "Microsoft Outlook is busy. Please try again later.".

@@ -41,6 +41,17 @@ inline constexpr const wchar_t* kRemove = L"Remove";
 inline constexpr const wchar_t* kSave = L"Save";
 inline constexpr const wchar_t* kClass = L"Class";
 inline constexpr const wchar_t* kDLName = L"DLName";
+inline constexpr const wchar_t* kDelete = L"Delete";
+inline constexpr const wchar_t* kEntryID = L"EntryID";
+inline constexpr const wchar_t* kMessageClass = L"MessageClass";
+inline constexpr const wchar_t* kGetItemFromID = L"GetItemFromID";
+
+// The folder's table (Outlook 2007 on): MAPIFolder.GetTable, Table and Columns members.
+inline constexpr const wchar_t* kGetTable = L"GetTable";
+inline constexpr const wchar_t* kColumns = L"Columns";
+inline constexpr const wchar_t* kRemoveAll = L"RemoveAll";
+inline constexpr const wchar_t* kGetArray = L"GetArray";
+inline constexpr const wchar_t* kEndOfTable = L"EndOfTable";
 
 // The _ContactItem properties that hold the contact record's fields, in record field
 // order (TContactInfo::kFields). The web page goes to the free/busy address.

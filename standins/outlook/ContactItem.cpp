@@ -11,7 +11,7 @@ std::vector<std::wstring> ContactMembers()
     // The contact properties first, so property n has DISPID n + 1.
     std::vector<std::wstring> members(std::begin(tessaly::outlook::kContactProperties),
                                       std::end(tessaly::outlook::kContactProperties));
-    members.insert(members.end(), {L"Save", L"Class", L"Delete"});
+    members.insert(members.end(), {L"Save", L"Class", L"Delete", L"EntryID", L"MessageClass"});
     return members;
 }
 
@@ -21,6 +21,8 @@ const DISPID kProperties = 18;
 const DISPID kSave = kProperties + 1;
 const DISPID kClass = kProperties + 2;
 const DISPID kDelete = kProperties + 3;
+const DISPID kEntryID = kProperties + 4;
+const DISPID kMessageClass = kProperties + 5;
 
 // Changes stay in the object until Save puts them into the store.
 class ContactItem final : public DispatchObject {
@@ -49,6 +51,12 @@ protected:
             break;
         case kClass:
             ReturnInteger(result, tessaly::outlook::olContact);
+            break;
+        case kEntryID:
+            ReturnText(result, EntryIdOf(item_.id));
+            break;
+        case kMessageClass:
+            ReturnText(result, L"IPM.Contact");
             break;
         case kDelete: {
             const std::vector<int>& items = store.Folder(item_.folder).items;

@@ -7,14 +7,14 @@ namespace outlook_standin {
 namespace {
 
 // A distribution list with a name and no members: enough to be an item that is not a contact.
-const std::vector<std::wstring> kMembers = {L"DLName", L"Save", L"Class", L"MemberCount"};
+const std::vector<std::wstring> kMembers = {L"DLName", L"Save", L"Class", L"MemberCount", L"EntryID", L"MessageClass"};
 
 class DistListItem final : public DispatchObject {
 public:
     explicit DistListItem(const StoredItem& item) : DispatchObject(kMembers), item_(item) {}
 
 protected:
-    enum { kDLName = 1, kSave, kClass, kMemberCount };
+    enum { kDLName = 1, kSave, kClass, kMemberCount, kEntryID, kMessageClass };
 
     void Call(DISPID id, const CallArgs& args, VARIANT* result) override
     {
@@ -36,6 +36,12 @@ protected:
             break;
         case kMemberCount:
             ReturnInteger(result, 0);
+            break;
+        case kEntryID:
+            ReturnText(result, EntryIdOf(item_.id));
+            break;
+        case kMessageClass:
+            ReturnText(result, L"IPM.DistList");
             break;
         }
     }

@@ -6,14 +6,18 @@ namespace outlook_standin {
 
 namespace {
 
-const std::vector<std::wstring> kMembers = {L"Logon", L"Logoff", L"GetDefaultFolder", L"Application", L"Type"};
+const std::vector<std::wstring> kMembers = {L"Logon",       L"Logoff", L"GetDefaultFolder",
+                                            L"Application", L"Type",   L"GetItemFromID"};
+
+// MAPI_E_NOT_FOUND
+constexpr HRESULT kNotFound = static_cast<HRESULT>(0x8004010F);
 
 class NameSpace final : public DispatchObject {
 public:
     NameSpace() : DispatchObject(kMembers) {}
 
 protected:
-    enum { kLogon = 1, kLogoff, kGetDefaultFolder, kApplication, kType };
+    enum { kLogon = 1, kLogoff, kGetDefaultFolder, kApplication, kType, kGetItemFromID };
 
     void Call(DISPID id, const CallArgs& args, VARIANT* result) override
     {
@@ -37,6 +41,16 @@ protected:
         case kType:
             ReturnText(result, L"MAPI");
             break;
+        case kGetItemFromID: {
+            // EntryIDItem and the optional EntryIDStore: there is one store.
+            args.ExpectAtMost(2);
+            const Store& store = Store::Instance();
+            const int item = ItemIdOf(args.Text(0));
+            if (item == 0 || !store.HasItem(item))
+                Fail(kNotFound, L"The operation failed. An object could not be found.");
+            ReturnObject(result, NewItemObject(store.Item(item)));
+            break;
+        }
         }
     }
 };

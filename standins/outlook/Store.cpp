@@ -16,7 +16,8 @@ namespace outlook_standin {
 namespace {
 
 const char kHeader[] = "outlook-standin-journal";
-const wchar_t kDefaultVersion[] = L"11.0.5510";
+// An Outlook that offers the folder table (2007 and later); older ones are a setting away.
+const wchar_t kDefaultVersion[] = L"16.0.0.17628";
 
 std::string Escape(const std::wstring& text)
 {

@@ -59,6 +59,8 @@ public:
     // TESSALY_OUTLOOK_FAIL_SAVE ("n" or "n:text") override them.
     // TESSALY_OUTLOOK_EXIT_AT_SAVE ("n") ends the process abruptly at the n-th save, as
     // a crashing server would (a client of the local server sees it die mid-run).
+    // A version below 12 hides the folder table as Outlook before 2007 has none;
+    // TESSALY_OUTLOOK_REFUSE_TABLE (any value) makes the table be refused.
     std::wstring Setting(const std::wstring& key) const;
     void SetSetting(const std::wstring& key, const std::wstring& value);
     std::wstring Version() const;

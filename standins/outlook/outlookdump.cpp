@@ -3,13 +3,18 @@
 // by name, like any client of the object model.
 //
 //   outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
-//               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump] [--calls]
+//               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]
+//               [--dump] [--ids] [--calls]
 //
 // Commands run in order; without any, the store is dumped. Texts are printed in the ANSI
 // code page, or as UTF-8 after --utf8 (which keeps every character). Dump lines:
 //   folder<TAB>name<TAB>ShowAsOutlookAB (true or false)
 //   contact<TAB>the 18 record fields in record order
 //   distlist<TAB>name
+// --edit puts one property of the folder's n-th item (from 1) and saves it, as a user would.
+// --ids prints the folders and, instead of each item's fields, its EntryID:
+//   folder<TAB>name
+//   id<TAB>EntryID<TAB>contact (or distlist)<TAB>full name (or list name)
 // --calls prints what the last client before this one cost the stand-in, from its first
 // object to the release of its last (a session; 0 when none was recorded):
 //   calls<TAB>session number<TAB>GetIDsOfNames calls<TAB>Invoke calls
@@ -26,6 +31,7 @@
 #include <objbase.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -72,7 +78,7 @@ public:
         return AsDispatch(DispCall(folders_.Get(), kAdd, {TVariant(name), TVariant(olFolderContacts)}));
     }
 
-    void Dump()
+    void Dump(bool ids = false)
     {
         const int count = AsInteger(DispGet(folders_.Get(), kCount));
         for (int i = 1; i <= count; ++i) {
@@ -80,13 +86,22 @@ public:
             const bool shown = AsInteger(DispGet(folder.Get(), kShowAsOutlookAB)) != 0;
             std::string folderLine = "folder\t";
             folderLine += Escaped(AsText(DispGet(folder.Get(), kName)));
-            folderLine += shown ? "\ttrue" : "\tfalse";
+            if (!ids)
+                folderLine += shown ? "\ttrue" : "\tfalse";
             PrintLine(folderLine);
             ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
             const int itemCount = AsInteger(DispGet(items.Get(), kCount));
             for (int j = 1; j <= itemCount; ++j) {
                 ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(j)}));
-                if (AsInteger(DispGet(item.Get(), kClass)) == olDistributionList) {
+                const bool list = AsInteger(DispGet(item.Get(), kClass)) == olDistributionList;
+                if (ids) {
+                    std::string line = "id\t" + Escaped(AsText(DispGet(item.Get(), kEntryID)));
+                    line += list ? "\tdistlist\t" : "\tcontact\t";
+                    line += Escaped(AsText(DispGet(item.Get(), list ? kDLName : kContactProperties[2])));
+                    PrintLine(line);
+                    continue;
+                }
+                if (list) {
                     PrintLine(std::string("distlist\t") += Escaped(AsText(DispGet(item.Get(), kDLName))));
                     continue;
                 }
@@ -123,7 +138,8 @@ void Set(const Session& session, const wchar_t* key, const char* value)
 int Usage()
 {
     std::fputs("usage: outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
-               "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--dump] [--calls]\n",
+               "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]\n"
+               "                   [--dump] [--ids] [--calls]\n",
                stderr);
     return 2;
 }
@@ -173,8 +189,20 @@ int Run(int argc, char** argv)
                 DispPut(contact.Get(), property, TVariant(Wide(argv[++i])));
             }
             DispCall(contact.Get(), kSave);
+        } else if (command == "--edit") {
+            needs(4);
+            ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
+            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(std::atoi(argv[++i]))}));
+            const std::wstring property = Wide(argv[++i]);
+            DispPut(item.Get(), property.c_str(), TVariant(Wide(argv[++i])));
+            DispCall(item.Get(), kSave);
         } else if (command == "--dump") {
             session.Dump();
+            dumped = true;
+            continue;
+        } else if (command == "--ids") {
+            session.Dump(true);
             dumped = true;
             continue;
         } else if (command == "--calls") {

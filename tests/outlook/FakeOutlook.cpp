@@ -3,12 +3,19 @@
 #include "base/WideText.h"
 #include "destinations/outlook/OutlookMembers.h"
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
 namespace fake_outlook {
 
 namespace {
+
+std::wstring NewEntryId()
+{
+    static int last = 0;
+    return L"00EE" + std::to_wstring(++last);
+}
 
 std::string Narrow(const std::wstring& text)
 {
@@ -174,7 +181,7 @@ private:
         std::vector<std::wstring> members(std::begin(tessaly::outlook::kContactProperties),
                                           std::end(tessaly::outlook::kContactProperties));
         // A few more that a wrong table might reach for.
-        members.insert(members.end(), {L"Save", L"BusinessHomePage", L"Email", L"Company", L"WebPage"});
+        members.insert(members.end(), {L"Save", L"Delete", L"BusinessHomePage", L"Email", L"Company", L"WebPage"});
         return members;
     }
     bool Answers(REFIID iid) const override
@@ -184,9 +191,14 @@ private:
     HRESULT Handle(const Call& call, VARIANT* result) override
     {
         if (call.member == L"Save") {
-            if (!item_->saved)
+            if (!item_->saved) {
                 folder_->items.push_back(item_);
+                item_->entryId = NewEntryId();
+            }
             item_->saved = true;
+        } else if (call.member == L"Delete") {
+            auto& items = folder_->items;
+            items.erase(std::remove(items.begin(), items.end(), item_), items.end());
         } else if (call.put != nullptr) {
             item_->properties[call.member] = Text(*call.put);
         } else {
@@ -231,10 +243,104 @@ private:
     std::shared_ptr<Folder> folder_;
 };
 
+// A column's value: the EntryID, the message class, or a property; empty when unset.
+void ReturnColumn(VARIANT* result, const Item& item, const std::wstring& column)
+{
+    if (column == L"EntryID") {
+        ReturnText(result, item.entryId);
+    } else if (column == L"MessageClass") {
+        ReturnText(result, item.contact ? L"IPM.Contact" : L"IPM.DistList");
+    } else {
+        auto found = item.properties.find(column);
+        if (found != item.properties.end() && !found->second.empty())
+            ReturnText(result, found->second);
+    }
+}
+
+struct TableState {
+    std::shared_ptr<Folder> folder;
+    std::vector<std::wstring> columns = {L"EntryID", L"Subject", L"CreationTime", L"LastModificationTime",
+                                         L"MessageClass", L"FirstName", L"LastName", L"CompanyName"};
+    size_t position = 0;
+};
+
+class ColumnsObject final : public Object {
+public:
+    ColumnsObject(World& world, std::shared_ptr<TableState> table)
+        : Object(world, "Columns", {L"RemoveAll", L"Add"}), table_(std::move(table))
+    {
+    }
+
+private:
+    HRESULT Handle(const Call& call, VARIANT*) override
+    {
+        if (call.member == L"RemoveAll")
+            table_->columns.clear();
+        else
+            table_->columns.push_back(Text(call.args.at(0)));
+        table_->position = 0;
+        return S_OK;
+    }
+
+    std::shared_ptr<TableState> table_;
+};
+
+// Rows as array(row, column), as the stand-in gives them.
+class TableObject final : public Object {
+public:
+    TableObject(World& world, std::shared_ptr<Folder> folder)
+        : Object(world, "Table", {L"Columns", L"GetArray", L"EndOfTable"}), table_(std::make_shared<TableState>())
+    {
+        table_->folder = std::move(folder);
+    }
+
+private:
+    HRESULT Handle(const Call& call, VARIANT* result) override
+    {
+        const auto& items = table_->folder->items;
+        if (call.member == L"Columns") {
+            ReturnObject(result, new ColumnsObject(world_, table_));
+        } else if (call.member == L"EndOfTable") {
+            result->vt = VT_BOOL;
+            result->boolVal = table_->position >= items.size() ? VARIANT_TRUE : VARIANT_FALSE;
+        } else {
+            const size_t first = std::min(table_->position, items.size());
+            const size_t count = std::min(items.size() - first, static_cast<size_t>(call.args.at(0).lVal));
+            SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(count), 0},
+                                        {static_cast<ULONG>(table_->columns.size()), 0}};
+            SAFEARRAY* array = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
+            for (size_t r = 0; r < count; ++r) {
+                for (size_t c = 0; c < table_->columns.size(); ++c) {
+                    VARIANT value;
+                    ::VariantInit(&value);
+                    ReturnColumn(&value, *items[first + r], table_->columns[c]);
+                    LONG at[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};
+                    ::SafeArrayPutElement(array, at, &value);
+                    ::VariantClear(&value);
+                }
+            }
+            table_->position = first + count;
+            result->vt = VT_ARRAY | VT_VARIANT;
+            result->parray = array;
+        }
+        return S_OK;
+    }
+
+    std::shared_ptr<TableState> table_;
+};
+
+std::vector<std::wstring> FolderMembers(const World& world)
+{
+    std::vector<std::wstring> members = {L"Name", L"Items", L"Application", L"ShowAsOutlookAB"};
+    if (world.tableOffered)
+        members.push_back(L"GetTable");
+    return members;
+}
+
 class FolderObject final : public Object {
 public:
     FolderObject(World& world, std::shared_ptr<Folder> folder)
-        : Object(world, "Folder", {L"Name", L"Items", L"Application", L"ShowAsOutlookAB"}), folder_(std::move(folder))
+        : Object(world, "Folder", FolderMembers(world)), folder_(std::move(folder))
     {
     }
 
@@ -247,7 +353,12 @@ private:
             ReturnObject(result, new ItemsObject(world_, folder_));
         else if (call.member == L"Application")
             ReturnObject(result, NewApplication(world_));
-        else if (call.put != nullptr && call.put->vt == VT_BOOL)
+        else if (call.member == L"GetTable")
+            ReturnObject(result, new TableObject(world_, folder_));
+        else if (call.put == nullptr) {
+            result->vt = VT_BOOL;
+            result->boolVal = folder_->showAsAddressBook.value_or(false) ? VARIANT_TRUE : VARIANT_FALSE;
+        } else if (call.put->vt == VT_BOOL)
             folder_->showAsAddressBook = call.put->boolVal != VARIANT_FALSE;
         else
             return DISP_E_TYPEMISMATCH;
@@ -292,14 +403,28 @@ private:
 
 class NameSpaceObject final : public Object {
 public:
-    explicit NameSpaceObject(World& world) : Object(world, "NameSpace", {L"Logon", L"GetDefaultFolder"}) {}
+    explicit NameSpaceObject(World& world)
+        : Object(world, "NameSpace", {L"Logon", L"GetDefaultFolder", L"GetItemFromID"})
+    {
+    }
 
 private:
     HRESULT Handle(const Call& call, VARIANT* result) override
     {
         if (call.member == L"GetDefaultFolder" && world_.hasContactsFolder)
             ReturnObject(result, new ContactsObject(world_));
-        return S_OK;
+        if (call.member != L"GetItemFromID")
+            return S_OK;
+        const std::wstring wanted = Text(call.args.at(0));
+        for (const auto& folder : world_.folders) {
+            for (const auto& item : folder->items) {
+                if (item->entryId == wanted) {
+                    ReturnObject(result, new ItemObject(world_, item, folder));
+                    return S_OK;
+                }
+            }
+        }
+        return static_cast<HRESULT>(0x8004010F); // MAPI_E_NOT_FOUND
     }
 };
 
@@ -360,6 +485,7 @@ std::shared_ptr<Item> ContactNamed(const std::wstring& fullName)
 {
     auto item = std::make_shared<Item>();
     item->saved = true;
+    item->entryId = NewEntryId();
     item->properties[L"FullName"] = fullName;
     return item;
 }
@@ -369,6 +495,7 @@ std::shared_ptr<Item> DistributionList()
     auto item = std::make_shared<Item>();
     item->contact = false;
     item->saved = true;
+    item->entryId = NewEntryId();
     return item;
 }
 

@@ -15,6 +15,7 @@ namespace fake_outlook {
 struct Item {
     bool contact = true;
     bool saved = false;
+    std::wstring entryId; // given when first saved
     std::map<std::wstring, std::wstring> properties;
 };
 
@@ -40,6 +41,8 @@ struct World {
     bool answersApplication = true;
     bool hasContactsFolder = true;
     bool newItemsAreContacts = true;
+    // Folders offer GetTable, as from Outlook 2007 on; without it the name is unknown.
+    bool tableOffered = true;
     std::optional<Failure> failure;
 
     // Every Invoke, as "Object.Member(args)" or "Object.Member=value".

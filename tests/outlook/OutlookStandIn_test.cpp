@@ -16,8 +16,10 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <map>
 
 using namespace tessaly;
 using testing::ElementsAre;
@@ -120,6 +122,50 @@ std::string ContactLine(const TContactInfo& record)
         }
     }
     return line;
+}
+
+// The folder's dump lines after its own, sorted: what a folder holds, whatever its order.
+std::vector<std::string> Sorted(std::vector<std::string> lines)
+{
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// What a full replacement leaves in "Global Contacts": its mark, the list, the other items.
+std::vector<std::string> ReplacedBy(const TContactList& list, const std::vector<std::string>& others)
+{
+    std::vector<std::string> lines = {"folder\tGlobal Contacts\ttrue"};
+    lines.insert(lines.end(), others.begin(), others.end());
+    for (const TContactInfo& record : list)
+        lines.push_back(ContactLine(record));
+    return Sorted(lines);
+}
+
+// EntryID by full name (or list name) of every item in "Global Contacts"; a name held
+// twice keeps its first.
+std::map<std::string, std::string> IdsByName()
+{
+    std::map<std::string, std::string> ids;
+    for (const std::string& line : RunDump({"--ids"}).lines) {
+        if (line.rfind("id\t", 0) != 0)
+            continue;
+        const size_t id = 3;
+        const size_t kind = line.find('\t', id);
+        const size_t name = line.find('\t', kind + 1);
+        ids.emplace(line.substr(name + 1), line.substr(id, kind - id));
+    }
+    return ids;
+}
+
+// The store's own records of item and folder changes, without the sessions' call counts.
+size_t StoreWrites(const std::string& journal)
+{
+    size_t writes = 0;
+    for (const std::string& line : tessaly::test::Lines(journal)) {
+        for (const char* kind : {"item\t", "remove\t", "show\t", "folder\t"})
+            writes += line.rfind(kind, 0) == 0 ? 1 : 0;
+    }
+    return writes;
 }
 
 class OutlookStandInTest : public testing::Test {
@@ -323,6 +369,116 @@ TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
     EXPECT_THAT(Dump(), ElementsAreArray(expected));
     EXPECT_THAT(RunDump({"--folder", "Global Contacts", "--dump"}).lines, ElementsAreArray(expected))
         << "the version setting survived";
+}
+
+// A daily run of an unchanged list writes nothing, so every contact keeps its identity,
+// and its cost does not grow with the folder: the table brings every item at once.
+TEST_F(OutlookStandInTest, AnUnchangedReRunWritesNothingAndKeepsEveryEntryID)
+{
+    Seed({"--distlist", "Global Contacts", "Team"});
+    TContactList list(500);
+    for (int i = 0; i < 60; ++i)
+        AddRecord(list, "Person " + std::to_string(i));
+    AddRecord(list, "Person 0"); // a duplicate row needs a duplicate item
+    ASSERT_TRUE(Sync(list));
+    const std::map<std::string, std::string> ids = IdsByName();
+    ASSERT_EQ(ids.size(), 61u);
+    const size_t writes = StoreWrites(ReadJournal());
+
+    ASSERT_TRUE(Sync(list));
+
+    EXPECT_EQ(StoreWrites(ReadJournal()), writes);
+    EXPECT_EQ(IdsByName(), ids);
+    EXPECT_LT(run_.lookups + run_.invokes, 61) << "fewer calls than contacts";
+    EXPECT_EQ(Sorted(Dump()), ReplacedBy(list, {"distlist\tTeam"}));
+}
+
+// Whatever changed, in the list or by hand, a re-run leaves what a full replacement
+// would; the contacts it could update in place keep their EntryID.
+TEST_F(OutlookStandInTest, AMixedChangeEndsAsAFullReplacementWould)
+{
+    Seed({"--distlist", "Global Contacts", "Team"});
+    TContactList first(500);
+    for (const char* tag : {"A", "B", "C", "D", "D", "E"})
+        AddRecord(first, tag);
+    ASSERT_TRUE(Sync(first));
+    const std::map<std::string, std::string> before = IdsByName();
+    // By hand: A's job title changed (item 2: the list came first), a contact added.
+    Seed({"--edit", "Global Contacts", "2", "JobTitle", "Changed by hand", "--contact", "Global Contacts", "Hand",
+          "hand@example.com", "Added By Hand"});
+
+    TContactList second(500);
+    AddRecord(second, "A");
+    AddRecord(second, "B").SetField(ContactField::Company, "B moved");
+    for (const char* tag : {"D", "D", "D", "F", "G"})
+        AddRecord(second, tag);
+    ASSERT_TRUE(Sync(second));
+
+    EXPECT_EQ(Sorted(Dump()), ReplacedBy(second, {"distlist\tTeam"}));
+    const std::map<std::string, std::string> after = IdsByName();
+    EXPECT_EQ(after.at("A 3"), before.at("A 3"));
+    EXPECT_EQ(after.at("B 3"), before.at("B 3"));
+    EXPECT_EQ(after.at("D 3"), before.at("D 3"));
+    EXPECT_EQ(after.at("Team"), before.at("Team"));
+}
+
+// An Outlook without the table (before 2007), or one that refuses it, still ends with
+// the list: every contact is replaced, and nothing is said.
+TEST_F(OutlookStandInTest, WithoutTheTableEveryContactIsReplaced)
+{
+    TContactList list(500);
+    AddRecord(list, "A");
+    AddRecord(list, "B");
+    for (const char* older : {"11.0.5510", ""}) {
+        SCOPED_TRACE(older);
+        Seed({"--reset", "--distlist", "Global Contacts", "Team"});
+        if (*older != '\0')
+            Seed({"--version", older});
+        ::SetEnvironmentVariableA("TESSALY_OUTLOOK_REFUSE_TABLE", *older == '\0' ? "1" : nullptr);
+        ASSERT_TRUE(Sync(list));
+        const std::map<std::string, std::string> ids = IdsByName();
+        ASSERT_TRUE(Sync(list));
+        ::SetEnvironmentVariableA("TESSALY_OUTLOOK_REFUSE_TABLE", nullptr);
+
+        EXPECT_EQ(Sorted(Dump()), ReplacedBy(list, {"distlist\tTeam"}));
+        const std::map<std::string, std::string> replaced = IdsByName();
+        EXPECT_NE(replaced.at("A 3"), ids.at("A 3"));
+        EXPECT_EQ(replaced.at("Team"), ids.at("Team"));
+    }
+}
+
+// Outlook dies in the middle of a re-run: every contact of the list, or its previous
+// version, is still there, and the next run ends with the list.
+TEST_F(OutlookStandInTest, ARunKilledHalfwayLosesNothingAndTheNextOneConverges)
+{
+    TContactList first(500);
+    for (const char* tag : {"A", "B", "C", "D"})
+        AddRecord(first, tag);
+    ASSERT_TRUE(Sync(first));
+
+    TContactList second(500);
+    AddRecord(second, "A").SetField(ContactField::Company, "A moved");
+    AddRecord(second, "B").SetField(ContactField::Company, "B moved");
+    AddRecord(second, "E");
+    AddRecord(second, "F");
+    {
+        // The second save of the run kills the server.
+        ::SetEnvironmentVariableA("TESSALY_OUTLOOK_EXIT_AT_SAVE", "2");
+        RunServicesRecorder services;
+        EXPECT_THROW(SyncOutlook(second, "Global Contacts", services), EOleError);
+        ::SetEnvironmentVariableA("TESSALY_OUTLOOK_EXIT_AT_SAVE", nullptr);
+    }
+    const std::vector<std::string> cut = Dump();
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(std::count(cut.begin(), cut.end(), ContactLine(first[i])) +
+                        std::count(cut.begin(), cut.end(), ContactLine(second[i])) ==
+                    1)
+            << ContactLine(second[i]);
+    }
+    EXPECT_NE(std::find(cut.begin(), cut.end(), ContactLine(first[2])), cut.end()) << "removed before the writes";
+
+    ASSERT_TRUE(Sync(second));
+    EXPECT_EQ(Sorted(Dump()), ReplacedBy(second, {}));
 }
 
 } // namespace
