@@ -80,10 +80,10 @@ TContactInfo Record(const std::string& prefix)
 }
 
 // "A" is Record("A"); "A*" is the same person with another company (same address).
-TContactInfo RecordFor(const std::string& spec)
+TContactInfo RecordFor(const std::string& shorthand)
 {
-    const bool edited = !spec.empty() && spec.back() == '*';
-    TContactInfo record = Record(edited ? spec.substr(0, spec.size() - 1) : spec);
+    const bool edited = !shorthand.empty() && shorthand.back() == '*';
+    TContactInfo record = Record(edited ? shorthand.substr(0, shorthand.size() - 1) : shorthand);
     if (edited)
         record.SetField(ContactField::Company, "New Company");
     return record;
@@ -211,11 +211,11 @@ protected:
         return tessaly::SyncOutlookExpress(list, folder, services);
     }
     void Add(const TContactInfo& record) { list.Add(std::make_unique<TContactInfo>(record)); }
-    void Fill(std::initializer_list<const char*> specs)
+    void Fill(std::initializer_list<const char*> shorthands)
     {
         list.FreeItems();
-        for (const char* spec : specs)
-            Add(RecordFor(spec));
+        for (const char* shorthand : shorthands)
+            Add(RecordFor(shorthand));
     }
     // The folder's lines as a full replacement by the list would leave them, sorted.
     std::vector<std::string> Replaced(const std::string& otherLines = {}) const
@@ -400,13 +400,13 @@ TEST_F(WabStandInTest, AMixedChangeEndsAsAFullReplacementWouldAndUpdatedEntriesK
 // Run by the next test in a process of its own, which the stand-in may end halfway.
 TEST(WabChildRun, DISABLED_SyncTheListOfTheEnvironment)
 {
-    char specs[256] = {};
-    ASSERT_GT(::GetEnvironmentVariableA("WAB_TEST_CHILD_LIST", specs, sizeof specs), 0u);
+    char shorthands[256] = {};
+    ASSERT_GT(::GetEnvironmentVariableA("WAB_TEST_CHILD_LIST", shorthands, sizeof shorthands), 0u);
     ASSERT_TRUE(tessaly::LoadWabLibrary());
     TContactList list(500);
-    std::istringstream in(specs);
-    for (std::string spec; std::getline(in, spec, ',');)
-        list.Add(std::make_unique<TContactInfo>(RecordFor(spec)));
+    std::istringstream in(shorthands);
+    for (std::string shorthand; std::getline(in, shorthand, ',');)
+        list.Add(std::make_unique<TContactInfo>(RecordFor(shorthand)));
     QuietServices services;
     EXPECT_TRUE(tessaly::SyncOutlookExpress(list, "Global Contacts", services));
 }
