@@ -204,12 +204,12 @@ ComPtr<IDispatch> ItemById(OutlookCalls& calls, IDispatch* session, const std::w
 }
 
 // Puts only the properties that differ from what the item holds, then saves: the item
-// keeps its identity.
+// keeps its identity. `compared` is `values` in the form the folder was compared in.
 void UpdateContactItem(OutlookCalls& calls, IDispatch* item, const std::array<std::wstring, 18>& values,
-                       const ContactValues& held)
+                       const ContactValues& compared, const ContactValues& held)
 {
     for (size_t i = 0; i < values.size(); ++i) {
-        if (WideToUtf8(values[i]) != held[i])
+        if (compared[i] != held[i])
             calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
     }
     calls.Call(kContactObject, item, kSave);
@@ -247,7 +247,7 @@ int ApplyContactChanges(OutlookCalls& calls, IDispatch* session, IDispatch* item
     int written = static_cast<int>(changes.unchanged);
     for (const ContactChanges::Update& update : changes.updates) {
         ComPtr<IDispatch> item = ItemById(calls, session, contacts[update.item]->entryId);
-        UpdateContactItem(calls, item.Get(), rows[update.row], contacts[update.item]->values);
+        UpdateContactItem(calls, item.Get(), rows[update.row], rowValues[update.row], contacts[update.item]->values);
         ++written;
     }
     for (size_t row : changes.additions) {
