@@ -58,6 +58,11 @@ std::string ContactFileExtension(std::string_view path)
     return std::string(path.substr(dot));
 }
 
+std::string_view WithoutFileExtension(std::string_view path)
+{
+    return path.substr(0, path.size() - ContactFileExtension(path).size());
+}
+
 std::string DirectoryPart(std::string_view path)
 {
     const size_t last = path.find_last_of("\\/:");

@@ -20,6 +20,9 @@ bool IsPlainFolderName(std::string_view name);
 // The extension of the path's file name from its last ".", dot included; empty when none.
 std::string ContactFileExtension(std::string_view path);
 
+// The path without that extension.
+std::string_view WithoutFileExtension(std::string_view path);
+
 // The path up to and including its last "\", "/" or drive colon; empty when it has none.
 std::string DirectoryPart(std::string_view path);
 

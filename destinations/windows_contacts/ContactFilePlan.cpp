@@ -1,16 +1,12 @@
 #include "destinations/windows_contacts/ContactFilePlan.h"
 
+#include "destinations/windows_contacts/ContactFileNames.h"
+
 #include <algorithm>
 
 namespace tessaly {
 
 namespace {
-std::string_view WithoutExtension(std::string_view name)
-{
-    const size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? name : name.substr(0, dot);
-}
-
 // "Name (2)" -> "Name"; anything else unchanged.
 std::string_view WithoutNumber(std::string_view base)
 {
@@ -43,7 +39,7 @@ bool IsIdentifier(std::string_view base)
 
 bool NameFits(std::string_view name, std::string_view wanted, const std::function<std::string(std::string_view)>& fold)
 {
-    const std::string_view base = WithoutExtension(name);
+    const std::string_view base = WithoutFileExtension(name);
     if (wanted.empty())
         return IsIdentifier(base);
     return fold(base) == fold(wanted) || fold(WithoutNumber(base)) == fold(wanted);

@@ -14,8 +14,6 @@
 #include "contacts/Contact.h"
 #include "resources/version.h"
 
-#include <algorithm>
-
 using Microsoft::WRL::ComPtr;
 
 namespace tessaly {
@@ -42,11 +40,6 @@ void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
             FoldFileName(name).ends_with(ending))
             (void)names.Claim(name.substr(0, name.size() - extension.size()));
     } while (::FindNextFileW(search.get(), &found));
-}
-
-std::string_view WithoutExtension(std::string_view name)
-{
-    return name.substr(0, std::min(name.rfind('.'), name.size()));
 }
 
 // The folder's contact files read back; a file that cannot be read as a contact goes
@@ -117,10 +110,10 @@ int StageContactFiles(IWindowsContactsPlatform& platform, const TContactList& li
     TUniqueFileNames names(FoldFileName);
     ReserveRemainingNames(names, WithTrailingDelimiter(folder));
     for (const std::string& name : work.keep)
-        (void)names.Claim(WithoutExtension(name));
+        (void)names.Claim(WithoutFileExtension(name));
     for (const TContactFileWork::Write& write : work.writes)
         if (!write.name.empty())
-            (void)names.Claim(WithoutExtension(write.name));
+            (void)names.Claim(WithoutFileExtension(write.name));
 
     const std::string base = WithTrailingDelimiter(staging);
     int held = static_cast<int>(work.unchanged);
