@@ -11,34 +11,6 @@
 
 namespace tessaly {
 
-namespace {
-
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// Removes the temporary file unless it was moved into place.
-class TempFile {
-public:
-    explicit TempFile(std::string path) : path_(std::move(path)) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile()
-    {
-        if (!path_.empty())
-            (void)ForceDeleteFile(path_);
-    }
-    const std::string& path() const { return path_; }
-    void Keep() { path_.clear(); }
-
-private:
-    std::string path_;
-};
-
-} // namespace
-
 SettingsTextConversion SystemSettingsText()
 {
     return {
@@ -72,35 +44,6 @@ TIniFile LoadIniFile(const std::string& path)
     if (!FileExists(path))
         return TIniFile();
     return TIniFile::Parse(ReadTextFile(path));
-}
-
-void ReplaceFileContent(const std::string& path, const std::string& text)
-{
-    char tempName[MAX_PATH] = {};
-    if (::GetTempFileNameA(FolderOf(path).c_str(), "cts", 0, tempName) == 0)
-        RaiseLastFileError("Cannot create file", path);
-    TempFile temp(tempName);
-    {
-        UniqueKernelHandle file(::CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            RaiseLastFileError("Cannot create file", path);
-        DWORD written = 0;
-        if (!text.empty()
-            && (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
-                || written != text.size()))
-            RaiseLastFileError("Cannot write file", path);
-        if (!::FlushFileBuffers(file.get()))
-            RaiseLastFileError("Cannot write file", path);
-    }
-    if (FileExists(path)) {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    if (!::MoveFileExA(temp.path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        RaiseLastFileError("Cannot replace file", path);
-    temp.Keep();
 }
 
 } // namespace tessaly

@@ -4,6 +4,7 @@
 #include "base/WinHandles.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <system_error>
@@ -83,6 +84,70 @@ void SaveTextFile(const std::string& text, const std::wstring& path)
     write("\r\n", 2);
 }
 
+namespace {
+
+// Removes the temporary file unless it was moved into place.
+class TempFile {
+public:
+    explicit TempFile(std::wstring path) : path_(std::move(path)) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile()
+    {
+        if (!path_.empty())
+            (void)ForceDeleteFile(path_);
+    }
+    const std::wstring& path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+}
+
+} // namespace
+
+void ReplaceFileContent(const std::string& path, const std::string& text)
+{
+    ReplaceFileContent(AnsiToWide(path), text);
+}
+
+void ReplaceFileContent(const std::wstring& path, const std::string& text)
+{
+    const std::string named = WideToAnsi(path.c_str());
+    wchar_t tempName[MAX_PATH] = {};
+    if (::GetTempFileNameW(FolderOf(path).c_str(), L"cts", 0, tempName) == 0)
+        RaiseLastFileError("Cannot create file", named);
+    TempFile temp(tempName);
+    {
+        UniqueKernelHandle file(::CreateFileW(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            RaiseLastFileError("Cannot create file", named);
+        size_t done = 0;
+        while (done < text.size()) {
+            DWORD written = 0;
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 30));
+            if (!::WriteFile(file.get(), text.data() + done, want, &written, nullptr) || written == 0)
+                RaiseLastFileError("Cannot write file", named);
+            done += written;
+        }
+        if (!::FlushFileBuffers(file.get()))
+            RaiseLastFileError("Cannot write file", named);
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!::MoveFileExW(temp.path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        RaiseLastFileError("Cannot replace file", named);
+    temp.Keep();
+}
+
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending)
 {
     const std::wstring wideFolder = AnsiToWide(folder);
@@ -124,6 +189,20 @@ std::string ReadTextFile(const std::wstring& path)
     }
     text.resize(done);
     return text;
+}
+
+std::wstring LocalDataFolder()
+{
+    // Not %TEMP%, which cleaners empty, and per user, as the folders it serves are.
+    wchar_t folder[MAX_PATH] = {};
+    const HRESULT result =
+        ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder);
+    if (FAILED(result))
+        throw EFileError(static_cast<unsigned long>(result), "The local application data folder is not available.");
+    const std::wstring own = std::wstring(folder) + L"\\CorvaneTessaly";
+    if (!::CreateDirectoryW(own.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        RaiseLastFileError("Cannot create folder", WideToAnsi(own.c_str()));
+    return own;
 }
 
 std::string ExecutableFolder()

@@ -32,6 +32,13 @@ private:
 void SaveTextFile(const std::string& text, const std::string& path);
 void SaveTextFile(const std::string& text, const std::wstring& path);
 
+// Writes the text to a new file in the same folder and only then puts it in place of
+// the old one (clearing read-only first), so a failed write never costs the old file.
+// Throws EFileError, naming the file and the system's reason, when it cannot be replaced;
+// the old file is then unchanged and no temporary file is left behind.
+void ReplaceFileContent(const std::string& path, const std::string& text);
+void ReplaceFileContent(const std::wstring& path, const std::string& text);
+
 // ForceDeleteFile on every non-folder entry of `folder` whose name ends in `ending`;
 // failures are ignored.
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending);
@@ -42,6 +49,10 @@ std::string ReadTextFile(const std::wstring& path);
 
 // The folder of the running executable, with a trailing path delimiter.
 std::string ExecutableFolder();
+
+// The program's own folder in the user's local application data, "...\\CorvaneTessaly",
+// created when missing. Throws EFileError when it cannot be had.
+std::wstring LocalDataFolder();
 
 bool FileExists(const std::string& path);
 bool FileExists(const std::wstring& path);

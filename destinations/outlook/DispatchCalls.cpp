@@ -4,6 +4,8 @@
 #include "base/WideText.h"
 #include "destinations/outlook/BusyFilter.h"
 
+#include <cwchar>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -247,7 +249,16 @@ std::wstring ElementText(SAFEARRAY* array, LONG first, LONG second)
     TVariant element;
     OleCheck(::SafeArrayGetElement(array, at, element.put()), {});
     const VARTYPE type = element.get().vt;
-    return type == VT_EMPTY || type == VT_NULL ? std::wstring() : AsText(element);
+    if (type == VT_EMPTY || type == VT_NULL)
+        return {};
+    // A time as its exact number: the locale's text would drop the fraction of a second,
+    // and two times must compare equal only when they are.
+    if (type == VT_DATE) {
+        wchar_t text[32] = {};
+        std::swprintf(text, std::size(text), L"%.17g", element.get().date);
+        return text;
+    }
+    return AsText(element);
 }
 
 } // namespace

@@ -76,7 +76,8 @@ std::wstring AsText(const TVariant& value);
 bool AsBoolean(const TVariant& value);
 
 // A two-dimensional array of `columns` values a row, indexed (row, column), as texts; an
-// empty value (a property the object does not have) is empty text. An empty result or an
+// empty value (a property the object does not have) is empty text, and a time its exact
+// OLE date number. An empty result or an
 // array of no rows gives none; an array of columns by rows is read as its rows. Another
 // shape raises a type mismatch.
 std::vector<std::vector<std::wstring>> AsTextRows(const TVariant& value, size_t columns);

@@ -1,14 +1,17 @@
 #include "destinations/outlook/OutlookDestination.h"
 
+#include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "base/TextHelpers.h"
 #include "base/WideText.h"
 #include "contacts/Contact.h"
-#include "contacts/ContactMatching.h"
+#include "contacts/FolderRecord.h"
+#include "contacts/FolderRecordFile.h"
 #include "destinations/outlook/BusyFilter.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
 
+#include <algorithm>
 #include <array>
 #include <cwchar>
 #include <optional>
@@ -120,11 +123,11 @@ void MarkForAddressBook(OutlookCalls& calls, IDispatch* folder)
         calls.Put(kFolderObject, folder, kShowAsOutlookAB, TVariant(true));
 }
 
-// One item of the folder as its table shows it.
+// One item of the folder as its table's default columns show it: nothing of its content
+// beyond its name, since the columns that would show more are guarded.
 struct FolderItem {
-    std::wstring entryId;
     bool contact = false;
-    ContactValues values; // UTF-8, as the rows are compared
+    ListedItem listed; // UTF-8
 };
 
 // Contact items of any form: "IPM.Contact" and the custom forms derived from it.
@@ -136,38 +139,51 @@ bool IsContactClass(std::wstring_view messageClass)
     return messageClass.size() == contact.size() || messageClass[contact.size()] == L'.';
 }
 
-// The folder's items with their EntryID, message class and the 18 properties, read in a
-// few calls whatever the folder's size. None where Outlook offers no table (before
-// Outlook 2007 the name lookup fails) or refuses it: the caller then replaces everything,
-// which needs no reading. A busy Outlook is not a refusal.
+// The table's row count, or none where Outlook cannot tell (it may not for large tables).
+std::optional<int> TableRowCount(OutlookCalls& calls, IDispatch* table)
+{
+    try {
+        return AsInteger(calls.Call(kTableObject, table, kGetRowCount));
+    } catch (const EComponentBusy&) {
+        throw;
+    } catch (const EOleError&) {
+        return std::nullopt;
+    }
+}
+
+// The folder's items, read through the table's default columns in a few calls whatever
+// the folder's size. None where Outlook offers no table (before Outlook 2007 the name
+// lookup fails) or refuses it: the caller then replaces everything, which needs no
+// reading. A busy Outlook is not a refusal.
 std::optional<std::vector<FolderItem>> ReadFolderItems(OutlookCalls& calls, IDispatch* folder)
 {
     std::vector<FolderItem> items;
     try {
         ComPtr<IDispatch> table = AsDispatch(calls.Call(kFolderObject, folder, kGetTable));
         ComPtr<IDispatch> columns = AsDispatch(calls.Get(kTableObject, table.Get(), kColumns));
-        calls.Call(kColumnsObject, columns.Get(), kRemoveAll);
-        calls.Call(kColumnsObject, columns.Get(), kAdd, {TVariant(std::wstring(kEntryID))});
-        calls.Call(kColumnsObject, columns.Get(), kAdd, {TVariant(std::wstring(kMessageClass))});
-        for (const wchar_t* property : kContactProperties)
-            calls.Call(kColumnsObject, columns.Get(), kAdd, {TVariant(std::wstring(property))});
-        constexpr size_t kColumnCount = 2 + std::size(kContactProperties);
-
-        bool more = true;
-        while (more) {
-            const std::vector<std::vector<std::wstring>> rows =
-                AsTextRows(calls.Call(kTableObject, table.Get(), kGetArray, {TVariant(kTableRowsPerRead)}),
-                           kColumnCount);
+        const int columnCount = AsInteger(calls.Get(kColumnsObject, columns.Get(), kCount));
+        if (columnCount < kDefaultColumnsOfEveryFolder)
+            return std::nullopt;
+        // Outlook 2007 refuses to be asked for more rows than are left.
+        const std::optional<int> rowCount = TableRowCount(calls, table.Get());
+        for (;;) {
+            const int wanted =
+                rowCount ? std::min(kTableRowsPerRead, *rowCount - static_cast<int>(items.size())) : kTableRowsPerRead;
+            if (wanted <= 0)
+                break;
+            const std::vector<std::vector<std::wstring>> rows = AsTextRows(
+                calls.Call(kTableObject, table.Get(), kGetArray, {TVariant(wanted)}), static_cast<size_t>(columnCount));
             for (const std::vector<std::wstring>& row : rows) {
                 FolderItem& item = items.emplace_back();
-                item.entryId = row[0];
-                item.contact = IsContactClass(row[1]);
-                for (size_t i = 0; i < item.values.size(); ++i)
-                    item.values[i] = WideToUtf8(row[2 + i]);
+                item.contact = IsContactClass(row[kMessageClassColumn]);
+                item.listed.id = WideToUtf8(row[kEntryIdColumn]);
+                item.listed.stamp = WideToUtf8(row[kLastModificationTimeColumn]);
+                item.listed.name = WideToUtf8(row[kSubjectColumn]);
             }
-            // A short read was the last; a full one may have ended the table too.
-            more = rows.size() == static_cast<size_t>(kTableRowsPerRead) &&
-                   !AsBoolean(calls.Get(kTableObject, table.Get(), kEndOfTable));
+            // A short read was the last; without a count, a full one may have ended the table too.
+            if (rows.size() < static_cast<size_t>(wanted) ||
+                (!rowCount && AsBoolean(calls.Get(kTableObject, table.Get(), kEndOfTable))))
+                break;
         }
     } catch (const EComponentBusy&) {
         throw;
@@ -177,7 +193,37 @@ std::optional<std::vector<FolderItem>> ReadFolderItems(OutlookCalls& calls, IDis
     return items;
 }
 
-// The record's 18 properties as the run writes them: wide text in the list's code page.
+// The identity a record of this folder is kept under: its store's and its own EntryID.
+// None where Outlook does not tell them; the run then works without a record.
+std::optional<std::string> FolderIdentity(OutlookCalls& calls, IDispatch* folder)
+{
+    try {
+        const std::wstring store = AsText(calls.Get(kFolderObject, folder, kStoreID));
+        const std::wstring entry = AsText(calls.Get(kFolderObject, folder, kEntryID));
+        if (store.empty() || entry.empty())
+            return std::nullopt;
+        return "Outlook " + WideToUtf8(store) + " " + WideToUtf8(entry);
+    } catch (const EComponentBusy&) {
+        throw;
+    } catch (const EOleError&) {
+        return std::nullopt;
+    }
+}
+
+// The folder's record, where it is kept: `directory`, or the user's own local data folder
+// when that is empty. None when it cannot be had.
+std::optional<std::wstring> RecordDirectory(const std::wstring& directory)
+{
+    if (!directory.empty())
+        return directory;
+    try {
+        return LocalDataFolder();
+    } catch (const EFileError&) {
+        return std::nullopt;
+    }
+}
+
+// The record's values as the run writes them: wide text in the list's code page.
 std::array<std::wstring, 18> PropertyValues(const TContactInfo& record, UINT codePage)
 {
     std::array<std::wstring, 18> values;
@@ -198,9 +244,9 @@ bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const std::array<std
 }
 
 // The item Outlook knows by `entryId`, in any folder of its stores.
-ComPtr<IDispatch> ItemById(OutlookCalls& calls, IDispatch* session, const std::wstring& entryId)
+ComPtr<IDispatch> ItemById(OutlookCalls& calls, IDispatch* session, const std::string& entryId)
 {
-    return AsDispatch(calls.Call(kNameSpaceObject, session, kGetItemFromID, {TVariant(entryId)}));
+    return AsDispatch(calls.Call(kNameSpaceObject, session, kGetItemFromID, {TVariant(Utf8ToWide(entryId))}));
 }
 
 // Puts only the properties that differ from what the item holds, then saves: the item
@@ -215,55 +261,91 @@ void UpdateContactItem(OutlookCalls& calls, IDispatch* item, const std::array<st
     calls.Call(kContactObject, item, kSave);
 }
 
-// False when Outlook's new item is not a contact item.
-bool AddContactItem(OutlookCalls& calls, IDispatch* items, const std::array<std::wstring, 18>& values)
+// The new item; none when Outlook's new item is not a contact item.
+ComPtr<IDispatch> AddContactItem(OutlookCalls& calls, IDispatch* items, const std::array<std::wstring, 18>& values)
 {
     ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items, kAdd, {TVariant(olContactItem)}));
-    return WriteContactItem(calls, item.Get(), values);
+    if (!WriteContactItem(calls, item.Get(), values))
+        item.Reset();
+    return item;
 }
 
-// Changes only what differs from what the folder holds. New and updated contacts are
+// What the run changes and where its record is kept.
+struct FolderSync {
+    std::vector<std::array<std::wstring, 18>> rows;
+    std::vector<ContactValues> rowValues; // UTF-8, as the rows are compared
+    std::optional<std::string> identity;
+    std::optional<std::wstring> recordDirectory;
+};
+
+// Changes only what differs from what the folder holds, as far as the record vouches for
+// it; every other contact item is rewritten or removed. New and rewritten contacts are
 // written before any stale one goes, so a run cut short loses no contact of the list.
 // The number of records the folder holds afterwards.
-int ApplyContactChanges(OutlookCalls& calls, IDispatch* session, IDispatch* items,
-                        const std::vector<std::array<std::wstring, 18>>& rows, const std::vector<FolderItem>& held)
+int ApplyContactChanges(OutlookCalls& calls, IDispatch* session, IDispatch* folder, IDispatch* items,
+                        const FolderSync& sync, const std::vector<FolderItem>& held)
 {
-    std::vector<ContactValues> rowValues(rows.size());
-    for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t i = 0; i < rows[r].size(); ++i)
-            rowValues[r][i] = WideToUtf8(rows[r][i]);
-    }
     // Only contact items take part; distribution lists and other items stay as they are.
-    std::vector<const FolderItem*> contacts;
-    std::vector<ContactValues> contactValues;
+    std::vector<ListedItem> contacts;
     for (const FolderItem& item : held) {
-        if (item.contact) {
-            contacts.push_back(&item);
-            contactValues.push_back(item.values);
-        }
+        if (item.contact)
+            contacts.push_back(item.listed);
     }
-    const ContactChanges changes = PlanContactChanges(rowValues, contactValues);
+    std::optional<FolderRecord> record;
+    if (sync.identity && sync.recordDirectory)
+        record = LoadFolderRecord(*sync.recordDirectory, *sync.identity);
+    const FolderChanges changes = PlanFolderChanges(sync.rowValues, contacts, record ? &*record : nullptr);
 
     int written = static_cast<int>(changes.unchanged);
     for (const ContactChanges::Update& update : changes.updates) {
-        ComPtr<IDispatch> item = ItemById(calls, session, contacts[update.item]->entryId);
-        UpdateContactItem(calls, item.Get(), rows[update.row], rowValues[update.row], contacts[update.item]->values);
+        ComPtr<IDispatch> item = ItemById(calls, session, contacts[update.item].id);
+        UpdateContactItem(calls, item.Get(), sync.rows[update.row], sync.rowValues[update.row],
+                          *changes.known[update.item]);
         ++written;
     }
+    for (const ContactChanges::Update& rewrite : changes.rewrites) {
+        ComPtr<IDispatch> item = ItemById(calls, session, contacts[rewrite.item].id);
+        for (size_t i = 0; i < sync.rows[rewrite.row].size(); ++i)
+            calls.Put(kContactObject, item.Get(), kContactProperties[i], TVariant(sync.rows[rewrite.row][i]));
+        calls.Call(kContactObject, item.Get(), kSave);
+        ++written;
+    }
+    std::vector<std::string> added;
     for (size_t row : changes.additions) {
-        if (AddContactItem(calls, items, rows[row]))
+        // Its EntryID is the one thing of a new item that the record needs from Outlook.
+        ComPtr<IDispatch> item = AddContactItem(calls, items, sync.rows[row]);
+        added.push_back(item ? WideToUtf8(AsText(calls.Get(kContactObject, item.Get(), kEntryID))) : std::string());
+        if (item)
             ++written;
     }
     for (size_t stale : changes.removals) {
-        ComPtr<IDispatch> item = ItemById(calls, session, contacts[stale]->entryId);
+        ComPtr<IDispatch> item = ItemById(calls, session, contacts[stale].id);
         calls.Call(kContactObject, item.Get(), kDelete);
+    }
+
+    // A run that changed nothing leaves the record as true as it found it.
+    const bool changed = !changes.updates.empty() || !changes.rewrites.empty() || !changes.additions.empty() ||
+                         !changes.removals.empty();
+    if (changed && sync.identity && sync.recordDirectory) {
+        const std::optional<std::vector<FolderItem>> after = ReadFolderItems(calls, folder);
+        std::vector<ListedItem> listed;
+        if (after) {
+            for (const FolderItem& item : *after)
+                listed.push_back(item.listed);
+        }
+        try {
+            SaveFolderRecord(*sync.recordDirectory,
+                             RecordAfterChanges(*sync.identity, sync.rowValues, contacts, changes, added, listed));
+        } catch (const EFileError&) {
+            // The folder is right already; without its record the next run rewrites it once.
+        }
     }
     return written;
 }
 
 // The number of records the folder holds as contact items once the run is done.
 int FillContactFolder(OutlookCalls& calls, IDispatch* session, IDispatch* contacts, const TContactList& list,
-                      const std::string& folderName)
+                      const std::string& folderName, const std::wstring& recordDirectory)
 {
     // An empty answer without a failure code would otherwise pass for a successful
     // synchronisation that wrote nothing.
@@ -276,10 +358,10 @@ int FillContactFolder(OutlookCalls& calls, IDispatch* session, IDispatch* contac
     ComPtr<IDispatch> folder = FindOrAddContactFolder(calls, folders.Get(), folderName);
     ComPtr<IDispatch> items = AsDispatch(calls.Get(kFolderObject, folder.Get(), kItems));
     const UINT codePage = WindowsCodePage(list.CodePage);
-    std::vector<std::array<std::wstring, 18>> rows;
-    rows.reserve(list.Count());
+    FolderSync sync;
+    sync.rows.reserve(list.Count());
     for (const TContactInfo& record : list)
-        rows.push_back(PropertyValues(record, codePage));
+        sync.rows.push_back(PropertyValues(record, codePage));
 
     const std::optional<std::vector<FolderItem>> held = ReadFolderItems(calls, folder.Get());
     if (!held) {
@@ -287,14 +369,21 @@ int FillContactFolder(OutlookCalls& calls, IDispatch* session, IDispatch* contac
         ClearContactItems(calls, items.Get());
         MarkForAddressBook(calls, folder.Get());
         int written = 0;
-        for (const auto& values : rows) {
+        for (const auto& values : sync.rows) {
             if (AddContactItem(calls, items.Get(), values))
                 ++written;
         }
         return written;
     }
     MarkForAddressBook(calls, folder.Get());
-    return ApplyContactChanges(calls, session, items.Get(), rows, *held);
+    sync.rowValues.resize(sync.rows.size());
+    for (size_t r = 0; r < sync.rows.size(); ++r) {
+        for (size_t i = 0; i < sync.rows[r].size(); ++i)
+            sync.rowValues[r][i] = WideToUtf8(sync.rows[r][i]);
+    }
+    sync.identity = FolderIdentity(calls, folder.Get());
+    sync.recordDirectory = RecordDirectory(recordDirectory);
+    return ApplyContactChanges(calls, session, folder.Get(), items.Get(), sync, *held);
 }
 
 } // namespace
@@ -316,7 +405,8 @@ int OutlookMajorVersion(const std::string& version)
 }
 
 bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
-                 const OutlookFactory& createApplication, std::chrono::milliseconds busyLimit)
+                 const OutlookFactory& createApplication, std::chrono::milliseconds busyLimit,
+                 const std::wstring& recordDirectory)
 {
     // Outlived by nothing obtained from Outlook: its releases are calls too.
     const TBusyFilterScope busyFilter(busyLimit);
@@ -340,7 +430,7 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
                {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
     ComPtr<IDispatch> contacts =
         AsDispatch(calls.Call(kNameSpaceObject, session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
-    const int count = FillContactFolder(calls, session.Get(), contacts.Get(), list, folderName);
+    const int count = FillContactFolder(calls, session.Get(), contacts.Get(), list, folderName, recordDirectory);
     services.ReportCreated(count, folderName);
     // A short count must not pass for a synchronisation.
     if (static_cast<size_t>(count) < list.Count()) {

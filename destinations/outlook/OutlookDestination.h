@@ -2,7 +2,10 @@
 // Destination code 10: makes the contact items of one contacts folder directly under
 // Outlook's default Contacts folder hold the records, one item per record. Where Outlook
 // offers the folder's table, only what differs is changed, so unchanged contacts keep
-// their identity; elsewhere every contact item is replaced.
+// their identity; elsewhere every contact item is replaced. No member that Outlook's
+// security guard protects is called: contents are never read back. What the items hold
+// is known from a record of what the last run wrote, kept per folder and vouched for by
+// each item's EntryID and modification time; any other item is rewritten.
 #include "base/RunServices.h"
 #include "contacts/ContactList.h"
 #include "destinations/outlook/BusyRetry.h"
@@ -29,9 +32,11 @@ HRESULT CreateOutlookApplication(IDispatch** application);
 // raises EOleError with the component's text; everything obtained is released first.
 // A call that Outlook refuses as busy is tried again for up to `busyLimit`; after that
 // EComponentBusy is raised with "Microsoft Outlook is busy. Please try again later.".
+// The folder's record is kept in `recordDirectory`, or in the user's local data folder of
+// the program when that is empty.
 bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
                  const OutlookFactory& createApplication = CreateOutlookApplication,
-                 std::chrono::milliseconds busyLimit = kOutlookBusyLimit);
+                 std::chrono::milliseconds busyLimit = kOutlookBusyLimit, const std::wstring& recordDirectory = {});
 
 // The whole number before the first "." of Outlook's version text; -1 when there is none.
 int OutlookMajorVersion(const std::string& version);

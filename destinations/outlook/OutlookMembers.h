@@ -46,12 +46,22 @@ inline constexpr const wchar_t* kEntryID = L"EntryID";
 inline constexpr const wchar_t* kMessageClass = L"MessageClass";
 inline constexpr const wchar_t* kGetItemFromID = L"GetItemFromID";
 
+inline constexpr const wchar_t* kStoreID = L"StoreID";
+
 // The folder's table (Outlook 2007 on): MAPIFolder.GetTable, Table and Columns members.
+// Only the table's default columns are read: adding a column is guarded by Outlook's
+// security prompt, which denies or blocks an untrusted caller such as this program.
 inline constexpr const wchar_t* kGetTable = L"GetTable";
 inline constexpr const wchar_t* kColumns = L"Columns";
-inline constexpr const wchar_t* kRemoveAll = L"RemoveAll";
+inline constexpr const wchar_t* kGetRowCount = L"GetRowCount";
 inline constexpr const wchar_t* kGetArray = L"GetArray";
 inline constexpr const wchar_t* kEndOfTable = L"EndOfTable";
+// The first default columns of every folder's table, in their documented order.
+inline constexpr int kEntryIdColumn = 0;
+inline constexpr int kSubjectColumn = 1;
+inline constexpr int kLastModificationTimeColumn = 3;
+inline constexpr int kMessageClassColumn = 4;
+inline constexpr int kDefaultColumnsOfEveryFolder = 5;
 
 // The _ContactItem properties that hold the contact record's fields, in record field
 // order (TContactInfo::kFields). The web page goes to the free/busy address.

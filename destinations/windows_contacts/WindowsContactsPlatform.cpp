@@ -14,7 +14,6 @@ namespace {
 constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER; // 5
 constexpr DWORD kCreateForWriting = STGM_CREATE | STGM_WRITE;              // 0x1001
 constexpr DWORD kOpenForReading = STGM_READ | STGM_SHARE_DENY_WRITE;
-constexpr wchar_t kOwnFolderName[] = L"\\CorvaneTessaly";
 constexpr char kStagingFolderName[] = "\\Contacts staging";
 
 class SystemPlatform final : public IWindowsContactsPlatform {
@@ -57,15 +56,7 @@ public:
     {
         // Not %TEMP%, which cleaners empty while old contact files may wait there. UTF-8, as
         // every path of this destination: the user's name may be part of it.
-        wchar_t folder[MAX_PATH] = {};
-        const HRESULT result = ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
-                                                  SHGFP_TYPE_CURRENT, folder);
-        if (FAILED(result))
-            throw EFileError(static_cast<unsigned long>(result), "The local application data folder is not available.");
-        const std::wstring own = std::wstring(folder) + kOwnFolderName;
-        if (!::CreateDirectoryW(own.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            RaiseLastFileError("Cannot create folder", WideToAnsi(own.c_str()));
-        return WideToUtf8(own) + kStagingFolderName;
+        return WideToUtf8(LocalDataFolder()) + kStagingFolderName;
     }
 };
 } // namespace

@@ -17,6 +17,13 @@ std::wstring NewEntryId()
     return L"00EE" + std::to_wstring(++last);
 }
 
+// One clock for every item, so no two saves share a time.
+int NextModificationTime()
+{
+    static int now = 0;
+    return ++now;
+}
+
 std::string Narrow(const std::wstring& text)
 {
     return tessaly::WideToAnsi(text.c_str(), static_cast<int>(text.size()));
@@ -181,7 +188,8 @@ private:
         std::vector<std::wstring> members(std::begin(tessaly::outlook::kContactProperties),
                                           std::end(tessaly::outlook::kContactProperties));
         // A few more that a wrong table might reach for.
-        members.insert(members.end(), {L"Save", L"Delete", L"BusinessHomePage", L"Email", L"Company", L"WebPage"});
+        members.insert(members.end(),
+                       {L"Save", L"Delete", L"EntryID", L"BusinessHomePage", L"Email", L"Company", L"WebPage"});
         return members;
     }
     bool Answers(REFIID iid) const override
@@ -196,6 +204,9 @@ private:
                 item_->entryId = NewEntryId();
             }
             item_->saved = true;
+            item_->modified = NextModificationTime();
+        } else if (call.member == L"EntryID") {
+            ReturnText(result, item_->entryId);
         } else if (call.member == L"Delete") {
             auto& items = folder_->items;
             items.erase(std::remove(items.begin(), items.end(), item_), items.end());
@@ -243,11 +254,17 @@ private:
     std::shared_ptr<Folder> folder_;
 };
 
-// A column's value: the EntryID, the message class, or a property; empty when unset.
+// A column's value: the EntryID, the message class, the time, or a property (the subject
+// is a contact's full name); empty when unset.
 void ReturnColumn(VARIANT* result, const Item& item, const std::wstring& column)
 {
     if (column == L"EntryID") {
         ReturnText(result, item.entryId);
+    } else if (column == L"LastModificationTime") {
+        result->vt = VT_DATE;
+        result->date = 46000.0 + item.modified / 86400.0;
+    } else if (column == L"Subject") {
+        ReturnColumn(result, item, L"FullName");
     } else if (column == L"MessageClass") {
         ReturnText(result, item.contact ? L"IPM.Contact" : L"IPM.DistList");
     } else {
@@ -267,14 +284,16 @@ struct TableState {
 class ColumnsObject final : public Object {
 public:
     ColumnsObject(World& world, std::shared_ptr<TableState> table)
-        : Object(world, "Columns", {L"RemoveAll", L"Add"}), table_(std::move(table))
+        : Object(world, "Columns", {L"Count", L"RemoveAll", L"Add"}), table_(std::move(table))
     {
     }
 
 private:
-    HRESULT Handle(const Call& call, VARIANT*) override
+    HRESULT Handle(const Call& call, VARIANT* result) override
     {
-        if (call.member == L"RemoveAll")
+        if (call.member == L"Count")
+            ReturnInteger(result, static_cast<int>(table_->columns.size()));
+        else if (call.member == L"RemoveAll")
             table_->columns.clear();
         else
             table_->columns.push_back(Text(call.args.at(0)));
@@ -289,7 +308,8 @@ private:
 class TableObject final : public Object {
 public:
     TableObject(World& world, std::shared_ptr<Folder> folder)
-        : Object(world, "Table", {L"Columns", L"GetArray", L"EndOfTable"}), table_(std::make_shared<TableState>())
+        : Object(world, "Table", {L"Columns", L"GetRowCount", L"GetArray", L"EndOfTable"}),
+          table_(std::make_shared<TableState>())
     {
         table_->folder = std::move(folder);
     }
@@ -300,6 +320,8 @@ private:
         const auto& items = table_->folder->items;
         if (call.member == L"Columns") {
             ReturnObject(result, new ColumnsObject(world_, table_));
+        } else if (call.member == L"GetRowCount") {
+            ReturnInteger(result, static_cast<int>(items.size()));
         } else if (call.member == L"EndOfTable") {
             result->vt = VT_BOOL;
             result->boolVal = table_->position >= items.size() ? VARIANT_TRUE : VARIANT_FALSE;
@@ -331,7 +353,8 @@ private:
 
 std::vector<std::wstring> FolderMembers(const World& world)
 {
-    std::vector<std::wstring> members = {L"Name", L"Items", L"Application", L"ShowAsOutlookAB"};
+    std::vector<std::wstring> members = {L"Name", L"Items", L"Application", L"ShowAsOutlookAB", L"StoreID",
+                                         L"EntryID"};
     if (world.tableOffered)
         members.push_back(L"GetTable");
     return members;
@@ -355,6 +378,10 @@ private:
             ReturnObject(result, NewApplication(world_));
         else if (call.member == L"GetTable")
             ReturnObject(result, new TableObject(world_, folder_));
+        else if (call.member == L"StoreID")
+            ReturnText(result, L"00STORE");
+        else if (call.member == L"EntryID")
+            ReturnText(result, folder_->entryId);
         else if (call.put == nullptr) {
             result->vt = VT_BOOL;
             result->boolVal = folder_->showAsAddressBook.value_or(false) ? VARIANT_TRUE : VARIANT_FALSE;
@@ -458,6 +485,7 @@ std::shared_ptr<Folder> World::AddFolder(const std::wstring& name)
 {
     auto folder = std::make_shared<Folder>();
     folder->name = name;
+    folder->entryId = NewEntryId();
     folders.push_back(folder);
     return folder;
 }
@@ -481,11 +509,18 @@ std::vector<std::string> World::CallsStartingWith(const std::string& prefix) con
     return found;
 }
 
+void Item::Edit(const std::wstring& property, const std::wstring& value)
+{
+    properties[property] = value;
+    modified = NextModificationTime();
+}
+
 std::shared_ptr<Item> ContactNamed(const std::wstring& fullName)
 {
     auto item = std::make_shared<Item>();
     item->saved = true;
     item->entryId = NewEntryId();
+    item->modified = NextModificationTime();
     item->properties[L"FullName"] = fullName;
     return item;
 }
@@ -496,6 +531,7 @@ std::shared_ptr<Item> DistributionList()
     item->contact = false;
     item->saved = true;
     item->entryId = NewEntryId();
+    item->modified = NextModificationTime();
     return item;
 }
 

@@ -16,11 +16,16 @@ struct Item {
     bool contact = true;
     bool saved = false;
     std::wstring entryId; // given when first saved
+    int modified = 0;     // the modification time: moves with every save
     std::map<std::wstring, std::wstring> properties;
+
+    // Changes one property as an edit in Outlook's window does, time included.
+    void Edit(const std::wstring& property, const std::wstring& value);
 };
 
 struct Folder {
     std::wstring name;
+    std::wstring entryId;
     std::vector<std::shared_ptr<Item>> items;
     std::optional<bool> showAsAddressBook; // unset until put
 };
