@@ -131,7 +131,12 @@ void Undo(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
 std::string FreeKeptFolder(ISwapFiles& files, const std::string& target)
 {
     for (int n = 1; n <= kKeptFolderNames; ++n) {
-        const std::string path = target + kKeptFolderName + (n > 1 ? " " + std::to_string(n) : "") + ")";
+        std::string path = target + kKeptFolderName;
+        if (n > 1) {
+            path += ' ';
+            path += std::to_string(n);
+        }
+        path += ')';
         if (!files.Exists(path))
             return path;
     }
