@@ -1,6 +1,7 @@
 #include "app/SyncRun.h"
 
 #include "app/SyncLock.h"
+#include "base/ExceptionText.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "contacts/Contact.h"
@@ -23,6 +24,7 @@ const char* const kCompleted = "Operation completed successfully.";
 const char* const kInterrupted = "Sync operation has been interrupted by user";
 const char* const kAlreadyRunning = "A synchronisation is already running.\r\nPlease try again when it has ended.";
 const char* const kNoContacts = "The downloaded file holds no contacts.";
+const char* const kSwapUnfinished = "An interrupted sync into Windows Mail could not be finished:\r\n";
 const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
 
 } // namespace
@@ -58,14 +60,12 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
         services_.ShowNotice(NoticeKind::Warning, kAlreadyRunning);
         return kExitFailed;
     }
-    // A Windows Mail folder half replaced by a killed run must not wait for the next
-    // Windows Mail run, nor for a download that may fail.
-    FinishInterruptedSwap();
     const std::string path = TemporaryFilePath();
     // A killed run leaves the body it was receiving, the contact list in it. One that
     // cannot go now is overwritten by this run's download.
     (void)ForceDeleteFile(PartialDownloadPath(path));
     auto list = std::make_unique<TContactList>(kListCapacity);
+    // Also the whole list a killed run left, however early this run ends.
     const auto cleanUp = [&] {
         FreeWithItems(list);
         // A file that cannot go now is replaced by the next download before it is read.
@@ -74,6 +74,7 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     hooks_.PumpOnNextStopCheck();
     Outcome outcome = kExitFailed;
     try {
+        FinishInterruptedSwap(inputs.destinationCode);
         try {
             bool success = DownloadAndParse(inputs, path, *list);
             if (success)
@@ -90,6 +91,24 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     }
     cleanUp();
     return outcome;
+}
+
+void TSyncRun::FinishInterruptedSwap(int destinationCode)
+{
+    // A Windows Mail folder half replaced by a killed run must not wait for the next
+    // Windows Mail run, nor for a download that may fail.
+    std::string notice;
+    try {
+        notice = tessaly::FinishInterruptedSwap();
+    } catch (...) {
+        // Only a Windows Mail run would write over the half-replaced folder; the others go
+        // on, and say what is left over.
+        if (destinationCode == kWindowsContacts)
+            throw;
+        notice = std::string(kSwapUnfinished) + ExceptionText(std::current_exception());
+    }
+    if (!notice.empty())
+        services_.ShowNotice(NoticeKind::Warning, notice);
 }
 
 bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list)

@@ -66,6 +66,9 @@ public:
     [[nodiscard]] Outcome Run(const Inputs& inputs);
 
 private:
+    // Ends what a killed Windows Mail run left, showing what was given up. A failure ends
+    // a Windows Mail run; any other run goes on after a warning that names it.
+    void FinishInterruptedSwap(int destinationCode);
     // True when the download produced the file and it holds at least one contact (or a
     // stop came during the parse, which the destination then sees).
     [[nodiscard]] bool DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list);

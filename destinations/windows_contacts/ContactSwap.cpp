@@ -2,6 +2,7 @@
 
 #include <set>
 #include <stdexcept>
+#include <utility>
 
 namespace tessaly {
 
@@ -11,6 +12,10 @@ constexpr char kOldFiles[] = "\\old";
 constexpr char kPlan[] = "\\plan";
 constexpr char kPlanDraft[] = "\\plan.draft";
 constexpr char kUndoMark[] = "\\undo";
+constexpr char kKeptRecord[] = "\\kept"; // where the old files of a given-up swap go
+constexpr char kDraft[] = ".draft";
+constexpr char kKeptFolderName[] = " (old contacts";
+constexpr int kKeptFolderNames = 1000;
 constexpr char kElsewhere[] = ".elsewhere"; // beside the own root: the root on another volume
 
 std::string In(const std::string& folder, const std::string& name)
@@ -87,10 +92,20 @@ void MoveBack(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
         (void)files.RemoveFolder(plan.target);
 }
 
+// Whole or not at all: a torn path could name one of the user's folders.
+void WriteWhole(ISwapFiles& files, const std::string& path, const std::string& text)
+{
+    files.Write(path + kDraft, text);
+    files.Remove(path);
+    files.Move(path + kDraft, path);
+}
+
 void Discard(ISwapFiles& files, const std::string& root)
 {
     files.Remove(root + kUndoMark);
     files.Remove(root + kPlanDraft);
+    files.Remove(root + kKeptRecord);
+    files.Remove(root + kKeptRecord + kDraft);
     for (const char* sub : {kNewFiles, kOldFiles}) {
         const std::string folder = root + sub;
         for (const std::string& name : files.Files(folder))
@@ -110,6 +125,47 @@ void Undo(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
 {
     MoveBack(files, root, plan);
     Finish(files, root);
+}
+
+// "Global (old contacts)", else "Global (old contacts 2)" and so on: a name nothing has.
+std::string FreeKeptFolder(ISwapFiles& files, const std::string& target)
+{
+    for (int n = 1; n <= kKeptFolderNames; ++n) {
+        std::string path = target + kKeptFolderName;
+        if (n > 1) {
+            path += ' ';
+            path += std::to_string(n);
+        }
+        path += ')';
+        if (!files.Exists(path))
+            return path;
+    }
+    throw std::runtime_error("Every name for the old contacts beside \"" + target + "\" is taken.");
+}
+
+// The target became a file: no folder can be made there, so the new files go and the old
+// ones move to a folder of their own beside it, chosen once so that a kill does not
+// scatter them.
+std::optional<TGivenUpSwap> GiveUp(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+{
+    const std::string aside = root + kOldFiles;
+    const std::string record = root + kKeptRecord;
+    std::string kept;
+    if (files.FileExists(record)) {
+        kept = files.Read(record);
+    } else if (!files.Files(aside).empty()) {
+        kept = FreeKeptFolder(files, plan.target);
+        WriteWhole(files, record, kept);
+    }
+    if (!kept.empty()) {
+        files.MakeFolder(kept);
+        for (const std::string& name : files.Files(aside))
+            files.Move(In(aside, name), In(kept, name));
+    }
+    Finish(files, root);
+    if (kept.empty())
+        return std::nullopt;
+    return TGivenUpSwap{plan.target, kept};
 }
 
 // A failure while moving in turns to undoing, recorded before the first undo step.
@@ -173,22 +229,30 @@ std::string StagedFolder(const std::string& root)
     return root + kNewFiles;
 }
 
-void RecoverSwap(ISwapFiles& files, const std::string& root)
+std::optional<TGivenUpSwap> RecoverSwap(ISwapFiles& files, const std::string& root)
 {
     if (!files.FileExists(root + kPlan)) {
         Discard(files, root);
-        return;
+        return std::nullopt;
     }
     const TSwapPlan plan = TSwapPlan::Parse(files.Read(root + kPlan));
+    // Deleted or renamed since: made again, every move would fail on it forever otherwise.
+    if (!files.Exists(plan.target))
+        files.MakeFolder(plan.target);
+    else if (files.FileExists(plan.target))
+        return GiveUp(files, root, plan);
     if (files.FileExists(root + kUndoMark))
         Undo(files, root, plan);
     else
         GoOn(files, root, plan);
+    return std::nullopt;
 }
 
 void PrepareSwap(ISwapFiles& files, const std::string& root)
 {
-    RecoverSwap(files, root);
+    // Every run recovers before its download (RecoverSwaps), which says what was given
+    // up; a plan found here was left since by nothing but this run's own staging.
+    (void)RecoverSwap(files, root);
     files.MakeFolder(root);
     files.MakeFolder(root + kNewFiles);
     files.MakeFolder(root + kOldFiles);
@@ -214,20 +278,21 @@ std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, con
     const std::string record = ownRoot + kElsewhere;
     if (files.FileExists(record) && files.Read(record) == besideTarget)
         return besideTarget;
-    // Whole or not at all: a torn path could name one of the user's folders.
-    files.Write(record + ".draft", besideTarget);
-    files.Remove(record);
-    files.Move(record + ".draft", record);
+    WriteWhole(files, record, besideTarget);
     return besideTarget;
 }
 
-void RecoverSwaps(ISwapFiles& files, const std::string& ownRoot)
+std::vector<TGivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot)
 {
-    RecoverSwap(files, ownRoot);
+    std::vector<TGivenUpSwap> givenUp;
+    if (auto swap = RecoverSwap(files, ownRoot))
+        givenUp.push_back(std::move(*swap));
     const std::string record = ownRoot + kElsewhere;
     if (files.FileExists(record)) {
-        RecoverSwap(files, files.Read(record));
+        if (auto swap = RecoverSwap(files, files.Read(record)))
+            givenUp.push_back(std::move(*swap));
     }
+    return givenUp;
 }
 
 } // namespace tessaly

@@ -9,6 +9,11 @@
 // every step is decided from which of new\X, target\X and old\X exist. A failure (not a
 // kill) while moving in first writes the undo mark, so that a kill during the undo goes on
 // undoing. The old files stay in "old" until the plan is gone.
+//
+// The user may delete, rename or replace the target between two runs. A missing target is
+// made again and the swap goes on; a target that has become a file gives the swap up: the
+// old files go to a new folder beside it, where the user finds them.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,8 @@ class ISwapFiles {
 public:
     // True for a file, false for a folder or nothing.
     [[nodiscard]] virtual bool FileExists(const std::string& path) = 0;
+    // True for a file or a folder.
+    [[nodiscard]] virtual bool Exists(const std::string& path) = 0;
     // Names of the files (not folders) directly in `folder`; none when it is missing.
     virtual std::vector<std::string> Files(const std::string& folder) = 0;
     // One level; an existing folder is no failure.
@@ -56,13 +63,22 @@ struct TSwapPlan {
     static TSwapPlan Parse(const std::string& text);
 };
 
+// A swap given up because its target had become a file.
+struct TGivenUpSwap {
+    std::string target;
+    // The new folder beside the target that holds the old files the swap had moved aside.
+    std::string keptIn;
+};
+
 // The folder under `root` where a run stages its new files.
 std::string StagedFolder(const std::string& root);
 
 // Ends whatever an earlier run left under `root`: a committed swap is finished, or undone
-// when it was being undone; anything else is discarded. Then `root` holds nothing.
-// Throws, keeping the plan for the next run, when a step fails.
-void RecoverSwap(ISwapFiles& files, const std::string& root);
+// when it was being undone, its target made again if it is missing; anything else is
+// discarded. Then `root` holds nothing. Answers the swap given up, once: when its target
+// has become a file and old files were kept. Throws, keeping the plan for the next
+// run, when a step fails.
+std::optional<TGivenUpSwap> RecoverSwap(ISwapFiles& files, const std::string& root);
 
 // Empties `root` and creates it with an empty staging folder.
 void PrepareSwap(ISwapFiles& files, const std::string& root);
@@ -78,6 +94,6 @@ std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, con
                               bool sameVolume);
 
 // RecoverSwap on `ownRoot` and on the root that ChooseStagingRoot recorded, if any.
-void RecoverSwaps(ISwapFiles& files, const std::string& ownRoot);
+std::vector<TGivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot);
 
 } // namespace tessaly

@@ -47,6 +47,8 @@ public:
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
+    bool Exists(const std::string& path) override { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
     std::vector<std::string> Files(const std::string& folder) override
     {
         std::vector<std::string> names;
@@ -171,7 +173,7 @@ TStagedContactFiles::~TStagedContactFiles()
     if (committed_)
         return; // the swap ended the staging area itself, or left it for the next run
     try {
-        RecoverSwap(files_, root_);
+        (void)RecoverSwap(files_, root_); // nothing committed: this discards, it never gives up
     } catch (...) { // NOLINT(bugprone-empty-catch): a destructor cannot report; the next run retries
     }
 }

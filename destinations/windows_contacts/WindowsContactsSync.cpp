@@ -181,9 +181,18 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     return true;
 }
 
-void FinishInterruptedSwap(IWindowsContactsPlatform& platform)
+std::string FinishInterruptedSwap(IWindowsContactsPlatform& platform)
 {
-    RecoverSwaps(SystemSwapFiles(), platform.StagingRoot());
+    std::string notice;
+    for (const TGivenUpSwap& swap : RecoverSwaps(SystemSwapFiles(), platform.StagingRoot())) {
+        if (!notice.empty())
+            notice += "\r\n\r\n";
+        notice += "An interrupted sync could not finish replacing the contacts of\r\n" +
+                  ConvertText(swap.target, CP_UTF8, CP_ACP) +
+                  "\r\nbecause it is no longer a folder. Its old contacts were kept in\r\n" +
+                  ConvertText(swap.keptIn, CP_UTF8, CP_ACP);
+    }
+    return notice;
 }
 
 } // namespace tessaly

@@ -30,8 +30,10 @@ Microsoft::WRL::ComPtr<IContactManager> CreateContactManager(IRunServices& servi
 
 // Finishes or undoes the swap of a run that was killed while replacing the contact files,
 // and clears what such a run staged. Every run calls it before its download, whatever its
-// destination: a folder must not stay half replaced. Throws EFileError when a step fails.
-void FinishInterruptedSwap(IWindowsContactsPlatform& platform = SystemWindowsContactsPlatform());
+// destination: a folder must not stay half replaced. Answers the one notice to show when a
+// swap was given up because its folder has become a file (where its old contacts are now),
+// or nothing. Throws when a step fails.
+[[nodiscard]] std::string FinishInterruptedSwap(IWindowsContactsPlatform& platform = SystemWindowsContactsPlatform());
 
 // Paths here are UTF-8 and reach the file functions as wide text, so that names in any
 // script survive.

@@ -2,6 +2,10 @@
 // folder, a failing destination or a killed run, and no temporary file stays behind.
 #include "EndToEndFixture.h"
 
+#include "destinations/windows_contacts/WindowsContactsPlatform.h"
+
+#include <algorithm>
+
 #include <gmock/gmock.h>
 
 using namespace tessaly;
@@ -126,6 +130,83 @@ TEST_F(FaultTest, ARunKilledInTheMiddleLeavesTheNextRunToStartClean)
     ASSERT_EQ(RunUnattended(), 0u);
     EXPECT_EQ(OutlookDump().size(), 2 + ExpectedContactLines(SampleContacts()).size());
     EXPECT_FALSE(FileExists(program_.TemporaryFile()));
+}
+
+// The attack: a Windows Mail run killed while it swapped a new list in, and the half
+// replaced folder then deleted by hand. The swap is left as a kill at that point leaves it
+// (the swap's own tests kill it at every point): the plan, old files aside, half of the new
+// files moved in.
+TEST_F(FaultTest, AWindowsMailSwapKilledAndItsFolderDeletedHoldsUpNoLaterRun)
+{
+    Configure(Link("contacts.csv", "&generate=300"), 30);
+    ASSERT_EQ(RunUnattended(), 0u);
+    const std::string folder = ContactsFolder().substr(0, ContactsFolder().size() - 1);
+    std::vector<std::string> held;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((ContactsFolder() + "*.contact").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do
+        held.push_back(found.cFileName);
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    ASSERT_EQ(held.size(), 300u);
+
+    const std::string ownRoot = SystemWindowsContactsPlatform().StagingRoot();
+    const std::string root =
+        FileExists(ownRoot + ".elsewhere") ? ReadTextFile(ownRoot + ".elsewhere") : ownRoot;
+    ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr)) << root;
+    ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
+    std::string plan = folder;
+    for (size_t i = 0; i < 150; ++i) {
+        const std::string name = held[i];
+        const std::string content = ReadTextFile(ContactsFolder() + name);
+        ASSERT_TRUE(::MoveFileA((ContactsFolder() + name).c_str(), (root + "\\old\\" + name).c_str()));
+        // The first 100 changed, half of them already in; the next 50 no longer in the list.
+        if (i < 50)
+            SaveTextFile(content, ContactsFolder() + name);
+        else if (i < 100)
+            SaveTextFile(content, root + "\\new\\" + name);
+        plan += (i < 100 ? "\n+" : "\n-") + name;
+    }
+    SaveTextFile(plan, root + "\\plan");
+    SaveTextFile("the killed run's list", program_.TemporaryFile());
+    RemoveTree(ContactsFolder());
+    ASSERT_EQ(::GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // The other destinations' runs go on,
+    Configure(Link("contacts.csv"), 10);
+    EXPECT_EQ(RunUnattended(), 0u);
+    EXPECT_EQ(OutlookDump().size(), 2 + ExpectedContactLines(SampleContacts()).size());
+    EXPECT_FALSE(FileExists(program_.TemporaryFile()));
+    EXPECT_FALSE(FileExists(root + "\\plan"));
+    Configure(Link("contacts.csv"), 20);
+    {
+        ScopedProgramVersion xp("winxp");
+        EXPECT_EQ(RunUnattended(), 0u);
+    }
+
+    // and Windows Mail's folder ends equal to the list.
+    const std::string list = SampleContacts();
+    Configure(Link("contacts.csv"), 30);
+    ASSERT_EQ(RunUnattended(), 0u);
+    size_t files = 0;
+    search = ::FindFirstFileA((ContactsFolder() + "*.contact").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do
+        ++files;
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    const auto names = ExpectedDisplayNames(list);
+    EXPECT_EQ(files, names.size());
+    for (const std::string& name : names) {
+        if (name.find_first_of("\\/:*?\"<>|") != std::string::npos || name.find_first_not_of(' ') == std::string::npos)
+            continue;
+        std::string base = name;
+        base.erase(std::remove(base.begin(), base.end(), ' '), base.end());
+        EXPECT_TRUE(FileExists(ContactsFolder() + base + ".contact")) << base;
+    }
+    EXPECT_FALSE(FileExists(root + "\\plan"));
 }
 
 TEST_F(FaultTest, EscapeDuringASlowDownloadInterruptsTheRunAndWritesNothing)

@@ -291,6 +291,76 @@ TEST_F(SyncRunTest, ADownloadWithoutContactsReplacesNothing)
     EXPECT_EQ(destination.calls, 0);
 }
 
+// What a killed Windows Mail run left where every run looks first: its plan, and the old
+// files it had moved aside.
+class LeftSwap {
+public:
+    LeftSwap(const std::string& plan, const std::string& oldFile)
+        : root_(SystemWindowsContactsPlatform().StagingRoot()), oldFile_(root_ + "\\old\\" + oldFile)
+    {
+        ::CreateDirectoryA(root_.c_str(), nullptr);
+        ::CreateDirectoryA((root_ + "\\old").c_str(), nullptr);
+        SaveTextFile("old", oldFile_);
+        SaveTextFile(plan, root_ + "\\plan");
+    }
+    ~LeftSwap()
+    {
+        (void)ForceDeleteFile(root_ + "\\plan");
+        (void)ForceDeleteFile(oldFile_);
+        ::RemoveDirectoryA((root_ + "\\old").c_str());
+        ::RemoveDirectoryA(root_.c_str());
+    }
+    bool Gone() const { return !FileExists(root_ + "\\plan"); }
+
+private:
+    std::string root_;
+    std::string oldFile_;
+};
+
+TEST_F(SyncRunTest, ASwapThatCannotBeFinishedHoldsUpOnlyWindowsMailAndTheKilledRunsListStillGoes)
+{
+    const LeftSwap left("C:\\Contacts\\Global\n?", "A.contact"); // the file ends in CR LF
+    SaveTextFile("the killed run's list", TSyncRun::TemporaryFilePath());
+    EXPECT_EQ(Run(TSyncRun::kOutlook), TSyncRun::kExitSucceeded);
+    EXPECT_THAT(window.notices,
+                ElementsAre(Warning("An interrupted sync into Windows Mail could not be finished:\r\n"
+                                    "The swap plan holds an unknown line."),
+                            Information(kCompleted)));
+    EXPECT_EQ(destination.calls, 1);
+
+    // Windows Mail would write over the folder the swap left: its run ends before the
+    // download, and takes the killed run's list with it.
+    SaveTextFile("the killed run's list", TSyncRun::TemporaryFilePath());
+    EXPECT_ANY_THROW((void)Run(TSyncRun::kWindowsContacts));
+    EXPECT_EQ(destination.calls, 1);
+    EXPECT_FALSE(DownloadFileLeft());
+    EXPECT_FALSE(left.Gone());
+}
+
+TEST_F(SyncRunTest, ASwapGivenUpBecauseItsFolderBecameAFileIsToldOnceWhereTheOldContactsAre)
+{
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string target = std::string(temp) + "tessaly-given-up";
+    const std::string kept = target + " (old contacts)";
+    SaveTextFile("the user's file", target);
+    {
+        const LeftSwap left(target + "\n-A.contact", "A.contact");
+        EXPECT_EQ(Run(TSyncRun::kOutlookExpress), TSyncRun::kExitSucceeded);
+        EXPECT_TRUE(left.Gone());
+    }
+    EXPECT_EQ(Run(TSyncRun::kOutlookExpress), TSyncRun::kExitSucceeded);
+    EXPECT_THAT(window.notices,
+                ElementsAre(Warning("An interrupted sync could not finish replacing the contacts of\r\n" + target +
+                                    "\r\nbecause it is no longer a folder. Its old contacts were kept in\r\n" + kept),
+                            Information(kCompleted), Information(kCompleted)));
+    EXPECT_EQ(ReadTextFile(kept + "\\A.contact"), "old\r\n");
+    EXPECT_EQ(ReadTextFile(target), "the user's file\r\n");
+    (void)ForceDeleteFile(kept + "\\A.contact");
+    ::RemoveDirectoryA(kept.c_str());
+    (void)ForceDeleteFile(target);
+}
+
 // Another run: holds the lock on its own thread until told to let go.
 class OtherRun {
 public:

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -37,11 +39,24 @@ public:
         refuseMoveAt_ = refuseMoveAt;
     }
     int Done() const { return done_; }
+    // Makes `change` once, before the operation that follows the first `after` of a run:
+    // the user at work in Explorer.
+    void ChangeAfter(int after, std::function<void(FakeFiles&)> change)
+    {
+        changeAfter_ = after;
+        change_ = std::move(change);
+    }
+    bool Changed() const { return !change_; }
 
     bool FileExists(const std::string& path) override
     {
         Step();
         return files.contains(path);
+    }
+    bool Exists(const std::string& path) override
+    {
+        Step();
+        return files.contains(path) || folders.contains(path);
     }
     std::vector<std::string> Files(const std::string& folder) override
     {
@@ -103,6 +118,11 @@ public:
 private:
     void Step()
     {
+        if (change_ && done_ == changeAfter_) {
+            const auto change = std::move(change_);
+            change_ = nullptr;
+            change(*this);
+        }
         if (++done_ >= killAt_ && killAt_ > 0)
             throw Killed{};
     }
@@ -115,6 +135,8 @@ private:
     int done_ = 0;
     int killAt_ = 0;
     int refuseMoveAt_ = 0;
+    int changeAfter_ = 0;
+    std::function<void(FakeFiles&)> change_;
 };
 
 const std::string kTarget = "C:\\Users\\Contacts\\Global";
@@ -298,6 +320,177 @@ TEST_P(ContactSwapTest, ASwapStagedOnTheTargetsVolumeIsFoundByTheNextRunsRecover
     // On one volume the own root serves.
     FakeFiles fs = Initial();
     EXPECT_EQ(tessaly::ChooseStagingRoot(fs, kRoot, beside, true), kRoot);
+}
+
+enum class UserChange { Deleted, Renamed, ReplacedByAFile };
+
+const std::string kRenamed = "C:\\Users\\Contacts\\Renamed";
+const std::string kUsersFile = "the user's own file";
+const std::string kKept = kTarget + " (old contacts)";
+
+// The files directly in `folder`, by name.
+Version FilesIn(const FakeFiles& fs, const std::string& folder)
+{
+    Version version;
+    for (const auto& [path, text] : fs.files)
+        if (Parent(path) == folder)
+            version[path.substr(folder.size() + 1)] = text;
+    return version;
+}
+
+// The old files a swap still holds aside: without a plan they are only what was replaced.
+Version OldFilesAside(const FakeFiles& fs)
+{
+    return fs.files.contains(kRoot + "\\plan") ? FilesIn(fs, kRoot + "\\old") : Version{};
+}
+
+// Every file of the plan is in and every stale one out: what is aside was replaced, and
+// whether it is kept no longer matters.
+bool AllMovedIn(const FakeFiles& fs)
+{
+    if (!fs.files.contains(kRoot + "\\plan") || fs.files.contains(kRoot + "\\undo"))
+        return false;
+    const TSwapPlan plan = TSwapPlan::Parse(fs.files.at(kRoot + "\\plan"));
+    for (const std::string& name : plan.putIn)
+        if (fs.files.contains(kRoot + "\\new\\" + name))
+            return false;
+    for (const std::string& name : plan.remove)
+        if (fs.files.contains(kTarget + "\\" + name))
+            return false;
+    return true;
+}
+
+void ChangeTarget(FakeFiles& fs, UserChange change)
+{
+    const Version held = FilesIn(fs, kTarget);
+    for (const auto& [name, text] : held)
+        fs.files.erase(kTarget + "\\" + name);
+    fs.folders.erase(kTarget);
+    if (change == UserChange::Renamed) {
+        fs.folders.insert(kRenamed);
+        for (const auto& [name, text] : held)
+            fs.files[kRenamed + "\\" + name] = text;
+    } else if (change == UserChange::ReplacedByAFile) {
+        fs.files[kTarget] = kUsersFile;
+    }
+}
+
+enum class Interrupted { Run, Recovery };
+
+// The target changed by the user after `after` operations of a run or of a recovery, then
+// recovered as the next runs recover it: whatever the point, the runs after it go on.
+bool ExpectTheNextRunsGoOn(const FakeFiles& start, Interrupted interrupted, UserChange change, int after,
+                           const std::string& where)
+{
+    FakeFiles fs = start;
+    Version aside;   // the old files the swap had moved aside when the user acted
+    bool movedIn = false;
+    Version renamed; // what the user's renamed folder held then
+    fs.ChangeAfter(after, [&](FakeFiles& now) {
+        aside = OldFilesAside(now);
+        movedIn = AllMovedIn(now);
+        ChangeTarget(now, change);
+        renamed = FilesIn(now, kRenamed);
+    });
+    std::vector<tessaly::TGivenUpSwap> givenUp;
+    const auto recover = [&](FakeFiles& again) {
+        if (auto swap = tessaly::RecoverSwap(again, kRoot))
+            givenUp.push_back(*swap);
+    };
+    if (interrupted == Interrupted::Run)
+        (void)RunOnce(fs, 0, 0, SynchroniseNew);
+    else
+        (void)RunOnce(fs, 0, 0, recover);
+    if (!fs.Changed())
+        return false;
+    // The pass the user interrupted may fail; the next one ends it.
+    if (RunOnce(fs, 0, 0, recover) != Ended::Completed) {
+        EXPECT_EQ(RunOnce(fs, 0, 0, recover), Ended::Completed) << where;
+    }
+    EXPECT_TRUE(StagingGone(fs)) << where;
+    EXPECT_EQ(FilesIn(fs, kRenamed), renamed) << where;
+    if (change == UserChange::ReplacedByAFile) {
+        // Given up, and said once, where the old files are.
+        EXPECT_EQ(fs.files[kTarget], kUsersFile) << where;
+        if (aside.empty() || (movedIn && givenUp.empty())) {
+            EXPECT_TRUE(givenUp.empty()) << where;
+            EXPECT_FALSE(fs.folders.contains(kKept)) << where;
+        } else {
+            EXPECT_EQ(givenUp.size(), 1u) << where;
+            for (const tessaly::TGivenUpSwap& swap : givenUp) {
+                EXPECT_EQ(swap.target, kTarget) << where;
+                EXPECT_EQ(swap.keptIn, kKept) << where;
+            }
+            EXPECT_EQ(FilesIn(fs, kKept), aside) << where;
+        }
+        // A run into a file fails, and leaves nothing behind.
+        EXPECT_EQ(RunOnce(fs, 0, 0, SynchroniseNew), Ended::Failed) << where;
+        EXPECT_EQ(fs.files[kTarget], kUsersFile) << where;
+    } else {
+        // Made again, and equal to the list after the next run.
+        EXPECT_TRUE(givenUp.empty()) << where;
+        EXPECT_EQ(RunOnce(fs, 0, 0, SynchroniseNew), Ended::Completed) << where;
+        EXPECT_EQ(ContactsIn(fs), kNew) << where;
+    }
+    EXPECT_TRUE(StagingGone(fs)) << where;
+    return true;
+}
+
+TEST_P(ContactSwapTest, ATargetDeletedRenamedOrReplacedByAFileAtAnyPointNeverBlocksTheNextRuns)
+{
+    FakeFiles clean = Initial();
+    ASSERT_EQ(RunOnce(clean, 0, 0, SynchroniseNew), Ended::Completed);
+    std::vector<int> refusals{0};
+    refusals.insert(refusals.end(), clean.moves.begin(), clean.moves.end());
+    const std::map<UserChange, std::string> changes{
+        {UserChange::Deleted, "deleted"}, {UserChange::Renamed, "renamed"}, {UserChange::ReplacedByAFile, "a file"}};
+    for (const auto& [change, name] : changes) {
+        // During a run,
+        for (int after = 0; ExpectTheNextRunsGoOn(Initial(), Interrupted::Run, change, after,
+                                                  name + " after run step " + std::to_string(after));
+             ++after) {
+        }
+        // and during the recovery of a run that was killed, or refused a move and then killed.
+        for (const int refused : refusals) {
+            for (int n = refused + 1;; ++n) {
+                FakeFiles killed = Initial();
+                if (RunOnce(killed, n, refused, SynchroniseNew) != Ended::Killed)
+                    break;
+                const std::string run = name + ", refused " + std::to_string(refused) + ", killed at " +
+                                        std::to_string(n) + ", then after recovery step ";
+                for (int after = 0; ExpectTheNextRunsGoOn(killed, Interrupted::Recovery, change, after,
+                                                       run + std::to_string(after));
+                     ++after) {
+                }
+            }
+        }
+    }
+}
+
+TEST_P(ContactSwapTest, ASwapGivenUpAndKilledAnywhereKeepsEveryOldFileInOneFolder)
+{
+    for (int n = 1;; ++n) {
+        FakeFiles killed = Initial();
+        if (RunOnce(killed, n, 0, SynchroniseNew) != Ended::Killed)
+            break;
+        ChangeTarget(killed, UserChange::ReplacedByAFile);
+        const Version aside = OldFilesAside(killed);
+        for (int m = 1;; ++m) {
+            const std::string where = "killed at " + std::to_string(n) + ", giving up killed at " + std::to_string(m);
+            FakeFiles fs = killed;
+            int said = 0;
+            const auto recover = [&](FakeFiles& again) { said += tessaly::RecoverSwap(again, kRoot) ? 1 : 0; };
+            const Ended first = RunOnce(fs, m, 0, recover);
+            ASSERT_NE(first, Ended::Failed) << where;
+            ASSERT_EQ(RunOnce(fs, 0, 0, recover), Ended::Completed) << where;
+            EXPECT_TRUE(StagingGone(fs)) << where;
+            EXPECT_EQ(FilesIn(fs, kKept), aside) << where;
+            EXPECT_FALSE(fs.folders.contains(kTarget + " (old contacts 2)")) << where;
+            EXPECT_LE(said, 1) << where;
+            if (first == Ended::Completed)
+                break;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FolderOrNone, ContactSwapTest, testing::Bool());

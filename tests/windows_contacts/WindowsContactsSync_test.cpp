@@ -298,7 +298,7 @@ TEST_F(WindowsContactsSyncTest, ARunKilledWhileReplacingIsFinishedBeforeTheNextR
     WriteFile(Folder() + "\\Moved In.contact", "new");
     WriteFile(Folder() + "\\notes.txt");
 
-    FinishInterruptedSwap(platform);
+    EXPECT_EQ(FinishInterruptedSwap(platform), "") << "nothing was given up";
     EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"Half.contact", "Moved In.contact", "notes.txt"}));
     EXPECT_EQ(ReadTextFile(Folder() + "\\Half.contact"), "new");
     EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
