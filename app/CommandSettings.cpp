@@ -107,7 +107,12 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
                 key = &known;
         if (!key)
             return "unknown setting \"" + argument + "\"";
-        const std::string value = Trim(std::string_view(argument).substr(equals + 1));
+        const std::string_view raw = std::string_view(argument).substr(equals + 1);
+        // Written into the file, a line break would start entries of its own. The value
+        // is not repeated: it may be the password.
+        if (HoldsLineBreak(raw) || raw.find('\0') != std::string_view::npos)
+            return std::string(*key) + ": the value holds a line break (CR or LF) or a character 0";
+        const std::string value = Trim(raw);
         if (value.empty())
             continue;
         if (*key == "Schedule") {
