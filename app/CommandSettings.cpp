@@ -84,6 +84,17 @@ std::string InputRefusal(const SettingsValues& values)
     return {};
 }
 
+std::string ScheduleRefusal(const TIniFile& ini)
+{
+    for (std::string_view key : {std::string_view("Interval"), std::string_view("StartTime")}) {
+        if (!ini.ValueExists(kSettingsSection, key))
+            continue;
+        if (std::string refusal = CheckValue(key, ini.ReadString(kSettingsSection, key, {})); !refusal.empty())
+            return refusal;
+    }
+    return {};
+}
+
 int IntervalOrFirst(int code)
 {
     return code >= 1 && code <= 7 ? code : 1;

@@ -108,6 +108,10 @@ int SaveTaskFromSettings(const TIniFile& ini, IScheduledTaskPlatform& platform, 
 {
     const SettingsValues values = ReadSettings(ini, SystemSettingsText());
     message = InputRefusal(values);
+    // The window shows an unreadable time as 15:00 and a person sees it; unattended, the
+    // administrator learns that the file does not say what was meant.
+    if (message.empty())
+        message = ScheduleRefusal(ini);
     if (!message.empty())
         return kCommandRefused;
     CollectingServices services;

@@ -16,7 +16,9 @@ namespace tessaly {
 enum CommandExit : int { kCommandDone = 0, kCommandRefused = 1, kCommandFailed = 3 };
 
 // The task exactly as "Save Scheduled Task" would save it from these settings: refused
-// (1) when the input check refuses them, 3 when the Task Scheduler cannot save it.
+// (1) when the input check refuses them or when Interval or StartTime holds a value that
+// is not one (the window would show a default instead), 3 when the Task Scheduler cannot
+// save it.
 // `message` says why when the result is not 0.
 int SaveTaskFromSettings(const TIniFile& ini, IScheduledTaskPlatform& platform, std::string& message);
 
