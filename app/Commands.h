@@ -3,7 +3,8 @@
 //   -t              save the scheduled task from the settings file
 //   -s Key=Value... write the given settings into the settings file ("Schedule=1": only
 //                   if the scheduled task could then be saved from them)
-//   -u              remove the scheduled task and the settings file (uninstall)
+//   -u              remove the scheduled task, the settings file and every other trace
+//                   of the program (uninstall)
 // Each answers through its exit code and, where one is attached, standard error.
 #include "app/IniFile.h"
 #include "scheduling/ScheduledTask.h"
