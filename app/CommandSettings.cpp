@@ -84,6 +84,17 @@ std::string InputRefusal(const SettingsValues& values)
     return {};
 }
 
+std::string ScheduleRefusal(const TIniFile& ini)
+{
+    for (std::string_view key : {std::string_view("Interval"), std::string_view("StartTime")}) {
+        if (!ini.ValueExists(kSettingsSection, key))
+            continue;
+        if (std::string refusal = CheckValue(key, ini.ReadString(kSettingsSection, key, {})); !refusal.empty())
+            return refusal;
+    }
+    return {};
+}
+
 int IntervalOrFirst(int code)
 {
     return code >= 1 && code <= 7 ? code : 1;
@@ -107,7 +118,12 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
                 key = &known;
         if (!key)
             return "unknown setting \"" + argument + "\"";
-        const std::string value = Trim(std::string_view(argument).substr(equals + 1));
+        const std::string_view raw = std::string_view(argument).substr(equals + 1);
+        // Written into the file, a line break would start entries of its own. The value
+        // is not repeated: it may be the password.
+        if (HoldsLineBreak(raw) || raw.find('\0') != std::string_view::npos)
+            return std::string(*key) + ": the value holds a line break (CR or LF) or a character 0";
+        const std::string value = Trim(raw);
         if (value.empty())
             continue;
         if (*key == "Schedule") {

@@ -18,15 +18,21 @@ InputProblem CheckActionInputs(std::string_view source, std::string_view folder,
 // The reason CheckActionInputs refuses these settings; empty when they pass.
 std::string InputRefusal(const SettingsValues& values);
 
+// The reason the scheduled task cannot be saved from the file's Interval and StartTime
+// as they stand: a value that is no number of days from 1 to 7, or no time of day.
+// A missing key is no refusal: its default is meant. Empty when both may be used.
+std::string ScheduleRefusal(const TIniFile& ini);
+
 // The day count the interval list would select for this code: the first item (1) when
 // no item matches.
 int IntervalOrFirst(int code);
 
 // Checks every "Key=Value" argument (keys as in the settings file, any letter case) and
 // only when all pass writes them into `ini`; an empty value means "not given" and leaves
-// the key as it is. The start time is stored in the program's own form, and texts go
-// into a UTF-8 file through `conversion`. "Schedule=1" also requires the result to pass
-// InputRefusal. Returns the refusal, naming the key and the value, or empty when written.
+// the key as it is, and one holding CR, LF or a character 0 is refused. The start time is
+// stored in the program's own form, and texts go into a UTF-8 file through `conversion`.
+// "Schedule=1" also requires the result to pass InputRefusal. Returns the refusal, naming
+// the key (and the value, unless it held a line break), or empty when written.
 std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments,
                                   const SettingsTextConversion& conversion);
 

@@ -3,11 +3,13 @@
 #include "app/CommandSettings.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
-#include "app/SyncRun.h"
+#include "app/SyncLock.h"
+#include "app/Uninstall.h"
 #include "base/ExceptionText.h"
-#include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/RunServices.h"
 #include "base/WideText.h"
+#include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include <windows.h>
 
@@ -91,15 +93,24 @@ int UninstallCommand()
 {
     SystemScheduledTaskPlatform platform;
     std::string message;
+    // The task goes first, so that no run starts while the rest goes.
     int result = RemoveScheduledTask(platform, message);
-    // A download file left by a run that was killed would keep the folder from going too.
-    for (const std::string& path : {SettingsFilePath(), TSyncRun::TemporaryFilePath()}) {
-        if (!ForceDeleteFile(path)) {
-            message = "Cannot delete " + path + ": " + SystemErrorMessage(::GetLastError());
-            result = kCommandFailed;
+    try {
+        // A run under way would lose the files it works on, its staged contacts among them.
+        const TSyncLock lock;
+        std::string problem;
+        if (!lock.Held()) {
+            problem = "A synchronisation is running: the program's files stay until it has ended.";
+        } else if (RemoveProgramTraces(SystemProgramTraces(), SystemSwapFiles(), problem) == kCommandDone) {
+            return Finish(result, message);
         }
+        if (result == kCommandDone)
+            message = problem;
+    } catch (...) {
+        if (result == kCommandDone)
+            message = ExceptionText(std::current_exception());
     }
-    return Finish(result, message);
+    return Finish(kCommandFailed, message);
 }
 
 } // namespace
@@ -108,6 +119,10 @@ int SaveTaskFromSettings(const TIniFile& ini, IScheduledTaskPlatform& platform, 
 {
     const SettingsValues values = ReadSettings(ini, SystemSettingsText());
     message = InputRefusal(values);
+    // The window shows an unreadable time as 15:00 and a person sees it; unattended, the
+    // administrator learns that the file does not say what was meant.
+    if (message.empty())
+        message = ScheduleRefusal(ini);
     if (!message.empty())
         return kCommandRefused;
     CollectingServices services;

@@ -3,7 +3,8 @@
 //   -t              save the scheduled task from the settings file
 //   -s Key=Value... write the given settings into the settings file ("Schedule=1": only
 //                   if the scheduled task could then be saved from them)
-//   -u              remove the scheduled task and the settings file (uninstall)
+//   -u              remove the scheduled task, the settings file and every other trace
+//                   of the program (uninstall)
 // Each answers through its exit code and, where one is attached, standard error.
 #include "app/IniFile.h"
 #include "scheduling/ScheduledTask.h"
@@ -16,7 +17,9 @@ namespace tessaly {
 enum CommandExit : int { kCommandDone = 0, kCommandRefused = 1, kCommandFailed = 3 };
 
 // The task exactly as "Save Scheduled Task" would save it from these settings: refused
-// (1) when the input check refuses them, 3 when the Task Scheduler cannot save it.
+// (1) when the input check refuses them or when Interval or StartTime holds a value that
+// is not one (the window would show a default instead), 3 when the Task Scheduler cannot
+// save it.
 // `message` says why when the result is not 0.
 int SaveTaskFromSettings(const TIniFile& ini, IScheduledTaskPlatform& platform, std::string& message);
 

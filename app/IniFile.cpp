@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <stdexcept>
 
 namespace tessaly {
 
@@ -26,6 +27,25 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     if (start < text.size())
         lines.push_back(text.substr(start));
     return lines;
+}
+
+bool Quoted(std::string_view value)
+{
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+}
+
+// Windows' own reading of these files (GetPrivateProfileString) drops one pair of
+// matching quotes around a value; administrators write them out of habit.
+std::string WithoutSurroundingQuotes(std::string_view value)
+{
+    return std::string(Quoted(value) ? value.substr(1, value.size() - 2) : value);
+}
+
+// A value is written as it is; only one that would lose its own surrounding quotes on
+// reading gets one more pair, so it reads back unchanged.
+std::string StoredForm(std::string_view value)
+{
+    return Quoted(value) ? '"' + std::string(value) + '"' : std::string(value);
 }
 
 } // namespace
@@ -78,7 +98,7 @@ TIniFile TIniFile::Parse(std::string_view text)
             if (eq != std::string_view::npos) {
                 line.kind = Kind::Entry;
                 line.name = Trim(trimmed.substr(0, eq));
-                line.value = Trim(trimmed.substr(eq + 1));
+                line.value = WithoutSurroundingQuotes(TrimView(trimmed.substr(eq + 1)));
             }
         }
         ini.lines_.push_back(std::move(line));
@@ -137,14 +157,17 @@ int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fa
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
+    // Its second line would be read as an entry of its own.
+    if (HoldsLineBreak(value))
+        throw std::invalid_argument("The value of " + std::string(key) + " holds a line break.");
     const size_t found = FindEntry(section, key);
     if (found != std::string::npos) {
         Line& line = lines_[found];
         line.value = std::string(value);
-        line.text = line.name + '=' + line.value;
+        line.text = line.name + '=' + StoredForm(value);
         return;
     }
-    Line entry{Kind::Entry, std::string(key) + '=' + std::string(value), std::string(key), std::string(value)};
+    Line entry{Kind::Entry, std::string(key) + '=' + StoredForm(value), std::string(key), std::string(value)};
     const auto header = std::find_if(lines_.begin(), lines_.end(), [&](const Line& line) {
         return line.kind == Kind::Header && SameTextIgnoringAsciiCase(line.name, section);
     });

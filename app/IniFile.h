@@ -14,9 +14,10 @@ public:
     TIniFile() = default;
 
     // Reads INI text: a trimmed line "[name]" opens a section, "key=value" (blanks around
-    // the "=" dropped) is an entry of the section it stands in; empty lines, ";" comments
-    // and anything before the first section are no entries. A leading UTF-8 byte-order
-    // mark is read past and kept for writing back.
+    // the "=" dropped, then one pair of matching single or double quotes around the value,
+    // as Windows reads these files) is an entry of the section it stands in; empty lines,
+    // ";" comments and anything before the first section are no entries. A leading UTF-8
+    // byte-order mark is read past and kept for writing back.
     static TIniFile Parse(std::string_view text);
 
     // Every line as it was read, or as written for an entry whose value changed, each
@@ -36,7 +37,9 @@ public:
 
     // Rewrites the line of the first entry of that name; else adds the entry after the
     // last line of the section's first occurrence that is not empty, or a new section at
-    // the end.
+    // the end. The value is written without quotes, unless it starts and ends with the same
+    // quote itself: then one pair more keeps it whole. Throws std::invalid_argument for a
+    // value holding CR or LF.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, int value);
 

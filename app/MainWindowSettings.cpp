@@ -1,5 +1,5 @@
 // The main window's fields and the settings file: what a start shows, what a close
-// writes, and the trimmed inputs of a run.
+// writes, and the trimmed first lines of the fields as the inputs of a run.
 #include "app/MainWindow.h"
 
 #include "app/Settings.h"
@@ -8,6 +8,17 @@
 #include "base/TextHelpers.h"
 
 namespace tessaly {
+
+namespace {
+
+// A single-line field pastes only the first line, but WM_SETTEXT from anywhere can put
+// more there; a line break must never reach the settings file, the link or the folder.
+std::string FieldText(const std::string& text)
+{
+    return Trim(FirstLine(text));
+}
+
+} // namespace
 
 void TMainWindow::LoadSettings(const TIniFile& settings)
 {
@@ -38,22 +49,22 @@ void TMainWindow::SaveSettings(TIniFile& settings)
 
 std::string TMainWindow::SourceText() const
 {
-    return Trim(controls_->Text(Ctl::edtSource));
+    return FieldText(controls_->Text(Ctl::edtSource));
 }
 
 std::string TMainWindow::UserText() const
 {
-    return Trim(controls_->Text(Ctl::edtUser));
+    return FieldText(controls_->Text(Ctl::edtUser));
 }
 
 std::string TMainWindow::PasswordText() const
 {
-    return Trim(controls_->Text(Ctl::edtPass));
+    return FieldText(controls_->Text(Ctl::edtPass));
 }
 
 std::string TMainWindow::FolderText() const
 {
-    return Trim(controls_->Text(Ctl::edtTitle));
+    return FieldText(controls_->Text(Ctl::edtTitle));
 }
 
 int TMainWindow::DestinationCode() const

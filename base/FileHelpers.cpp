@@ -162,6 +162,38 @@ void DeleteMatchingFiles(const std::string& folder, const std::string& ending)
     } while (::FindNextFileW(search.get(), &found));
 }
 
+void RemoveFolderTree(const std::wstring& folder)
+{
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return;
+        RaiseFileError("Cannot remove folder", WideToAnsi(folder.c_str()), error);
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!ForceDeleteFile(folder))
+            RaiseLastFileError("Cannot delete file", WideToAnsi(folder.c_str()));
+        return;
+    }
+    // Through a link the walk would empty a folder that is not ours.
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAW found{};
+        UniqueFindHandle search(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+        if (search) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name != L"." && name != L"..")
+                    RemoveFolderTree(folder + L"\\" + name);
+            } while (::FindNextFileW(search.get(), &found));
+        }
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesW(folder.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!::RemoveDirectoryW(folder.c_str()))
+        RaiseLastFileError("Cannot remove folder", WideToAnsi(folder.c_str()));
+}
+
 std::string ReadTextFile(const std::string& path)
 {
     return ReadTextFile(AnsiToWide(path));

@@ -43,6 +43,11 @@ void ReplaceFileContent(const std::wstring& path, const std::string& text);
 // failures are ignored.
 void DeleteMatchingFiles(const std::string& folder, const std::string& ending);
 
+// Removes the folder and everything in it, read-only entries too. A folder link inside
+// (junction, symbolic link) is removed itself, never what it leads to. A missing folder is
+// no failure. Throws EFileError naming the first entry that cannot go; what could go is gone.
+void RemoveFolderTree(const std::wstring& folder);
+
 // The whole file as 8-bit text. Throws EFileError when it cannot be read.
 std::string ReadTextFile(const std::string& path);
 std::string ReadTextFile(const std::wstring& path);

@@ -29,6 +29,16 @@ bool HasText(std::string_view text)
     return false;
 }
 
+bool HoldsLineBreak(std::string_view text)
+{
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+std::string_view FirstLine(std::string_view text)
+{
+    return text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3)));
+}
+
 std::string StripChar(std::string_view text, char ch)
 {
     std::string result;

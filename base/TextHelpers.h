@@ -21,6 +21,12 @@ std::string_view TrimView(std::string_view text);
 // True when the text holds something other than blanks and control characters.
 bool HasText(std::string_view text);
 
+// True when the text holds a CR or an LF: no value of a line-based file may.
+bool HoldsLineBreak(std::string_view text);
+
+// The text up to its first CR, LF or byte 0, as a single-line edit control pastes it.
+std::string_view FirstLine(std::string_view text);
+
 // The text with every occurrence of one character removed.
 std::string StripChar(std::string_view text, char ch);
 

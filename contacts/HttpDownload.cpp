@@ -146,6 +146,10 @@ struct AsyncState {
     UniqueKernelHandle completed{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     UniqueKernelHandle closing{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
     std::atomic<int> closed{0};
+    // When the connection of the request under way was made, while its request is not yet
+    // being sent: the TLS handshake lies between the two, and Wine's WinINet waits for a
+    // silent server there without any of its time-outs. Zero outside that stretch.
+    std::atomic<Clock::rep> connectedAt{0};
     INTERNET_ASYNC_RESULT result{};
     DWORD available = 0;
     INTERNET_BUFFERSA buffers{};
@@ -183,6 +187,10 @@ void CALLBACK OnInternetStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOI
         else
             state->result = INTERNET_ASYNC_RESULT{FALSE, ERROR_INTERNET_INTERNAL_ERROR};
         ::SetEvent(state->completed.get());
+    } else if (status == INTERNET_STATUS_CONNECTED_TO_SERVER) {
+        state->connectedAt.store(std::max<Clock::rep>(Clock::now().time_since_epoch().count(), 1));
+    } else if (status == INTERNET_STATUS_SENDING_REQUEST) {
+        state->connectedAt.store(0);
     } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
         state->closed.fetch_add(1);
         ::SetEvent(state->closing.get());
@@ -243,6 +251,20 @@ struct Download {
     // Clears the completion report before a call that may answer later.
     void Expect() const { ::ResetEvent(state.completed.get()); }
 
+    // The end of the wait for an answer: the download's deadline, or sooner while a
+    // connection is made and its request not yet sent, which must not take longer than
+    // one silent answer may.
+    Clock::time_point WaitUntil() const
+    {
+        const Clock::rep connected = state.connectedAt.load();
+        if (connected == 0)
+            return deadline;
+        const Clock::time_point handshakeEnd =
+            Clock::time_point(Clock::duration(connected)) +
+            std::chrono::duration_cast<Clock::duration>(services.limits.timeout);
+        return std::min(deadline, handshakeEnd);
+    }
+
     // A call answered `ok`; one that answered ERROR_IO_PENDING is waited for here, no
     // longer than the download may take and not past a stop, so that only this program
     // decides when the run goes on, whatever the server does.
@@ -254,7 +276,7 @@ struct Download {
         if (error != ERROR_IO_PENDING)
             return {Ending::Failed, error};
         for (;;) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(WaitUntil() - Clock::now());
             if (left.count() <= 0)
                 return {Ending::TimedOut, 0, true};
             const DWORD wait = static_cast<DWORD>(std::min(left, kStopCheckInterval).count());
@@ -471,6 +493,7 @@ struct Download {
             if (!request || !SetTimeouts(request.get()))
                 return false;
             const bool credentials = CredentialsMayGo(source, link);
+            state.connectedAt.store(0);
             Expect();
             const Answer sent =
                 Finish(api.SendRequest(request.get(), credentials ? state.header.c_str() : nullptr,

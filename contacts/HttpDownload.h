@@ -22,7 +22,8 @@ struct ReadBuffer {
 
 // How long a server may keep us waiting. Tests hand in short ones.
 struct DownloadLimits {
-    // For each connect, each send and each receive.
+    // For each connect, each send and each receive, and for the TLS handshake of each
+    // connection.
     std::chrono::milliseconds timeout{std::chrono::seconds(30)};
     // For the whole download, ending any wait for the server, so one that trickles its
     // headers or body cannot hold the run forever. A contacts file of 50 MB still arrives over a

@@ -282,6 +282,12 @@ std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, con
     return besideTarget;
 }
 
+std::string RecordedStagingRoot(ISwapFiles& files, const std::string& ownRoot)
+{
+    const std::string record = ownRoot + kElsewhere;
+    return files.FileExists(record) ? files.Read(record) : std::string();
+}
+
 std::vector<TGivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot)
 {
     std::vector<TGivenUpSwap> givenUp;

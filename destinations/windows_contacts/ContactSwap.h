@@ -96,4 +96,8 @@ std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, con
 // RecoverSwap on `ownRoot` and on the root that ChooseStagingRoot recorded, if any.
 std::vector<TGivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot);
 
+// The root on another volume that ChooseStagingRoot recorded beside `ownRoot`; empty when
+// none was.
+std::string RecordedStagingRoot(ISwapFiles& files, const std::string& ownRoot);
+
 } // namespace tessaly

@@ -4,6 +4,7 @@
 #include "base/FileHelpers.h"
 
 #include "DownloadTestSupport.h"
+#include "SilentServer.h"
 #include "TestServer.h"
 
 #include <windows.h>
@@ -215,6 +216,19 @@ TEST_F(HttpDownloadTest, AServerThatStopsAnsweringFailsWithinTheTimeOut)
         EXPECT_FALSE(Exists());
         ExpectOneWarning(kNoAnswerWarning);
     }
+}
+
+TEST_F(HttpDownloadTest, AnHttpsServerThatNeverSpeaksFailsWithinTheTimeOutNotAtTheCeiling)
+{
+    // Wine's WinINet waits for the TLS handshake without a time-out of its own.
+    services.limits.timeout = std::chrono::milliseconds(300);
+    services.limits.whole = std::chrono::minutes(1);
+    SilentServer server;
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DownloadFile(server.Url("https", "/c.csv"), path, "", "", buffer, services));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
+    EXPECT_FALSE(Exists());
+    ExpectOneWarning(kNoAnswerWarning);
 }
 
 TEST_F(HttpDownloadTest, AServerThatTricklesIsLeftAtTheCeiling)

@@ -44,14 +44,19 @@ check "installed program synchronises (-a exits 0)" test $? -eq 0
 landed=$("$root/tools/winrun" "$bin_dir/outlookdump.exe" --dump | tr -d '\r' | grep -c '^contact')
 check "the sample's 240 contacts landed" test "$landed" -eq 240
 check "no download file left" test ! -e "$app_dir/CorvaneTessaly"
+local_data="$user_dir/AppData/Local/CorvaneTessaly"
+check "the run made the program's local data folder" test -d "$local_data"
 
 # The uninstaller copies itself away and returns at once; wait for its work, bounded.
+# A killed run's partial download goes too.
+printf 'partial' > "$app_dir/CorvaneTessaly.part"
 "$root/tools/winrun" "$app_dir/Uninstall.exe" /S
 for _ in $(seq 1 300); do
   [ -e "$app_dir" ] || [ -e "$menu_dir" ] || break
   sleep 0.1
 done
 check "no program files left" test ! -e "$app_dir"
+check "no local data left" test ! -e "$local_data"
 check "no Start menu entries left" test ! -e "$menu_dir"
 check "stand-ins untouched" test "$(ls -la "$wab_dll" 2>/dev/null)" = "$standin_before"
 
@@ -106,11 +111,14 @@ export TESSALY_OUTLOOK_STORE="Z:${out//\//\\}\\deployed.journal"
 "$root/tools/winrun" "$app_dir/CorvaneTessaly.exe" -a
 check "installed program synchronises (-a exits 0)" test $? -eq 0
 
-# As a killed run would leave it: the uninstall takes it too.
+# As a killed run would leave them: the uninstall takes them too.
 printf 'partial' > "$app_dir/CorvaneTessaly"
+printf 'partial' > "$app_dir/CorvaneTessaly.part"
+check "the run made the program's local data folder" test -d "$local_data"
 msiexec /x "$msi" /qn
 check "quiet uninstall exits 0" test $? -eq 0
 check "no program files left" test ! -e "$app_dir"
+check "no local data left" test ! -e "$local_data"
 check "no Start menu entry left" test ! -e "$menu_dir"
 check "no Add/Remove entry left" test "$(arp_entries)" -eq 0
 check "no scheduled task left" test ! -e "$task_file"

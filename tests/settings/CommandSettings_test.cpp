@@ -44,6 +44,21 @@ TEST(SettingArguments, RefusesAnyValueTheProgramWouldNotTakeAndWritesNothing)
     }
 }
 
+TEST(SettingArguments, AValueWithALineBreakOrACharacter0IsRefusedWithoutRepeatingIt)
+{
+    const std::string refused[] = {
+        "PSW=abc\nEmailClient=77\nFolder=..\\..\\x", "Folder=A\rB", "User=\n", "Source=http://h/c.csv\r\n",
+        std::string("User=a\0b", 9),
+    };
+    for (const std::string& argument : refused) {
+        TIniFile ini = TIniFile::Parse(kStored);
+        const std::string refusal = ApplySettingArguments(ini, {"Interval=3", argument}, kLatin1);
+        const std::string key = argument.substr(0, argument.find('='));
+        EXPECT_EQ(refusal, key + ": the value holds a line break (CR or LF) or a character 0") << argument;
+        EXPECT_EQ(ini.ToText(), kStored) << argument;
+    }
+}
+
 TEST(SettingArguments, AFileInUtf8GetsItsTextsInUtf8)
 {
     TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Old\r\n");

@@ -36,6 +36,29 @@ TEST_F(SaveTaskSwitch, RefusedSettingsAnswer1WithoutContactingTheScheduler)
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(SaveTaskSwitch, AStartTimeOrIntervalItCannotReadAnswers1WithoutContactingTheScheduler)
+{
+    const char* const refused[][2] = {
+        {"StartTime=24:00:00", "StartTime=24:00:00: "}, {"StartTime=23:59:60", "StartTime=23:59:60: "},
+        {"StartTime=-1:00:00", "StartTime=-1:00:00: "}, {"StartTime=", "StartTime=: "},
+        {"StartTime=25:61:00", "StartTime=25:61:00: "}, {"Interval=0", "Interval=0: "},
+        {"Interval=8", "Interval=8: "},                 {"Interval=weekly", "Interval=weekly: "},
+    };
+    for (const auto& [line, reason] : refused) {
+        const TIniFile ini =
+            TIniFile::Parse(std::string("[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n") +
+                            line + "\r\n");
+        EXPECT_EQ(SaveTaskFromSettings(ini, platform, message), kCommandRefused) << line;
+        EXPECT_EQ(message.rfind(reason, 0), 0u) << message;
+    }
+    EXPECT_TRUE(log.empty());
+    // Missing, they take their defaults, as before.
+    const TIniFile defaults = TIniFile::Parse("[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n");
+    EXPECT_EQ(SaveTaskFromSettings(defaults, platform, message), kCommandDone);
+    EXPECT_EQ(trigger.stored.Type.Daily.DaysInterval, 1);
+    EXPECT_EQ(trigger.stored.wStartHour, 15);
+}
+
 TEST_F(SaveTaskSwitch, ASchedulerErrorAnswers3)
 {
     platform.createResult = REGDB_E_CLASSNOTREG;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace tessaly {
 namespace {
 
@@ -45,6 +47,37 @@ TEST(IniFile, AUtf8ByteOrderMarkIsReadPastAndKeptOnWriting)
     EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=bob\r\n");
     EXPECT_FALSE(TIniFile::Parse("[A]\r\n").Utf8());
     EXPECT_EQ(TIniFile::Parse("[A]\r\n").ToText(), "[A]\r\n");
+}
+
+TEST(IniFile, OnePairOfMatchingQuotesAroundAValueIsReadAsWindowsReadsIt)
+{
+    TIniFile ini = TIniFile::Parse("[S]\nFolder=\"Company Contacts\"\nUser= 'ann' \nA=\" spaced \"\nB=\"\"\n"
+                                   "C=\"\nD=\"mixed'\nE=\"\"twice\"\"\nF=in \"the\" middle\n");
+    EXPECT_EQ(ini.ReadString("S", "Folder", ""), "Company Contacts");
+    EXPECT_EQ(ini.ReadString("S", "User", ""), "ann");
+    EXPECT_EQ(ini.ReadString("S", "A", ""), " spaced ");
+    EXPECT_EQ(ini.ReadString("S", "B", "?"), "");
+    EXPECT_EQ(ini.ReadString("S", "C", ""), "\"");
+    EXPECT_EQ(ini.ReadString("S", "D", ""), "\"mixed'");
+    EXPECT_EQ(ini.ReadString("S", "E", ""), "\"twice\"");
+    EXPECT_EQ(ini.ReadString("S", "F", ""), "in \"the\" middle");
+    EXPECT_EQ(ini.ReadInteger("S", "Interval", 1), 1);
+    EXPECT_EQ(TIniFile::Parse("[S]\nInterval=\"3\"\n").ReadInteger("S", "Interval", 1), 3);
+
+    // Written back without quotes; a value with quotes of its own at both ends keeps them.
+    ini.WriteString("S", "Folder", "Company Contacts");
+    ini.WriteString("S", "User", "'ann'");
+    EXPECT_EQ(ini.ToText(), "[S]\r\nFolder=Company Contacts\r\nUser=\"'ann'\"\r\nA=\" spaced \"\r\nB=\"\"\r\n"
+                            "C=\"\r\nD=\"mixed'\r\nE=\"\"twice\"\"\r\nF=in \"the\" middle\r\n");
+    EXPECT_EQ(TIniFile::Parse(ini.ToText()).ReadString("S", "User", ""), "'ann'");
+}
+
+TEST(IniFile, AValueWithALineBreakIsNeverWritten)
+{
+    TIniFile ini = TIniFile::Parse("[S]\nA=1\n");
+    EXPECT_THROW(ini.WriteString("S", "A", "2\nEmailClient=77"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("S", "New", "x\ry"), std::invalid_argument);
+    EXPECT_EQ(ini.ToText(), "[S]\r\nA=1\r\n");
 }
 
 TEST(IniFile, RepeatedSectionsReadAsOneAndTheFirstKeyWins)

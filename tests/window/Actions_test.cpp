@@ -180,6 +180,20 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
     EXPECT_EQ(again.FolderText(), "Team");
 }
 
+TEST_F(MainWindowTest, AFieldGivenLineBreaksKeepsOnlyItsFirstLine)
+{
+    TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nEmailClient=30\r\n");
+    // What WM_SETTEXT can put in a single-line field, though a paste cannot.
+    ::SetWindowTextA(H(Ctl::edtPass), "abc\nEmailClient=77\r\nFolder=..\\..\\x");
+    ::SetWindowTextA(H(Ctl::edtTitle), "Team\rSource=ftp://x/");
+    EXPECT_EQ(form.PasswordText(), "abc");
+    ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+
+    EXPECT_EQ(ReadTextFile(iniPath_), "[Corvane Tessaly]\r\nEmailClient=30\r\n"
+                                      "Source=http://www.corvane.example/data/contacts.csv\r\nUser=username\r\n"
+                                      "PSW=abc\r\nFolder=Team\r\nInterval=1\r\nStartTime=15:00:00\r\n");
+}
+
 TEST_F(MainWindowTest, TheSessionEndingWithTheWindowOpenWritesTheSettings)
 {
     TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");

@@ -2,6 +2,7 @@
 //   window_driver wait-window SECONDS    waits until the window is shown; prints its rectangle
 //   window_driver click NAME             clicks the named button
 //   window_driver wait-busy SECONDS      waits until the window shows its busy look
+//   window_driver set-text NAME TEXT     puts TEXT into the named field
 #include "ui/ControlIds.h"
 
 #include <windows.h>
@@ -63,7 +64,7 @@ bool WaitFor(double seconds, Ready ready)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: window_driver wait-window|click|wait-busy ARG\n");
+        std::fprintf(stderr, "usage: window_driver wait-window|click|wait-busy|set-text ARG [TEXT]\n");
         return 2;
     }
     const std::string_view command = argv[1];
@@ -84,6 +85,12 @@ int main(int argc, char** argv)
             return 1;
         ::PostMessageA(button, BM_CLICK, 0, 0);
         return 0;
+    }
+    if (command == "set-text" && argc >= 4) {
+        HWND field = Control(form, argv[2]);
+        if (!field)
+            return 1;
+        return ::SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3])) ? 0 : 1;
     }
     if (command == "wait-busy") {
         return WaitFor(std::atof(argv[2]), [form] {

@@ -65,6 +65,9 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  ; The program removes what it left: the scheduled task, the settings file, the download
+  ; files and its local data folder, after finishing a swap a killed run left.
+  ExecWait '"$INSTDIR\${EXE}" -u'
   ; The scheduled task would start a program that is no longer there.
   nsExec::Exec 'schtasks /Delete /TN "${TASK_NAME}" /F'
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
@@ -75,6 +78,7 @@ Section "Uninstall"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\CorvaneTessaly.ini"
   Delete "$INSTDIR\CorvaneTessaly"
+  Delete "$INSTDIR\CorvaneTessaly.part"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
