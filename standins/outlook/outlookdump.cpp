@@ -5,7 +5,7 @@
 //
 //   outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
 //               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]
-//               [--dump] [--ids] [--calls]
+//               [--get FOLDER N PROPERTY] [--dump] [--ids] [--calls]
 //
 // Commands run in order; without any, the store is dumped. It reads what the guard
 // protects (e-mail addresses): give it no TESSALY_OUTLOOK_GUARD. Texts are printed in the ANSI
@@ -17,6 +17,8 @@
 // Items<TAB>false", then what was deleted).
 // --edit puts one property of the folder's n-th item (from 1) and saves it, as a user's
 // edit in Outlook's window does (its modification time moves on).
+// --get prints one property of the folder's n-th item ("value<TAB>text"), as any client
+// reads it: with the guard on, a protected one meets it.
 // --ids prints the folders and, instead of each item's fields, its EntryID:
 //   folder<TAB>name
 //   id<TAB>EntryID<TAB>contact (or distlist)<TAB>full name (or list name)
@@ -155,7 +157,7 @@ int Usage()
 {
     std::fputs("usage: outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
                "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]\n"
-               "                   [--dump] [--ids] [--calls]\n",
+               "                   [--get FOLDER N PROPERTY] [--dump] [--ids] [--calls]\n",
                stderr);
     return 2;
 }
@@ -213,6 +215,15 @@ int Run(int argc, char** argv)
             const std::wstring property = Wide(argv[++i]);
             DispPut(item.Get(), property.c_str(), TVariant(Wide(argv[++i])));
             DispCall(item.Get(), kSave);
+        } else if (command == "--get") {
+            needs(3);
+            ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
+            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(std::atoi(argv[++i]))}));
+            const std::wstring property = Wide(argv[++i]);
+            PrintLine("value\t" + Escaped(AsText(DispGet(item.Get(), property.c_str()))));
+            dumped = true;
+            continue;
         } else if (command == "--dump") {
             session.Dump();
             dumped = true;
