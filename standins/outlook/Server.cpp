@@ -125,12 +125,11 @@ unsigned long long CreationTimeOf(HANDLE process)
 // reused: the parent must be older than this process). Null when there is none.
 HANDLE OpenParentProcess()
 {
-    OwnedHandle snapshot;
-    snapshot.handle = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot.handle == INVALID_HANDLE_VALUE) {
-        snapshot.handle = nullptr;
+    const HANDLE processes = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (processes == INVALID_HANDLE_VALUE)
         return nullptr;
-    }
+    OwnedHandle snapshot;
+    snapshot.handle = processes;
     const DWORD self = ::GetCurrentProcessId();
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;

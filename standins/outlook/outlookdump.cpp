@@ -5,7 +5,7 @@
 //
 //   outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
 //               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]
-//               [--get FOLDER N PROPERTY] [--dump] [--ids] [--calls]
+//               [--get FOLDER N PROPERTY] [--empty-deleted] [--dump] [--ids] [--calls]
 //
 // Commands run in order; without any, the store is dumped. It reads what the guard
 // protects (e-mail addresses): give it no TESSALY_OUTLOOK_GUARD. Texts are printed in the ANSI
@@ -19,6 +19,7 @@
 // edit in Outlook's window does (its modification time moves on).
 // --get prints one property of the folder's n-th item ("value<TAB>text"), as any client
 // reads it: with the guard on, a protected one meets it.
+// --empty-deleted empties Deleted Items as a user does: its items are deleted for good.
 // --ids prints the folders and, instead of each item's fields, its EntryID:
 //   folder<TAB>name
 //   id<TAB>EntryID<TAB>contact (or distlist)<TAB>full name (or list name)
@@ -76,6 +77,13 @@ public:
     }
 
     IDispatch* Application() const { return application_.Get(); }
+
+    void EmptyDeletedItems() const
+    {
+        ComPtr<IDispatch> items = AsDispatch(DispGet(deletedItems_.Get(), kItems));
+        for (int left = AsInteger(DispGet(items.Get(), kCount)); left > 0; --left)
+            DispCall(items.Get(), kRemove, {TVariant(left)});
+    }
 
     ComPtr<IDispatch> FolderNamed(const std::wstring& name)
     {
@@ -157,7 +165,7 @@ int Usage()
 {
     std::fputs("usage: outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
                "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]\n"
-               "                   [--get FOLDER N PROPERTY] [--dump] [--ids] [--calls]\n",
+               "                   [--get FOLDER N PROPERTY] [--empty-deleted] [--dump] [--ids] [--calls]\n",
                stderr);
     return 2;
 }
@@ -224,6 +232,8 @@ int Run(int argc, char** argv)
             PrintLine("value\t" + Escaped(AsText(DispGet(item.Get(), property.c_str()))));
             dumped = true;
             continue;
+        } else if (command == "--empty-deleted") {
+            session.EmptyDeletedItems();
         } else if (command == "--dump") {
             session.Dump();
             dumped = true;

@@ -380,17 +380,25 @@ TEST_F(OutlookStandInTest, SavingOneItemOnlyAppendsToTheStore)
 
 namespace {
 
-// Each synchronisation leaves its removals and the replaced items in the journal; a
-// later reader compacts it without losing or reordering anything.
+// Synchronisations leave their moves into Deleted Items and the replaced items in the
+// journal, emptying Deleted Items its removals, and each edit a record that the next one
+// makes dead; a later reader compacts it without losing or reordering anything.
 TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
 {
     Seed({"--distlist", "Global Contacts", "Team", "--version", "10.0.2627"});
     TContactList list(500);
     for (int i = 0; i < 100; ++i)
         AddRecord(list, "Person " + std::to_string(i));
-    for (int run = 0; run < 3; ++run)
+    for (int run = 0; run < 3; ++run) {
         ASSERT_TRUE(Sync(list));
-    const size_t grown = journalAfterRun_;
+        Seed({"--empty-deleted"});
+    }
+    // The first contact's job title (field 4) edited by hand again and again, then set back.
+    std::vector<std::string> edits;
+    for (int i = 0; i <= 300; ++i)
+        edits.insert(edits.end(), {"--edit", "Global Contacts", "2", "JobTitle", i < 300 ? "Edited" : "Person 0 4"});
+    Seed(edits);
+    const size_t grown = ReadJournal().size();
 
     std::vector<std::string> expected = {"folder\tGlobal Contacts\ttrue", "distlist\tTeam"};
     for (const TContactInfo& record : list)
@@ -398,6 +406,8 @@ TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
     EXPECT_THAT(Dump(), ElementsAreArray(expected));
     EXPECT_LT(ReadJournal().size(), grown / 2);
     EXPECT_THAT(Dump(), ElementsAreArray(expected));
+    EXPECT_THAT(DeletedItems(), ElementsAre());
+    expected.push_back(kDeletedItemsLine);
     EXPECT_THAT(RunDump({"--folder", "Global Contacts", "--dump"}).lines, ElementsAreArray(expected))
         << "the version setting survived";
 }
