@@ -431,6 +431,9 @@ TEST_F(WindowsContactsEndToEndTest, TheStandInGivesLabelsBackInAnotherOrderThanT
     ComPtr<IContactProperties> properties;
     ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_Contact, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                                 IID_PPV_ARGS(&properties)));
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_HRESULT_SUCCEEDED(properties.As(&persist));
+    ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
     wchar_t node[256] = {};
     DWORD required = 0;
     ASSERT_HRESULT_SUCCEEDED(properties->CreateArrayNode(L"PhoneNumberCollection", CGD_DEFAULT, TRUE, node,
