@@ -661,11 +661,13 @@ TEST_F(OutlookStandInTest, APromptBlocksTheProtectedCallUntilItsClientEnds)
     UniqueKernelHandle client(started.hProcess);
     UniqueKernelHandle clientThread(started.hThread);
 
-    // Each look is a client of its own, served while the prompt shows.
-    int looks = 0;
-    while (ProtectedCalls() == 0 && ++looks < 30) {
-        ASSERT_EQ(::WaitForSingleObject(client.get(), 0), WAIT_TIMEOUT) << "the protected call was answered";
+    // The count reaches the journal before the prompt shows. Watched in the file, not
+    // through a client of its own, whose activation could race the child's.
+    for (int looks = 0; ReadJournal().find("\nprotected\t1\n") == std::string::npos; ++looks) {
+        ASSERT_LT(looks, 600) << "the protected call was never asked";
+        ASSERT_EQ(::WaitForSingleObject(client.get(), 100), WAIT_TIMEOUT) << "the protected call was answered";
     }
+    // Each of these is a client of its own, served while the prompt shows.
     EXPECT_EQ(ProtectedCalls(), 1);
     EXPECT_EQ(::WaitForSingleObject(client.get(), 0), WAIT_TIMEOUT) << "the protected call was answered";
     EXPECT_EQ(Dump().size(), 2u);
