@@ -8,16 +8,19 @@ namespace {
 
 // Besides the object model: StandInReset() empties the store, StandInSet(key, value)
 // changes a setting (see Store), StandInCalls the calls of the last session that ended,
-// for the inspector, the tests and the benchmark.
-const std::vector<std::wstring> kMembers = {L"Session",      L"GetNamespace", L"Version",     L"Name",
-                                            L"Quit",         L"StandInReset", L"StandInSet", L"StandInCalls"};
+// for the inspector, the tests and the benchmark, StandInProtectedCalls the guard's count
+// since the reset, StandInProcessId the serving process.
+const std::vector<std::wstring> kMembers = {L"Session",      L"GetNamespace",         L"Version",
+                                            L"Name",         L"Quit",                 L"StandInReset",
+                                            L"StandInSet",   L"StandInCalls",         L"StandInProtectedCalls",
+                                            L"StandInProcessId"};
 
 class Application final : public DispatchObject {
 public:
     Application() : DispatchObject(kMembers) {}
 
 protected:
-    enum { kSession = 1, kGetNamespace, kVersion, kName, kQuit, kReset, kSet, kCalls };
+    enum { kSession = 1, kGetNamespace, kVersion, kName, kQuit, kReset, kSet, kCalls, kProtectedCalls, kProcessId };
 
     bool Answers(REFIID iid) const override { return IsEqualIID(iid, tessaly::outlook::IID__Application) != 0; }
 
@@ -51,6 +54,12 @@ protected:
             break;
         case kCalls:
             ReturnText(result, store.LastSession());
+            break;
+        case kProtectedCalls:
+            ReturnText(result, std::to_wstring(store.ProtectedCalls()));
+            break;
+        case kProcessId:
+            ReturnInteger(result, static_cast<int>(::GetCurrentProcessId()));
             break;
         }
     }

@@ -217,6 +217,8 @@ HRESULT STDMETHODCALLTYPE DispatchObject::Invoke(DISPID member, REFIID, LCID, WO
     ::VariantInit(&ignored);
     VARIANT* answer = result != nullptr ? result : &ignored;
     ::VariantInit(answer);
+    // A call that blocks (the guard's prompt) may see its client let go of this object.
+    const ComPtr<IDispatch> self(this);
     try {
         CallArgs args(params != nullptr ? *params : none, flags);
         Call(member, args, answer);
@@ -259,6 +261,26 @@ void ReturnBoolean(VARIANT* result, bool value)
 {
     result->vt = VT_BOOL;
     result->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+void ReturnTime(VARIANT* result, long long milliseconds)
+{
+    // Days from 1601-01-01 to the automation epoch 1899-12-30, and Outlook's "none".
+    constexpr double kEpochDays = 109205.0;
+    constexpr double kNone = 949998.0;
+    result->vt = VT_DATE;
+    if (milliseconds == 0) {
+        result->date = kNone;
+        return;
+    }
+    const auto units = static_cast<unsigned long long>(milliseconds) * 10000;
+    FILETIME utc{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+    FILETIME local{};
+    if (!::FileTimeToLocalFileTime(&utc, &local))
+        local = utc;
+    const auto localMs =
+        static_cast<long long>((static_cast<unsigned long long>(local.dwHighDateTime) << 32 | local.dwLowDateTime) / 10000);
+    result->date = static_cast<double>(localMs) / 86400000.0 - kEpochDays;
 }
 
 void ReturnObject(VARIANT* result, ComPtr<IDispatch> object)

@@ -120,5 +120,8 @@ void ReturnText(VARIANT* result, const std::wstring& text);
 void ReturnInteger(VARIANT* result, int value);
 void ReturnBoolean(VARIANT* result, bool value);
 void ReturnObject(VARIANT* result, ComPtr<IDispatch> object);
+// A time kept as milliseconds since 1601 (UTC), as the object model shows it: a local
+// Date; 0 is Outlook's "none" (1 January 4501).
+void ReturnTime(VARIANT* result, long long milliseconds);
 
 } // namespace outlook_standin

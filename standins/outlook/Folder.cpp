@@ -9,8 +9,9 @@ namespace outlook_standin {
 
 namespace {
 
-const std::vector<std::wstring> kMembersBefore2007 = {L"Name",        L"Folders",         L"Items",
-                                                      L"Application", L"ShowAsOutlookAB", L"DefaultItemType"};
+const std::vector<std::wstring> kMembersBefore2007 = {L"Name",           L"Folders",         L"Items",
+                                                      L"Application",    L"ShowAsOutlookAB", L"DefaultItemType",
+                                                      L"EntryID",        L"StoreID"};
 // Outlook 2007 (version 12) added the table; GetTable comes last so the ids above stay.
 const std::vector<std::wstring> kMembers = [] {
     std::vector<std::wstring> members = kMembersBefore2007;
@@ -22,6 +23,8 @@ constexpr int kFirstVersionWithTable = 12;
 
 // OlTableContents
 constexpr int olHiddenItems = 1;
+// OlItemType of a mail folder such as Deleted Items
+constexpr int olMailItem = 0;
 
 const std::vector<std::wstring>& MembersOfThisVersion()
 {
@@ -34,7 +37,7 @@ public:
     explicit Folder(int id) : DispatchObject(MembersOfThisVersion()), id_(id) {}
 
 protected:
-    enum { kName = 1, kFolders, kItems, kApplication, kShowAsOutlookAB, kDefaultItemType, kGetTable };
+    enum { kName = 1, kFolders, kItems, kApplication, kShowAsOutlookAB, kDefaultItemType, kEntryID, kStoreID, kGetTable };
 
     void Call(DISPID id, const CallArgs& args, VARIANT* result) override
     {
@@ -63,7 +66,13 @@ protected:
             ReturnBoolean(result, folder.showAsAddressBook);
             break;
         case kDefaultItemType:
-            ReturnInteger(result, tessaly::outlook::olContactItem);
+            ReturnInteger(result, id_ == Store::kDeletedItemsFolder ? olMailItem : tessaly::outlook::olContactItem);
+            break;
+        case kEntryID:
+            ReturnText(result, EntryIdOf(id_));
+            break;
+        case kStoreID:
+            ReturnText(result, store.Identity());
             break;
         case kGetTable:
             ReturnObject(result, GetTable(args));

@@ -46,7 +46,7 @@ protected:
             break;
         }
         case kRemove:
-            store.RemoveItem(folder_, args.Integer(0));
+            store.DeleteItem(AtIndex(items, args.Integer(0)));
             break;
         }
     }

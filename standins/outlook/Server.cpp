@@ -6,7 +6,14 @@
 //
 // TESSALY_OUTLOOK_BUSY makes it busy as Outlook is while it shows a modal dialog: its
 // message filter refuses the object model's first n calls ("n"), or every call in its
-// first t milliseconds ("tms").
+// first t milliseconds ("tms"). While the guard's prompt shows (Guard.h), it refuses
+// them too, as Outlook does behind a modal dialog.
+//
+// Under Wine the client starts the server itself, so the server's parent is its one
+// client: when that process ends (killed by a task's time limit, say) nothing would
+// release the objects it held, so the server ends too, as COM's clean-up of a dead
+// client does on Windows.
+#include "Guard.h"
 #include "Module.h"
 
 #include "destinations/outlook/OutlookMembers.h"
@@ -16,6 +23,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cwchar>
 #include <memory>
@@ -65,6 +73,8 @@ public:
     {
         if (info == nullptr || !IsEqualIID(info->iid, IID_IDispatch))
             return SERVERCALL_ISHANDLED;
+        if (PromptShowing())
+            return SERVERCALL_REJECTED;
         if (callsToRefuse_ > 0) {
             --callsToRefuse_;
             return SERVERCALL_REJECTED;
@@ -90,6 +100,59 @@ void QuitWhenIdle()
     ::PostQuitMessage(0);
 }
 
+// Owns a kernel handle; an absent one is null.
+struct OwnedHandle {
+    HANDLE handle = nullptr;
+    OwnedHandle() = default;
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle()
+    {
+        if (handle != nullptr)
+            ::CloseHandle(handle);
+    }
+};
+
+unsigned long long CreationTimeOf(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return static_cast<unsigned long long>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+}
+
+// The process that started this one, if it still runs (a process id may have been
+// reused: the parent must be older than this process). Null when there is none.
+HANDLE OpenParentProcess()
+{
+    const HANDLE processes = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (processes == INVALID_HANDLE_VALUE)
+        return nullptr;
+    OwnedHandle snapshot;
+    snapshot.handle = processes;
+    const DWORD self = ::GetCurrentProcessId();
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.handle, &entry); more; more = ::Process32NextW(snapshot.handle, &entry)) {
+        if (entry.th32ProcessID == self) {
+            parent = entry.th32ParentProcessID;
+            break;
+        }
+    }
+    if (parent == 0)
+        return nullptr;
+    HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent);
+    if (process == nullptr)
+        return nullptr;
+    const unsigned long long parentStart = CreationTimeOf(process);
+    if (parentStart == 0 || parentStart > CreationTimeOf(::GetCurrentProcess())) {
+        ::CloseHandle(process);
+        return nullptr;
+    }
+    return process;
+}
+
 bool IsSwitch(const wchar_t* arg, const wchar_t* name)
 {
     return (arg[0] == L'/' || arg[0] == L'-') && ::lstrcmpiW(arg + 1, name) == 0;
@@ -111,11 +174,26 @@ int Serve()
         return 1;
     }
     SetIdleHandler(QuitWhenIdle);
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+    OwnedHandle client;
+    client.handle = OpenParentProcess();
+    SetClientProcess(client.handle);
+    const DWORD handles = client.handle != nullptr ? 1 : 0;
+    bool serving = true;
+    while (serving) {
+        const DWORD woke = ::MsgWaitForMultipleObjects(handles, &client.handle, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke == WAIT_FAILED || (handles == 1 && woke == WAIT_OBJECT_0))
+            break;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                serving = false;
+                break;
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
     }
+    SetClientProcess(nullptr);
     // A single-use registration is gone once a client took the class object; one that
     // never was taken goes here.
     ::CoRevokeClassObject(cookie);

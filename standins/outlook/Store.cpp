@@ -10,12 +10,15 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 namespace outlook_standin {
 
 namespace {
 
-const char kHeader[] = "outlook-standin-journal";
+// Version 2 keeps the items' times and a Deleted Items folder; an older journal reads
+// as one of another program and is started afresh.
+const char kHeader[] = "outlook-standin-journal-2";
 // An Outlook that offers the folder table (2007 and later); older ones are a setting away.
 const wchar_t kDefaultVersion[] = L"16.0.0.17628";
 
@@ -50,13 +53,34 @@ std::wstring JournalPath()
     return folder + L"\\store.journal";
 }
 
-std::string NewGeneration()
+std::wstring NewGuidText()
 {
     GUID guid{};
     ::CoCreateGuid(&guid);
     wchar_t text[64];
     ::StringFromGUID2(guid, text, 64);
-    return tessaly::WideToUtf8(text);
+    return text;
+}
+
+std::string NewGeneration()
+{
+    return tessaly::WideToUtf8(NewGuidText());
+}
+
+// A store identity as Outlook's StoreID is: hex digits only.
+std::wstring NewIdentity()
+{
+    std::wstring identity;
+    for (wchar_t c : NewGuidText()) {
+        if (std::iswxdigit(c))
+            identity += static_cast<wchar_t>(std::towupper(c));
+    }
+    return identity;
+}
+
+long long Milliseconds(const std::wstring& text)
+{
+    return std::wcstoll(text.c_str(), nullptr, 10);
 }
 
 [[noreturn]] void FailWrite()
@@ -110,12 +134,28 @@ std::string ItemRecord(const StoredItem& item)
     record << item.id << item.folder << item.kind << Escape(item.listName);
     for (const std::wstring& field : item.fields)
         record << Escape(field);
+    record << std::to_string(item.created) << std::to_string(item.modified);
     return record.Line();
 }
 
 std::string CallsRecord(int session, const SessionCalls& calls)
 {
     return (Record("calls") << session << static_cast<int>(calls.lookups) << static_cast<int>(calls.invokes)).Line();
+}
+
+std::string IdentityRecord(const std::wstring& identity)
+{
+    return (Record("store") << Escape(identity)).Line();
+}
+
+std::string MoveRecord(int item, int folder)
+{
+    return (Record("move") << item << folder).Line();
+}
+
+std::string ProtectedRecord(long long count)
+{
+    return (Record("protected") << std::to_string(count)).Line();
 }
 
 std::string SettingRecord(const std::wstring& key, const std::wstring& value)
@@ -177,7 +217,15 @@ void Store::Clear()
     contacts.id = kContactsFolder;
     contacts.name = L"Contacts";
     folders_[kContactsFolder] = contacts;
-    nextId_ = kContactsFolder + 1;
+    StoredFolder deleted;
+    deleted.id = kDeletedItemsFolder;
+    deleted.name = L"Deleted Items";
+    folders_[kDeletedItemsFolder] = deleted;
+    nextId_ = kDeletedItemsFolder + 1;
+    protectedCalls_ = 0;
+    lastTime_ = 0;
+    // Kept only once the journal is written; a reader of an empty store sees a fresh one.
+    identity_ = NewIdentity();
     lines_ = 0;
     savesSeen_ = 0;
     sessions_ = 0;
@@ -269,7 +317,7 @@ void Store::Replay(const std::string& line)
         folder.id = Number(f[1]);
         folder.parent = Number(f[2]);
         folder.name = f[3];
-        if (folder.id <= kContactsFolder || folders_.count(folder.parent) == 0)
+        if (folder.id <= kDeletedItemsFolder || folders_.count(folder.parent) == 0)
             return;
         folders_[folder.parent].folders.push_back(folder.id);
         folders_[folder.id] = folder;
@@ -278,13 +326,16 @@ void Store::Replay(const std::string& line)
         auto it = folders_.find(Number(f[1]));
         if (it != folders_.end())
             it->second.showAsAddressBook = f[2] == L"1";
-    } else if (kind == L"item" && f.size() >= 5 + 18) {
+    } else if (kind == L"item" && f.size() >= 5 + 18 + 2) {
         StoredItem item;
         item.id = Number(f[1]);
         item.folder = Number(f[2]);
         item.kind = Number(f[3]);
         item.listName = f[4];
         std::copy(f.begin() + 5, f.begin() + 5 + 18, item.fields.begin());
+        item.created = Milliseconds(f[5 + 18]);
+        item.modified = Milliseconds(f[5 + 18 + 1]);
+        lastTime_ = std::max({lastTime_, item.created, item.modified});
         auto existing = items_.find(item.id);
         if (existing != items_.end()) {
             item.folder = existing->second.folder;
@@ -304,6 +355,13 @@ void Store::Replay(const std::string& line)
         if (at != ids.rend())
             ids.erase(std::next(at).base());
         items_.erase(existing);
+    } else if (kind == L"move" && f.size() >= 3) {
+        if (items_.count(Number(f[1])) != 0 && folders_.count(Number(f[2])) != 0)
+            MoveItem(Number(f[1]), Number(f[2]));
+    } else if (kind == L"protected" && f.size() >= 2) {
+        protectedCalls_ += Milliseconds(f[1]);
+    } else if (kind == L"store" && f.size() >= 2) {
+        identity_ = f[1];
     } else if (kind == L"calls" && f.size() >= 4) {
         sessions_ = Number(f[1]);
         lastCalls_.lookups = Number(f[2]);
@@ -334,9 +392,10 @@ void Store::OpenForAppend()
             return;
         }
         generation_ = NewGeneration();
-        const std::string header = HeaderLine(generation_);
+        const std::string header = HeaderLine(generation_) + IdentityRecord(identity_);
         WriteAll(file_, header);
         readTo_ = header.size();
+        ++lines_;
     }
 }
 
@@ -353,14 +412,19 @@ size_t Store::LiveRecords() const
     size_t shown = 0;
     for (const auto& [id, folder] : folders_)
         shown += folder.showAsAddressBook ? 1 : 0;
-    return folders_.size() + shown + items_.size() + settings_.size() + (sessions_ > 0 ? 1 : 0);
+    return folders_.size() + shown + items_.size() + settings_.size() + (sessions_ > 0 ? 1 : 0) +
+           (protectedCalls_ > 0 ? 1 : 0) + 1;
 }
 
 void Store::Rewrite()
 {
     const std::string generation = NewGeneration();
-    std::string text = HeaderLine(generation);
-    size_t lines = 0;
+    std::string text = HeaderLine(generation) + IdentityRecord(identity_);
+    size_t lines = 1;
+    if (protectedCalls_ > 0) {
+        text += ProtectedRecord(protectedCalls_);
+        ++lines;
+    }
     for (const auto& [key, value] : settings_) {
         text += SettingRecord(key, value);
         ++lines;
@@ -371,7 +435,7 @@ void Store::Rewrite()
     }
     // Parents have smaller ids than their children, so id order replays correctly.
     for (const auto& [id, folder] : folders_) {
-        if (id != kContactsFolder) {
+        if (id > kDeletedItemsFolder) {
             text += FolderRecord(folder);
             ++lines;
         }
@@ -436,7 +500,17 @@ void Store::SetShowAsAddressBook(int folder, bool show)
     folders_[folder].showAsAddressBook = show;
 }
 
-int Store::SaveItem(const StoredItem& item)
+long long Store::NextTime()
+{
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const long long clock =
+        static_cast<long long>((static_cast<unsigned long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000);
+    lastTime_ = std::max(clock, lastTime_ + 1);
+    return lastTime_;
+}
+
+const StoredItem& Store::SaveItem(const StoredItem& item)
 {
     ++savesSeen_;
     std::wstring failAt = Setting(L"fail-save");
@@ -454,28 +528,54 @@ int Store::SaveItem(const StoredItem& item)
         ::TerminateProcess(::GetCurrentProcess(), 3);
 
     StoredItem stored = item;
+    const long long now = NextTime();
+    stored.modified = now;
     if (stored.id == 0) {
         Folder(stored.folder);
         stored.id = nextId_;
+        stored.created = now;
         Append(ItemRecord(stored));
         ++nextId_;
         folders_[stored.folder].items.push_back(stored.id);
-        items_[stored.id] = stored;
-    } else {
-        stored.folder = Item(stored.id).folder;
-        Append(ItemRecord(stored));
-        items_[stored.id] = stored;
+        return items_[stored.id] = stored;
     }
-    return stored.id;
+    const StoredItem& before = Item(stored.id);
+    stored.folder = before.folder;
+    stored.created = before.created;
+    Append(ItemRecord(stored));
+    return items_[stored.id] = stored;
 }
 
-void Store::RemoveItem(int folder, int index)
+void Store::DeleteItem(int id)
 {
-    const int id = AtIndex(Folder(folder).items, index);
+    const int folder = Item(id).folder;
+    if (folder != kDeletedItemsFolder) {
+        Append(MoveRecord(id, kDeletedItemsFolder));
+        MoveItem(id, kDeletedItemsFolder);
+        return;
+    }
     Append((Record("remove") << id).Line());
     std::vector<int>& ids = folders_[folder].items;
-    ids.erase(ids.begin() + (index - 1));
+    ids.erase(std::find(ids.begin(), ids.end(), id));
     items_.erase(id);
+}
+
+void Store::MoveItem(int id, int folder)
+{
+    StoredItem& item = items_.at(id);
+    std::vector<int>& from = folders_[item.folder].items;
+    // Deletions usually come from the end of a folder.
+    auto at = std::find(from.rbegin(), from.rend(), id);
+    if (at != from.rend())
+        from.erase(std::next(at).base());
+    folders_[folder].items.push_back(id);
+    item.folder = folder;
+}
+
+void Store::CountProtectedCall()
+{
+    Append(ProtectedRecord(1));
+    ++protectedCalls_;
 }
 
 std::wstring Store::Setting(const std::wstring& key) const
@@ -508,15 +608,16 @@ void Store::Reset()
                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         FailWrite();
+    Clear();
     generation_ = NewGeneration();
-    const std::string header = HeaderLine(generation_);
+    const std::string header = HeaderLine(generation_) + IdentityRecord(identity_);
     DWORD written = 0;
     const BOOL ok = ::WriteFile(file, header.data(), static_cast<DWORD>(header.size()), &written, nullptr);
     ::CloseHandle(file);
     if (!ok)
         FailWrite();
-    Clear();
     readTo_ = header.size();
+    lines_ = 1;
 }
 
 } // namespace outlook_standin

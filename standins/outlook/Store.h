@@ -1,6 +1,6 @@
 #pragma once
-// The stand-in's mail store: contacts folders under one default Contacts folder, and
-// their contact and distribution list items. It lives in an append-only journal file,
+// The stand-in's mail store: contacts folders under one default Contacts folder, a
+// Deleted Items folder beside it, and their contact and distribution list items. It lives in an append-only journal file,
 // so saving one item appends one line whatever the store's size; a process picks up
 // what other processes appended whenever an application object is created.
 #include "DispatchObject.h"
@@ -21,6 +21,9 @@ struct StoredItem {
     int kind = 0; // olContactItem or olDistributionListItem
     std::array<std::wstring, 18> fields; // the contact properties, in their table's order
     std::wstring listName;
+    // Milliseconds since 1601 (FILETIME / 10,000): set on creation and on every save.
+    long long created = 0;
+    long long modified = 0;
 };
 
 struct StoredFolder {
@@ -35,6 +38,8 @@ struct StoredFolder {
 class Store {
 public:
     static constexpr int kContactsFolder = 1;
+    // Beside the Contacts folder, under the store's root, as every Outlook store has one.
+    static constexpr int kDeletedItemsFolder = 2;
 
     // The process's store, first brought up to date with the journal.
     static Store& Current();
@@ -44,14 +49,25 @@ public:
     const StoredFolder& Folder(int id) const;
     const StoredItem& Item(int id) const;
     bool HasItem(int id) const { return items_.count(id) != 0; }
+    bool HasFolder(int id) const { return folders_.count(id) != 0; }
 
     int AddFolder(int parent, const std::wstring& name);
     void SetShowAsAddressBook(int folder, bool show);
-    // Stores the item (a new one is appended to its folder) and returns its id. Counts
-    // the save for the fault injection first.
-    int SaveItem(const StoredItem& item);
-    // Removes the item at the 1-based index of the folder.
-    void RemoveItem(int folder, int index);
+    // Stores the item (a new one is appended to its folder) and returns it as stored,
+    // its id and times set: every save moves its modification time on. Counts the save
+    // for the fault injection first.
+    const StoredItem& SaveItem(const StoredItem& item);
+    // Deletes the item as Outlook does: into Deleted Items, or for good when it is
+    // already there.
+    void DeleteItem(int id);
+
+    // Counts one call of a protected member made while the guard was on.
+    void CountProtectedCall();
+    // The protected calls counted since the store was reset.
+    long long ProtectedCalls() const { return protectedCalls_; }
+
+    // Identifies the store among others (a new one after Reset): the hex text of a GUID.
+    const std::wstring& Identity() const { return identity_; }
 
     // Settings: "version", "fail-save" (n: the n-th save after the setting was made or
     // the store was read fails),
@@ -84,6 +100,9 @@ private:
     void Refresh();
     void Clear();
     void Replay(const std::string& line);
+    void MoveItem(int id, int folder);
+    // A time later than every time the store handed out, now if the clock allows.
+    long long NextTime();
     void Append(const std::string& line);
     void OpenForAppend();
     void Rewrite();
@@ -101,6 +120,9 @@ private:
     std::map<std::wstring, std::wstring> settings_;
     int sessions_ = 0;
     SessionCalls lastCalls_;
+    long long protectedCalls_ = 0;
+    long long lastTime_ = 0;
+    std::wstring identity_;
 };
 
 } // namespace outlook_standin

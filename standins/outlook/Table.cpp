@@ -1,12 +1,14 @@
 // Folder.GetTable's rowset: the folder's items as rows, a chosen set of properties as
 // columns, read from a current row onwards. It reads the store on every call, so rows
 // added or removed meanwhile show, as Outlook's dynamic rowset does.
+#include "Guard.h"
 #include "Objects.h"
 
 #include "destinations/outlook/OutlookMembers.h"
 
 #include <algorithm>
 #include <array>
+#include <cwchar>
 #include <memory>
 
 namespace outlook_standin {
@@ -16,7 +18,7 @@ namespace {
 using tessaly::outlook::kContactProperties;
 
 // What a column shows of an item.
-enum class Source { EntryId, Subject, MessageClass, NotKept, Field };
+enum class Source { EntryId, Subject, MessageClass, Created, Modified, NotKept, Field };
 
 struct KnownColumn {
     const wchar_t* name;
@@ -26,11 +28,11 @@ struct KnownColumn {
 
 std::vector<KnownColumn> KnownColumns()
 {
-    // Times and the split name parts are real properties the stand-in keeps no value of:
-    // an item without a property shows an empty value in its column.
+    // The split name parts are real properties the stand-in keeps no value of: an item
+    // without a property shows an empty value in its column.
     std::vector<KnownColumn> known = {
         {L"EntryID", Source::EntryId, 0},         {L"Subject", Source::Subject, 0},
-        {L"CreationTime", Source::NotKept, 0},    {L"LastModificationTime", Source::NotKept, 0},
+        {L"CreationTime", Source::Created, 0},    {L"LastModificationTime", Source::Modified, 0},
         {L"MessageClass", Source::MessageClass, 0}, {L"FirstName", Source::NotKept, 0},
         {L"LastName", Source::NotKept, 0},
     };
@@ -86,6 +88,12 @@ void ReturnValue(VARIANT* result, const StoredItem& item, const KnownColumn& col
         break;
     case Source::MessageClass:
         ReturnText(result, contact ? L"IPM.Contact" : L"IPM.DistList");
+        break;
+    case Source::Created:
+        ReturnTime(result, item.created);
+        break;
+    case Source::Modified:
+        ReturnTime(result, item.modified);
         break;
     case Source::NotKept:
         break;
@@ -149,7 +157,9 @@ protected:
             ReturnObject(result, Make<Column>(columns[Find(args)]->name));
             break;
         case kAdd: {
-            // A refused name leaves the table as it was; an accepted one resets it.
+            // Protected: the guard may refuse it before the name is looked at. A refused
+            // name leaves the table as it was; an accepted one resets it.
+            AskGuard();
             const KnownColumn& column = ColumnNamed(args.Text(0));
             columns.push_back(&column);
             table_->position = 0;
@@ -237,12 +247,16 @@ protected:
 
 private:
     // Rows from the current one on, at most `maxRows`, as array(row, column) from 0;
-    // past the end, an array of no rows.
+    // past the end, an array of no rows. Outlook 2007 refuses more rows than the table
+    // holds, as its documentation of the method says; later versions hand out the rest.
     void GetArray(int maxRows, VARIANT* result)
     {
         if (maxRows <= 0)
             Fail(E_INVALIDARG, L"The number of rows must be greater than zero.");
         const std::vector<int> rows = state_->Rows();
+        const int major = static_cast<int>(std::wcstol(Store::Instance().Version().c_str(), nullptr, 10));
+        if (major == 12 && static_cast<size_t>(maxRows) > rows.size())
+            Fail(E_INVALIDARG, L"Could not complete the operation. One or more parameter values are not valid.");
         const size_t first = std::min(state_->position, rows.size());
         const size_t count = std::min(rows.size() - first, static_cast<size_t>(maxRows));
         const std::vector<const KnownColumn*>& columns = state_->columns;

@@ -1,23 +1,33 @@
 // outlookdump: prints the contacts folders under the default Contacts folder of the
-// registered "Outlook.Application", and seeds them for tests. Works through automation
+// registered "Outlook.Application", then its Deleted Items folder, and seeds them for
+// tests. Works through automation
 // by name, like any client of the object model.
 //
 //   outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]
 //               [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]
-//               [--dump] [--ids] [--calls]
+//               [--get FOLDER N PROPERTY] [--empty-deleted] [--dump] [--ids] [--calls]
 //
-// Commands run in order; without any, the store is dumped. Texts are printed in the ANSI
+// Commands run in order; without any, the store is dumped. It reads what the guard
+// protects (e-mail addresses): give it no TESSALY_OUTLOOK_GUARD. Texts are printed in the ANSI
 // code page, or as UTF-8 after --utf8 (which keeps every character). Dump lines:
 //   folder<TAB>name<TAB>ShowAsOutlookAB (true or false)
 //   contact<TAB>the 18 record fields in record order
 //   distlist<TAB>name
-// --edit puts one property of the folder's n-th item (from 1) and saves it, as a user would.
+// The Deleted Items folder comes last, always, in the same form ("folder<TAB>Deleted
+// Items<TAB>false", then what was deleted).
+// --edit puts one property of the folder's n-th item (from 1) and saves it, as a user's
+// edit in Outlook's window does (its modification time moves on).
+// --get prints one property of the folder's n-th item ("value<TAB>text"), as any client
+// reads it: with the guard on, a protected one meets it.
+// --empty-deleted empties Deleted Items as a user does: its items are deleted for good.
 // --ids prints the folders and, instead of each item's fields, its EntryID:
 //   folder<TAB>name
 //   id<TAB>EntryID<TAB>contact (or distlist)<TAB>full name (or list name)
 // --calls prints what the last client before this one cost the stand-in, from its first
 // object to the release of its last (a session; 0 when none was recorded):
 //   calls<TAB>session number<TAB>GetIDsOfNames calls<TAB>Invoke calls
+// and the calls of protected members that met the guard since the store was reset:
+//   protected<TAB>count
 // Tabs, line breaks and backslashes in values are written as \t, \n (\r) and \\.
 #include "base/OleError.h"
 #include "base/WideText.h"
@@ -63,9 +73,17 @@ public:
         DispCall(space.Get(), kLogon, {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
         contacts_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
         folders_ = AsDispatch(DispGet(contacts_.Get(), kFolders));
+        deletedItems_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {TVariant(kDeletedItemsFolder)}));
     }
 
     IDispatch* Application() const { return application_.Get(); }
+
+    void EmptyDeletedItems() const
+    {
+        ComPtr<IDispatch> items = AsDispatch(DispGet(deletedItems_.Get(), kItems));
+        for (int left = AsInteger(DispGet(items.Get(), kCount)); left > 0; --left)
+            DispCall(items.Get(), kRemove, {TVariant(left)});
+    }
 
     ComPtr<IDispatch> FolderNamed(const std::wstring& name)
     {
@@ -81,39 +99,46 @@ public:
     void Dump(bool ids = false)
     {
         const int count = AsInteger(DispGet(folders_.Get(), kCount));
-        for (int i = 1; i <= count; ++i) {
-            ComPtr<IDispatch> folder = AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)}));
-            const bool shown = AsInteger(DispGet(folder.Get(), kShowAsOutlookAB)) != 0;
-            std::string folderLine = "folder\t";
-            folderLine += Escaped(AsText(DispGet(folder.Get(), kName)));
-            if (!ids)
-                folderLine += shown ? "\ttrue" : "\tfalse";
-            PrintLine(folderLine);
-            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
-            const int itemCount = AsInteger(DispGet(items.Get(), kCount));
-            for (int j = 1; j <= itemCount; ++j) {
-                ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(j)}));
-                const bool list = AsInteger(DispGet(item.Get(), kClass)) == olDistributionList;
-                if (ids) {
-                    std::string line = "id\t" + Escaped(AsText(DispGet(item.Get(), kEntryID)));
-                    line += list ? "\tdistlist\t" : "\tcontact\t";
-                    line += Escaped(AsText(DispGet(item.Get(), list ? kDLName : kContactProperties[2])));
-                    PrintLine(line);
-                    continue;
-                }
-                if (list) {
-                    PrintLine(std::string("distlist\t") += Escaped(AsText(DispGet(item.Get(), kDLName))));
-                    continue;
-                }
-                std::string line = "contact";
-                for (const wchar_t* property : kContactProperties)
-                    (line += '\t') += Escaped(AsText(DispGet(item.Get(), property)));
-                PrintLine(line);
-            }
-        }
+        for (int i = 1; i <= count; ++i)
+            DumpFolder(AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)})).Get(), ids);
+        DumpFolder(deletedItems_.Get(), ids);
     }
 
 private:
+    // OlDefaultFolders
+    static constexpr int kDeletedItemsFolder = 3;
+
+    static void DumpFolder(IDispatch* folder, bool ids)
+    {
+        const bool shown = AsInteger(DispGet(folder, kShowAsOutlookAB)) != 0;
+        std::string folderLine = "folder\t";
+        folderLine += Escaped(AsText(DispGet(folder, kName)));
+        if (!ids)
+            folderLine += shown ? "\ttrue" : "\tfalse";
+        PrintLine(folderLine);
+        ComPtr<IDispatch> items = AsDispatch(DispGet(folder, kItems));
+        const int itemCount = AsInteger(DispGet(items.Get(), kCount));
+        for (int j = 1; j <= itemCount; ++j) {
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(j)}));
+            const bool list = AsInteger(DispGet(item.Get(), kClass)) == olDistributionList;
+            if (ids) {
+                std::string line = "id\t" + Escaped(AsText(DispGet(item.Get(), kEntryID)));
+                line += list ? "\tdistlist\t" : "\tcontact\t";
+                line += Escaped(AsText(DispGet(item.Get(), list ? kDLName : kContactProperties[2])));
+                PrintLine(line);
+                continue;
+            }
+            if (list) {
+                PrintLine(std::string("distlist\t") += Escaped(AsText(DispGet(item.Get(), kDLName))));
+                continue;
+            }
+            std::string line = "contact";
+            for (const wchar_t* property : kContactProperties)
+                (line += '\t') += Escaped(AsText(DispGet(item.Get(), property)));
+            PrintLine(line);
+        }
+    }
+
     HRESULT CreateApplication()
     {
         return ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_PPV_ARGS(&application_));
@@ -122,6 +147,7 @@ private:
     ComPtr<IDispatch> application_;
     ComPtr<IDispatch> contacts_;
     ComPtr<IDispatch> folders_;
+    ComPtr<IDispatch> deletedItems_;
 };
 
 std::wstring Wide(const char* text)
@@ -139,7 +165,7 @@ int Usage()
 {
     std::fputs("usage: outlookdump [--utf8] [--reset] [--version TEXT] [--fail-save N TEXT] [--folder NAME]\n"
                "                   [--distlist FOLDER NAME] [--contact FOLDER FIELD...] [--edit FOLDER N PROPERTY VALUE]\n"
-               "                   [--dump] [--ids] [--calls]\n",
+               "                   [--get FOLDER N PROPERTY] [--empty-deleted] [--dump] [--ids] [--calls]\n",
                stderr);
     return 2;
 }
@@ -197,6 +223,17 @@ int Run(int argc, char** argv)
             const std::wstring property = Wide(argv[++i]);
             DispPut(item.Get(), property.c_str(), TVariant(Wide(argv[++i])));
             DispCall(item.Get(), kSave);
+        } else if (command == "--get") {
+            needs(3);
+            ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
+            ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(std::atoi(argv[++i]))}));
+            const std::wstring property = Wide(argv[++i]);
+            PrintLine("value\t" + Escaped(AsText(DispGet(item.Get(), property.c_str()))));
+            dumped = true;
+            continue;
+        } else if (command == "--empty-deleted") {
+            session.EmptyDeletedItems();
         } else if (command == "--dump") {
             session.Dump();
             dumped = true;
@@ -208,6 +245,7 @@ int Run(int argc, char** argv)
         } else if (command == "--calls") {
             const std::wstring last = AsText(DispCall(session.Application(), L"StandInCalls"));
             PrintLine("calls\t" + (last.empty() ? std::string("0\t0\t0") : WideToAnsi(last.c_str())));
+            PrintLine("protected\t" + WideToAnsi(AsText(DispCall(session.Application(), L"StandInProtectedCalls")).c_str()));
             dumped = true;
             continue;
         } else {

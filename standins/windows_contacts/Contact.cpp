@@ -2,6 +2,7 @@
 
 #include "Faults.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -166,6 +167,9 @@ HRESULT Contact::GetLabels(LPCWSTR nodeName, DWORD flags, LPWSTR labels, DWORD c
         std::vector<std::wstring> list;
         if (HRESULT found = document_.GetLabels(nodeName, list); FAILED(found))
             return found;
+        // IContactProperties::GetLabels does not promise the order they were set in: hand
+        // them back reversed, so no caller can come to rely on it.
+        std::reverse(list.begin(), list.end());
         // "one\0two\0\0": each label with its terminator, then an empty one.
         std::wstring text;
         for (const std::wstring& label : list)

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,7 +71,15 @@ protected:
         return Lines(result.output);
     }
 
-    std::vector<std::string> OutlookDump() const { return Tool("outlookdump.exe\" --dump"); }
+    // The contacts folders: the dump up to the Deleted Items folder, which it prints last.
+    std::vector<std::string> OutlookDump() const
+    {
+        std::vector<std::string> lines = Tool("outlookdump.exe\" --dump");
+        const auto deleted = std::find(lines.begin(), lines.end(), "folder\tDeleted Items\tfalse");
+        EXPECT_NE(deleted, lines.end()) << "no Deleted Items folder";
+        lines.erase(deleted, lines.end());
+        return lines;
+    }
     std::vector<std::string> AddressBookDump() const { return Tool("wabdump.exe\""); }
 
     std::string ContactsFolder() const { return data_ + "profile\\Contacts\\" + kFolder + "\\"; }

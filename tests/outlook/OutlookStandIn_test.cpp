@@ -10,15 +10,19 @@
 #include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "contacts/Contact.h"
+#include "destinations/outlook/DispatchCalls.h"
+#include "destinations/outlook/OutlookMembers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <objbase.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <map>
 
 using namespace tessaly;
@@ -68,11 +72,25 @@ DumpResult RunDump(const std::vector<std::string>& args)
     return result;
 }
 
+const char kDeletedItemsLine[] = "folder\tDeleted Items\tfalse";
+
+// The dump up to the Deleted Items folder, which it always prints last: the contacts folders.
 std::vector<std::string> Dump()
 {
     DumpResult result = RunDump({});
     EXPECT_EQ(result.exitCode, 0u);
-    return result.lines;
+    const auto deleted = std::find(result.lines.begin(), result.lines.end(), kDeletedItemsLine);
+    EXPECT_NE(deleted, result.lines.end()) << "no Deleted Items folder";
+    return std::vector<std::string>(result.lines.begin(), deleted);
+}
+
+// What the Deleted Items folder holds, as the dump prints it.
+std::vector<std::string> DeletedItems()
+{
+    const std::vector<std::string> lines = RunDump({}).lines;
+    const auto deleted = std::find(lines.begin(), lines.end(), kDeletedItemsLine);
+    return deleted == lines.end() ? std::vector<std::string>{"no Deleted Items folder"}
+                                  : std::vector<std::string>(deleted + 1, lines.end());
 }
 
 void Seed(const std::vector<std::string>& args)
@@ -92,10 +110,20 @@ Session LastSession()
 {
     const std::vector<std::string> lines = RunDump({"--calls"}).lines;
     Session session;
-    if (lines.size() != 1 ||
+    if (lines.size() != 2 ||
         std::sscanf(lines[0].c_str(), "calls\t%d\t%d\t%d", &session.number, &session.lookups, &session.invokes) != 3)
         ADD_FAILURE() << "no calls line from outlookdump";
     return session;
+}
+
+// The calls of protected members that met the guard since the store was reset.
+int ProtectedCalls()
+{
+    const std::vector<std::string> lines = RunDump({"--calls"}).lines;
+    int count = -1;
+    if (lines.size() != 2 || std::sscanf(lines[1].c_str(), "protected\t%d", &count) != 1)
+        ADD_FAILURE() << "no protected line from outlookdump";
+    return count;
 }
 
 TContactInfo& AddRecord(TContactList& list, const std::string& tag)
@@ -146,8 +174,11 @@ std::vector<std::string> ReplacedBy(const TContactList& list, const std::vector<
 std::map<std::string, std::string> IdsByName()
 {
     std::map<std::string, std::string> ids;
+    bool inside = false;
     for (const std::string& line : RunDump({"--ids"}).lines) {
-        if (line.rfind("id\t", 0) != 0)
+        if (line.rfind("folder\t", 0) == 0)
+            inside = line == "folder\tGlobal Contacts";
+        if (!inside || line.rfind("id\t", 0) != 0)
             continue;
         const size_t id = 3;
         const size_t kind = line.find('\t', id);
@@ -162,7 +193,7 @@ size_t StoreWrites(const std::string& journal)
 {
     size_t writes = 0;
     for (const std::string& line : tessaly::test::Lines(journal)) {
-        for (const char* kind : {"item\t", "remove\t", "show\t", "folder\t"})
+        for (const char* kind : {"item\t", "remove\t", "move\t", "show\t", "folder\t"})
             writes += line.rfind(kind, 0) == 0 ? 1 : 0;
     }
     return writes;
@@ -349,17 +380,25 @@ TEST_F(OutlookStandInTest, SavingOneItemOnlyAppendsToTheStore)
 
 namespace {
 
-// Each synchronisation leaves its removals and the replaced items in the journal; a
-// later reader compacts it without losing or reordering anything.
+// Synchronisations leave their moves into Deleted Items and the replaced items in the
+// journal, emptying Deleted Items its removals, and each edit a record that the next one
+// makes dead; a later reader compacts it without losing or reordering anything.
 TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
 {
     Seed({"--distlist", "Global Contacts", "Team", "--version", "10.0.2627"});
     TContactList list(500);
     for (int i = 0; i < 100; ++i)
         AddRecord(list, "Person " + std::to_string(i));
-    for (int run = 0; run < 3; ++run)
+    for (int run = 0; run < 3; ++run) {
         ASSERT_TRUE(Sync(list));
-    const size_t grown = journalAfterRun_;
+        Seed({"--empty-deleted"});
+    }
+    // The first contact's job title (field 4) edited by hand again and again, then set back.
+    std::vector<std::string> edits;
+    for (int i = 0; i <= 300; ++i)
+        edits.insert(edits.end(), {"--edit", "Global Contacts", "2", "JobTitle", i < 300 ? "Edited" : "Person 0 4"});
+    Seed(edits);
+    const size_t grown = ReadJournal().size();
 
     std::vector<std::string> expected = {"folder\tGlobal Contacts\ttrue", "distlist\tTeam"};
     for (const TContactInfo& record : list)
@@ -367,6 +406,8 @@ TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
     EXPECT_THAT(Dump(), ElementsAreArray(expected));
     EXPECT_LT(ReadJournal().size(), grown / 2);
     EXPECT_THAT(Dump(), ElementsAreArray(expected));
+    EXPECT_THAT(DeletedItems(), ElementsAre());
+    expected.push_back(kDeletedItemsLine);
     EXPECT_THAT(RunDump({"--folder", "Global Contacts", "--dump"}).lines, ElementsAreArray(expected))
         << "the version setting survived";
 }
@@ -479,6 +520,271 @@ TEST_F(OutlookStandInTest, ARunKilledHalfwayLosesNothingAndTheNextOneConverges)
 
     ASSERT_TRUE(Sync(second));
     EXPECT_EQ(Sorted(Dump()), ReplacedBy(second, {}));
+}
+
+} // namespace
+
+namespace {
+
+using tessaly::outlook::CLSID_Application;
+using tessaly::outlook::kApplicationContext;
+using Microsoft::WRL::ComPtr;
+
+constexpr HRESULT kGuardDenied = static_cast<HRESULT>(0x80040102); // MAPI_E_NO_SUPPORT
+constexpr int kDeletedItemsFolder = 3;                              // OlDefaultFolders
+
+// A client of the stand-in's own, its server started with `guard` as its
+// TESSALY_OUTLOOK_GUARD (a new server for every client).
+struct StandInClient {
+    explicit StandInClient(const wchar_t* guard = nullptr)
+    {
+        if (guard != nullptr)
+            ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_GUARD", guard);
+        const HRESULT created =
+            ::CoCreateInstance(CLSID_Application, nullptr, kApplicationContext, IID_PPV_ARGS(&application));
+        ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_GUARD", nullptr);
+        OleCheck(created);
+        space = AsDispatch(DispGet(application.Get(), L"Session"));
+        contacts = AsDispatch(DispCall(space.Get(), L"GetDefaultFolder", {TVariant(10)}));
+    }
+
+    ComPtr<IDispatch> Folder(const std::wstring& name) const
+    {
+        ComPtr<IDispatch> folders = AsDispatch(DispGet(contacts.Get(), L"Folders"));
+        return AsDispatch(DispGet(folders.Get(), L"Item", {TVariant(name)}));
+    }
+    ComPtr<IDispatch> Items(const std::wstring& folder) const
+    {
+        return AsDispatch(DispGet(Folder(folder).Get(), L"Items"));
+    }
+    ComPtr<IDispatch> Item(const std::wstring& folder, int index) const
+    {
+        return AsDispatch(DispGet(Items(folder).Get(), L"Item", {TVariant(index)}));
+    }
+
+    ComPtr<IDispatch> application;
+    ComPtr<IDispatch> space;
+    ComPtr<IDispatch> contacts;
+};
+
+HRESULT FailureOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const EOleError& error) {
+        return error.Code();
+    }
+    return S_OK;
+}
+
+// A VT_DATE result as it came.
+double DateOf(const TVariant& value)
+{
+    EXPECT_EQ(value.get().vt, VT_DATE);
+    return value.get().date;
+}
+
+// One cell of a GetArray result, as it came.
+TVariant Cell(const TVariant& array, LONG row, LONG column)
+{
+    TVariant cell;
+    LONG at[2] = {row, column};
+    EXPECT_HRESULT_SUCCEEDED(::SafeArrayGetElement(array.get().parray, at, cell.put()));
+    return cell;
+}
+
+LONG RowsOf(const TVariant& array)
+{
+    LONG upper = -1;
+    ::SafeArrayGetUBound(array.get().parray, 1, &upper);
+    return upper + 1;
+}
+
+// Denied by policy, every protected member fails with the guard's error and is counted;
+// the members it does not protect, puts included, work as before.
+TEST_F(OutlookStandInTest, TheDenyingGuardFailsEveryProtectedCallAndCountsIt)
+{
+    Seed({"--contact", "Global Contacts", "Nick", "ann@example.com", "Ann Lee"});
+    ASSERT_EQ(ProtectedCalls(), 0);
+    {
+        StandInClient client(L"deny");
+        ComPtr<IDispatch> item = client.Item(L"Global Contacts", 1);
+        EXPECT_EQ(FailureOf([&] { DispGet(item.Get(), L"Email1Address"); }), kGuardDenied);
+        EXPECT_EQ(FailureOf([&] { DispGet(item.Get(), L"Body"); }), kGuardDenied);
+        EXPECT_EQ(FailureOf([&] { DispCall(item.Get(), L"SaveAs", {TVariant(std::wstring(L"C:\\x.msg"))}); }),
+                  kGuardDenied);
+        ComPtr<IDispatch> table = AsDispatch(DispCall(client.Folder(L"Global Contacts").Get(), L"GetTable"));
+        ComPtr<IDispatch> columns = AsDispatch(DispGet(table.Get(), L"Columns"));
+        EXPECT_EQ(FailureOf([&] { DispCall(columns.Get(), L"Add", {TVariant(std::wstring(L"JobTitle"))}); }),
+                  kGuardDenied);
+
+        EXPECT_EQ(AsText(DispGet(item.Get(), L"FullName")), L"Ann Lee");
+        EXPECT_FALSE(AsText(DispGet(item.Get(), L"EntryID")).empty());
+        DispPut(item.Get(), L"Email1Address", TVariant(std::wstring(L"new@example.com")));
+        DispCall(item.Get(), L"Save");
+    }
+    EXPECT_EQ(ProtectedCalls(), 4);
+    const std::vector<std::string> lines = Dump();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].substr(0, 36), "contact\tNick\tnew@example.com\tAnn Lee");
+}
+
+// The process a process started, or 0.
+DWORD ChildOf(DWORD parent)
+{
+    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == parent)
+            return entry.th32ProcessID;
+    }
+    return 0;
+}
+
+// Behind a prompt nobody answers, a protected call blocks: its client waits, other
+// clients are served meanwhile, the call is already counted, and once the client is
+// ended (a scheduled task's time limit) its server ends too. (Wine's COM lets no client
+// cancel a call, so ending it is the way a client gives up there.)
+TEST_F(OutlookStandInTest, APromptBlocksTheProtectedCallUntilItsClientEnds)
+{
+    Seed({"--contact", "Global Contacts", "Nick", "ann@example.com", "Ann Lee"});
+    std::string command = "\"" + ExecutableFolder() + "outlookdump.exe\" --get \"Global Contacts\" 1 Email1Address";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_GUARD", L"prompt");
+    const BOOL ok = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                     &started);
+    ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_GUARD", nullptr);
+    ASSERT_TRUE(ok);
+    UniqueKernelHandle client(started.hProcess);
+    UniqueKernelHandle clientThread(started.hThread);
+
+    // The count reaches the journal before the prompt shows. Watched in the file, not
+    // through a client of its own, whose activation could race the child's.
+    for (int looks = 0; ReadJournal().find("\nprotected\t1\n") == std::string::npos; ++looks) {
+        ASSERT_LT(looks, 600) << "the protected call was never asked";
+        ASSERT_EQ(::WaitForSingleObject(client.get(), 100), WAIT_TIMEOUT) << "the protected call was answered";
+    }
+    // Each of these is a client of its own, served while the prompt shows.
+    EXPECT_EQ(ProtectedCalls(), 1);
+    EXPECT_EQ(::WaitForSingleObject(client.get(), 0), WAIT_TIMEOUT) << "the protected call was answered";
+    EXPECT_EQ(Dump().size(), 2u);
+
+    UniqueKernelHandle server(::OpenProcess(SYNCHRONIZE, FALSE, ChildOf(started.dwProcessId)));
+    ASSERT_TRUE(server) << "no server of the client's";
+    ::TerminateProcess(client.get(), 1);
+    EXPECT_EQ(::WaitForSingleObject(server.get(), 60000), WAIT_OBJECT_0) << "the prompting server outlived its client";
+}
+
+// Delete and Items.Remove move an item into Deleted Items, beside the Contacts folder
+// rather than under it; deleting it there removes it for good.
+TEST_F(OutlookStandInTest, DeletedItemsLandInDeletedItems)
+{
+    Seed({"--contact", "Global Contacts", "A", "a@example.com", "Ann", "--contact", "Global Contacts", "B",
+          "b@example.com", "Bob", "--contact", "Global Contacts", "C", "c@example.com", "Cy"});
+    const std::vector<std::string> before = RunDump({}).lines;
+    ASSERT_EQ(before.size(), 5u);
+    {
+        StandInClient client;
+        DispCall(client.Item(L"Global Contacts", 1).Get(), L"Delete");
+        DispCall(client.Items(L"Global Contacts").Get(), L"Remove", {TVariant(1)});
+        ComPtr<IDispatch> folders = AsDispatch(DispGet(client.contacts.Get(), L"Folders"));
+        EXPECT_EQ(AsInteger(DispGet(folders.Get(), L"Count")), 1) << "Deleted Items under Contacts";
+    }
+    EXPECT_THAT(Dump(), ElementsAre(before[0], before[3]));
+    EXPECT_THAT(DeletedItems(), ElementsAre(before[1], before[2]));
+    {
+        StandInClient client;
+        ComPtr<IDispatch> deleted = AsDispatch(DispCall(client.space.Get(), L"GetDefaultFolder", {TVariant(kDeletedItemsFolder)}));
+        ComPtr<IDispatch> items = AsDispatch(DispGet(deleted.Get(), L"Items"));
+        DispCall(items.Get(), L"Remove", {TVariant(1)});
+    }
+    EXPECT_THAT(DeletedItems(), ElementsAre(before[2]));
+}
+
+// Creation sets both times and every save moves the modification time on, even within
+// a millisecond; the table's default columns show them as dates, as the item does, and
+// an edit in Outlook's window moves it too.
+TEST_F(OutlookStandInTest, EverySaveMovesTheModificationTimeOnAndTheTableShowsIt)
+{
+    Seed({"--folder", "Global Contacts"});
+    double created = 0;
+    double saved = 0;
+    {
+        StandInClient client;
+        ComPtr<IDispatch> item =
+            AsDispatch(DispCall(client.Items(L"Global Contacts").Get(), L"Add", {TVariant(tessaly::outlook::olContactItem)}));
+        DispPut(item.Get(), L"FullName", TVariant(std::wstring(L"Ann Lee")));
+        DispCall(item.Get(), L"Save");
+        created = DateOf(DispGet(item.Get(), L"CreationTime"));
+        const double first = DateOf(DispGet(item.Get(), L"LastModificationTime"));
+        EXPECT_EQ(first, created);
+        DispCall(item.Get(), L"Save");
+        saved = DateOf(DispGet(item.Get(), L"LastModificationTime"));
+        EXPECT_GT(saved, first);
+        EXPECT_EQ(DateOf(DispGet(item.Get(), L"CreationTime")), created);
+
+        ComPtr<IDispatch> table = AsDispatch(DispCall(client.Folder(L"Global Contacts").Get(), L"GetTable"));
+        EXPECT_EQ(AsInteger(DispCall(table.Get(), L"GetRowCount")), 1);
+        const TVariant rows = DispCall(table.Get(), L"GetArray", {TVariant(1)});
+        ASSERT_EQ(RowsOf(rows), 1);
+        EXPECT_EQ(DateOf(Cell(rows, 0, 2)), created); // CreationTime
+        EXPECT_EQ(DateOf(Cell(rows, 0, 3)), saved);   // LastModificationTime
+    }
+    Seed({"--edit", "Global Contacts", "1", "JobTitle", "Edited by hand"});
+    StandInClient client;
+    EXPECT_GT(DateOf(DispGet(client.Item(L"Global Contacts", 1).Get(), L"LastModificationTime")), saved);
+}
+
+// Outlook 2007 documents an error when GetArray asks for more rows than the table
+// holds; later versions hand out what there is.
+TEST_F(OutlookStandInTest, Outlook2007RefusesToHandOutMoreRowsThanTheTableHolds)
+{
+    Seed({"--contact", "Global Contacts", "A", "--contact", "Global Contacts", "B", "--contact", "Global Contacts",
+          "C"});
+    for (const char* version : {"12.0.0.6680", "16.0.0.17628"}) {
+        SCOPED_TRACE(version);
+        Seed({"--version", version});
+        StandInClient client;
+        ComPtr<IDispatch> table = AsDispatch(DispCall(client.Folder(L"Global Contacts").Get(), L"GetTable"));
+        const bool refuses = version[1] == '2';
+        try {
+            EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {TVariant(4)})), 3);
+            EXPECT_FALSE(refuses) << "four rows from a table of three";
+        } catch (const EOleError& error) {
+            EXPECT_TRUE(refuses) << error.what();
+            EXPECT_EQ(error.Code(), E_INVALIDARG);
+            EXPECT_STREQ(error.what(), "Could not complete the operation. One or more parameter values are not valid.");
+        }
+        DispCall(table.Get(), L"MoveToStart");
+        EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {TVariant(2)})), 2);
+        EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {TVariant(2)})), 1) << "the rest, fewer than asked";
+    }
+}
+
+// A folder is found again by its store and EntryID; a reset makes another store.
+TEST_F(OutlookStandInTest, AFolderIsFoundByItsStoreAndEntryID)
+{
+    Seed({"--folder", "Global Contacts"});
+    std::wstring entryId;
+    std::wstring storeId;
+    {
+        StandInClient client;
+        ComPtr<IDispatch> folder = client.Folder(L"Global Contacts");
+        entryId = AsText(DispGet(folder.Get(), L"EntryID"));
+        storeId = AsText(DispGet(folder.Get(), L"StoreID"));
+        ComPtr<IDispatch> found =
+            AsDispatch(DispCall(client.space.Get(), L"GetFolderFromID", {TVariant(entryId), TVariant(storeId)}));
+        EXPECT_EQ(AsText(DispGet(found.Get(), L"Name")), L"Global Contacts");
+        EXPECT_NE(entryId, AsText(DispGet(client.contacts.Get(), L"EntryID")));
+    }
+    Seed({"--reset", "--folder", "Global Contacts"});
+    StandInClient client;
+    EXPECT_NE(AsText(DispGet(client.Folder(L"Global Contacts").Get(), L"StoreID")), storeId);
+    EXPECT_NE(FailureOf([&] { DispCall(client.space.Get(), L"GetFolderFromID", {TVariant(entryId), TVariant(storeId)}); }),
+              S_OK);
 }
 
 } // namespace

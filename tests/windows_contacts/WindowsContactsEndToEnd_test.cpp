@@ -3,6 +3,7 @@
 #include "TestFolders.h"
 #include "WindowsContactsFakes.h"
 
+#include "destinations/windows_contacts/ContactInterfaces.h"
 #include "destinations/windows_contacts/WindowsContactsSync.h"
 
 #include "base/FileHelpers.h"
@@ -421,6 +422,32 @@ TEST_F(WindowsContactsEndToEndTest, AMixedChangeEndsAsAFullReplacementWouldLeave
         }
     }
     EXPECT_EQ(duplicates, 2);
+}
+
+// IContactProperties::GetLabels promises no order, so the stand-in gives a node's labels
+// back in another than they were set in: a caller that relied on it fails against it.
+TEST_F(WindowsContactsEndToEndTest, TheStandInGivesLabelsBackInAnotherOrderThanTheySetIn)
+{
+    ComPtr<IContactProperties> properties;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_Contact, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                                IID_PPV_ARGS(&properties)));
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_HRESULT_SUCCEEDED(properties.As(&persist));
+    ASSERT_HRESULT_SUCCEEDED(persist->InitNew());
+    wchar_t node[256] = {};
+    DWORD required = 0;
+    ASSERT_HRESULT_SUCCEEDED(properties->CreateArrayNode(L"PhoneNumberCollection", CGD_DEFAULT, TRUE, node,
+                                                         256, &required));
+    LPCWSTR set[] = {L"Voice", L"Business", L"Preferred"};
+    ASSERT_HRESULT_SUCCEEDED(properties->SetLabels(node, CGD_DEFAULT, 3, set));
+
+    wchar_t labels[256] = {};
+    ASSERT_HRESULT_SUCCEEDED(properties->GetLabels(node, CGD_DEFAULT, labels, 256, &required));
+    std::vector<std::wstring> got;
+    for (const wchar_t* label = labels; *label != L'\0'; label += std::wcslen(label) + 1)
+        got.emplace_back(label);
+    EXPECT_THAT(got, testing::UnorderedElementsAre(L"Voice", L"Business", L"Preferred"));
+    EXPECT_NE(got, (std::vector<std::wstring>{L"Voice", L"Business", L"Preferred"}));
 }
 
 } // namespace
