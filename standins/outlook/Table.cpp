@@ -248,14 +248,17 @@ protected:
 private:
     // Rows from the current one on, at most `maxRows`, as array(row, column) from 0;
     // past the end, an array of no rows. Outlook 2007 refuses more rows than the table
-    // holds, as its documentation of the method says; later versions hand out the rest.
+    // holds, as its documentation of the method says; this takes the stricter reading, more
+    // rows than are left from the current one, which a careful caller meets either way.
+    // Later versions hand out the rest.
     void GetArray(int maxRows, VARIANT* result)
     {
         if (maxRows <= 0)
             Fail(E_INVALIDARG, L"The number of rows must be greater than zero.");
         const std::vector<int> rows = state_->Rows();
         const int major = static_cast<int>(std::wcstol(Store::Instance().Version().c_str(), nullptr, 10));
-        if (major == 12 && static_cast<size_t>(maxRows) > rows.size())
+        const size_t left = rows.size() - std::min(state_->position, rows.size());
+        if (major == 12 && static_cast<size_t>(maxRows) > left)
             Fail(E_INVALIDARG, L"Could not complete the operation. One or more parameter values are not valid.");
         const size_t first = std::min(state_->position, rows.size());
         const size_t count = std::min(rows.size() - first, static_cast<size_t>(maxRows));

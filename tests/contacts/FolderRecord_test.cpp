@@ -1,22 +1,16 @@
 #include "contacts/FolderRecord.h"
 
+#include "ContactValuesSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 using namespace tessaly;
+using tessaly::test::Person;
 
 namespace {
-
-ContactValues Person(const std::string& email, const std::string& name, const std::string& phone = "")
-{
-    ContactValues values;
-    values[static_cast<size_t>(ContactField::Email)] = email;
-    values[static_cast<size_t>(ContactField::DisplayName)] = name;
-    values[static_cast<size_t>(ContactField::BusinessPhone)] = phone;
-    return values;
-}
 
 using Pairs = std::vector<std::pair<size_t, size_t>>;
 

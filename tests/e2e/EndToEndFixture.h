@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,9 +53,11 @@ protected:
         program_.WriteSettings(link, kUser, kPassword, kFolder, code);
     }
 
-    // Runs "CorvaneTessaly.exe -a" and answers its exit code.
+    // Runs "CorvaneTessaly.exe -a" and answers its exit code. Outlook's guard denies the
+    // run what it protects, as hardened PCs set it (the inspectors are not guarded).
     DWORD RunUnattended(DWORD timeoutMs = 180000) const
     {
+        const ScopedEnvironment guard("TESSALY_OUTLOOK_GUARD", "deny");
         const ProcessResult result = RunProcess(Quoted(program_.Executable()) + " -a", timeoutMs);
         EXPECT_TRUE(result.finished) << "the unattended run did not end by itself";
         return result.exitCode;
@@ -79,6 +82,15 @@ protected:
         EXPECT_NE(deleted, lines.end()) << "no Deleted Items folder";
         lines.erase(deleted, lines.end());
         return lines;
+    }
+
+    // The calls of members Outlook's guard protects since the stand-in's store was reset.
+    int ProtectedOutlookCalls() const
+    {
+        int count = -1;
+        for (const std::string& line : Tool("outlookdump.exe\" --calls"))
+            std::sscanf(line.c_str(), "protected\t%d", &count);
+        return count;
     }
     std::vector<std::string> AddressBookDump() const { return Tool("wabdump.exe\""); }
 

@@ -61,6 +61,7 @@ TEST_F(EndToEndTest, OutlookFolderHoldsExactlyTheServedContactsAndKeepsItsDistri
     ASSERT_EQ(RunUnattended(), 0u);
     EXPECT_THAT(OutlookDump(), ElementsAreArray(Concat({"folder\tGlobal Contacts\ttrue", "distlist\tTeam"},
                                                        ExpectedContactLines(shorter))));
+    EXPECT_EQ(ProtectedOutlookCalls(), 0) << "a run called a member Outlook's guard protects";
 }
 
 TEST_F(EndToEndTest, AddressBookFolderHoldsExactlyTheServedContactsOnWindowsXp)
