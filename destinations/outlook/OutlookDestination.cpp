@@ -232,14 +232,20 @@ std::array<std::wstring, 18> PropertyValues(const TContactInfo& record, UINT cod
     return values;
 }
 
+// Puts every one of the 18 properties, then saves.
+void PutAllAndSave(OutlookCalls& calls, IDispatch* item, const std::array<std::wstring, 18>& values)
+{
+    for (size_t i = 0; i < values.size(); ++i)
+        calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
+    calls.Call(kContactObject, item, kSave);
+}
+
 // False when the new item is not a contact item: it is left unfilled and unsaved.
 bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const std::array<std::wstring, 18>& values)
 {
     if (!AnswersContactItem(item))
         return false;
-    for (size_t i = 0; i < values.size(); ++i)
-        calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
-    calls.Call(kContactObject, item, kSave);
+    PutAllAndSave(calls, item, values);
     return true;
 }
 
@@ -304,10 +310,9 @@ int ApplyContactChanges(OutlookCalls& calls, IDispatch* session, IDispatch* fold
         ++written;
     }
     for (const ContactChanges::Update& rewrite : changes.rewrites) {
+        // Its message class already says it is a contact item.
         ComPtr<IDispatch> item = ItemById(calls, session, contacts[rewrite.item].id);
-        for (size_t i = 0; i < sync.rows[rewrite.row].size(); ++i)
-            calls.Put(kContactObject, item.Get(), kContactProperties[i], TVariant(sync.rows[rewrite.row][i]));
-        calls.Call(kContactObject, item.Get(), kSave);
+        PutAllAndSave(calls, item.Get(), sync.rows[rewrite.row]);
         ++written;
     }
     std::vector<std::string> added;
