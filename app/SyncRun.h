@@ -1,9 +1,8 @@
 #pragma once
 // One synchronisation: take the run lock, download the contacts file, parse it, hand the
 // list to the destination of the chosen code (destinations/Destinations.h), say how it
-// ended, and leave neither the
-// list nor the download file behind, whatever happened. It reaches its window only
-// through the run services and the few hooks below.
+// ended, and leave neither the list nor the download file behind, whatever happened. It
+// reaches its window only through the run services and the few hooks below.
 #include "base/RunServices.h"
 #include "contacts/ContactList.h"
 #include "contacts/HttpDownload.h"
