@@ -2,9 +2,10 @@
 
 #include "base/TextHelpers.h"
 #include "contacts/WebLink.h"
-#include "destinations/windows_contacts/ContactFileNames.h"
+#include "destinations/Destinations.h"
 
 #include <array>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -12,11 +13,24 @@ namespace tessaly {
 
 namespace {
 
-constexpr int kWindowsMail = 30;
-
-bool IsDestinationCode(int code)
+// "10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)"
+std::string DestinationCodes()
 {
-    return code == 10 || code == 20 || code == kWindowsMail;
+    std::string text;
+    const std::span<const DestinationRow> rows = DestinationTable();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == rows.size() ? " or " : ", ";
+        text += std::to_string(rows[i].code) + " (" + std::string(rows[i].name) + ")";
+    }
+    return text;
+}
+
+// True when the destination of the code takes the folder; a code without one needs none.
+bool DestinationTakesFolder(int code, std::string_view folder)
+{
+    const DestinationRow* destination = FindDestination(code);
+    return !destination || destination->acceptsFolder(Trim(folder));
 }
 
 std::string Refused(std::string_view key, std::string_view value, std::string_view reason)
@@ -35,8 +49,8 @@ std::string CheckValue(std::string_view key, const std::string& value)
     int number = 0;
     if (key == "Source" && !ParseWebLink(value))
         return Refused(key, value, "not a link that starts with http:// or https://");
-    if (key == "EmailClient" && !(ParseIniInteger(value, number) && IsDestinationCode(number)))
-        return Refused(key, value, "not 10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)");
+    if (key == "EmailClient" && !(ParseIniInteger(value, number) && FindDestination(number)))
+        return Refused(key, value, "not " + DestinationCodes());
     if (key == "Interval" && !(ParseIniInteger(value, number) && number >= 1 && number <= 7))
         return Refused(key, value, "not a number of days from 1 to 7");
     if (key == "StartTime" && !ParseTimeOfDay(value, number))
@@ -55,9 +69,7 @@ InputProblem CheckActionInputs(std::string_view source, std::string_view folder,
         return InputProblem::NotWebLink;
     if (!HasText(folder))
         return InputProblem::BlankFolder;
-    // Windows Mail's folder is a real folder beside the user's own contact: a path or a
-    // name Windows rewrites would reach (and empty) another folder.
-    if (destinationCode == kWindowsMail && !IsPlainFolderName(Trim(folder)))
+    if (!DestinationTakesFolder(destinationCode, folder))
         return InputProblem::NotPlainFolder;
     return InputProblem::None;
 }
@@ -150,8 +162,8 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
     }
     // The folder must suit the destination that will be in the file, given or kept.
     const SettingsValues merged = ReadSettings(result, conversion);
-    if (merged.emailClient == kWindowsMail && HasText(merged.folder) && !IsPlainFolderName(Trim(merged.folder)))
-        return Refused("Folder", merged.folder, "Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
+    if (HasText(merged.folder) && !DestinationTakesFolder(merged.emailClient, merged.folder))
+        return Refused("Folder", merged.folder, FindDestination(merged.emailClient)->folderRequirement);
     // Refused now, the install fails before anything is written, not after.
     if (schedule) {
         if (std::string refusal = InputRefusal(merged); !refusal.empty())

@@ -93,7 +93,7 @@ public:
     std::string UserText() const;
     std::string PasswordText() const;
     std::string FolderText() const;
-    // 10, 20 or 30; 0 when none is chosen.
+    // A code of the destination table; 0 when none is chosen.
     int DestinationCode() const;
 
     // Every message taken from the queue, by the main loop or a run, passes here first;

@@ -6,6 +6,9 @@
 #include "app/SettingsFile.h"
 #include "base/FileHelpers.h"
 #include "base/TextHelpers.h"
+#include "destinations/Destinations.h"
+
+#include <vector>
 
 namespace tessaly {
 
@@ -18,6 +21,15 @@ std::string FieldText(const std::string& text)
     return Trim(FirstLine(text));
 }
 
+// The Sync To list: the destination table's captions and codes.
+std::vector<CodeItem> DestinationItems()
+{
+    std::vector<CodeItem> items;
+    for (const DestinationRow& row : DestinationTable())
+        items.push_back({row.caption, row.code});
+    return items;
+}
+
 } // namespace
 
 void TMainWindow::LoadSettings(const TIniFile& settings)
@@ -28,7 +40,7 @@ void TMainWindow::LoadSettings(const TIniFile& settings)
     ::SetWindowTextA(controls_->Handle(Ctl::edtUser), values.user.c_str());
     ::SetWindowTextA(controls_->Handle(Ctl::edtPass), values.password.c_str());
     ::SetWindowTextA(controls_->Handle(Ctl::edtTitle), values.folder.c_str());
-    controls_->SelectCombos(values.emailClient, values.interval);
+    controls_->SelectCombos(DestinationItems(), values.emailClient, values.interval);
     controls_->SetStartTime(values.startTime);
 }
 

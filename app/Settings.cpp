@@ -105,7 +105,7 @@ SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& c
     values.password = text("PSW", kDefaultPassword);
     values.folder = text("Folder", kDefaultFolder);
     values.interval = ini.ReadInteger(kSettingsSection, "Interval", kDefaultInterval);
-    values.emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", kDefaultEmailClient);
+    values.emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", CodeOf(kDefaultDestination));
     values.startTime = shownStartTime;
     int parsed = 0;
     if (ini.ValueExists(kSettingsSection, "StartTime")

@@ -3,6 +3,7 @@
 // and from the in-memory settings file. No window is needed here: the main window
 // moves these values into its controls and back.
 #include "app/IniFile.h"
+#include "destinations/Destinations.h"
 #include "resources/version.h"
 
 #include <functional>
@@ -21,7 +22,7 @@ inline constexpr std::string_view kDefaultUser = "username";
 inline constexpr std::string_view kDefaultPassword = "changeme";
 inline constexpr std::string_view kDefaultFolder = "Global Contacts";
 inline constexpr int kDefaultInterval = 1;
-inline constexpr int kDefaultEmailClient = 10;
+inline constexpr DestinationKind kDefaultDestination = DestinationKind::Outlook;
 inline constexpr int kDefaultStartTime = 15 * 3600; // 15:00, seconds after midnight
 
 // How the values of a settings file saved as UTF-8 (it starts with the byte-order mark)
@@ -38,7 +39,7 @@ struct SettingsValues {
     std::string password;
     std::string folder;
     int interval = kDefaultInterval;
-    int emailClient = kDefaultEmailClient;
+    int emailClient = CodeOf(kDefaultDestination);
     int startTime = kDefaultStartTime; // seconds after midnight
     // Text keys ("Source", "User", "PSW", "Folder") whose stored value could not be
     // converted: their value here is empty, and the stored one stays in the file until a

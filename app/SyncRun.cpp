@@ -6,9 +6,6 @@
 #include "base/OleError.h"
 #include "contacts/Contact.h"
 #include "contacts/CsvReader.h"
-#include "destinations/outlook/OutlookDestination.h"
-#include "destinations/outlook_express/AddressBookDestination.h"
-#include "destinations/windows_contacts/WindowsContactsSync.h"
 
 #include <memory>
 #include <utility>
@@ -24,21 +21,19 @@ const char* const kCompleted = "Operation completed successfully.";
 const char* const kInterrupted = "Sync operation has been interrupted by user";
 const char* const kAlreadyRunning = "A synchronisation is already running.\r\nPlease try again when it has ended.";
 const char* const kNoContacts = "The downloaded file holds no contacts.";
-const char* const kSwapUnfinished = "An interrupted sync into Windows Mail could not be finished:\r\n";
+// "An interrupted sync into <destination> could not be finished:", then why.
+const char* const kUnfinishedBefore = "An interrupted sync into ";
+const char* const kUnfinishedAfter = " could not be finished:\r\n";
 const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
 
 } // namespace
 
 TSyncRun::Destinations TSyncRun::StandardDestinations()
 {
-    return {
-        {kOutlook, [](const TContactList& list, const std::string& folder,
-                      IRunServices& services) { return SyncOutlook(list, folder, services); }},
-        {kOutlookExpress, [](const TContactList& list, const std::string& folder,
-                             IRunServices& services) { return SyncOutlookExpress(list, folder, services); }},
-        {kWindowsContacts, [](const TContactList& list, const std::string& folder,
-                              IRunServices& services) { return SyncWindowsContacts(list, folder, services); }},
-    };
+    Destinations destinations;
+    for (const DestinationRow& row : DestinationTable())
+        destinations.emplace(row.kind, row.sync);
+    return destinations;
 }
 
 std::string TSyncRun::TemporaryFilePath()
@@ -74,7 +69,7 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     hooks_.PumpOnNextStopCheck();
     Outcome outcome = kExitFailed;
     try {
-        FinishInterruptedSwap(inputs.destinationCode);
+        FinishInterruptedRuns(inputs.destinationCode);
         try {
             bool success = DownloadAndParse(inputs, path, *list);
             if (success)
@@ -93,22 +88,27 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     return outcome;
 }
 
-void TSyncRun::FinishInterruptedSwap(int destinationCode)
+void TSyncRun::FinishInterruptedRuns(int destinationCode)
 {
     // A Windows Mail folder half replaced by a killed run must not wait for the next
     // Windows Mail run, nor for a download that may fail.
-    std::string notice;
-    try {
-        notice = tessaly::FinishInterruptedSwap();
-    } catch (...) {
-        // Only a Windows Mail run would write over the half-replaced folder; the others go
-        // on, and say what is left over.
-        if (destinationCode == kWindowsContacts)
-            throw;
-        notice = std::string(kSwapUnfinished) + ExceptionText(std::current_exception());
+    for (const DestinationRow& row : DestinationTable()) {
+        if (!row.finishInterrupted)
+            continue;
+        std::string notice;
+        try {
+            notice = row.finishInterrupted();
+        } catch (...) {
+            // Only a run into that destination would write over what is left there; the
+            // others go on, and say what is left over.
+            if (row.code == destinationCode)
+                throw;
+            notice = kUnfinishedBefore + std::string(row.name) + kUnfinishedAfter +
+                     ExceptionText(std::current_exception());
+        }
+        if (!notice.empty())
+            services_.ShowNotice(NoticeKind::Warning, notice);
     }
-    if (!notice.empty())
-        services_.ShowNotice(NoticeKind::Warning, notice);
 }
 
 bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list)
@@ -131,7 +131,10 @@ bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, T
 
 bool TSyncRun::WriteToDestination(const TContactList& list, const Inputs& inputs)
 {
-    const auto entry = destinations_.find(inputs.destinationCode);
+    const DestinationRow* row = FindDestination(inputs.destinationCode);
+    if (!row)
+        return false;
+    const auto entry = destinations_.find(row->kind);
     if (entry == destinations_.end() || !entry->second)
         return false;
     // The destination's one stop check comes just before it empties the folder: it must

@@ -1,11 +1,12 @@
 #pragma once
 // One synchronisation: take the run lock, download the contacts file, parse it, hand the
-// list to the destination of the chosen code, say how it ended, and leave neither the
-// list nor the download file behind, whatever happened. It reaches its window only
-// through the run services and the few hooks below.
+// list to the destination of the chosen code (destinations/Destinations.h), say how it
+// ended, and leave neither the list nor the download file behind, whatever happened. It
+// reaches its window only through the run services and the few hooks below.
 #include "base/RunServices.h"
 #include "contacts/ContactList.h"
 #include "contacts/HttpDownload.h"
+#include "destinations/Destinations.h"
 
 #include <functional>
 #include <map>
@@ -29,10 +30,6 @@ protected:
 
 class TSyncRun {
 public:
-    // Destination codes, as the settings file and the Sync To list hold them.
-    static constexpr int kOutlook = 10;
-    static constexpr int kOutlookExpress = 20;
-    static constexpr int kWindowsContacts = 30;
     static constexpr size_t kListCapacity = 500;
 
     // Exit codes of an unattended run: the Task Scheduler shows them as the last result.
@@ -43,14 +40,15 @@ public:
         std::string user;
         std::string password;
         std::string folder;
-        // 10, 20 or 30; any other code has no destination.
+        // As the settings file and the Sync To list hold it; a code that is not in the
+        // destination table has no destination.
         int destinationCode = 0;
     };
 
     // The entry operation of one destination.
     using Destination = std::function<bool(const TContactList&, const std::string&, IRunServices&)>;
-    using Destinations = std::map<int, Destination>;
-    // Outlook, Outlook Express and Windows Mail under their codes.
+    using Destinations = std::map<DestinationKind, Destination>;
+    // The entry operation of every row of the destination table.
     static Destinations StandardDestinations();
 
     // The download file beside the executable, named after the product.
@@ -66,9 +64,10 @@ public:
     [[nodiscard]] Outcome Run(const Inputs& inputs);
 
 private:
-    // Ends what a killed Windows Mail run left, showing what was given up. A failure ends
-    // a Windows Mail run; any other run goes on after a warning that names it.
-    void FinishInterruptedSwap(int destinationCode);
+    // Ends what killed runs left in every destination, showing what was given up. A
+    // failure ends a run into that destination; any other run goes on after a warning
+    // that names it.
+    void FinishInterruptedRuns(int destinationCode);
     // True when the download produced the file and it holds at least one contact (or a
     // stop came during the parse, which the destination then sees).
     [[nodiscard]] bool DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list);

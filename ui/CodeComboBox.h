@@ -6,8 +6,15 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tessaly {
+
+// One item of a list: what it shows and the code it stands for.
+struct CodeItem {
+    std::string_view text;
+    int code;
+};
 
 // Height of the font's characters plus its external leading, measured on the window's
 // device context (the screen's when the window does not exist yet).

@@ -370,7 +370,7 @@ void TMainWindowControls::SetCaptions()
     SetCaption(Ctl::lblProduct, kApplicationTitle);
 }
 
-void TMainWindowControls::SelectCombos(int destinationCode, int interval)
+void TMainWindowControls::SelectCombos(std::span<const CodeItem> destinations, int destinationCode, int interval)
 {
     const auto itemEnabled = [](int code, bool& enabled) { enabled = code != 0; };
     const auto fill = [&](TCodeComboBox& combo, int code, const auto& add) {
@@ -384,10 +384,9 @@ void TMainWindowControls::SelectCombos(int destinationCode, int interval)
         combo.SetItemIndex(index < 0 ? 0 : index);
         ::InvalidateRect(combo.Handle(), nullptr, TRUE);
     };
-    fill(cmbTo_, destinationCode, [](TCodeComboBox& combo) {
-        combo.AddItem("Microsoft Office Outlook", 10);
-        combo.AddItem("Outlook Express", 20);
-        combo.AddItem("Windows Mail", 30);
+    fill(cmbTo_, destinationCode, [destinations](TCodeComboBox& combo) {
+        for (const CodeItem& item : destinations)
+            combo.AddItem(std::string(item.text), item.code);
     });
     fill(cmbScheduler_, interval, [](TCodeComboBox& combo) {
         for (int i = 1; i <= 7; ++i)

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace tessaly {
@@ -35,7 +36,9 @@ public:
     void BuildControls();
     void SetFonts();
     void SetCaptions();
-    void SelectCombos(int destinationCode, int interval);
+    // Fills the Sync To list with `destinations` and the interval list with 1 to 7 days,
+    // and selects the items of these codes (the first where none has the code).
+    void SelectCombos(std::span<const CodeItem> destinations, int destinationCode, int interval);
     void ArrangeControls();
     void ArrangeDestination(int top);
 

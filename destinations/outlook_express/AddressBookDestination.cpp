@@ -7,7 +7,7 @@
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "destinations/outlook_express/AddressBookProgram.h"
-#include "destinations/outlook_express/WabApi.h"
+#include "destinations/wab_library/WabLibrary.h"
 #include "destinations/outlook_express/WabCode.h"
 #include "destinations/outlook_express/WabTags.h"
 

@@ -2,7 +2,7 @@
 
 #include "base/FileHelpers.h"
 #include "base/WideText.h"
-#include "destinations/outlook_express/WabApi.h"
+#include "destinations/wab_library/WabLibrary.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -150,17 +150,20 @@ protected:
     }
 
     // The run, with the fake destination under `code`.
-    std::unique_ptr<TSyncRun> MakeRun(int code = TSyncRun::kOutlook)
+    std::unique_ptr<TSyncRun> MakeRun(DestinationKind kind = DestinationKind::Outlook)
     {
-        return std::make_unique<TSyncRun>(window, window, TSyncRun::Destinations{{code, destination.Entry()}});
+        return std::make_unique<TSyncRun>(window, window, TSyncRun::Destinations{{kind, destination.Entry()}});
     }
 
-    TSyncRun::Inputs Inputs(int code = TSyncRun::kOutlook) const
+    TSyncRun::Inputs Inputs(int code = CodeOf(DestinationKind::Outlook)) const
     {
         return {contactsUrl, "user", "pass", "Global Contacts", code};
     }
 
-    TSyncRun::Outcome Run(int code = TSyncRun::kOutlook) { return MakeRun(code)->Run(Inputs(code)); }
+    TSyncRun::Outcome Run(DestinationKind kind = DestinationKind::Outlook)
+    {
+        return MakeRun(kind)->Run(Inputs(CodeOf(kind)));
+    }
 
     std::string contactsUrl;
     RecordingWindow window;
@@ -210,12 +213,21 @@ TEST_F(SyncRunTest, ADestinationTooBusyFailsTheRunWithItsOneWarning)
     EXPECT_FALSE(DownloadFileLeft());
 }
 
+TEST(StandardDestinations, EveryRowOfTheDestinationTableCanBeWrittenInto)
+{
+    const TSyncRun::Destinations destinations = TSyncRun::StandardDestinations();
+    for (const DestinationRow& row : DestinationTable()) {
+        const auto entry = destinations.find(row.kind);
+        EXPECT_TRUE(entry != destinations.end() && entry->second) << row.name;
+    }
+}
+
 TEST_F(SyncRunTest, CodesWithoutADestinationFailWithoutAMessageOfTheirOwn)
 {
     for (int code : {0, 15, 99}) {
         SCOPED_TRACE(code);
         window.notices.clear();
-        TSyncRun run(window, window, TSyncRun::Destinations{{TSyncRun::kOutlook, destination.Entry()}});
+        TSyncRun run(window, window, TSyncRun::Destinations{{DestinationKind::Outlook, destination.Entry()}});
         EXPECT_EQ(run.Run(Inputs(code)), TSyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
         EXPECT_FALSE(DownloadFileLeft());
@@ -238,7 +250,7 @@ TEST_F(SyncRunTest, ASwapOfAKilledWindowsMailRunIsFinishedBeforeAnyDownload)
 
     // Another destination, and a download that fails: the swap is finished all the same.
     contactsUrl = test::UnreachableUrl();
-    EXPECT_EQ(Run(TSyncRun::kOutlook), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(DestinationKind::Outlook), TSyncRun::kExitFailed);
     EXPECT_EQ(ReadTextFile(target + "\\New.contact"), "new\r\n");
     EXPECT_FALSE(FileExists(target + "\\Old.contact"));
     EXPECT_FALSE(FileExists(root + "\\plan"));
@@ -284,7 +296,7 @@ TEST_F(SyncRunTest, ADownloadWithoutContactsReplacesNothing)
         SCOPED_TRACE(path);
         window.notices.clear();
         contactsUrl = test::TestServerUrl(path);
-        EXPECT_EQ(Run(TSyncRun::kWindowsContacts), TSyncRun::kExitFailed);
+        EXPECT_EQ(Run(DestinationKind::WindowsMail), TSyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning("The downloaded file holds no contacts."), Warning(kFailed)));
         EXPECT_FALSE(DownloadFileLeft());
     }
@@ -321,7 +333,7 @@ TEST_F(SyncRunTest, ASwapThatCannotBeFinishedHoldsUpOnlyWindowsMailAndTheKilledR
 {
     const LeftSwap left("C:\\Contacts\\Global\n?", "A.contact"); // the file ends in CR LF
     SaveTextFile("the killed run's list", TSyncRun::TemporaryFilePath());
-    EXPECT_EQ(Run(TSyncRun::kOutlook), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(DestinationKind::Outlook), TSyncRun::kExitSucceeded);
     EXPECT_THAT(window.notices,
                 ElementsAre(Warning("An interrupted sync into Windows Mail could not be finished:\r\n"
                                     "The swap plan holds an unknown line."),
@@ -331,7 +343,7 @@ TEST_F(SyncRunTest, ASwapThatCannotBeFinishedHoldsUpOnlyWindowsMailAndTheKilledR
     // Windows Mail would write over the folder the swap left: its run ends before the
     // download, and takes the killed run's list with it.
     SaveTextFile("the killed run's list", TSyncRun::TemporaryFilePath());
-    EXPECT_ANY_THROW((void)Run(TSyncRun::kWindowsContacts));
+    EXPECT_ANY_THROW((void)Run(DestinationKind::WindowsMail));
     EXPECT_EQ(destination.calls, 1);
     EXPECT_FALSE(DownloadFileLeft());
     EXPECT_FALSE(left.Gone());
@@ -346,10 +358,10 @@ TEST_F(SyncRunTest, ASwapGivenUpBecauseItsFolderBecameAFileIsToldOnceWhereTheOld
     SaveTextFile("the user's file", target);
     {
         const LeftSwap left(target + "\n-A.contact", "A.contact");
-        EXPECT_EQ(Run(TSyncRun::kOutlookExpress), TSyncRun::kExitSucceeded);
+        EXPECT_EQ(Run(DestinationKind::OutlookExpress), TSyncRun::kExitSucceeded);
         EXPECT_TRUE(left.Gone());
     }
-    EXPECT_EQ(Run(TSyncRun::kOutlookExpress), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(DestinationKind::OutlookExpress), TSyncRun::kExitSucceeded);
     EXPECT_THAT(window.notices,
                 ElementsAre(Warning("An interrupted sync could not finish replacing the contacts of\r\n" + target +
                                     "\r\nbecause it is no longer a folder. Its old contacts were kept in\r\n" + kept),
@@ -453,7 +465,7 @@ TEST_F(SyncRunTest, StopDuringTheParseKeepsTheRowsMadeSoFar)
     // The destination looks at the list before its own stop check refuses to write.
     size_t rowsHanded = 0;
     TSyncRun run(window, window,
-                 {{TSyncRun::kOutlook, [&](const TContactList& list, const std::string&, IRunServices& services) {
+                 {{DestinationKind::Outlook, [&](const TContactList& list, const std::string&, IRunServices& services) {
                        rowsHanded = list.Count();
                        return !services.StopRequested();
                    }}});

@@ -76,6 +76,16 @@ TEST(SettingArguments, AWindowsMailFolderMustBeOneFolderWhicheverOfTheTwoIsGiven
     EXPECT_NE(ApplySettingArguments(ini, {"EmailClient=30"}, kLatin1), "");
 }
 
+TEST(SettingArguments, RefusalsOfTheDestinationAndItsFolderSayWhatIsAccepted)
+{
+    TIniFile ini = TIniFile::Parse(kStored);
+    EXPECT_EQ(ApplySettingArguments(ini, {"EmailClient=40"}, kLatin1),
+              "EmailClient=40: not 10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)");
+    EXPECT_EQ(ApplySettingArguments(ini, {"Folder=A|B", "EmailClient=30"}, kLatin1),
+              "Folder=A|B: Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
+    EXPECT_EQ(ApplySettingArguments(ini, {"Folder=A|B", "EmailClient=20"}, kLatin1), "");
+}
+
 TEST(SettingArguments, ScheduleRequiresSettingsTheTaskCanBeSavedFrom)
 {
     const char* const blankLink = "[Corvane Tessaly]\r\nSource=\r\n\r\n";

@@ -228,7 +228,7 @@ protected:
                          const TSyncRun::Destinations& destinations = {}, const std::string& user = {},
                          const std::string& password = {})
     {
-        options_.destinations = {{TSyncRun::kOutlook, [this](const TContactList& list, const std::string& name,
+        options_.destinations = {{DestinationKind::Outlook, [this](const TContactList& list, const std::string& name,
                                                              IRunServices& services) {
                                       ++destinationCalls;
                                       busyWhileWriting = !Controls().IsEnabled(Ctl::edtSource);
@@ -239,7 +239,7 @@ protected:
         for (const auto& [code, entry] : destinations)
             options_.destinations[code] = entry;
         TMainWindow& form = MakeForm();
-        EnterRunInputs(source, user, password, folder, TSyncRun::kOutlook);
+        EnterRunInputs(source, user, password, folder, CodeOf(DestinationKind::Outlook));
         ClearServerRequests();
         return form;
     }
@@ -305,11 +305,11 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
     TMainWindow& form = Prepare(url, "..\\Desktop",
-                                {{TSyncRun::kWindowsContacts, [this](const TContactList&, const std::string&, IRunServices&) {
+                                {{DestinationKind::WindowsMail, [this](const TContactList&, const std::string&, IRunServices&) {
                                       ++destinationCalls;
                                       return true;
                                   }}});
-    EnterRunInputs(url, "", "", "..\\Desktop", TSyncRun::kWindowsContacts);
+    EnterRunInputs(url, "", "", "..\\Desktop", CodeOf(DestinationKind::WindowsMail));
     form.SyncNowClick();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].first, NoticeKind::Warning);
@@ -319,7 +319,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
     // Outlook's folder names are names, not paths: the same text goes through.
     notices_.clear();
-    EnterRunInputs(url, "", "", "..\\Desktop", TSyncRun::kOutlook);
+    EnterRunInputs(url, "", "", "..\\Desktop", CodeOf(DestinationKind::Outlook));
     form.SyncNowClick();
     EXPECT_EQ(destinationCalls, 1);
     EXPECT_EQ(folderWritten, "..\\Desktop");
@@ -351,7 +351,7 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
     options_.pumpIntervalMs = 60000;
     bool stopSeen = false;
     TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
-                                {{TSyncRun::kOutlook, [&](const TContactList&, const std::string&, IRunServices& services) {
+                                {{DestinationKind::Outlook, [&](const TContactList&, const std::string&, IRunServices& services) {
                                       ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
                                       stopSeen = services.StopRequested();
                                       return !stopSeen; // a destination that sees the stop writes nothing
@@ -365,7 +365,7 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
 TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
 {
     Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
-            {{TSyncRun::kOutlook, [](const TContactList&, const std::string&, IRunServices&) -> bool {
+            {{DestinationKind::Outlook, [](const TContactList&, const std::string&, IRunServices&) -> bool {
                   throw std::runtime_error("The store went away.");
               }}});
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
@@ -428,7 +428,7 @@ class UnattendedTest : public MainWindowTest {
 protected:
     int Run(const std::string& source, std::function<bool(TMainWindow&)> destination)
     {
-        options_.destinations[TSyncRun::kOutlook] = [this, destination](const TContactList&, const std::string&,
+        options_.destinations[DestinationKind::Outlook] = [this, destination](const TContactList&, const std::string&,
                                                                         IRunServices&) {
             EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
             return destination(*form_);
@@ -436,7 +436,7 @@ protected:
         TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
         const std::string before = ReadTextFile(iniPath_);
         if (!source.empty())
-            EnterRunInputs(source, "", "", "Team", TSyncRun::kOutlook);
+            EnterRunInputs(source, "", "", "Team", CodeOf(DestinationKind::Outlook));
         EXPECT_TRUE(RunUntilQuit(form));
         EXPECT_FALSE(form.Handle()); // closed
         EXPECT_FALSE(FileExists(TSyncRun::TemporaryFilePath()));

@@ -9,7 +9,7 @@
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "base/WideText.h"
-#include "destinations/outlook_express/WabApi.h"
+#include "destinations/wab_library/WabLibrary.h"
 
 #include <msxml2.h>
 #include <wrl/client.h>

@@ -1,4 +1,4 @@
-#include "destinations/outlook_express/WabApi.h"
+#include "destinations/wab_library/WabLibrary.h"
 
 #include "base/TextHelpers.h"
 #include "base/WinHandles.h"
