@@ -73,7 +73,7 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CREATE:
         // A window without its controls is of no use: fail the creation, the constructor rethrows.
         try {
-            FormCreate();
+            CreateControls();
         } catch (...) {
             creationError_ = std::current_exception();
             return -1;
@@ -84,33 +84,33 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         break;
     case WM_STARTSYNC:
-        WMStartSync();
+        RunUnattended();
         return 0;
     case WM_ACTIVATE:
-        if (WMActivate(wParam))
+        if (Activated(wParam))
             return 0;
         break;
     case WM_SYSCOMMAND:
-        if (!WMSysCommand(wParam))
+        if (!SystemCommand(wParam))
             return 0;
         break;
     case WM_CLOSE:
-        if (!FormCloseQuery())
+        if (!CanCloseNow())
             return 0;
-        FormClose();
+        SaveSettingsOnClose();
         break;
     case WM_ENDSESSION:
         // A log-off or shutdown ends the process without closing the window.
         if (wParam)
-            FormClose();
+            SaveSettingsOnClose();
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Keys reach the window itself while its controls are disabled.
-        FormKeyDown(wParam, KeyShiftState());
+        KeyPressed(wParam, KeyShiftState());
         break;
     case WM_DESTROY:
-        FormDestroy();
+        ReleaseSettings();
         ::PostQuitMessage(0);
         return 0;
     default:
@@ -157,17 +157,18 @@ unsigned TMainWindow::KeyShiftState()
     return shift;
 }
 
-void TMainWindow::FormCreate()
+void TMainWindow::CreateControls()
 {
     settings_ = std::make_unique<TIniFile>(LoadIniFile(SettingsFilePath()));
-    controls_ = std::make_unique<TMainWindowControls>(
-        Handle(), TMainWindowControls::Events{[this] { SyncNowClick(); }, [this] { SaveTaskClick(); }});
+    controls_ = std::make_unique<TMainWindowControls>(Handle());
     controls_->CreateFormControls();
     controls_->BuildControls();
-    InitForm(*settings_);
+    controls_->syncNow.OnClick = [this] { SyncNow(); };
+    controls_->saveTask.OnClick = [this] { SaveTask(); };
+    ShowSettings(*settings_);
 }
 
-void TMainWindow::InitForm(const TIniFile& settings)
+void TMainWindow::ShowSettings(const TIniFile& settings)
 {
     controls_->SetFonts();
     controls_->SetCaptions();
@@ -177,7 +178,7 @@ void TMainWindow::InitForm(const TIniFile& settings)
         StartUnattended();
 }
 
-void TMainWindow::FormClose()
+void TMainWindow::SaveSettingsOnClose()
 {
     if (unattended_ || !settings_)
         return;
@@ -189,7 +190,7 @@ void TMainWindow::FormClose()
     }
 }
 
-void TMainWindow::FormDestroy()
+void TMainWindow::ReleaseSettings()
 {
     settings_.reset();
 }
@@ -201,10 +202,10 @@ void TMainWindow::StartUnattended()
     ::PostMessageA(Handle(), WM_STARTSYNC, 0, reinterpret_cast<LPARAM>(this));
 }
 
-void TMainWindow::WMStartSync()
+void TMainWindow::RunUnattended()
 {
     try {
-        SyncNowClick();
+        SyncNow();
     } catch (...) {
         outcome_ = TSyncRun::kExitError;
         HandleException(std::current_exception());
@@ -212,7 +213,7 @@ void TMainWindow::WMStartSync()
     ::PostMessageA(Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-bool TMainWindow::WMSysCommand(WPARAM command)
+bool TMainWindow::SystemCommand(WPARAM command)
 {
     switch (command & 0xFFF0) {
     case SC_CLOSE:
@@ -228,42 +229,32 @@ bool TMainWindow::WMSysCommand(WPARAM command)
     }
 }
 
-bool TMainWindow::FormCloseQuery()
-{
-    return CanCloseNow();
-}
-
 bool TMainWindow::CanCloseNow()
 {
-    if (controls_->IsEnabled(Ctl::edtSource))
+    if (controls_->link.IsEnabled())
         return true;
     ShowNotice(NoticeKind::Warning, kCloseWhileBusy);
     return false;
 }
 
-void TMainWindow::FormKeyDown(WPARAM key, unsigned shift)
+void TMainWindow::KeyPressed(WPARAM key, unsigned shift)
 {
     if (key == VK_ESCAPE && !(shift & kCtrl))
         RequestStop();
 }
 
-bool TMainWindow::WMActivate(WPARAM state)
+bool TMainWindow::Activated(WPARAM state)
 {
     if (!controls_)
         return false;
     if (LOWORD(state) == WA_INACTIVE) {
-        HWND focus = ::GetFocus();
-        if (focus && ::IsChild(Handle(), focus))
-            controls_->SetActiveControl(focus);
+        controls_->RememberFocus();
         return false;
     }
     // Minimised, or busy with every input disabled: the window itself keeps the focus.
-    if (HIWORD(state) || !controls_->IsEnabled(Ctl::edtSource))
+    if (HIWORD(state) || !controls_->link.IsEnabled())
         return false;
-    HWND target = controls_->ActiveControl();
-    if (!target || !::IsWindow(target) || !::IsWindowEnabled(target))
-        target = controls_->Handle(Ctl::gbxSrc);
-    ::SetFocus(target);
+    controls_->FocusActiveControl();
     return true;
 }
 
@@ -274,25 +265,14 @@ bool TMainWindow::PreTranslateMessage(MSG& msg)
         return false;
     // Key preview: the window sees every key press first, whichever control has the focus.
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-        FormKeyDown(msg.wParam, KeyShiftState());
+        KeyPressed(msg.wParam, KeyShiftState());
         if (msg.hwnd == Handle())
             return false;
     }
     if (controls_->HandleAccessKey(msg))
         return true;
-    // A group box holding the focus (the first active control) passes Tab on into its fields.
-    HWND focus = ::GetFocus();
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && focus
-        && (focus == controls_->Handle(Ctl::gbxSrc) || focus == controls_->Handle(Ctl::gbxDst))) {
-        HWND first = ::GetNextDlgTabItem(focus, nullptr, FALSE);
-        HWND next = (KeyShiftState() & kShift) ? ::GetNextDlgTabItem(Handle(), first, TRUE) : first;
-        if (next) {
-            ::SetFocus(next);
-            if (::SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-                ::SendMessageA(next, EM_SETSEL, 0, -1);
-            return true;
-        }
-    }
+    if (controls_->HandleGroupTab(msg))
+        return true;
     // Tab and arrow keys move between the controls as in a dialog.
     return ::IsDialogMessageA(Handle(), &msg) != FALSE;
 }

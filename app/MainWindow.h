@@ -62,8 +62,8 @@ public:
     int ExitCode() const noexcept { return unattended_ ? outcome_ : TSyncRun::kExitSucceeded; }
 
     // --- Actions -------------------------------------------------------------------
-    void SyncNowClick() { RunAction(false); }
-    void SaveTaskClick() { RunAction(true); }
+    void SyncNow() { RunAction(false); }
+    void SaveTask() { RunAction(true); }
     void SetIdle(bool idle);
     void SaveScheduledTask();
 
@@ -72,8 +72,6 @@ public:
     int IntervalDays() const;
     // The start time as a fraction of a day.
     double StartTimeValue() const;
-
-    TMainWindowControls& Controls() { return *controls_; }
 
     // --- Services ------------------------------------------------------------------
     void SetStatus(const std::string& text) override;
@@ -106,18 +104,19 @@ private:
     void HandleException(std::exception_ptr error) noexcept;
 
     // --- Window life ---------------------------------------------------------------
-    void FormCreate();
-    void InitForm(const TIniFile& settings);
-    void FormDestroy();
+    // Makes the controls and shows the settings in them.
+    void CreateControls();
+    void ShowSettings(const TIniFile& settings);
+    void ReleaseSettings();
     void StartUnattended();
-    void WMStartSync();
+    void RunUnattended();
     // False when a close command must not run (the window is busy).
-    bool WMSysCommand(WPARAM command);
-    bool FormCloseQuery();
+    bool SystemCommand(WPARAM command);
+    // False, with a warning, while a run or a task's saving is under way.
     bool CanCloseNow();
-    void FormKeyDown(WPARAM key, unsigned shift);
+    void KeyPressed(WPARAM key, unsigned shift);
     // Gives the focus back to the control that had it; false to let the default handling run.
-    bool WMActivate(WPARAM state);
+    bool Activated(WPARAM state);
     // The shift state of the key being handled now.
     static unsigned KeyShiftState();
 
@@ -135,7 +134,7 @@ private:
 
     // Settings are written when the window closes, while it can still show an error, and
     // when the session ends with the window open.
-    void FormClose();
+    void SaveSettingsOnClose();
     void ProcessMessages();
     // Every kChecksPerInputLook calls: true when keyboard or mouse-button input waits in
     // this thread's queue.

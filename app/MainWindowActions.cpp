@@ -8,6 +8,7 @@
 #include "ui/ScreenCursor.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace tessaly {
 
@@ -21,11 +22,6 @@ const char* const kUnreadableSetting =
     "The settings file holds characters for it that this system cannot show, so it was not used. "
     "Please enter it here.";
 const char* const kEscapeHint = "Press <ESC> to Stop";
-
-// Everything that a busy window disables; the caption labels stay as they are.
-constexpr Ctl kIdleOnly[] = {Ctl::lblSourceV, Ctl::edtSource, Ctl::lblUserV, Ctl::edtUser, Ctl::lblPassV,
-                             Ctl::edtPass, Ctl::lblToV, Ctl::lblTitleV, Ctl::lblSchedulerV, Ctl::cmbTo,
-                             Ctl::edtTitle, Ctl::cmbScheduler, Ctl::dtScheduler, Ctl::btnSchedule};
 
 } // namespace
 
@@ -59,8 +55,8 @@ bool TMainWindow::ValidateInput(const std::string& folderName)
     SetStatus("Initializing..");
     if (!CheckSettingsReadable())
         return false;
-    const std::string sourceCaption = CaptionText(controls_->Text(Ctl::lblSource));
-    const std::string folderCaption = CaptionText(controls_->Text(Ctl::lblTitle));
+    const std::string sourceCaption = CaptionText(controls_->linkCaption.Text());
+    const std::string folderCaption = CaptionText(controls_->folderCaption.Text());
     // The same check as the windowless -t, with the window's own messages.
     switch (CheckActionInputs(SourceText(), folderName, DestinationCode())) {
     case InputProblem::BlankSource:
@@ -85,18 +81,18 @@ bool TMainWindow::CheckSettingsReadable()
     // An altered link, name or folder would reach another server or folder than the one meant.
     const struct {
         const char* key;
-        Ctl field;
-        Ctl caption;
-    } fields[] = {{"Source", Ctl::edtSource, Ctl::lblSource},
-                  {"User", Ctl::edtUser, Ctl::lblUser},
-                  {"PSW", Ctl::edtPass, Ctl::lblPass},
-                  {"Folder", Ctl::edtTitle, Ctl::lblTitle}};
+        const Edit& field;
+        const Label& caption;
+    } fields[] = {{"Source", controls_->link, controls_->linkCaption},
+                  {"User", controls_->user, controls_->userCaption},
+                  {"PSW", controls_->password, controls_->passwordCaption},
+                  {"Folder", controls_->folderName, controls_->folderCaption}};
     for (const auto& field : fields) {
         const bool unreadable = std::find(unreadableSettings_.begin(), unreadableSettings_.end(), field.key)
                                 != unreadableSettings_.end();
-        if (unreadable && !HasText(controls_->Text(field.field))) {
+        if (unreadable && !HasText(field.field.Text())) {
             ShowNotice(NoticeKind::Warning,
-                       "Wrong Input:  " + CaptionText(controls_->Text(field.caption)) + "\r\n" + kUnreadableSetting);
+                       "Wrong Input:  " + CaptionText(field.caption.Text()) + "\r\n" + kUnreadableSetting);
             return false;
         }
     }
@@ -119,14 +115,18 @@ void TMainWindow::SetIdle(bool idle)
         HWND focus = ::GetFocus();
         focusBeforeBusy_ = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
     }
-    controls_->SetCaption(Ctl::lblESC, kEscapeHint);
-    controls_->SetEnabled(Ctl::btnSync, idle);
+    TMainWindowControls& c = *controls_;
+    c.escapeHint.SetText(kEscapeHint);
+    c.syncNow.SetEnabled(idle);
     ShowAnimation(!idle);
-    controls_->SetVisible(Ctl::lblStatus, !idle);
-    controls_->SetVisible(Ctl::lblStatusV, !idle);
-    controls_->SetVisible(Ctl::lblESC, !idle);
-    for (Ctl c : kIdleOnly)
-        controls_->SetEnabled(c, idle);
+    for (Control* shownWhileBusy : std::initializer_list<Control*>{&c.statusCaption, &c.status, &c.escapeHint})
+        shownWhileBusy->SetVisible(!idle);
+    // Everything else a busy window disables; the caption labels stay as they are.
+    for (Control* idleOnly : std::initializer_list<Control*>{
+             &c.linkHint, &c.link, &c.userHint, &c.user, &c.passwordHint, &c.password, &c.destinationHint,
+             &c.folderHint, &c.scheduleHint, &c.destination, &c.folderName, &c.intervalDays, &c.startTime,
+             &c.saveTask})
+        idleOnly->SetEnabled(idle);
     if (!idle) {
         if (::GetActiveWindow() == Handle())
             ::SetFocus(Handle());
@@ -142,7 +142,7 @@ void TMainWindow::ShowAnimation(bool on)
 
 void TMainWindow::SaveScheduledTask()
 {
-    const int seconds = controls_->StartTime();
+    const int seconds = controls_->startTime.SecondsAfterMidnight();
     tessaly::SaveScheduledTask(IntervalDays(), StartTime{seconds / 3600, seconds / 60 % 60}, *this);
 }
 

@@ -9,10 +9,10 @@ namespace tessaly {
 void TMainWindow::SetStatus(const std::string& text)
 {
     // The label sizes itself to its text.
-    controls_->SetCaption(Ctl::lblStatusV, text);
+    controls_->status.SetText(text);
     ::UpdateWindow(Handle());
     // The loop does not run between the steps of a run, so paint now.
-    ::RedrawWindow(controls_->Handle(Ctl::lblStatusV), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    controls_->status.RedrawNow();
 }
 
 bool TMainWindow::StopRequested()
@@ -81,7 +81,7 @@ void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
 
 void TMainWindow::HideStopHint()
 {
-    ::ShowWindow(controls_->Handle(Ctl::lblESC), SW_HIDE);
+    controls_->escapeHint.SetVisible(false);
 }
 
 } // namespace tessaly

@@ -34,14 +34,15 @@ std::vector<CodeItem> DestinationItems()
 
 void TMainWindow::LoadSettings(const TIniFile& settings)
 {
-    const SettingsValues values = ReadSettings(settings, SystemSettingsText(), controls_->StartTime());
+    const SettingsValues values =
+        ReadSettings(settings, SystemSettingsText(), controls_->startTime.SecondsAfterMidnight());
     unreadableSettings_ = values.unreadableKeys;
-    ::SetWindowTextA(controls_->Handle(Ctl::edtSource), values.source.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtUser), values.user.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtPass), values.password.c_str());
-    ::SetWindowTextA(controls_->Handle(Ctl::edtTitle), values.folder.c_str());
+    controls_->link.SetText(values.source);
+    controls_->user.SetText(values.user);
+    controls_->password.SetText(values.password);
+    controls_->folderName.SetText(values.folder);
     controls_->SelectCombos(DestinationItems(), values.emailClient, values.interval);
-    controls_->SetStartTime(values.startTime);
+    controls_->startTime.SetSecondsAfterMidnight(values.startTime);
 }
 
 void TMainWindow::SaveSettings(TIniFile& settings)
@@ -53,7 +54,7 @@ void TMainWindow::SaveSettings(TIniFile& settings)
     values.folder = FolderText();
     values.emailClient = DestinationCode();
     values.interval = IntervalDays();
-    values.startTime = controls_->StartTime();
+    values.startTime = controls_->startTime.SecondsAfterMidnight();
     values.unreadableKeys = unreadableSettings_;
     WriteSettings(settings, values, SystemSettingsText());
     ReplaceFileContent(SettingsFilePath(), settings.ToText());
@@ -61,37 +62,37 @@ void TMainWindow::SaveSettings(TIniFile& settings)
 
 std::string TMainWindow::SourceText() const
 {
-    return FieldText(controls_->Text(Ctl::edtSource));
+    return FieldText(controls_->link.Text());
 }
 
 std::string TMainWindow::UserText() const
 {
-    return FieldText(controls_->Text(Ctl::edtUser));
+    return FieldText(controls_->user.Text());
 }
 
 std::string TMainWindow::PasswordText() const
 {
-    return FieldText(controls_->Text(Ctl::edtPass));
+    return FieldText(controls_->password.Text());
 }
 
 std::string TMainWindow::FolderText() const
 {
-    return FieldText(controls_->Text(Ctl::edtTitle));
+    return FieldText(controls_->folderName.Text());
 }
 
 int TMainWindow::DestinationCode() const
 {
-    return controls_->cmbTo().SelectedCode();
+    return controls_->destination.SelectedCode();
 }
 
 int TMainWindow::IntervalDays() const
 {
-    return controls_->cmbScheduler().SelectedCode();
+    return controls_->intervalDays.SelectedCode();
 }
 
 double TMainWindow::StartTimeValue() const
 {
-    return controls_->StartTime() / 86400.0;
+    return controls_->startTime.SecondsAfterMidnight() / 86400.0;
 }
 
 } // namespace tessaly

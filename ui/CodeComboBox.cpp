@@ -24,12 +24,6 @@ int FontTextHeight(HWND window, HFONT font)
     return metrics.tmHeight + metrics.tmExternalLeading;
 }
 
-TCodeComboBox::~TCodeComboBox()
-{
-    if (hwnd_ && ::IsWindow(hwnd_))
-        ::DestroyWindow(hwnd_);
-}
-
 void TCodeComboBox::Create(HWND parent, int id, HFONT font)
 {
     font_ = font;

@@ -2,6 +2,8 @@
 // TCodeComboBox: a drop-down list whose items carry integer codes. It draws its own items, so
 // a callback can show any item greyed, and it reports a change of selection only when
 // the selected position really changes.
+#include "ui/Control.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -20,7 +22,7 @@ struct CodeItem {
 // device context (the screen's when the window does not exist yet).
 int FontTextHeight(HWND window, HFONT font);
 
-class TCodeComboBox {
+class TCodeComboBox : public Control {
 public:
     using SelChangeEvent = std::function<void(TCodeComboBox& sender)>;
     // Asked before an item is drawn with the item's code; may clear `enabled`.
@@ -28,14 +30,8 @@ public:
 
     static constexpr int kDropDownCount = 12;
 
-    TCodeComboBox() = default;
-    TCodeComboBox(const TCodeComboBox&) = delete;
-    TCodeComboBox& operator=(const TCodeComboBox&) = delete;
-    ~TCodeComboBox();
-
     // Creates the control as an owner-drawn list of fixed item height.
     void Create(HWND parent, int id, HFONT font);
-    HWND Handle() const { return hwnd_; }
 
     void SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEnabled);
 
@@ -53,6 +49,8 @@ public:
 
     // Places the closed control; the list below it is sized for kDropDownCount items.
     void SetBounds(int left, int top, int width);
+    // The rectangle's height is the closed control's own; the list is sized as above.
+    void Move(const PixelRect& rect) override { SetBounds(rect.left, rect.top, rect.width); }
 
     void DrawItem(HDC dc, int index, const RECT& rect, UINT state);
     void DrawItemText(HDC dc, int index, const RECT& rect, bool selected, bool enabled);
@@ -67,8 +65,6 @@ public:
 private:
     void Recreate(DWORD style);
 
-    HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr;
     int lastIndex_ = -1;
 };
 

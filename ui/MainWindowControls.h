@@ -1,16 +1,22 @@
 #pragma once
-// Every control of the main window: construction, fonts, captions, the two lists,
-// the layout, the banner's busy animation and the looks of the window's controls.
-// The window object owns one of these and passes it the messages its children send.
+// Every control of the main window, one typed member each: construction, fonts, captions,
+// the two lists, the layout, the banner's busy animation, and what the controls send the
+// window. The window object owns one of these and talks to its members.
 #include "base/WinHandles.h"
+#include "ui/Animation.h"
 #include "ui/CodeComboBox.h"
+#include "ui/Container.h"
 #include "ui/ControlIds.h"
+#include "ui/Edit.h"
+#include "ui/GlyphButton.h"
+#include "ui/Label.h"
 #include "ui/MainLayout.h"
+#include "ui/Picture.h"
+#include "ui/TimePicker.h"
 
 #include <windows.h>
 
 #include <array>
-#include <functional>
 #include <span>
 #include <string>
 
@@ -18,21 +24,14 @@ namespace tessaly {
 
 class TMainWindowControls {
 public:
-    enum class Kind { Panel, GroupBox, Label, Edit, Combo, TimePicker, Image, Button, Animation };
-
-    struct Events {
-        std::function<void()> syncNowClick;
-        std::function<void()> saveTaskClick;
-    };
-
-    TMainWindowControls(HWND form, Events events);
+    explicit TMainWindowControls(HWND form);
     TMainWindowControls(const TMainWindowControls&) = delete;
     TMainWindowControls& operator=(const TMainWindowControls&) = delete;
-    ~TMainWindowControls();
 
-    // The controls the window's description holds: names, parents, captions, focus links.
+    // The controls the window's description holds: ids, parents, captions, focus links.
     void CreateFormControls();
-    // imgTop, the two glyph buttons, lblProduct and lblStatusV; gbxSrc becomes active.
+    // The banner's picture, the two glyph buttons, the product name and the status text;
+    // the Source group becomes the active control.
     void BuildControls();
     void SetFonts();
     void SetCaptions();
@@ -42,86 +41,83 @@ public:
     void ArrangeControls();
     void ArrangeDestination(int top);
 
-    HWND CreateAnimation(HWND panel, int resource);
-    static void SetRedraw(HWND panel, bool on);
     // The banner part of the busy switch: product name or running lamps.
     void ShowAnimation(bool on);
 
-    HWND Handle(Ctl c) const { return items_[Index(c)].hwnd; }
-    Kind KindOf(Ctl c) const { return items_[Index(c)].kind; }
-    HFONT FontOf(Ctl c) const { return items_[Index(c)].font; }
-    COLORREF TextColourOf(Ctl c) const;
-    TCodeComboBox& cmbTo() { return cmbTo_; }
-    TCodeComboBox& cmbScheduler() { return cmbScheduler_; }
-    const TCodeComboBox& cmbTo() const { return cmbTo_; }
-    const TCodeComboBox& cmbScheduler() const { return cmbScheduler_; }
-
-    // The control that gets the focus when the window is activated.
-    HWND ActiveControl() const { return activeControl_; }
-    void SetActiveControl(HWND control) { activeControl_ = control; }
-
-    bool ScheduleHasGlyph() const { return static_cast<bool>(scheduleGlyph_); }
-
-    std::string Text(Ctl c) const;
-    // Labels size themselves to their text; lblESC keeps its right edge.
-    void SetCaption(Ctl c, const std::string& text);
-    void SetEnabled(Ctl c, bool enabled);
-    void SetVisible(Ctl c, bool visible);
-    bool IsEnabled(Ctl c) const;
-    bool IsVisible(Ctl c) const;
-
-    // Seconds after midnight shown by dtScheduler.
-    int StartTime() const;
-    void SetStartTime(int secondsAfterMidnight);
+    // The window loses the activation: the focused control, if one of ours, is remembered.
+    void RememberFocus();
+    // The window is activated: the remembered control, or the Source group, gets the focus.
+    void FocusActiveControl();
 
     // Messages that children send their parent, passed on to the window; true when handled.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Access keys of the caption labels; call before IsDialogMessage. True when handled.
     bool HandleAccessKey(const MSG& msg);
+    // A group box holding the focus (the first active control) passes Tab on into its
+    // fields, and Shift+Tab to the control before them. True when handled.
+    bool HandleGroupTab(const MSG& msg);
+
+    // The banner.
+    Container banner;
+    Picture bannerPicture;
+    Label productName;
+    Animation busyLamps; // made with the first busy look
+
+    // Where the list comes from.
+    Container sourceGroup;
+    Label linkCaption;
+    Label linkHint;
+    Label userCaption;
+    Label userHint;
+    Label passwordCaption;
+    Label passwordHint;
+    Edit link;
+    Edit user;
+    Edit password;
+
+    // Where it goes, and the schedule.
+    Container destinationGroup;
+    Label destinationCaption;
+    Label destinationHint;
+    TCodeComboBox destination;
+    Label folderCaption;
+    Label folderHint;
+    Edit folderName;
+    Label scheduleCaption;
+    Label scheduleHint;
+    Label everyLabel;
+    Label daysLabel;
+    Label atLabel;
+    Label startTimeCaption;
+    TCodeComboBox intervalDays;
+    TimePicker startTime;
+    GlyphButton saveTask;
+    GlyphButton syncNow;
+
+    // Below the groups, while busy.
+    Label statusCaption;
+    Label escapeHint;
+    Label status;
 
 private:
-    struct Item {
-        HWND hwnd = nullptr;
-        Kind kind = Kind::Label;
-        HFONT font = nullptr;
-        bool navy = false;
-        Ctl focus = Ctl::Count;
-    };
-
-    struct Glyph {
-        UniqueGdiObject normal;
-        UniqueGdiObject disabled;
-        int width = 0;
-        int height = 0;
-        explicit operator bool() const { return static_cast<bool>(normal); }
-    };
-
-    Item& At(Ctl c) { return items_[Index(c)]; }
-    HWND Create(Ctl c, Kind kind, Ctl parent, const char* caption, Ctl focus = Ctl::Count);
-    HWND ParentHandle(Ctl parent) const;
-    PixelSize OwnSize(Ctl c) const;
-    PixelSize LabelSize(Ctl c) const;
-    void Move(Ctl c, const PixelRect& rect);
-    void UseFont(Ctl c, HFONT font, bool navy);
-    Glyph LoadGlyph(int resource, int images);
-    void DrawButton(const DRAWITEMSTRUCT& item);
+    // Each control under its id, for what is done to all of them: layout, colours, keys.
+    Control& At(Ctl c) const { return *byId_[Index(c)]; }
+    // A field's caption label, its access key leading to the field, and the hint beside it.
+    void CreateCaption(HWND group, Label& caption, Ctl captionId, const char* text, Control& field, Label& hint,
+                       Ctl hintId, const char* hintText);
     HBRUSH BannerBrush(HWND label, HDC dc);
+    bool PaintStatic(HWND from, HDC dc, LRESULT& result);
 
     HWND form_;
-    Events events_;
     int ppi_;
     int spacing_;
-    std::array<Item, kControlCount> items_{};
-    TCodeComboBox cmbTo_;
-    TCodeComboBox cmbScheduler_;
+    std::array<Control*, kControlCount> byId_;
+    std::array<Label*, 20> labels_;
     UniqueGdiObject windowFont_;
     UniqueGdiObject productFont_;
     UniqueGdiObject captionFont_;
     UniqueGdiObject boldFont_;
-    UniqueGdiObject banner_;
     UniqueGdiObject bannerBrush_;
-    Glyph scheduleGlyph_;
-    Glyph syncGlyph_;
     LayoutResult layout_;
     HWND activeControl_ = nullptr;
 };

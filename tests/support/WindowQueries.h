@@ -1,10 +1,32 @@
 #pragma once
-// What the window tests read back from a real window: its text, class and font.
+// What the window tests and tools read back from a real window: its controls by id, their
+// text, class and font.
 #include <windows.h>
 
 #include <string>
 
 namespace tessaly::test {
+
+// The control with that id anywhere under the window (on it, a panel or a group box); null
+// when there is none.
+inline HWND FindChildById(HWND window, int id)
+{
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* wanted = reinterpret_cast<Search*>(data);
+            if (::GetDlgCtrlID(child) != wanted->id)
+                return TRUE;
+            wanted->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 inline std::string WindowText(HWND window)
 {

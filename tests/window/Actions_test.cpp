@@ -27,7 +27,7 @@ struct StatusWatch {
         std::string text;
         bool busy;
     };
-    TMainWindowControls* controls;
+    HWND form;
     std::vector<Seen> seen;
 };
 
@@ -35,9 +35,10 @@ LRESULT CALLBACK RecordStatus(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     if (message == WM_SETTEXT) {
         auto& watch = *reinterpret_cast<StatusWatch*>(data);
-        TMainWindowControls& c = *watch.controls;
-        const bool busy = !c.IsEnabled(Ctl::edtSource) && !c.IsEnabled(Ctl::btnSchedule) && c.Handle(Ctl::aniBusy) &&
-                          c.IsVisible(Ctl::aniBusy);
+        const auto control = [&](Ctl c) { return FindChildById(watch.form, ControlId(c)); };
+        HWND lamps = control(Ctl::aniBusy);
+        const bool busy = !::IsWindowEnabled(control(Ctl::edtSource)) && !::IsWindowEnabled(control(Ctl::btnSchedule))
+                          && lamps && (::GetWindowLongA(lamps, GWL_STYLE) & WS_VISIBLE);
         watch.seen.push_back({reinterpret_cast<const char*>(lParam), busy});
     }
     return ::DefSubclassProc(window, message, wParam, lParam);
@@ -231,7 +232,7 @@ protected:
         options_.destinations = {{DestinationKind::Outlook, [this](const TContactList& list, const std::string& name,
                                                              IRunServices& services) {
                                       ++destinationCalls;
-                                      busyWhileWriting = !Controls().IsEnabled(Ctl::edtSource);
+                                      busyWhileWriting = !IsEnabled(Ctl::edtSource);
                                       folderWritten = name;
                                       services.ReportCreated(static_cast<int>(list.Count()), name);
                                       return true;
@@ -252,19 +253,19 @@ protected:
 TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
 {
     TMainWindow& form = Prepare(" \t", "");
-    form.SyncNowClick();
+    form.SyncNow();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, std::string("Wrong Input:  Download Link") + kBlank));
     EXPECT_EQ(Text(Ctl::lblStatusV), "Initializing..");
     EXPECT_TRUE(ServerRequests().empty());
     EXPECT_EQ(destinationCalls, 0);
-    EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource)); // idle again
+    EXPECT_TRUE(IsEnabled(Ctl::edtSource)); // idle again
 }
 
 TEST_F(ActionTest, OnlyWebLinksPassTheInputCheck)
 {
     TMainWindow& form = Prepare("ftp://127.0.0.1/contacts.csv", "Team");
-    form.SyncNowClick();
+    form.SyncNow();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, "Wrong Input:  Download Link\r\n"
                                                        "Please enter a link that starts with http:// or https://."));
@@ -278,7 +279,7 @@ TEST_F(ActionTest, AStoredFolderThisSystemCannotShowIsRefusedAndKept)
     TMainWindow& form = MakeForm(ini);
     ClearServerRequests();
     EXPECT_EQ(form.FolderText(), "");
-    form.SyncNowClick();
+    form.SyncNow();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, "Wrong Input:  Contact Folder\r\n"
                                                        "The settings file holds characters for it that this system "
@@ -292,8 +293,8 @@ TEST_F(ActionTest, AStoredFolderThisSystemCannotShowIsRefusedAndKept)
 TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 {
     TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
-    form.SyncNowClick();
-    form.SaveTaskClick();
+    form.SyncNow();
+    form.SaveTask();
     ASSERT_EQ(notices_.size(), 2u);
     for (const Notice& notice : notices_)
         EXPECT_EQ(notice, Notice(NoticeKind::Warning, std::string("Wrong Input:  Contact Folder") + kBlank));
@@ -310,7 +311,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
                                       return true;
                                   }}});
     EnterRunInputs(url, "", "", "..\\Desktop", CodeOf(DestinationKind::WindowsMail));
-    form.SyncNowClick();
+    form.SyncNow();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0].first, NoticeKind::Warning);
     EXPECT_EQ(notices_[0].second.rfind("Wrong Input:  Contact Folder\r\n", 0), 0u) << notices_[0].second;
@@ -320,7 +321,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
     // Outlook's folder names are names, not paths: the same text goes through.
     notices_.clear();
     EnterRunInputs(url, "", "", "..\\Desktop", CodeOf(DestinationKind::Outlook));
-    form.SyncNowClick();
+    form.SyncNow();
     EXPECT_EQ(destinationCalls, 1);
     EXPECT_EQ(folderWritten, "..\\Desktop");
 }
@@ -342,8 +343,8 @@ TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
     const auto requests = ServerRequests();
     ASSERT_FALSE(requests.empty());
     EXPECT_THAT(requests.back(), ::testing::EndsWith("Basic dXNlcjpwYXNz"));
-    EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
-    EXPECT_FALSE(Controls().IsVisible(Ctl::lblStatus));
+    EXPECT_TRUE(IsEnabled(Ctl::edtSource));
+    EXPECT_FALSE(IsShown(Ctl::lblStatus));
 }
 
 TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrottle)
@@ -356,7 +357,7 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
                                       stopSeen = services.StopRequested();
                                       return !stopSeen; // a destination that sees the stop writes nothing
                                   }}});
-    form.SyncNowClick();
+    form.SyncNow();
     EXPECT_TRUE(stopSeen);
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Warning, "Sync operation has been interrupted by user."));
@@ -371,7 +372,7 @@ TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Error, "The store went away."));
-    EXPECT_TRUE(Controls().IsEnabled(Ctl::edtSource));
+    EXPECT_TRUE(IsEnabled(Ctl::edtSource));
 }
 
 TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
@@ -384,11 +385,11 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
                 ::CoUninitialize();
         }
     } com;
-    Prepare(TestServerUrl("/files/contacts.csv"), "Team");
-    Controls().cmbScheduler().SetItemIndex(Controls().cmbScheduler().IndexOfCode(3));
-    Controls().SetStartTime(8 * 3600 + 45 * 60 + 30);
+    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv"), "Team");
+    SelectCode(Ctl::cmbScheduler, 3);
+    SetStartTime(8, 45, 30);
 
-    StatusWatch watch{&Controls(), {}};
+    StatusWatch watch{form.Handle(), {}};
     ASSERT_TRUE(::SetWindowSubclass(H(Ctl::lblStatusV), RecordStatus, 1, reinterpret_cast<DWORD_PTR>(&watch)));
     ::SendMessageA(H(Ctl::btnSchedule), BM_CLICK, 0, 0);
     ::RemoveWindowSubclass(H(Ctl::lblStatusV), RecordStatus, 1);
@@ -398,7 +399,7 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
     EXPECT_EQ(watch.seen[0].text, "Initializing..");
     EXPECT_EQ(watch.seen[1].text, "Building Scheduled Task..");
     EXPECT_TRUE(watch.seen[0].busy && watch.seen[1].busy);
-    EXPECT_TRUE(Controls().IsEnabled(Ctl::btnSchedule));
+    EXPECT_TRUE(IsEnabled(Ctl::btnSchedule));
     ASSERT_FALSE(notices_.empty());
     EXPECT_EQ(notices_.back(), Notice(NoticeKind::Information, "Operation completed successfully."));
     EXPECT_TRUE(ServerRequests().empty()); // the task is saved, nothing is downloaded

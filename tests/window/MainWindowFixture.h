@@ -5,6 +5,9 @@
 #include "base/FileHelpers.h"
 #include "app/MainWindow.h"
 #include "app/SettingsFile.h"
+#include "support/WindowQueries.h"
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -68,7 +71,7 @@ protected:
         options.unattended = unattended;
         options.noticeDisplay = [this](NoticeKind kind, const std::string& text) {
             notices_.emplace_back(kind, text);
-            hintShownAtNotice_.push_back(form_ && form_->Handle() && Controls().IsVisible(Ctl::lblESC));
+            hintShownAtNotice_.push_back(form_ && form_->Handle() && IsShown(Ctl::lblESC));
         };
         form_.reset();
         form_ = std::make_unique<TMainWindow>(std::move(options));
@@ -84,11 +87,57 @@ protected:
         ::SetWindowTextA(H(Ctl::edtUser), user.c_str());
         ::SetWindowTextA(H(Ctl::edtPass), password.c_str());
         ::SetWindowTextA(H(Ctl::edtTitle), folder.c_str());
-        Controls().cmbTo().SetItemIndex(Controls().cmbTo().IndexOfCode(destinationCode));
+        SelectCode(Ctl::cmbTo, destinationCode);
     }
 
-    TMainWindowControls& Controls() { return form_->Controls(); }
-    HWND H(Ctl c) { return Controls().Handle(c); }
+    // The window's controls are reached as any program reaches them: by their fixed ids.
+    HWND H(Ctl c) { return FindChildById(form_->Handle(), ControlId(c)); }
+    bool IsEnabled(Ctl c) { return H(c) && ::IsWindowEnabled(H(c)); }
+    // The control's own visibility, whatever its parent's.
+    bool IsShown(Ctl c) { return H(c) && (::GetWindowLongA(H(c), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+    // A list's items: each one's text and code.
+    std::vector<std::pair<std::string, int>> Items(Ctl list)
+    {
+        std::vector<std::pair<std::string, int>> items;
+        const auto count = static_cast<int>(::SendMessageA(H(list), CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[256] = {};
+            ::SendMessageA(H(list), CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            items.emplace_back(text, static_cast<int>(::SendMessageA(H(list), CB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
+        }
+        return items;
+    }
+
+    // The text of a list's selected item; empty when none is.
+    std::string SelectedItem(Ctl list)
+    {
+        const auto index = static_cast<int>(::SendMessageA(H(list), CB_GETCURSEL, 0, 0));
+        const auto items = Items(list);
+        return index < 0 || index >= static_cast<int>(items.size()) ? std::string() : items[static_cast<size_t>(index)].first;
+    }
+
+    // Picks the item of that code, as a user does; a code the list does not hold leaves nothing picked.
+    void SelectCode(Ctl list, int code)
+    {
+        const auto items = Items(list);
+        int index = -1;
+        for (size_t i = 0; i < items.size() && index < 0; ++i)
+            if (items[i].second == code)
+                index = static_cast<int>(i);
+        ::SendMessageA(H(list), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+
+    void SetStartTime(int hour, int minute, int second)
+    {
+        SYSTEMTIME time{};
+        ::GetLocalTime(&time);
+        time.wHour = static_cast<WORD>(hour);
+        time.wMinute = static_cast<WORD>(minute);
+        time.wSecond = static_cast<WORD>(second);
+        time.wMilliseconds = 0;
+        ::SendMessageA(H(Ctl::dtScheduler), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+    }
 
     // Position relative to the control's parent.
     RECT RectOf(Ctl c)
@@ -99,7 +148,7 @@ protected:
         return rect;
     }
 
-    std::string Text(Ctl c) { return Controls().Text(c); }
+    std::string Text(Ctl c) { return WindowText(H(c)); }
 
     std::string iniPath_;
     TMainWindow::Options options_;

@@ -3,6 +3,7 @@
 //   window_driver click NAME             clicks the named button
 //   window_driver wait-busy SECONDS      waits until the window shows its busy look
 //   window_driver set-text NAME TEXT     puts TEXT into the named field
+#include "tests/support/WindowQueries.h"
 #include "ui/ControlIds.h"
 
 #include <windows.h>
@@ -13,20 +14,6 @@
 #include <string_view>
 
 namespace {
-
-struct Search {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK MatchId(HWND hwnd, LPARAM data)
-{
-    auto* search = reinterpret_cast<Search*>(data);
-    if (::GetDlgCtrlID(hwnd) != search->id)
-        return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
 
 HWND MainWindow()
 {
@@ -39,10 +26,7 @@ HWND Control(HWND form, std::string_view name)
         const auto c = static_cast<tessaly::Ctl>(i);
         if (tessaly::ControlName(c) != name)
             continue;
-        // Controls sit on the window, a panel or a group box.
-        Search search{tessaly::ControlId(c), nullptr};
-        ::EnumChildWindows(form, MatchId, reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        return tessaly::test::FindChildById(form, tessaly::ControlId(c));
     }
     return nullptr;
 }
