@@ -36,6 +36,11 @@ TContactFileWork PlanContactFiles(const std::vector<ContactValues>& rows, const 
                                   const std::vector<TContactFileEntry>& files,
                                   const std::function<std::string(std::string_view)>& fold);
 
+// The same for changes planned already; `files[item]` names each item's file.
+TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
+                                 const std::vector<std::string>& files,
+                                 const std::function<std::string(std::string_view)>& fold);
+
 // True when the file `name` is one the row would be given: its base name, with a " (n)"
 // that made it unique taken off, is `wanted`; or, for a row without a name (`wanted`
 // empty), the file is named by an identifier.
