@@ -45,21 +45,6 @@ bool NameFits(std::string_view name, std::string_view wanted, const std::functio
     return fold(base) == fold(wanted) || fold(WithoutNumber(base)) == fold(wanted);
 }
 
-TContactFileWork PlanContactFiles(const std::vector<ContactValues>& rows, const std::vector<std::string>& wantedNames,
-                                  const std::vector<TContactFileEntry>& files,
-                                  const std::function<std::string(std::string_view)>& fold)
-{
-    std::vector<ContactValues> items;
-    std::vector<std::string> names;
-    items.reserve(files.size());
-    names.reserve(files.size());
-    for (const TContactFileEntry& file : files) {
-        items.push_back(file.values);
-        names.push_back(file.name);
-    }
-    return ContactFileWork(PlanContactChanges(rows, items), wantedNames, names, fold);
-}
-
 TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
                                  const std::vector<std::string>& files,
                                  const std::function<std::string(std::string_view)>& fold)

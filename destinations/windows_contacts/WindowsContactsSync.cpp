@@ -52,12 +52,20 @@ void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
 std::vector<ListedItem> ListContactFiles(const std::string& folder)
 {
     std::vector<ListedItem> files;
+    const std::wstring pattern = Utf8ToWide(WithTrailingDelimiter(folder) + "*");
     WIN32_FIND_DATAW found{};
-    UniqueFindHandle search(::FindFirstFileExW(Utf8ToWide(WithTrailingDelimiter(folder) + "*").c_str(),
-                                               FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                                               FIND_FIRST_EX_LARGE_FETCH));
-    if (!search)
-        return files;
+    UniqueFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                               nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    // Windows before 7 knows neither the basic level nor the large fetch.
+    if (!search && ::GetLastError() == ERROR_INVALID_PARAMETER)
+        search.reset(::FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
+    if (!search) {
+        // A folder not made yet holds nothing; one that cannot be listed must not pass for empty.
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return files;
+        RaiseFileError("Cannot list folder", WideToAnsi(Utf8ToWide(folder).c_str()), code);
+    }
     const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
