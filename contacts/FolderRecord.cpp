@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <unordered_map>
+#include <utility>
 
 namespace tessaly {
 
@@ -167,21 +168,33 @@ std::string FolderRecordFileName(std::string_view folder)
     return "folder-" + Hex(CheckSum(folder)) + ".record";
 }
 
+std::vector<const ContactValues*> RecordedValues(const std::vector<ListedItem>& items, const FolderRecord* record)
+{
+    std::vector<const ContactValues*> known(items.size(), nullptr);
+    if (record == nullptr)
+        return known;
+    std::unordered_map<std::string_view, const RecordedItem*> recorded;
+    for (const RecordedItem& entry : record->items)
+        recorded.emplace(entry.id, &entry);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto found = recorded.find(items[i].id);
+        if (!items[i].stamp.empty() && found != recorded.end() && found->second->stamp == items[i].stamp)
+            known[i] = &found->second->values;
+    }
+    return known;
+}
+
 FolderChanges PlanFolderChanges(const std::vector<ContactValues>& rows, const std::vector<ListedItem>& items,
                                 const FolderRecord* record)
 {
+    return PlanFolderChanges(rows, items, RecordedValues(items, record));
+}
+
+FolderChanges PlanFolderChanges(const std::vector<ContactValues>& rows, const std::vector<ListedItem>& items,
+                                std::vector<const ContactValues*> known)
+{
     FolderChanges changes;
-    changes.known.assign(items.size(), nullptr);
-    if (record != nullptr) {
-        std::unordered_map<std::string_view, const RecordedItem*> recorded;
-        for (const RecordedItem& entry : record->items)
-            recorded.emplace(entry.id, &entry);
-        for (size_t i = 0; i < items.size(); ++i) {
-            const auto found = recorded.find(items[i].id);
-            if (!items[i].stamp.empty() && found != recorded.end() && found->second->stamp == items[i].stamp)
-                changes.known[i] = &found->second->values;
-        }
-    }
+    changes.known = std::move(known);
 
     std::vector<size_t> knownItems;
     std::vector<ContactValues> knownValues;

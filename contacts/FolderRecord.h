@@ -66,6 +66,14 @@ struct FolderChanges {
 FolderChanges PlanFolderChanges(const std::vector<ContactValues>& rows, const std::vector<ListedItem>& items,
                                 const FolderRecord* record);
 
+// The same over what each item is known to hold, from the record or read back: null where
+// its content is unknown.
+FolderChanges PlanFolderChanges(const std::vector<ContactValues>& rows, const std::vector<ListedItem>& items,
+                                std::vector<const ContactValues*> known);
+
+// Per item, the values the record vouches for, or null.
+std::vector<const ContactValues*> RecordedValues(const std::vector<ListedItem>& items, const FolderRecord* record);
+
 // The record once `changes` are applied: `added` holds the identities the new items got
 // (in the order of changes.additions; empty where none), and `after` the folder as it
 // lists its items now, with their new stamps.

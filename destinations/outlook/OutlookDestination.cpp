@@ -7,6 +7,7 @@
 #include "contacts/Contact.h"
 #include "contacts/FolderRecord.h"
 #include "contacts/FolderRecordFile.h"
+#include "contacts/FolderSync.h"
 #include "destinations/outlook/BusyFilter.h"
 #include "destinations/outlook/DispatchCalls.h"
 #include "destinations/outlook/OutlookMembers.h"
@@ -15,6 +16,7 @@
 #include <array>
 #include <cwchar>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tessaly {
@@ -276,120 +278,160 @@ ComPtr<IDispatch> AddContactItem(OutlookCalls& calls, IDispatch* items, const st
     return item;
 }
 
-// What the run changes and where its record is kept.
-struct FolderSync {
-    std::vector<std::array<std::wstring, 18>> rows;
-    std::vector<ContactValues> rowValues; // UTF-8, as the rows are compared
-    std::optional<std::string> identity;
-    std::optional<std::wstring> recordDirectory;
-};
-
-// Changes only what differs from what the folder holds, as far as the record vouches for
-// it; every other contact item is rewritten or removed. New and rewritten contacts are
-// written before any stale one goes, so a run cut short loses no contact of the list.
-// The number of records the folder holds afterwards.
-int ApplyContactChanges(OutlookCalls& calls, IDispatch* session, IDispatch* folder, IDispatch* items,
-                        const FolderSync& sync, const std::vector<FolderItem>& held)
-{
-    // Only contact items take part; distribution lists and other items stay as they are.
-    std::vector<ListedItem> contacts;
-    for (const FolderItem& item : held) {
-        if (item.contact)
-            contacts.push_back(item.listed);
-    }
-    std::optional<FolderRecord> record;
-    if (sync.identity && sync.recordDirectory)
-        record = LoadFolderRecord(*sync.recordDirectory, *sync.identity);
-    const FolderChanges changes = PlanFolderChanges(sync.rowValues, contacts, record ? &*record : nullptr);
-
-    int written = static_cast<int>(changes.unchanged);
-    for (const ContactChanges::Update& update : changes.updates) {
-        ComPtr<IDispatch> item = ItemById(calls, session, contacts[update.item].id);
-        UpdateContactItem(calls, item.Get(), sync.rows[update.row], sync.rowValues[update.row],
-                          *changes.known[update.item]);
-        ++written;
-    }
-    for (const ContactChanges::Update& rewrite : changes.rewrites) {
-        // Its message class already says it is a contact item.
-        ComPtr<IDispatch> item = ItemById(calls, session, contacts[rewrite.item].id);
-        PutAllAndSave(calls, item.Get(), sync.rows[rewrite.row]);
-        ++written;
-    }
-    std::vector<std::string> added;
-    for (size_t row : changes.additions) {
-        // Its EntryID is the one thing of a new item that the record needs from Outlook.
-        ComPtr<IDispatch> item = AddContactItem(calls, items, sync.rows[row]);
-        added.push_back(item ? WideToUtf8(AsText(calls.Get(kContactObject, item.Get(), kEntryID))) : std::string());
-        if (item)
-            ++written;
-    }
-    for (size_t stale : changes.removals) {
-        ComPtr<IDispatch> item = ItemById(calls, session, contacts[stale].id);
-        calls.Call(kContactObject, item.Get(), kDelete);
-    }
-
-    // A run that changed nothing leaves the record as true as it found it.
-    const bool changed = !changes.updates.empty() || !changes.rewrites.empty() || !changes.additions.empty() ||
-                         !changes.removals.empty();
-    if (changed && sync.identity && sync.recordDirectory) {
-        const std::optional<std::vector<FolderItem>> after = ReadFolderItems(calls, folder);
-        std::vector<ListedItem> listed;
-        if (after) {
-            for (const FolderItem& item : *after)
-                listed.push_back(item.listed);
+// One contacts folder of Outlook as the run sees it. Where Outlook offers the folder's
+// table only what differs is changed, as far as the record vouches for it; elsewhere every
+// contact item is replaced, in the order it has always taken.
+class OutlookFolder final : public IContactFolder {
+public:
+    OutlookFolder(OutlookCalls& calls, IDispatch* application, const TContactList& list, std::string folderName,
+                  std::wstring recordDirectory)
+        : calls_(calls), application_(application), folderName_(std::move(folderName)),
+          recordDirectory_(std::move(recordDirectory))
+    {
+        const UINT codePage = WindowsCodePage(list.CodePage);
+        rows_.reserve(list.Count());
+        rowValues_.resize(list.Count());
+        for (const TContactInfo& record : list) {
+            const std::array<std::wstring, 18>& values = rows_.emplace_back(PropertyValues(record, codePage));
+            for (size_t i = 0; i < values.size(); ++i)
+                rowValues_[rows_.size() - 1][i] = WideToUtf8(values[i]);
         }
+    }
+
+    // The rows as they are compared: UTF-8.
+    const std::vector<ContactValues>& RowValues() const { return rowValues_; }
+
+    FolderOpening Open(std::vector<FolderEntry>& entries) override
+    {
+        session_ = AsDispatch(calls_.Get(kApplicationObject, application_, kSession));
+        calls_.Call(kNameSpaceObject, session_.Get(), kLogon,
+                    {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
+        ComPtr<IDispatch> contacts =
+            AsDispatch(calls_.Call(kNameSpaceObject, session_.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
+        // An empty answer without a failure code would otherwise pass for a successful
+        // synchronisation that wrote nothing.
+        ComPtr<IDispatch> folders;
+        if (contacts)
+            folders = AsDispatch(calls_.Get(kFolderObject, contacts.Get(), kFolders));
+        if (!folders)
+            RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
+        folder_ = FindOrAddContactFolder(calls_, folders.Get(), folderName_);
+        items_ = AsDispatch(calls_.Get(kFolderObject, folder_.Get(), kItems));
+
+        const std::optional<std::vector<FolderItem>> held = ReadFolderItems(calls_, folder_.Get());
+        if (!held)
+            return FolderOpening::Unlisted;
+        MarkForAddressBook(calls_, folder_.Get());
+        // Only contact items take part; distribution lists and other items stay as they are.
+        for (const FolderItem& item : *held) {
+            if (item.contact)
+                entries.push_back({item.listed, std::nullopt});
+        }
+        for (const FolderEntry& entry : entries)
+            ids_.push_back(entry.listed.id);
+        listed_ = true;
+        return FolderOpening::Listed;
+    }
+
+    void RemoveAll() override
+    {
+        ClearContactItems(calls_, items_.Get());
+        MarkForAddressBook(calls_, folder_.Get());
+    }
+
+    // Reading an item's values back would call what Outlook's guard protects.
+    ItemContent ReadItem(size_t, ContactValues&) override { return ItemContent::Unknown; }
+
+    void Prepare(const FolderChanges&) override {}
+
+    bool Update(size_t item, size_t row, const ContactValues* held) override
+    {
+        // Its message class already says it is a contact item.
+        ComPtr<IDispatch> contact = ItemById(calls_, session_.Get(), ids_[item]);
+        if (held != nullptr)
+            UpdateContactItem(calls_, contact.Get(), rows_[row], rowValues_[row], *held);
+        else
+            PutAllAndSave(calls_, contact.Get(), rows_[row]);
+        return true;
+    }
+
+    bool Add(size_t row, std::string& identity) override
+    {
+        ComPtr<IDispatch> item = AddContactItem(calls_, items_.Get(), rows_[row]);
+        // Its EntryID is the one thing of a new item that the record needs from Outlook.
+        if (item && listed_)
+            identity = WideToUtf8(AsText(calls_.Get(kContactObject, item.Get(), kEntryID)));
+        return item != nullptr;
+    }
+
+    bool Remove(const std::vector<size_t>& stale) override
+    {
+        for (size_t item : stale) {
+            ComPtr<IDispatch> contact = ItemById(calls_, session_.Get(), ids_[item]);
+            calls_.Call(kContactObject, contact.Get(), kDelete);
+        }
+        return true;
+    }
+
+    bool Commit(bool) override { return true; }
+
+    std::optional<std::string> RecordIdentity() override
+    {
+        if (!RecordFolder())
+            return std::nullopt;
+        return FolderIdentity(calls_, folder_.Get());
+    }
+
+    std::optional<FolderRecord> LoadRecord(const std::string& identity) override
+    {
+        return LoadFolderRecord(*RecordFolder(), identity);
+    }
+
+    void SaveRecord(const FolderRecord& record) override
+    {
         try {
-            SaveFolderRecord(*sync.recordDirectory,
-                             RecordAfterChanges(*sync.identity, sync.rowValues, contacts, changes, added, listed));
+            SaveFolderRecord(*RecordFolder(), record);
         } catch (const EFileError&) {
             // The folder is right already; without its record the next run rewrites it once.
         }
     }
-    return written;
-}
 
-// The number of records the folder holds as contact items once the run is done.
-int FillContactFolder(OutlookCalls& calls, IDispatch* session, IDispatch* contacts, const TContactList& list,
-                      const std::string& folderName, const std::wstring& recordDirectory)
-{
-    // An empty answer without a failure code would otherwise pass for a successful
-    // synchronisation that wrote nothing.
-    ComPtr<IDispatch> folders;
-    if (contacts != nullptr)
-        folders = AsDispatch(calls.Get(kFolderObject, contacts, kFolders));
-    if (!folders)
-        RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
-
-    ComPtr<IDispatch> folder = FindOrAddContactFolder(calls, folders.Get(), folderName);
-    ComPtr<IDispatch> items = AsDispatch(calls.Get(kFolderObject, folder.Get(), kItems));
-    const UINT codePage = WindowsCodePage(list.CodePage);
-    FolderSync sync;
-    sync.rows.reserve(list.Count());
-    for (const TContactInfo& record : list)
-        sync.rows.push_back(PropertyValues(record, codePage));
-
-    const std::optional<std::vector<FolderItem>> held = ReadFolderItems(calls, folder.Get());
-    if (!held) {
-        // A full replacement, in the order it has always taken.
-        ClearContactItems(calls, items.Get());
-        MarkForAddressBook(calls, folder.Get());
-        int written = 0;
-        for (const auto& values : sync.rows) {
-            if (AddContactItem(calls, items.Get(), values))
-                ++written;
+    std::vector<ListedItem> ListAgain() override
+    {
+        std::vector<ListedItem> listed;
+        if (const std::optional<std::vector<FolderItem>> after = ReadFolderItems(calls_, folder_.Get())) {
+            for (const FolderItem& item : *after)
+                listed.push_back(item.listed);
         }
-        return written;
+        return listed;
     }
-    MarkForAddressBook(calls, folder.Get());
-    sync.rowValues.resize(sync.rows.size());
-    for (size_t r = 0; r < sync.rows.size(); ++r) {
-        for (size_t i = 0; i < sync.rows[r].size(); ++i)
-            sync.rowValues[r][i] = WideToUtf8(sync.rows[r][i]);
+
+private:
+    // `recordDirectory`, or the user's own local data folder when that is empty; none
+    // when it cannot be had.
+    const std::optional<std::wstring>& RecordFolder()
+    {
+        if (!recordDirectoryKnown_) {
+            recordDirectoryKnown_ = true;
+            resolvedDirectory_ = RecordDirectory(recordDirectory_);
+        }
+        return resolvedDirectory_;
     }
-    sync.identity = FolderIdentity(calls, folder.Get());
-    sync.recordDirectory = RecordDirectory(recordDirectory);
-    return ApplyContactChanges(calls, session, folder.Get(), items.Get(), sync, *held);
-}
+
+    OutlookCalls& calls_;
+    IDispatch* application_;
+    std::string folderName_;
+    std::wstring recordDirectory_;
+    bool recordDirectoryKnown_ = false;
+    std::optional<std::wstring> resolvedDirectory_;
+    std::vector<std::array<std::wstring, 18>> rows_;
+    std::vector<ContactValues> rowValues_;
+    ComPtr<IDispatch> session_;
+    ComPtr<IDispatch> folder_;
+    ComPtr<IDispatch> items_;
+    std::vector<std::string> ids_; // of the listed contact items
+    bool listed_ = false;
+};
 
 } // namespace
 
@@ -425,24 +467,9 @@ bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunSe
     if (FAILED(hr) || !typed)
         RaiseInterfaceNotSupported();
 
-    services.SetStatus("Performing Sync..");
-    if (services.StopRequested())
-        return false;
-
     OutlookCalls calls;
-    ComPtr<IDispatch> session = AsDispatch(calls.Get(kApplicationObject, application.Get(), kSession));
-    calls.Call(kNameSpaceObject, session.Get(), kLogon,
-               {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
-    ComPtr<IDispatch> contacts =
-        AsDispatch(calls.Call(kNameSpaceObject, session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
-    const int count = FillContactFolder(calls, session.Get(), contacts.Get(), list, folderName, recordDirectory);
-    services.ReportCreated(count, folderName);
-    // A short count must not pass for a synchronisation.
-    if (static_cast<size_t>(count) < list.Count()) {
-        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
-        return false;
-    }
-    return true;
+    OutlookFolder folder(calls, application.Get(), list, folderName, recordDirectory);
+    return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }
 
 } // namespace tessaly

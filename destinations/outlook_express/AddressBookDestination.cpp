@@ -6,6 +6,7 @@
 #include "base/WideText.h"
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
+#include "contacts/FolderSync.h"
 #include "destinations/outlook_express/AddressBookProgram.h"
 #include "destinations/wab_library/WabLibrary.h"
 #include "destinations/outlook_express/WabCode.h"
@@ -20,7 +21,6 @@ namespace tessaly {
 
 namespace {
 
-constexpr char kPerformingSync[] = "Performing Sync..";
 constexpr char kNotFound[] = "Outlook Express not found.";
 constexpr char kProgramFilesKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr ULONG kRowsPerQuery = 1;
@@ -230,68 +230,6 @@ void TWinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept
     for (ULONG i = 0; i < rows->cRows; ++i)
         FreeQuietly(rows->aRow[i].lpProps);
     FreeQuietly(rows);
-}
-
-int TWinAddressBook::WriteContacts(const TContactList& list, const std::string& folderName)
-{
-    staleEntriesLeft_ = false;
-    ComPtr<IABContainer> folder;
-    FindOrCreateFolder(folderName, folder);
-    if (!folder)
-        return 0;
-    const bool ansi = list.CodePage == TextCodePage::Ansi;
-    std::vector<TMailUserItem> users;
-    if (!ReadMailUsers(folder.Get(), users)) {
-        // Nothing can be matched against a folder that cannot be read: replace it all.
-        users.clear();
-        DeleteMailUsers(folder.Get());
-    }
-    // Hands `use` the record of a row in the code page the address book holds.
-    auto inAnsi = [&list, ansi](size_t row, auto&& use) {
-        const TContactInfo& record = list[row];
-        return ansi ? use(record) : use(AnsiRecord(record, list.CodePage));
-    };
-    std::vector<ContactValues> rows;
-    rows.reserve(list.Count());
-    for (size_t row = 0; row < list.Count(); ++row)
-        rows.push_back(inAnsi(row, WrittenValues));
-    std::vector<ContactValues> items;
-    items.reserve(users.size());
-    for (TMailUserItem& user : users)
-        items.push_back(std::move(user.values)); // only the ids are needed from here on
-    const ContactChanges changes = PlanContactChanges(rows, items);
-    rows = {};
-    items = {};
-
-    // New and changed contacts are written before anything is deleted: a run that ends
-    // early leaves every contact, in this version or the one before.
-    int count = static_cast<int>(changes.unchanged);
-    for (const ContactChanges::Update& update : changes.updates) {
-        const std::vector<BYTE>& id = users[update.item].id;
-        if (SUCCEEDED(inAnsi(update.row, [&](const TContactInfo& record) { return UpdateMailUser(id, record); })))
-            ++count;
-    }
-    ComPtr<IMAPIProp> entry;
-    for (size_t row : changes.additions) {
-        entry.Reset();
-        if (FAILED(folder->CreateEntry(0, nullptr, kMailUserCreateFlags, &entry)) || !entry)
-            continue;
-        if (SUCCEEDED(inAnsi(row, [&](const TContactInfo& record) { return WriteMailUser(entry.Get(), record); })))
-            ++count;
-    }
-    entry.Reset();
-
-    if (!changes.removals.empty()) {
-        std::vector<SBinary> ids;
-        ids.reserve(changes.removals.size());
-        for (size_t item : changes.removals)
-            ids.push_back({static_cast<ULONG>(users[item].id.size()), users[item].id.data()});
-        ENTRYLIST stale = {static_cast<ULONG>(ids.size()), ids.data()};
-        const HRESULT removed = folder->DeleteEntries(&stale, 0);
-        staleEntriesLeft_ = FAILED(removed) || removed == MAPI_W_PARTIAL_COMPLETION;
-    }
-    folder.Reset();
-    return count;
 }
 
 bool TWinAddressBook::ReadMailUsers(IABContainer* container, std::vector<TMailUserItem>& users)
@@ -592,23 +530,112 @@ bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform)
     return present;
 }
 
+namespace {
+
+// Hands `use` the record of a row in the code page the address book holds.
+template <typename Use>
+auto InAnsi(const TContactList& list, size_t row, Use&& use)
+{
+    const TContactInfo& record = list[row];
+    return list.CodePage == TextCodePage::Ansi ? use(record) : use(AnsiRecord(record, list.CodePage));
+}
+
+// One folder of the address book as the run sees it: its mail users are read with their
+// values in a few bulk queries, so no record is kept.
+class AddressBookFolder final : public IContactFolder {
+public:
+    AddressBookFolder(TWinAddressBook& book, const TContactList& list, std::string folderName)
+        : book_(book), list_(list), folderName_(std::move(folderName))
+    {
+        rows_.reserve(list.Count());
+        for (size_t row = 0; row < list.Count(); ++row)
+            rows_.push_back(InAnsi(list_, row, WrittenValues));
+    }
+
+    // The rows as the address book holds them: ANSI, each text up to its first NUL.
+    const std::vector<ContactValues>& RowValues() const { return rows_; }
+
+    FolderOpening Open(std::vector<FolderEntry>& entries) override
+    {
+        if (!book_.OpenAddressBook(""))
+            return FolderOpening::Failed;
+        book_.FindOrCreateFolder(folderName_, folder_);
+        if (!folder_)
+            return FolderOpening::Missing;
+        std::vector<TMailUserItem> users;
+        // Nothing can be matched against a folder that cannot be read: it is replaced.
+        if (!book_.ReadMailUsers(folder_.Get(), users))
+            return FolderOpening::Unlisted;
+        entries.reserve(users.size());
+        ids_.reserve(users.size());
+        for (TMailUserItem& user : users) {
+            entries.push_back({{}, std::move(user.values)});
+            ids_.push_back(std::move(user.id));
+        }
+        return FolderOpening::Listed;
+    }
+
+    void RemoveAll() override { book_.DeleteMailUsers(folder_.Get()); }
+
+    // The listing gives every value.
+    ItemContent ReadItem(size_t, ContactValues&) override { return ItemContent::Unknown; }
+
+    void Prepare(const FolderChanges&) override {}
+
+    bool Update(size_t item, size_t row, const ContactValues*) override
+    {
+        return SUCCEEDED(InAnsi(list_, row, [&](const TContactInfo& record) { return book_.UpdateMailUser(ids_[item], record); }));
+    }
+
+    bool Add(size_t row, std::string&) override
+    {
+        ComPtr<IMAPIProp> entry;
+        if (FAILED(folder_->CreateEntry(0, nullptr, kMailUserCreateFlags, &entry)) || !entry)
+            return false;
+        return SUCCEEDED(InAnsi(list_, row, [&](const TContactInfo& record) { return WriteMailUser(entry.Get(), record); }));
+    }
+
+    bool Remove(const std::vector<size_t>& stale) override
+    {
+        std::vector<SBinary> ids;
+        ids.reserve(stale.size());
+        for (size_t item : stale)
+            ids.push_back({static_cast<ULONG>(ids_[item].size()), ids_[item].data()});
+        ENTRYLIST list = {static_cast<ULONG>(ids.size()), ids.data()};
+        const HRESULT removed = folder_->DeleteEntries(&list, 0);
+        return SUCCEEDED(removed) && removed != MAPI_W_PARTIAL_COMPLETION;
+    }
+
+    bool Commit(bool) override
+    {
+        folder_.Reset();
+        return true;
+    }
+
+    std::optional<std::string> RecordIdentity() override { return std::nullopt; }
+    std::optional<FolderRecord> LoadRecord(const std::string&) override { return std::nullopt; }
+    void SaveRecord(const FolderRecord&) override {}
+    std::vector<ListedItem> ListAgain() override { return {}; }
+
+private:
+    TWinAddressBook& book_;
+    const TContactList& list_;
+    std::string folderName_;
+    std::vector<ContactValues> rows_;
+    ComPtr<IABContainer> folder_;
+    std::vector<std::vector<BYTE>> ids_;
+};
+
+} // namespace
+
 bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
                         IWabPlatform& platform)
 {
     if (!OutlookExpressPresent(services, platform))
         return false;
     TWinAddressBook book(platform);
-    if (services.StopRequested())
-        return false;
-    services.SetStatus(kPerformingSync);
-    if (!book.OpenAddressBook(""))
-        return false;
-    const int count = book.WriteContacts(list, folderName);
-    services.ReportCreated(count, folderName);
-    // A short count must not pass for a synchronisation.
-    if (count > 0 && static_cast<size_t>(count) < list.Count())
-        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, list.Count()));
-    return count > 0 && static_cast<size_t>(count) == list.Count() && !book.StaleEntriesLeft();
+    AddressBookFolder folder(book, list, folderName);
+    return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");

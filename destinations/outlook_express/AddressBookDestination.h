@@ -69,12 +69,6 @@ public:
     void FreeBuffer(void* buffer);
     void FreeRows(LPSRowSet rows);
 
-    // Brings the folder's mail users to one per record: entries that hold a record stay as
-    // they are, changed ones are written over in place, missing ones are created, and the
-    // rest are deleted last. Answers the number of records the folder now holds.
-    int WriteContacts(const TContactList& list, const std::string& folderName);
-    // After WriteContacts: entries that should have gone could not be deleted.
-    bool StaleEntriesLeft() const { return staleEntriesLeft_; }
     void FindOrCreateFolder(const std::string& folderName, Microsoft::WRL::ComPtr<IABContainer>& folder);
     void FindFolder(const std::string& folderName, Microsoft::WRL::ComPtr<IABContainer>& folder);
     // Opens the entry of the first row's identifier; the row set is freed in every case.
@@ -103,7 +97,6 @@ private:
     void FreeRowsQuietly(LPSRowSet rows) noexcept;
 
     IWabPlatform& platform_;
-    bool staleEntriesLeft_ = false;
     Microsoft::WRL::ComPtr<IAddrBook> addrBook_;
     Microsoft::WRL::ComPtr<IWABObject> wabObject_;
 };
@@ -134,8 +127,10 @@ std::string OutlookExpressFile(const std::string& fileName);
 // Loads the library and checks for a system before version 6; shows the error itself.
 bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform);
 
-// Makes the folder's mail users one per record; true only when every record is there and
-// every other mail user is gone (a part of the records gives a warning naming both counts).
+// Makes the folder's mail users one per record: entries that hold a record stay as they
+// are, changed ones are written over in place, missing ones are created, and the rest are
+// deleted last. True only when every record is there and every other mail user is gone
+// (a part of the records gives a warning naming both counts).
 bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
                         IWabPlatform& platform = WindowsWabPlatform());
 

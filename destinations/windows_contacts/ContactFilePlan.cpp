@@ -45,22 +45,16 @@ bool NameFits(std::string_view name, std::string_view wanted, const std::functio
     return fold(base) == fold(wanted) || fold(WithoutNumber(base)) == fold(wanted);
 }
 
-TContactFileWork PlanContactFiles(const std::vector<ContactValues>& rows, const std::vector<std::string>& wantedNames,
-                                  const std::vector<TContactFileEntry>& files,
-                                  const std::function<std::string(std::string_view)>& fold)
+TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
+                                 const std::vector<std::string>& files,
+                                 const std::function<std::string(std::string_view)>& fold)
 {
-    std::vector<ContactValues> items;
-    items.reserve(files.size());
-    for (const TContactFileEntry& file : files)
-        items.push_back(file.values);
-    const ContactChanges changes = PlanContactChanges(rows, items);
-
     TContactFileWork work;
     work.unchanged = changes.unchanged;
     std::vector<bool> touched(files.size(), false);
     for (const ContactChanges::Update& update : changes.updates) {
         touched[update.item] = true;
-        const std::string& name = files[update.item].name;
+        const std::string& name = files[update.item];
         // A file named after another contact, or after the contact's old name, would
         // mislead whoever looks at the folder: the contact gets a new file instead.
         if (NameFits(name, wantedNames[update.row], fold)) {
@@ -76,11 +70,11 @@ TContactFileWork PlanContactFiles(const std::vector<ContactValues>& rows, const 
               [](const TContactFileWork::Write& a, const TContactFileWork::Write& b) { return a.row < b.row; });
     for (size_t item : changes.removals) {
         touched[item] = true;
-        work.stale.push_back(files[item].name);
+        work.stale.push_back(files[item]);
     }
     for (size_t i = 0; i < files.size(); ++i)
         if (!touched[i])
-            work.keep.push_back(files[i].name);
+            work.keep.push_back(files[i]);
     return work;
 }
 

@@ -12,12 +12,6 @@
 
 namespace tessaly {
 
-// One contact file of the folder, its fields read back.
-struct TContactFileEntry {
-    std::string name; // with its extension
-    ContactValues values;
-};
-
 struct TContactFileWork {
     struct Write {
         size_t row;
@@ -29,12 +23,13 @@ struct TContactFileWork {
     std::vector<std::string> stale; // files that go, unless a new file takes the name
 };
 
+// The file work of planned changes: `files[item]` names each item's file.
 // `wantedNames[row]`: the base name the row's file would be given, before names are made
 // unique in the run; empty for a row that is named by a fresh identifier. `fold` makes
 // names compare as the file system compares them.
-TContactFileWork PlanContactFiles(const std::vector<ContactValues>& rows, const std::vector<std::string>& wantedNames,
-                                  const std::vector<TContactFileEntry>& files,
-                                  const std::function<std::string(std::string_view)>& fold);
+TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
+                                 const std::vector<std::string>& files,
+                                 const std::function<std::string(std::string_view)>& fold);
 
 // True when the file `name` is one the row would be given: its base name, with a " (n)"
 // that made it unique taken off, is `wanted`; or, for a row without a name (`wanted`

@@ -150,16 +150,6 @@ std::string FoldFileName(std::string_view utf8)
     return WideToUtf8(folded);
 }
 
-std::vector<std::string> ContactFilesIn(ISwapFiles& files, const std::string& folder)
-{
-    std::vector<std::string> names;
-    const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
-    for (const std::string& name : files.Files(folder))
-        if (TUniqueFileNames::AsciiUpper(name).ends_with(ending))
-            names.push_back(name);
-    return names;
-}
-
 TStagedContactFiles::TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden)
     : files_(files), root_(std::move(root)), newFiles_(StagedFolder(root_))
 {

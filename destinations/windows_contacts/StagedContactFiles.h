@@ -47,9 +47,6 @@ std::string StagingRootFor(ISwapFiles& files, const std::string& ownRoot, const 
 // are renames only (a move across volumes fails and leaves nothing behind).
 ISwapFiles& SystemSwapFiles();
 
-// Names of the files (not folders) directly in `folder` that end in ".contact", in any case.
-std::vector<std::string> ContactFilesIn(ISwapFiles& files, const std::string& folder);
-
 // A UTF-8 file name as Windows compares it: without regard to case, beyond ASCII too.
 std::string FoldFileName(std::string_view utf8);
 

@@ -12,7 +12,13 @@
 #include "base/WinHandles.h"
 #include "base/ZeroFilledBlock.h"
 #include "contacts/Contact.h"
+#include "contacts/FolderRecordFile.h"
+#include "contacts/FolderSync.h"
 #include "resources/version.h"
+
+#include <optional>
+#include <unordered_map>
+#include <utility>
 
 using Microsoft::WRL::ComPtr;
 
@@ -22,7 +28,6 @@ namespace {
 constexpr char kNotFound[] = "Windows Mail not found.";
 constexpr char kAppName[] = TESSALY_PRODUCT_NAME;
 constexpr char kAppVersion[] = "v" TESSALY_VERSION_TEXT;
-constexpr char kLeftAsItWas[] = "\r\nThe contact folder was left as it was.";
 
 // Subfolders named like contact files stay when the files are replaced, so no record
 // takes their names.
@@ -42,26 +47,208 @@ void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
     } while (::FindNextFileW(search.get(), &found));
 }
 
-// The folder's contact files read back; a file that cannot be read as a contact goes
-// like one of a contact no longer in the list.
-struct FolderContents {
-    std::vector<TContactFileEntry> files;
-    std::vector<std::string> unreadable;
+// The folder's contact files in one directory listing, each named by its file name and
+// stamped with its last write and size, so that an unchanged file need not be opened.
+std::vector<ListedItem> ListContactFiles(const std::string& folder)
+{
+    std::vector<ListedItem> files;
+    const std::wstring pattern = Utf8ToWide(WithTrailingDelimiter(folder) + "*");
+    WIN32_FIND_DATAW found{};
+    UniqueFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                               nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    // Windows before 7 knows neither the basic level nor the large fetch.
+    if (!search && ::GetLastError() == ERROR_INVALID_PARAMETER)
+        search.reset(::FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0));
+    if (!search) {
+        // A folder not made yet holds nothing; one that cannot be listed must not pass for empty.
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return files;
+        RaiseFileError("Cannot list folder", WideToAnsi(Utf8ToWide(folder).c_str()), code);
+    }
+    const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        std::string name = WideToUtf8(found.cFileName);
+        if (!TUniqueFileNames::AsciiUpper(name).ends_with(ending))
+            continue;
+        const auto written = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                             found.ftLastWriteTime.dwLowDateTime;
+        const auto size = (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        files.push_back({std::move(name), std::to_string(written) + " " + std::to_string(size), {}});
+    } while (::FindNextFileW(search.get(), &found));
+    return files;
+}
+
+// A folder of contact files beside the user's own contact. The new and changed files are
+// built in a staging folder and go in by one swap, the commit, only once every one of
+// them is saved; until then the folder stays as it was.
+class ContactFilesFolder final : public IContactFolder {
+public:
+    ContactFilesFolder(IWindowsContactsPlatform& platform, IContactManager* manager, const TContactList& list,
+                       const std::string& folderName, wchar_t* nodeName)
+        : platform_(platform), manager_(manager), list_(list), codePage_(WindowsCodePage(list.CodePage)),
+          folderName_(ConvertText(folderName, CP_ACP, CP_UTF8)), nodeName_(nodeName)
+    {
+        rows_.reserve(list.Count());
+        // Names in UTF-8, so a name keeps every character and the byte-wise rules for
+        // forbidden characters never cut one in half.
+        wantedNames_.reserve(list.Count());
+        for (const TContactInfo& record : list) {
+            rows_.push_back(WrittenValues(record, codePage_));
+            const bool named = HasText(StripChar(record.DisplayName(), ' '));
+            wantedNames_.push_back(named ? SafeFileBaseName(ConvertText(record.FileBaseName(), codePage_, CP_UTF8),
+                                                            TContactInfo::NewIdentifier)
+                                         : std::string());
+        }
+    }
+
+    const std::vector<ContactValues>& RowValues() const { return rows_; }
+
+    FolderOpening Open(std::vector<FolderEntry>& entries) override
+    {
+        const std::wstring appName = AnsiToWide(kAppName);
+        const std::wstring appVersion = AnsiToWide(kAppVersion);
+        DiscardErrorInfo();
+        OleCheck(manager_->Initialize(appName.c_str(), appVersion.c_str()));
+        ComPtr<IContact> own;
+        DiscardErrorInfo();
+        OleCheck(manager_->GetMeContact(own.ReleaseAndGetAddressOf()));
+        if (!own)
+            RaiseOleError(E_POINTER, {});
+        DWORD required = 0;
+        DiscardErrorInfo();
+        OleCheck(own->GetPath(nodeName_, kNodeBufferCapacity, &required));
+        nodeName_[kNodeBufferCapacity - 1] = L'\0';
+        const std::string ownPath = WideToUtf8(nodeName_);
+
+        folder_ = ContactsFolderPath(ownPath, folderName_);
+        // Without the own contact's folder there is nowhere safe to write.
+        if (folder_.empty())
+            return FolderOpening::Missing;
+        // Readied before the folder is read: it finishes a killed run's swap, so what is
+        // read is one whole version.
+        const std::string ownRoot = platform_.StagingRoot();
+        const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
+        staging_.emplace(SystemSwapFiles(), root, root != ownRoot);
+        for (ListedItem& file : ListContactFiles(folder_)) {
+            files_.push_back(file.id);
+            entries.push_back({std::move(file), std::nullopt});
+        }
+        return FolderOpening::Listed;
+    }
+
+    // Every folder of contact files can be listed.
+    void RemoveAll() override {}
+
+    // A file that cannot be read as a contact goes like one of a contact no longer listed.
+    ItemContent ReadItem(size_t item, ContactValues& values) override
+    {
+        return ReadContactFile(platform_, WithTrailingDelimiter(folder_) + files_[item], values) ? ItemContent::Read
+                                                                                                 : ItemContent::Foreign;
+    }
+
+    // Each written row's file name, decided before the first file is staged: names of the
+    // folder's subfolders and of the files that stay are not reused.
+    void Prepare(const FolderChanges& changes) override
+    {
+        ContactChanges planned;
+        planned.unchanged = changes.unchanged;
+        planned.updates = changes.updates;
+        planned.updates.insert(planned.updates.end(), changes.rewrites.begin(), changes.rewrites.end());
+        planned.additions = changes.additions;
+        planned.removals = changes.removals;
+        const TContactFileWork work = ContactFileWork(planned, wantedNames_, files_, FoldFileName);
+        stale_ = work.stale;
+
+        TUniqueFileNames names(FoldFileName);
+        ReserveRemainingNames(names, WithTrailingDelimiter(folder_));
+        for (const std::string& name : work.keep)
+            (void)names.Claim(WithoutFileExtension(name));
+        for (const TContactFileWork::Write& write : work.writes)
+            if (!write.name.empty())
+                (void)names.Claim(WithoutFileExtension(write.name));
+        for (const TContactFileWork::Write& write : work.writes) {
+            std::string name = write.name;
+            if (name.empty()) {
+                const std::string& wanted = wantedNames_[write.row];
+                name = names.Claim(wanted.empty() ? TContactInfo::NewIdentifier() : wanted) + kContactFileExtension;
+            }
+            fileNames_.emplace(write.row, std::move(name));
+        }
+    }
+
+    bool Update(size_t, size_t row, const ContactValues*) override { return Stage(row); }
+
+    bool Add(size_t row, std::string& identity) override
+    {
+        if (!Stage(row))
+            return false;
+        identity = fileNames_.at(row);
+        return true;
+    }
+
+    // The plan's stale files were taken in Prepare; they go with the swap.
+    bool Remove(const std::vector<size_t>&) override { return true; }
+
+    bool Commit(bool complete) override
+    {
+        if (!complete || !staging_)
+            return false;
+        staging_->ReplaceContactFiles(folder_, stale_);
+        return true;
+    }
+
+    // Kept beside the staging area, under the folder's full path.
+    std::optional<std::string> RecordIdentity() override { return "Windows Mail " + folder_; }
+
+    std::optional<FolderRecord> LoadRecord(const std::string& identity) override
+    {
+        return LoadFolderRecord(RecordDirectory(), identity);
+    }
+
+    void SaveRecord(const FolderRecord& record) override
+    {
+        try {
+            SaveFolderRecord(RecordDirectory(), record);
+        } catch (const EFileError&) {
+            // The folder is right already; without its record the next run reads every file.
+        }
+    }
+
+    std::vector<ListedItem> ListAgain() override { return ListContactFiles(folder_); }
+
+private:
+    bool Stage(size_t row)
+    {
+        return WriteContactFile(platform_, WithTrailingDelimiter(staging_->Folder()) + fileNames_.at(row), nodeName_,
+                                list_[row], codePage_);
+    }
+
+    std::wstring RecordDirectory()
+    {
+        std::string directory = DirectoryPart(platform_.StagingRoot());
+        while (!directory.empty() && (directory.back() == '\\' || directory.back() == '/'))
+            directory.pop_back();
+        return Utf8ToWide(directory);
+    }
+
+    IWindowsContactsPlatform& platform_;
+    IContactManager* manager_;
+    const TContactList& list_;
+    UINT codePage_;
+    std::string folderName_; // UTF-8
+    wchar_t* nodeName_;
+    std::vector<ContactValues> rows_;
+    std::vector<std::string> wantedNames_;
+    std::string folder_;
+    std::optional<TStagedContactFiles> staging_;
+    std::vector<std::string> files_; // of the listed items
+    std::unordered_map<size_t, std::string> fileNames_;
+    std::vector<std::string> stale_;
 };
 
-FolderContents ReadFolder(IWindowsContactsPlatform& platform, const std::string& folder)
-{
-    FolderContents contents;
-    const std::string base = WithTrailingDelimiter(folder);
-    for (std::string& name : ContactFilesIn(SystemSwapFiles(), folder)) {
-        TContactFileEntry entry{std::move(name), {}};
-        if (ReadContactFile(platform, base + entry.name, entry.values))
-            contents.files.push_back(std::move(entry));
-        else
-            contents.unreadable.push_back(std::move(entry.name));
-    }
-    return contents;
-}
 } // namespace
 
 ComPtr<IContactManager> CreateContactManager(IRunServices& services, IWindowsContactsPlatform& platform)
@@ -85,51 +272,6 @@ std::string ContactsFolderPath(const std::string& ownPath, const std::string& fo
     return WithTrailingDelimiter(directory) + folderName;
 }
 
-int StageContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& staging, const std::string& folder, std::vector<std::string>& stale)
-{
-    const UINT codePage = WindowsCodePage(list.CodePage);
-    std::vector<ContactValues> rows;
-    // Names in UTF-8, so a name keeps every character and the byte-wise rules for forbidden
-    // characters never cut one in half.
-    std::vector<std::string> wantedNames;
-    rows.reserve(list.Count());
-    wantedNames.reserve(list.Count());
-    for (const TContactInfo& record : list) {
-        rows.push_back(WrittenValues(record, codePage));
-        const bool named = HasText(StripChar(record.DisplayName(), ' '));
-        wantedNames.push_back(named ? SafeFileBaseName(ConvertText(record.FileBaseName(), codePage, CP_UTF8),
-                                                       TContactInfo::NewIdentifier)
-                                    : std::string());
-    }
-    FolderContents contents = ReadFolder(platform, folder);
-    const TContactFileWork work = PlanContactFiles(rows, wantedNames, contents.files, FoldFileName);
-    stale = work.stale;
-    stale.insert(stale.end(), contents.unreadable.begin(), contents.unreadable.end());
-
-    TUniqueFileNames names(FoldFileName);
-    ReserveRemainingNames(names, WithTrailingDelimiter(folder));
-    for (const std::string& name : work.keep)
-        (void)names.Claim(WithoutFileExtension(name));
-    for (const TContactFileWork::Write& write : work.writes)
-        if (!write.name.empty())
-            (void)names.Claim(WithoutFileExtension(write.name));
-
-    const std::string base = WithTrailingDelimiter(staging);
-    int held = static_cast<int>(work.unchanged);
-    for (const TContactFileWork::Write& write : work.writes) {
-        const TContactInfo& record = list[write.row];
-        std::string name = write.name;
-        if (name.empty()) {
-            const std::string& wanted = wantedNames[write.row];
-            name = names.Claim(wanted.empty() ? TContactInfo::NewIdentifier() : wanted) + kContactFileExtension;
-        }
-        if (WriteContactFile(platform, base + name, nodeName, record, codePage))
-            ++held;
-    }
-    return held;
-}
-
 bool SyncWindowsContacts(const TContactList& list, const std::string& folderName, IRunServices& services,
                          IWindowsContactsPlatform& platform)
 {
@@ -137,48 +279,8 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
     if (!manager)
         return false;
     ZeroFilledBlock block(kNodeBufferCapacity * sizeof(wchar_t));
-    wchar_t* buffer = reinterpret_cast<wchar_t*>(block.data());
-    if (services.StopRequested())
-        return false;
-    services.SetStatus("Performing Sync..");
-
-    const std::wstring appName = AnsiToWide(kAppName);
-    const std::wstring appVersion = AnsiToWide(kAppVersion);
-    DiscardErrorInfo();
-    OleCheck(manager->Initialize(appName.c_str(), appVersion.c_str()));
-    ComPtr<IContact> own;
-    DiscardErrorInfo();
-    OleCheck(manager->GetMeContact(own.ReleaseAndGetAddressOf()));
-    if (!own)
-        RaiseOleError(E_POINTER, {});
-    DWORD required = 0;
-    DiscardErrorInfo();
-    OleCheck(own->GetPath(buffer, kNodeBufferCapacity, &required));
-    buffer[kNodeBufferCapacity - 1] = L'\0';
-    const std::string ownPath = WideToUtf8(buffer);
-
-    const std::string folder = ContactsFolderPath(ownPath, ConvertText(folderName, CP_ACP, CP_UTF8));
-    const size_t total = list.Count();
-    int count = 0;
-    // Without the own contact's folder there is nowhere safe to write.
-    if (!folder.empty()) {
-        // The folder changes only once every new or changed file is saved; until then it
-        // stays untouched. The staging area is readied first: it finishes a killed run's
-        // swap, so what is read below is one whole version.
-        const std::string ownRoot = platform.StagingRoot();
-        const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
-        TStagedContactFiles staging(SystemSwapFiles(), root, root != ownRoot);
-        std::vector<std::string> stale;
-        count = StageContactFiles(platform, list, buffer, staging.Folder(), folder, stale);
-        if (static_cast<size_t>(count) == total)
-            staging.ReplaceContactFiles(folder, stale);
-    }
-    if (static_cast<size_t>(count) < total) {
-        services.ShowNotice(NoticeKind::Warning, IRunServices::FormatSavedOnly(count, total) + kLeftAsItWas);
-        return false;
-    }
-    services.ReportCreated(count, folderName);
-    return true;
+    ContactFilesFolder folder(platform, manager.Get(), list, folderName, reinterpret_cast<wchar_t*>(block.data()));
+    return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }
 
 std::string FinishInterruptedSwap(IWindowsContactsPlatform& platform)

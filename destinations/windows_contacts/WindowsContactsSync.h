@@ -9,7 +9,6 @@
 #include <wrl/client.h>
 
 #include <string>
-#include <vector>
 
 namespace tessaly {
 
@@ -41,13 +40,5 @@ Microsoft::WRL::ComPtr<IContactManager> CreateContactManager(IRunServices& servi
 // The folder `folderName` beside the own contact, without a trailing delimiter; empty
 // when the own contact's path has no folder.
 std::string ContactsFolderPath(const std::string& ownPath, const std::string& folderName);
-
-// Reads the ".contact" files of `folder` back and writes into `staging` a file for each
-// record that no file holds as it would be written, in list order, under its old file's
-// name or a name made safe and unique for this run (names of `folder`'s subfolders and of
-// the files that stay are not reused). `stale` receives the files of `folder` that are
-// to go. Returns the records held: those found unchanged and those saved.
-int StageContactFiles(IWindowsContactsPlatform& platform, const TContactList& list, wchar_t* nodeName,
-                      const std::string& staging, const std::string& folder, std::vector<std::string>& stale);
 
 } // namespace tessaly

@@ -269,7 +269,7 @@ TEST_F(OutlookDestinationTest, StopBeforeAnyWorkTouchesNothing)
 
     EXPECT_TRUE(world.calls.empty());
     EXPECT_EQ(services.stopChecks, 1);
-    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
+    EXPECT_TRUE(services.statuses.empty()) << "the stop check comes first, as in every destination";
     EXPECT_EQ(world.folders[0]->items.size(), 1u);
 }
 

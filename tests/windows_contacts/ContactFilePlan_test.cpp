@@ -8,7 +8,6 @@
 
 using tessaly::ContactField;
 using tessaly::ContactValues;
-using tessaly::TContactFileEntry;
 using tessaly::TContactFileWork;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -24,6 +23,26 @@ ContactValues Contact(const std::string& email, const std::string& displayName, 
     return values;
 }
 
+// One contact file of a folder, its fields read back.
+struct ContactFile {
+    std::string name;
+    ContactValues values;
+};
+
+// The file work of the changes the rows need over the files.
+TContactFileWork Plan(const std::vector<ContactValues>& rows, const std::vector<std::string>& wantedNames,
+                      const std::vector<ContactFile>& files)
+{
+    std::vector<ContactValues> items;
+    std::vector<std::string> names;
+    for (const ContactFile& file : files) {
+        items.push_back(file.values);
+        names.push_back(file.name);
+    }
+    return tessaly::ContactFileWork(tessaly::PlanContactChanges(rows, items), wantedNames, names,
+                                    tessaly::TUniqueFileNames::AsciiUpper);
+}
+
 std::vector<std::string> WrittenTo(const TContactFileWork& work)
 {
     std::vector<std::string> names;
@@ -35,7 +54,7 @@ std::vector<std::string> WrittenTo(const TContactFileWork& work)
 TEST(ContactFilePlanTest, AChangedContactKeepsItsFileOnlyWhileTheNameStillFitsIt)
 {
     const std::string guid = "{0F8FAD5B-D9CB-469F-A165-70867728950E}.contact";
-    const std::vector<TContactFileEntry> files{
+    const std::vector<ContactFile> files{
         {"annlee (2).CONTACT", Contact("ann@x", "Ann Lee", "Old")}, // fits "AnnLee", as the file system compares
         {"BobRay.contact", Contact("bob@x", "Bob Ray")},           // Bob is now called Robert
         {guid, Contact("cy@x", "", "Old")},                       // no name: keeps its identifier
@@ -43,8 +62,7 @@ TEST(ContactFilePlanTest, AChangedContactKeepsItsFileOnlyWhileTheNameStillFitsIt
     };
     const std::vector<ContactValues> rows{Contact("ann@x", "Ann Lee", "New"), Contact("bob@x", "Robert Ray"),
                                           Contact("cy@x", "", "New"), Contact("same@x", "Same")};
-    const TContactFileWork work = tessaly::PlanContactFiles(rows, {"AnnLee", "RobertRay", "", "Same"}, files,
-                                                            tessaly::TUniqueFileNames::AsciiUpper);
+    const TContactFileWork work = Plan(rows, {"AnnLee", "RobertRay", "", "Same"}, files);
     EXPECT_EQ(work.unchanged, 1u);
     EXPECT_THAT(WrittenTo(work), ElementsAre("0:annlee (2).CONTACT", "1:", "2:" + guid));
     EXPECT_THAT(work.stale, ElementsAre("BobRay.contact"));
@@ -54,9 +72,8 @@ TEST(ContactFilePlanTest, AChangedContactKeepsItsFileOnlyWhileTheNameStillFitsIt
 TEST(ContactFilePlanTest, AnUnnamedRowTakesNoNamedFileAndANamedRowNoIdentifierFile)
 {
     const std::string guid = "{0F8FAD5B-D9CB-469F-A165-70867728950E}.contact";
-    const std::vector<TContactFileEntry> files{{guid, Contact("ann@x", "", "Old")}};
-    const TContactFileWork work = tessaly::PlanContactFiles({Contact("ann@x", "Ann", "New")}, {"Ann"}, files,
-                                                            tessaly::TUniqueFileNames::AsciiUpper);
+    const std::vector<ContactFile> files{{guid, Contact("ann@x", "", "Old")}};
+    const TContactFileWork work = Plan({Contact("ann@x", "Ann", "New")}, {"Ann"}, files);
     EXPECT_THAT(WrittenTo(work), ElementsAre("0:"));
     EXPECT_THAT(work.stale, ElementsAre(guid));
     EXPECT_THAT(work.keep, IsEmpty());

@@ -6,7 +6,9 @@
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "base/WideText.h"
+#include "base/WinHandles.h"
 #include "contacts/Contact.h"
+#include "contacts/FolderRecord.h"
 #include "destinations/windows_contacts/StagedContactFiles.h"
 
 #include <cctype>
@@ -258,7 +260,39 @@ TEST_F(WindowsContactsSyncTest, ACompleteSetReplacesOnlyTheContactFilesOnceAllAr
     ASSERT_TRUE(Run());
     EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"AnnLee.contact", "BobRay.contact", "notes.txt"}));
     EXPECT_NE(ReadTextFile(Folder() + "\\AnnLee.contact"), "old");
-    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
+    // The staging folder is gone; beside it stays the record of what the run wrote.
+    EXPECT_EQ(FolderEntries(outside.Path()),
+              (std::set<std::string>{FolderRecordFileName("Windows Mail " + Folder())}));
+}
+
+// The record names each file with its last write: a re-run of an unchanged list opens
+// no file, and one a person saved since is read back, and only that one.
+TEST_F(WindowsContactsSyncTest, AnUnchangedReRunOpensOnlyTheFilesWrittenSinceTheLastRun)
+{
+    AddRecord(list, "Ann Lee");
+    AddRecord(list, "Bob Ray");
+    ASSERT_TRUE(Run());
+    const std::set<std::string> written = FolderEntries(Folder());
+    log.calls.clear();
+
+    ASSERT_TRUE(Run());
+    EXPECT_THAT(log.Matching("OpenFileStream"), IsEmpty());
+    EXPECT_THAT(log.Matching("CreateFileStream"), IsEmpty());
+    EXPECT_EQ(log.calls.back(), "SetStatus Global Contacts created - 2 item(s)");
+
+    // A later last write, as a save in Windows Mail would leave.
+    const std::wstring edited = AnsiToWide(Folder() + "\\BobRay.contact");
+    const UniqueKernelHandle file(::CreateFileW(edited.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    FILETIME time{};
+    ASSERT_TRUE(::GetFileTime(file.get(), nullptr, nullptr, &time));
+    time.dwHighDateTime += 1;
+    ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &time));
+    log.calls.clear();
+
+    ASSERT_TRUE(Run());
+    EXPECT_THAT(log.Matching("OpenFileStream"), ElementsAre("OpenFileStream " + Folder() + "\\BobRay.contact"));
+    EXPECT_EQ(FolderEntries(Folder()), written);
 }
 
 TEST_F(WindowsContactsSyncTest, AFolderThatRefusesTheNewFilesGetsItsOldOnesBack)
