@@ -2,6 +2,8 @@
 // The shape of a folder table's rows, as the stand-in and the tests' in-process fake of
 // the object model both hand them out: a contacts folder's default columns, and
 // Table.GetArray's answer, array(row, column) of VARIANT counted from 0.
+#include "OwnedVariant.h"
+
 #include <windows.h>
 #include <oleauto.h>
 
@@ -24,14 +26,6 @@ HRESULT MakeRowArray(size_t rowCount, size_t columnCount, FillCell&& fillCell, S
     struct ArrayDestroyer {
         void operator()(SAFEARRAY* array) const { ::SafeArrayDestroy(array); }
     };
-    struct Cell {
-        VARIANT value;
-        Cell() { ::VariantInit(&value); }
-        ~Cell() { ::VariantClear(&value); }
-        Cell(const Cell&) = delete;
-        Cell& operator=(const Cell&) = delete;
-    };
-
     *rows = nullptr;
     SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rowCount), 0}, {static_cast<ULONG>(columnCount), 0}};
     std::unique_ptr<SAFEARRAY, ArrayDestroyer> array(::SafeArrayCreate(VT_VARIANT, 2, bounds));
@@ -39,7 +33,7 @@ HRESULT MakeRowArray(size_t rowCount, size_t columnCount, FillCell&& fillCell, S
         return E_OUTOFMEMORY;
     for (size_t r = 0; r < rowCount; ++r) {
         for (size_t c = 0; c < columnCount; ++c) {
-            Cell cell;
+            OwnedVariant cell;
             fillCell(r, c, &cell.value);
             LONG at[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};
             if (const HRESULT hr = ::SafeArrayPutElement(array.get(), at, &cell.value); FAILED(hr))
