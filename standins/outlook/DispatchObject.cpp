@@ -1,6 +1,7 @@
 #include "DispatchObject.h"
 
 #include "Module.h"
+#include "OwnedVariant.h"
 
 #include <new>
 
@@ -9,14 +10,6 @@ namespace outlook_standin {
 namespace {
 
 const wchar_t kSource[] = L"Outlook stand-in";
-
-struct OwnedVariant {
-    VARIANT value;
-    OwnedVariant() { ::VariantInit(&value); }
-    ~OwnedVariant() { ::VariantClear(&value); }
-    OwnedVariant(const OwnedVariant&) = delete;
-    OwnedVariant& operator=(const OwnedVariant&) = delete;
-};
 
 // `value` converted to `type`; a value that does not convert is a type mismatch.
 void Convert(OwnedVariant& target, const VARIANT& value, VARTYPE type)

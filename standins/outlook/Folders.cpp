@@ -1,3 +1,4 @@
+#include "CollectionMembers.h"
 #include "Objects.h"
 
 #include "destinations/outlook/OutlookMembers.h"
@@ -6,11 +7,9 @@ namespace outlook_standin {
 
 namespace {
 
-const std::vector<std::wstring> kMembers = {L"Count", L"Item", L"Add"};
-
 class Folders final : public DispatchObject {
 public:
-    explicit Folders(int parent) : DispatchObject(kMembers), parent_(parent) {}
+    explicit Folders(int parent) : DispatchObject(kFoldersMembers), parent_(parent) {}
 
 protected:
     enum { kCount = 1, kItem, kAdd };

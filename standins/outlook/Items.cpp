@@ -1,3 +1,4 @@
+#include "CollectionMembers.h"
 #include "Objects.h"
 
 #include "destinations/outlook/OutlookMembers.h"
@@ -9,11 +10,9 @@ namespace outlook_standin {
 
 namespace {
 
-const std::vector<std::wstring> kMembers = {L"Count", L"Item", L"Add", L"Remove"};
-
 class Items final : public DispatchObject {
 public:
-    explicit Items(int folder) : DispatchObject(kMembers), folder_(folder) {}
+    explicit Items(int folder) : DispatchObject(kItemsMembers), folder_(folder) {}
 
 protected:
     enum { kCount = 1, kItem, kAdd, kRemove };

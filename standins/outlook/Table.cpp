@@ -3,6 +3,7 @@
 // added or removed meanwhile show, as Outlook's dynamic rowset does.
 #include "Guard.h"
 #include "Objects.h"
+#include "TableRows.h"
 
 #include "destinations/outlook/OutlookMembers.h"
 
@@ -42,11 +43,6 @@ std::vector<KnownColumn> KnownColumns()
 }
 
 const std::vector<KnownColumn> kKnownColumns = KnownColumns();
-
-// A contacts folder's default column set.
-const std::array<const wchar_t*, 8> kDefaultColumns = {L"EntryID",      L"Subject",   L"CreationTime",
-                                                       L"LastModificationTime", L"MessageClass", L"FirstName",
-                                                       L"LastName",     L"CompanyName"};
 
 // Computed properties: Outlook refuses them as columns whatever the name's form.
 const std::array<const wchar_t*, 24> kBlocked = {
@@ -199,19 +195,6 @@ private:
     std::shared_ptr<TableState> table_;
 };
 
-// Owns a SAFEARRAY until it is handed to the caller.
-struct OwnedArray {
-    SAFEARRAY* array = nullptr;
-    OwnedArray() = default;
-    OwnedArray(const OwnedArray&) = delete;
-    OwnedArray& operator=(const OwnedArray&) = delete;
-    ~OwnedArray()
-    {
-        if (array != nullptr)
-            ::SafeArrayDestroy(array);
-    }
-};
-
 const std::vector<std::wstring> kTableMembers = {L"GetArray", L"EndOfTable", L"Columns", L"GetRowCount",
                                                  L"MoveToStart"};
 
@@ -264,28 +247,20 @@ private:
         const size_t count = std::min(rows.size() - first, static_cast<size_t>(maxRows));
         const std::vector<const KnownColumn*>& columns = state_->columns;
 
-        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(count), 0}, {static_cast<ULONG>(columns.size()), 0}};
-        OwnedArray array;
-        array.array = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
-        if (array.array == nullptr)
-            Fail(E_OUTOFMEMORY);
         const Store& store = Store::Instance();
-        for (size_t r = 0; r < count; ++r) {
-            const StoredItem& item = store.Item(rows[first + r]);
-            for (size_t c = 0; c < columns.size(); ++c) {
-                VARIANT value;
-                ::VariantInit(&value);
-                ReturnValue(&value, item, *columns[c]);
-                LONG at[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};
-                const HRESULT hr = ::SafeArrayPutElement(array.array, at, &value);
-                ::VariantClear(&value);
-                if (FAILED(hr))
-                    Fail(hr);
-            }
-        }
+        std::vector<const StoredItem*> items;
+        for (size_t r = 0; r < count; ++r)
+            items.push_back(&store.Item(rows[first + r]));
+        SAFEARRAY* array = nullptr;
+        const HRESULT made = MakeRowArray(
+            count, columns.size(),
+            [&](size_t row, size_t column, VARIANT* value) { ReturnValue(value, *items[row], *columns[column]); },
+            &array);
+        if (FAILED(made))
+            Fail(made);
         state_->position = first + count;
         result->vt = VT_ARRAY | VT_VARIANT;
-        result->parray = std::exchange(array.array, nullptr);
+        result->parray = array;
     }
 
     std::shared_ptr<TableState> state_;
@@ -299,9 +274,9 @@ ComPtr<IDispatch> NewTable(int folder, bool hidden)
     state->folder = folder;
     state->hidden = hidden;
     // The hidden items' table has a mail folder's columns, the first five.
-    const size_t defaults = hidden ? 5 : kDefaultColumns.size();
+    const size_t defaults = hidden ? 5 : kDefaultContactColumns.size();
     for (size_t i = 0; i < defaults; ++i)
-        state->columns.push_back(&ColumnNamed(kDefaultColumns[i]));
+        state->columns.push_back(&ColumnNamed(kDefaultContactColumns[i]));
     return Make<Table>(std::move(state));
 }
 

@@ -3,6 +3,7 @@
 // stream, saved to a stream) or the user's own contact, which is bound to its file.
 #include "ComObject.h"
 #include "ContactDocument.h"
+#include "UnsupportedContactProperties.h"
 
 #include "destinations/windows_contacts/ContactInterfaces.h"
 
@@ -13,7 +14,9 @@
 
 namespace wcstandin {
 
-class Contact final : public ComObject<IContact, IPersistStreamInit, IContactProperties, ISupportErrorInfo> {
+class Contact final
+    : public UnsupportedContactProperties<
+          ComObject<IContact, IPersistStreamInit, IContactProperties, ISupportErrorInfo>> {
 public:
     Contact() = default;
     // The own contact, kept in `path`.
@@ -35,24 +38,12 @@ public:
     // IContactProperties
     HRESULT STDMETHODCALLTYPE GetString(LPCWSTR propertyName, DWORD flags, LPWSTR value, DWORD capacity,
                                         DWORD* required) override;
-    HRESULT STDMETHODCALLTYPE GetDate(LPCWSTR, DWORD, FILETIME*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetBinary(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*, IStream**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetLabels(LPCWSTR nodeName, DWORD flags, LPWSTR labels, DWORD capacity,
                                         DWORD* required) override;
     HRESULT STDMETHODCALLTYPE SetString(LPCWSTR propertyName, DWORD flags, LPCWSTR value) override;
-    HRESULT STDMETHODCALLTYPE SetDate(LPCWSTR, DWORD, FILETIME) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetBinary(LPCWSTR, DWORD, LPCWSTR, IStream*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetLabels(LPCWSTR nodeName, DWORD flags, DWORD count, LPCWSTR labels[]) override;
     HRESULT STDMETHODCALLTYPE CreateArrayNode(LPCWSTR arrayName, DWORD flags, BOOL append, LPWSTR nodeName,
                                               DWORD capacity, DWORD* required) override;
-    HRESULT STDMETHODCALLTYPE DeleteProperty(LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DeleteArrayNode(LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DeleteLabels(LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPropertyCollection(IContactPropertyCollection**, DWORD, LPCWSTR, DWORD, LPCWSTR[],
-                                                    BOOL) override
-    {
-        return E_NOTIMPL;
-    }
 
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;

@@ -2,8 +2,6 @@
 
 #include "standins/common/EnvironmentText.h"
 
-#include <oleauto.h>
-
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -54,22 +52,6 @@ HRESULT CheckFault(FaultPoint point)
     if (!state.armed || state.point != point || ++state.calls != state.failAt)
         return S_OK;
     return ReportError(E_FAIL, state.description.c_str());
-}
-
-HRESULT ReportError(HRESULT code, const wchar_t* description)
-{
-    ICreateErrorInfo* create = nullptr;
-    if (SUCCEEDED(::CreateErrorInfo(&create))) {
-        create->SetDescription(const_cast<LPOLESTR>(description));
-        create->SetGUID(GUID_NULL);
-        IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_PPV_ARGS(&info)))) {
-            ::SetErrorInfo(0, info);
-            info->Release();
-        }
-        create->Release();
-    }
-    return code;
 }
 
 } // namespace wcstandin

@@ -3,6 +3,8 @@
 // the contact manager is created:
 //   TESSALY_CONTACTS_FAULT=SetString:N  or  Save:N   (the N-th call from then on fails)
 //   TESSALY_CONTACTS_FAULT_TEXT=<description>        (the error description given)
+#include "ErrorInfo.h"
+
 #include <windows.h>
 
 namespace wcstandin {
@@ -15,8 +17,5 @@ void ArmFaults();
 // Counts one call; when it is the one to fail, sets the error description and returns
 // the failure code, otherwise S_OK.
 HRESULT CheckFault(FaultPoint point);
-
-// Leaves `description` as the thread's error information and returns `code`.
-HRESULT ReportError(HRESULT code, const wchar_t* description);
 
 } // namespace wcstandin

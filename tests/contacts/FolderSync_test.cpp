@@ -1,6 +1,7 @@
 #include "contacts/FolderSync.h"
 
 #include "ContactValuesSupport.h"
+#include "support/RecordingRunServices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,17 +16,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
-
-class Services final : public IRunServices {
-public:
-    void SetStatus(const std::string& text) override { statuses.push_back(text); }
-    bool StopRequested() override { return stop; }
-    void ShowNotice(NoticeKind, const std::string& text) override { notices.push_back(text); }
-
-    bool stop = false;
-    std::vector<std::string> statuses;
-    std::vector<std::string> notices;
-};
 
 // A folder in memory whose items hold values, stamped by a counter as a store stamps
 // every save; it logs what the run asks of it.
@@ -152,7 +142,7 @@ protected:
 
     std::vector<ContactValues> rows;
     MemoryFolder folder;
-    Services services;
+    test::RecordingRunServices services;
 };
 
 } // namespace
@@ -189,7 +179,7 @@ TEST_F(FolderSyncTest, OnlyAFullCountInACommittedFolderWithNothingStaleLeftSucce
     folder.failingRow = 1;
     EXPECT_FALSE(Sync());
     EXPECT_EQ(services.statuses.back(), "Global Contacts created - 1 item(s)");
-    EXPECT_THAT(services.notices, ElementsAre("Only 1 of 2 contacts could be saved."));
+    EXPECT_THAT(services.NoticeTexts(), ElementsAre("Only 1 of 2 contacts could be saved."));
 
     // A folder left as it was reports no count and says so.
     services = {};
@@ -197,7 +187,7 @@ TEST_F(FolderSyncTest, OnlyAFullCountInACommittedFolderWithNothingStaleLeftSucce
     folder.commits = false;
     EXPECT_FALSE(Sync());
     EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
-    EXPECT_THAT(services.notices,
+    EXPECT_THAT(services.NoticeTexts(),
                 ElementsAre("Only 1 of 2 contacts could be saved.\r\nThe contact folder was left as it was."));
 
     // A stale item that stays fails the run without a warning of its own.
@@ -231,7 +221,7 @@ TEST_F(FolderSyncTest, AFolderThatCannotBeOpenedOrFoundWritesNothing)
     folder.opening = FolderOpening::Missing;
     EXPECT_FALSE(Sync());
     EXPECT_THAT(folder.log, ElementsAre("open", "prepare", "commit short"));
-    EXPECT_THAT(services.notices, ElementsAre("Only 0 of 1 contacts could be saved."));
+    EXPECT_THAT(services.NoticeTexts(), ElementsAre("Only 0 of 1 contacts could be saved."));
 }
 
 TEST_F(FolderSyncTest, AFolderThatCannotBeListedIsEmptiedAndWrittenAnewWithoutARecord)

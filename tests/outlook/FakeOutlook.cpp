@@ -2,6 +2,8 @@
 
 #include "base/WideText.h"
 #include "destinations/outlook/OutlookMembers.h"
+#include "standins/outlook/CollectionMembers.h"
+#include "standins/outlook/TableRows.h"
 
 #include <algorithm>
 #include <functional>
@@ -225,7 +227,7 @@ private:
 class ItemsObject final : public Object {
 public:
     ItemsObject(World& world, std::shared_ptr<Folder> folder)
-        : Object(world, "Items", {L"Count", L"Item", L"Add", L"Remove"}), folder_(std::move(folder))
+        : Object(world, "Items", outlook_standin::kItemsMembers), folder_(std::move(folder))
     {
     }
 
@@ -276,8 +278,8 @@ void ReturnColumn(VARIANT* result, const Item& item, const std::wstring& column)
 
 struct TableState {
     std::shared_ptr<Folder> folder;
-    std::vector<std::wstring> columns = {L"EntryID", L"Subject", L"CreationTime", L"LastModificationTime",
-                                         L"MessageClass", L"FirstName", L"LastName", L"CompanyName"};
+    std::vector<std::wstring> columns{outlook_standin::kDefaultContactColumns.begin(),
+                                      outlook_standin::kDefaultContactColumns.end()};
     size_t position = 0;
 };
 
@@ -328,19 +330,15 @@ private:
         } else {
             const size_t first = std::min(table_->position, items.size());
             const size_t count = std::min(items.size() - first, static_cast<size_t>(call.args.at(0).lVal));
-            SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(count), 0},
-                                        {static_cast<ULONG>(table_->columns.size()), 0}};
-            SAFEARRAY* array = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
-            for (size_t r = 0; r < count; ++r) {
-                for (size_t c = 0; c < table_->columns.size(); ++c) {
-                    VARIANT value;
-                    ::VariantInit(&value);
-                    ReturnColumn(&value, *items[first + r], table_->columns[c]);
-                    LONG at[2] = {static_cast<LONG>(r), static_cast<LONG>(c)};
-                    ::SafeArrayPutElement(array, at, &value);
-                    ::VariantClear(&value);
-                }
-            }
+            SAFEARRAY* array = nullptr;
+            const HRESULT made = outlook_standin::MakeRowArray(
+                count, table_->columns.size(),
+                [&](size_t row, size_t column, VARIANT* value) {
+                    ReturnColumn(value, *items[first + row], table_->columns[column]);
+                },
+                &array);
+            if (FAILED(made))
+                return made;
             table_->position = first + count;
             result->vt = VT_ARRAY | VT_VARIANT;
             result->parray = array;
@@ -397,7 +395,7 @@ private:
 
 class FoldersObject final : public Object {
 public:
-    explicit FoldersObject(World& world) : Object(world, "Folders", {L"Count", L"Item", L"Add"}) {}
+    explicit FoldersObject(World& world) : Object(world, "Folders", outlook_standin::kFoldersMembers) {}
 
 private:
     HRESULT Handle(const Call& call, VARIANT* result) override

@@ -1,7 +1,7 @@
 #include "destinations/outlook/OutlookDestination.h"
 
 #include "FakeOutlook.h"
-#include "RunServicesRecorder.h"
+#include "support/RecordingRunServices.h"
 #include "base/OleError.h"
 #include "base/WideText.h"
 #include "contacts/Contact.h"
@@ -90,7 +90,7 @@ protected:
     std::filesystem::path records; // this test's folder records
     World world;
     TContactList list{500};
-    RunServicesRecorder services;
+    test::RecordingRunServices services;
 };
 
 TEST_F(OutlookDestinationTest, EmptyListAddsTheMissingFolderAndReportsNone)
@@ -280,8 +280,8 @@ TEST_F(OutlookDestinationTest, MissingOutlookIsReportedOnce)
     EXPECT_FALSE(Sync());
 
     ASSERT_EQ(services.notices.size(), 1u);
-    EXPECT_EQ(services.notices[0].first, NoticeKind::Error);
-    EXPECT_EQ(services.notices[0].second, "Microsoft Outlook not found.");
+    EXPECT_EQ(services.notices[0].kind, NoticeKind::Error);
+    EXPECT_EQ(services.notices[0].text, "Microsoft Outlook not found.");
     EXPECT_TRUE(services.statuses.empty());
 }
 
@@ -341,8 +341,7 @@ TEST_F(OutlookDestinationTest, NewItemsThatAreNotContactsAreNotCountedAndFailThe
     AddRecord(list, "Second");
 
     EXPECT_FALSE(Sync());
-    EXPECT_THAT(services.notices, ElementsAre(std::make_pair(NoticeKind::Warning,
-                                                             std::string("Only 0 of 2 contacts could be saved."))));
+    EXPECT_THAT(services.notices, ElementsAre(test::RecordedNotice{NoticeKind::Warning, "Only 0 of 2 contacts could be saved."}));
 
     EXPECT_EQ(world.CallsStartingWith("Items.Add(2)").size(), 2u);
     EXPECT_TRUE(world.CallsStartingWith("Item.").empty());

@@ -4,7 +4,7 @@
 #include "destinations/outlook/OutlookDestination.h"
 
 #include "ProcessOutput.h"
-#include "RunServicesRecorder.h"
+#include "support/RecordingRunServices.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
 #include "base/WideText.h"
@@ -226,7 +226,7 @@ protected:
     bool Sync(const TContactList& list, const std::string& folderName = "Global Contacts",
               std::chrono::milliseconds busyLimit = kOutlookBusyLimit)
     {
-        RunServicesRecorder services;
+        test::RecordingRunServices services;
         const int before = LastSession().number;
         bool synced = false;
         try {
@@ -528,7 +528,7 @@ TEST_F(OutlookStandInTest, ARunKilledHalfwayLosesNothingAndTheNextOneConverges)
     {
         // The second save of the run kills the server.
         ::SetEnvironmentVariableA("TESSALY_OUTLOOK_EXIT_AT_SAVE", "2");
-        RunServicesRecorder services;
+        test::RecordingRunServices services;
         EXPECT_THROW(
             SyncOutlook(second, "Global Contacts", services, CreateOutlookApplication, kOutlookBusyLimit, records_.wstring()),
             EOleError);

@@ -1,7 +1,7 @@
 #include "FakeAddressBook.h"
 
 #include "base/OleError.h"
-#include "base/RunServices.h"
+#include "support/RecordingRunServices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,18 +14,17 @@ using tessaly::TContactList;
 
 namespace {
 
-class RecordingServices final : public tessaly::IRunServices {
-public:
-    void SetStatus(const std::string& text) override { statuses.push_back(text); }
-    bool StopRequested() override { return stop; }
-    void ShowNotice(tessaly::NoticeKind kind, const std::string& text) override
-    {
-        notices.push_back(std::to_string(static_cast<int>(kind)) + " " + text);
-    }
-    std::vector<std::string> statuses;
-    std::vector<std::string> notices;
-    bool stop = false;
-};
+using tessaly::test::RecordedNotice;
+
+RecordedNotice Warning(const std::string& text)
+{
+    return {tessaly::NoticeKind::Warning, text};
+}
+
+RecordedNotice NotFound()
+{
+    return {tessaly::NoticeKind::Error, "Outlook Express not found."};
+}
 
 tessaly::TContactInfo Record(const std::string& prefix)
 {
@@ -61,7 +60,7 @@ protected:
 
     World world;
     fakewab::Platform platform{world};
-    RecordingServices services;
+    tessaly::test::RecordingRunServices services;
     TContactList list{500};
 };
 
@@ -144,7 +143,7 @@ TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedTheRestAreWrittenAndTheRun
 
     EXPECT_THAT(Names(world, folder), ElementsAre("6 a-DisplayName", "6 c-DisplayName"));
     ASSERT_EQ(services.notices.size(), 1u);
-    EXPECT_EQ(services.notices[0], "0 Only 2 of 3 contacts could be saved.");
+    EXPECT_EQ(services.notices[0], Warning("Only 2 of 3 contacts could be saved."));
     EXPECT_EQ(services.statuses.back(), "Global Contacts created - 2 item(s)");
 }
 
@@ -238,7 +237,7 @@ TEST_F(SyncOutlookExpressTest, MissingOutlookExpressIsReportedAndNothingIsOpened
     world.loadResult = false;
     EXPECT_FALSE(Sync());
 
-    EXPECT_THAT(services.notices, ElementsAre("2 Outlook Express not found.", "2 Outlook Express not found."));
+    EXPECT_THAT(services.notices, ElementsAre(NotFound(), NotFound()));
     EXPECT_EQ(world.loads, 2);
     EXPECT_EQ(world.opens, 0);
     EXPECT_TRUE(services.statuses.empty());
@@ -329,7 +328,7 @@ TEST_F(SyncOutlookExpressTest, AnEntryThatCannotBeUpdatedOrDeletedStaysAsItWasAn
 
     EXPECT_THAT(Names(world, folder), ElementsAre("6 a-DisplayName", "6 b-DisplayName", "6 c-DisplayName"));
     EXPECT_EQ(world.entries[world.entries.size() - 3].texts[PR_COMPANY_NAME], "a-Company") << "the previous version";
-    EXPECT_THAT(services.notices, ElementsAre("0 Only 1 of 2 contacts could be saved."));
+    EXPECT_THAT(services.notices, ElementsAre(Warning("Only 1 of 2 contacts could be saved.")));
     EXPECT_EQ(world.CountLog("DeleteEntries 1 flags 0"), 1) << "c, the one stale entry";
 
     // The deletion alone failing still fails the run, with every contact written.

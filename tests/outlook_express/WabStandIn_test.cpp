@@ -1,9 +1,9 @@
 // The destination against the stand-in library installed in the prefix: found through
 // the registry, writing into a store that the inspector reads back from another process.
 #include "ProcessOutput.h"
+#include "support/RecordingRunServices.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
-#include "base/RunServices.h"
 #include "base/WinHandles.h"
 #include "destinations/outlook_express/AddressBookDestination.h"
 #include "destinations/outlook_express/AddressBookProgram.h"
@@ -31,15 +31,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr char kLibraryPath[] = "C:\\Program Files\\Common Files\\System\\wab32.dll";
-
-class QuietServices final : public tessaly::IRunServices {
-public:
-    void SetStatus(const std::string& text) override { status = text; }
-    bool StopRequested() override { return false; }
-    void ShowNotice(tessaly::NoticeKind, const std::string& text) override { notices.push_back(text); }
-    std::string status;
-    std::vector<std::string> notices;
-};
 
 void SetVariable(const char* name, const char* value)
 {
@@ -233,7 +224,7 @@ protected:
     }
 
     std::string store_;
-    QuietServices services;
+    tessaly::test::RecordingRunServices services;
     TContactList list{500};
 };
 
@@ -270,7 +261,7 @@ TEST_F(WabStandInTest, ReplacesTheMailUsersOfAnExistingFolderAndKeepsItsDistribu
     Add(Record("Second"));
 
     EXPECT_TRUE(Sync("global CONTACTS"));
-    EXPECT_EQ(services.status, "global CONTACTS created - 2 item(s)");
+    EXPECT_EQ(services.Status(), "global CONTACTS created - 2 item(s)");
     EXPECT_EQ(Section(RunCapture(""), "Global Contacts"),
               "distlist\tTeam List\n" + ContactLine(first) + ContactLine(Record("Second")));
 
@@ -330,7 +321,7 @@ TEST_F(WabStandInTest, ARecordThatCannotBeSavedIsSkippedAndFailsTheRun)
     Add(Record("B"));
     Add(Record("C"));
     EXPECT_FALSE(Sync("Global Contacts"));
-    EXPECT_EQ(services.status, "Global Contacts created - 2 item(s)");
+    EXPECT_EQ(services.Status(), "Global Contacts created - 2 item(s)");
     EXPECT_EQ(Section(RunCapture(""), "Global Contacts"), ContactLine(Record("A")) + ContactLine(Record("C")));
 }
 
@@ -362,7 +353,7 @@ TEST_F(WabStandInTest, AnUnchangedReRunWritesNothingAndEveryEntryKeepsItsId)
 
     EXPECT_TRUE(Sync("Global Contacts"));
 
-    EXPECT_EQ(services.status, "Global Contacts created - 4 item(s)");
+    EXPECT_EQ(services.Status(), "Global Contacts created - 4 item(s)");
     EXPECT_EQ(RunCapture("--ids"), first);
     EXPECT_EQ(StoreSize(), size) << "the store took no line: nothing saved, nothing deleted";
     EXPECT_EQ(SortedLines(Section(RunCapture(""), "Global Contacts")), Replaced("distlist\tTeam List\n"));
@@ -390,7 +381,7 @@ TEST_F(WabStandInTest, AMixedChangeEndsAsAFullReplacementWouldAndUpdatedEntriesK
     Fill({"A*", "B", "D", "D", "D", "E"});
     EXPECT_TRUE(Sync("Global Contacts"));
 
-    EXPECT_EQ(services.status, "Global Contacts created - 6 item(s)");
+    EXPECT_EQ(services.Status(), "Global Contacts created - 6 item(s)");
     const std::string after = RunCapture("--ids");
     EXPECT_EQ(IdOfLine(after, "\tA DisplayName\t"), idA);
     EXPECT_EQ(IdOfLine(after, "\tB DisplayName\t"), idB);
@@ -407,7 +398,7 @@ TEST(WabChildRun, DISABLED_SyncTheListOfTheEnvironment)
     std::istringstream in(shorthands);
     for (std::string shorthand; std::getline(in, shorthand, ',');)
         list.Add(std::make_unique<TContactInfo>(RecordFor(shorthand)));
-    QuietServices services;
+    tessaly::test::RecordingRunServices services;
     EXPECT_TRUE(tessaly::SyncOutlookExpress(list, "Global Contacts", services));
 }
 

@@ -12,6 +12,7 @@
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
 #include "TestServer.h"
+#include "support/RecordingRunServices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -33,16 +34,7 @@ const char* const kFailed =
     "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support.";
 const char* const kHintHidden = "(stop hint hidden)";
 
-struct Notice {
-    NoticeKind kind;
-    std::string text;
-    bool operator==(const Notice&) const = default;
-};
-
-void PrintTo(const Notice& n, std::ostream* os)
-{
-    *os << "{" << static_cast<int>(n.kind) << ", \"" << n.text << "\"}";
-}
+using Notice = test::RecordedNotice;
 
 Notice Information(const std::string& text)
 {
@@ -58,43 +50,37 @@ bool DownloadFileLeft()
     return FileExists(TSyncRun::TemporaryFilePath());
 }
 
-// The window as a run sees it. Its stop check lets a waiting stop (an Escape still in the
-// queue) through only when told to pump, as the window's throttle would hold it back.
-class RecordingWindow : public IRunServices, public IRunHooks {
+// The window as a run sees it: recording run services and the run's hooks. Its stop
+// check lets a waiting stop (an Escape still in the queue) through only when told to
+// pump, as the window's throttle would hold it back.
+class RecordingWindow : public test::RecordingRunServices, public IRunHooks {
 public:
-    void SetStatus(const std::string& text) override { status = text; }
     bool StopRequested() override
     {
-        if (beforeStopCheck)
-            beforeStopCheck();
         if (pumpDue) {
             pumpDue = false;
-            stopFlag = stopFlag || stopWaiting;
+            stop = stop || stopWaiting;
             stopWaiting = false;
         }
-        return stopFlag;
+        return RecordingRunServices::StopRequested();
     }
     void ShowNotice(NoticeKind kind, const std::string& text) override
     {
-        notices.push_back({kind, text});
+        RecordingRunServices::ShowNotice(kind, text);
         fileWhileShown.push_back(DownloadFileLeft());
         events.push_back(text);
     }
     void PumpOnNextStopCheck() override { pumpDue = true; }
-    bool StopFlagged() const override { return stopFlag; }
+    bool StopFlagged() const override { return stop; }
     void HideStopHint() override
     {
         hintShown = false;
         events.push_back(kHintHidden);
     }
 
-    std::function<void()> beforeStopCheck;
-    bool stopFlag = false;
     bool stopWaiting = false;
     bool pumpDue = false;
     bool hintShown = true;
-    std::string status;
-    std::vector<Notice> notices;
     std::vector<bool> fileWhileShown;
     // Hint and notices, in the order they happened.
     std::vector<std::string> events;
@@ -180,7 +166,7 @@ TEST_F(SyncRunTest, SuccessReportsTheCountAndCleansUp)
     EXPECT_EQ(destination.firstDisplayName, "Ann Lee 0");
     // Its one stop check lets messages through, whatever the throttle says.
     EXPECT_TRUE(destination.pumpDueOnEntry);
-    EXPECT_EQ(window.status, "Global Contacts created - 25 item(s)");
+    EXPECT_EQ(window.Status(), "Global Contacts created - 25 item(s)");
     EXPECT_FALSE(window.hintShown);
     EXPECT_THAT(window.notices, ElementsAre(Information(kCompleted)));
     // The hint goes, then the message comes, before the clean-up: the file is gone after it.
@@ -444,7 +430,7 @@ TEST_F(SyncRunTest, StopDuringTheDownloadWritesNothing)
     int checks = 0;
     window.beforeStopCheck = [&] {
         if (++checks == 3)
-            window.stopFlag = true;
+            window.stop = true;
     };
     EXPECT_EQ(Run(), TSyncRun::kExitInterrupted);
 
@@ -460,7 +446,7 @@ TEST_F(SyncRunTest, StopDuringTheParseKeepsTheRowsMadeSoFar)
     // Once the file is written every stop check is the parse's, one per row.
     window.beforeStopCheck = [&] {
         if (DownloadFileLeft() && ++rowChecks == 10)
-            window.stopFlag = true;
+            window.stop = true;
     };
     // The destination looks at the list before its own stop check refuses to write.
     size_t rowsHanded = 0;
@@ -478,7 +464,7 @@ TEST_F(SyncRunTest, StopDuringTheParseKeepsTheRowsMadeSoFar)
 
 TEST_F(SyncRunTest, StopOnceTheDestinationWritesDoesNotSpoilSuccess)
 {
-    destination.whileWriting = [&] { window.stopFlag = true; };
+    destination.whileWriting = [&] { window.stop = true; };
     EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
 
     EXPECT_TRUE(destination.wrote);

@@ -3,8 +3,8 @@
 // every call in one shared sequence and count references, so a test can check the order
 // of the calls and that every reference was given back. The objects live in the test and
 // are never deleted through Release.
-#include "base/RunServices.h"
 #include "scheduling/ScheduledTask.h"
+#include "support/RecordingRunServices.h"
 
 #include <string>
 #include <vector>
@@ -186,20 +186,6 @@ struct FakeSchedulerStack {
     FakeSchedulerStack() { platform.scheduler = &scheduler; }
 };
 
-struct Notice {
-    NoticeKind kind;
-    std::string text;
-    bool operator==(const Notice&) const = default;
-};
-
-class RecordingServices final : public IRunServices {
-public:
-    std::vector<std::string> statuses;
-    std::vector<Notice> notices;
-
-    void SetStatus(const std::string& text) override { statuses.push_back(text); }
-    bool StopRequested() override { return false; }
-    void ShowNotice(NoticeKind kind, const std::string& text) override { notices.push_back({kind, text}); }
-};
+using Notice = test::RecordedNotice;
 
 } // namespace tessaly::testing

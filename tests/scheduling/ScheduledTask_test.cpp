@@ -16,7 +16,7 @@ using ::testing::IsEmpty;
 
 class SaveScheduledTaskWithFakes : public ::testing::Test, protected FakeSchedulerStack {
 protected:
-    RecordingServices services;
+    test::RecordingRunServices services;
 
     ~SaveScheduledTaskWithFakes() override
     {

@@ -70,19 +70,12 @@ struct StoredTask {
     TASK_TRIGGER trigger{};
 };
 
-class NoNotices final : public IRunServices {
-public:
-    void SetStatus(const std::string&) override {}
-    bool StopRequested() override { return false; }
-    void ShowNotice(NoticeKind, const std::string&) override {}
-};
-
 class WineTaskScheduler : public ::testing::Test {
 protected:
     ComApartment apartment;
     ComPtr<ITaskScheduler> scheduler;
     SystemScheduledTaskPlatform system;
-    RecordingServices services;
+    test::RecordingRunServices services;
 
     void SetUp() override
     {
@@ -198,7 +191,7 @@ TEST_F(WineTaskScheduler, AsksAgainForITaskWhenWineRefusesIUnknown)
 TEST(WineTaskSchedulerChild, DISABLED_SavesFromItsOwnPath)
 {
     ComApartment apartment;
-    RecordingServices services;
+    test::RecordingRunServices services;
     SaveScheduledTask(1, {7, 0}, services);
     EXPECT_THAT(services.notices,
                 ElementsAre(Notice{NoticeKind::Information, "Operation completed successfully."}));

@@ -259,7 +259,7 @@ protected:
     std::string folder;
     std::string reference;
     CallLog log;
-    RecordingServices services{log};
+    tessaly::test::RecordingRunServices services{log.Sink()};
     TContactList list{500};
 
     static inline bool createdWabKey_ = false;

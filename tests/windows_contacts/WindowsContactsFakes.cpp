@@ -2,8 +2,9 @@
 
 #include "base/WideText.h"
 #include "standins/windows_contacts/ComObject.h"
+#include "standins/windows_contacts/ErrorInfo.h"
+#include "standins/windows_contacts/UnsupportedContactProperties.h"
 
-#include <oleauto.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -20,22 +21,8 @@ struct Counters {
     int saves = 0;
 };
 
-HRESULT Fail(HRESULT code, const std::wstring& description)
-{
-    ICreateErrorInfo* create = nullptr;
-    if (SUCCEEDED(::CreateErrorInfo(&create))) {
-        create->SetDescription(const_cast<LPOLESTR>(description.c_str()));
-        IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_PPV_ARGS(&info)))) {
-            ::SetErrorInfo(0, info);
-            info->Release();
-        }
-        create->Release();
-    }
-    return code;
-}
-
-class FakeContact final : public wcstandin::ComObject<IContact, IPersistStreamInit, IContactProperties> {
+class FakeContact final : public wcstandin::UnsupportedContactProperties<
+                              wcstandin::ComObject<IContact, IPersistStreamInit, IContactProperties>> {
 public:
     FakeContact(CallLog& log, FakeBehaviour& behaviour, std::shared_ptr<Counters> counters, std::wstring path)
         : log_(log), behaviour_(behaviour), counters_(std::move(counters)), path_(std::move(path))
@@ -75,18 +62,14 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE GetString(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDate(LPCWSTR, DWORD, FILETIME*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetBinary(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*, IStream**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetLabels(LPCWSTR, DWORD, LPWSTR, DWORD, DWORD*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetString(LPCWSTR name, DWORD flags, LPCWSTR value) override
     {
         log_.Add("SetString " + WideToAnsi(name) + " flags " + std::to_string(flags) + " [" + WideToAnsi(value) + "]");
         if (++counters_->setStrings == behaviour_.setStringFailsAt)
-            return Fail(E_FAIL, behaviour_.failure);
+            return wcstandin::ReportError(E_FAIL, behaviour_.failure.c_str());
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SetDate(LPCWSTR, DWORD, FILETIME) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetBinary(LPCWSTR, DWORD, LPCWSTR, IStream*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetLabels(LPCWSTR node, DWORD flags, DWORD count, LPCWSTR labels[]) override
     {
         std::string call = "SetLabels " + WideToAnsi(node) + " flags " + std::to_string(flags) + " ";
@@ -111,14 +94,6 @@ public:
         *required = static_cast<DWORD>(text.size() + 1);
         std::copy(text.c_str(), text.c_str() + text.size() + 1, name);
         return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE DeleteProperty(LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DeleteArrayNode(LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DeleteLabels(LPCWSTR, DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPropertyCollection(IContactPropertyCollection**, DWORD, LPCWSTR, DWORD, LPCWSTR[],
-                                                    BOOL) override
-    {
-        return E_NOTIMPL;
     }
 
 private:
@@ -147,7 +122,7 @@ public:
     {
         log_.Add("GetMeContact");
         if (FAILED(behaviour_.meContact))
-            return Fail(behaviour_.meContact, behaviour_.failure);
+            return wcstandin::ReportError(behaviour_.meContact, behaviour_.failure.c_str());
         return wcstandin::MakeObject<FakeContact>(IID_PPV_ARGS(contact), log_, behaviour_, counters_,
                                                   behaviour_.ownPath);
     }

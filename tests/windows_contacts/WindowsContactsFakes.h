@@ -3,7 +3,7 @@
 // written to one log, in the order the destination makes them.
 #include "destinations/windows_contacts/WindowsContactsPlatform.h"
 
-#include "base/RunServices.h"
+#include "support/RecordingRunServices.h"
 
 #include <functional>
 #include <string>
@@ -17,26 +17,11 @@ struct CallLog {
     // The calls that start with `prefix`, in order.
     std::vector<std::string> Matching(const std::string& prefix) const;
     bool Contains(const std::string& call) const;
-};
-
-class RecordingServices final : public tessaly::IRunServices {
-public:
-    explicit RecordingServices(CallLog& log) : log_(log) {}
-    void SetStatus(const std::string& text) override { log_.Add("SetStatus " + text); }
-    bool StopRequested() override
+    // Where run services write their calls, so they land among the fakes' own.
+    tessaly::test::RecordingRunServices::CallSink Sink()
     {
-        log_.Add("StopRequested");
-        return stop;
+        return [this](const std::string& call) { Add(call); };
     }
-    void ShowNotice(tessaly::NoticeKind kind, const std::string& text) override
-    {
-        log_.Add("ShowNotice " + std::to_string(static_cast<int>(kind)) + " " + text);
-    }
-
-    bool stop = false;
-
-private:
-    CallLog& log_;
 };
 
 // What the fakes answer; the defaults give a working Windows Contacts.

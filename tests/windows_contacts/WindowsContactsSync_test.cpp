@@ -58,7 +58,7 @@ protected:
     TempFolder outside; // holds the staging folder
     CallLog log;
     FakeBehaviour behaviour;
-    RecordingServices services{log};
+    tessaly::test::RecordingRunServices services{log.Sink()};
     FakePlatform platform{log, behaviour};
     TContactList list{500};
 };
