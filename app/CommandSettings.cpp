@@ -55,6 +55,8 @@ std::string CheckValue(std::string_view key, const std::string& value)
         return Refused(key, value, "not a number of days from 1 to 7");
     if (key == "StartTime" && !ParseTimeOfDay(value, number))
         return Refused(key, value, "not a time of day such as 07:30:00");
+    if (key == "RemoveLimit" && !(ParseIniInteger(value, number) && IsRemoveLimit(number)))
+        return Refused(key, value, "not a percentage from 1 to 100");
     return {};
 }
 
@@ -117,8 +119,8 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
 {
     // "Schedule" is no key of the file: "Schedule=1" asks that the result pass the input
     // check of the scheduled task, which is saved next.
-    static constexpr std::array<std::string_view, 8> kKeys = {"Source", "User", "PSW", "Folder",
-                                                               "EmailClient", "Interval", "StartTime", "Schedule"};
+    static constexpr std::array<std::string_view, 9> kKeys = {
+        "Source", "User", "PSW", "Folder", "EmailClient", "Interval", "StartTime", "RemoveLimit", "Schedule"};
     std::vector<GivenSetting> given;
     bool schedule = false;
     for (const std::string& argument : arguments) {
@@ -154,7 +156,7 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
         int number = 0;
         if (setting.key == "StartTime" && ParseTimeOfDay(setting.value, number))
             result.WriteString(kSettingsSection, setting.key, FormatTimeOfDay(number));
-        else if ((setting.key == "EmailClient" || setting.key == "Interval") && ParseIniInteger(setting.value, number))
+        else if ((setting.key == "EmailClient" || setting.key == "Interval" || setting.key == "RemoveLimit") && ParseIniInteger(setting.value, number))
             result.WriteInteger(kSettingsSection, setting.key, number);
         else
             result.WriteString(kSettingsSection, setting.key,

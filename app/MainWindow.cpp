@@ -36,7 +36,7 @@ TMainWindow::TMainWindow(bool unattended) : TMainWindow(StandardOptions(unattend
 TMainWindow::TMainWindow(const Options& options)
     : unattended_(options.unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON)),
       pumpInterval_(options.pumpIntervalMs), noticeDisplay_(options.noticeDisplay),
-      run_(*this, *this, options.destinations)
+      run_(*this, *this, options.destinations, options.runLogPath)
 {
     RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON));
     // Single border, not resizable, no maximise button, no scroll bars.

@@ -4,6 +4,8 @@
 // that every long step calls back: the status line, the stop check with its flag, and the
 // one funnel through which every user message is shown or, unattended, suppressed.
 #include "app/IniFile.h"
+#include "app/RunLogFile.h"
+#include "app/Settings.h"
 #include "app/SyncRun.h"
 #include "base/RunServices.h"
 #include "base/WinHandles.h"
@@ -46,6 +48,8 @@ public:
         NoticeDisplay noticeDisplay;
         // 0 lets messages through on every stop check.
         DWORD pumpIntervalMs = kPumpIntervalMs;
+        // Where every run adds its line; empty keeps no log.
+        std::wstring runLogPath = RunLogPath();
     };
 
     // True only for "-a" as the first argument, exactly.
@@ -144,6 +148,7 @@ private:
     void PumpOnNextStopCheck() override { pumpDue_ = true; }
     bool StopFlagged() const override { return stopFlag_; }
     void HideStopHint() override;
+    RemovalAnswer ConfirmRemoval(const std::string& question) override;
 
     bool unattended_;
     // Made before the main window, which it owns, and destroyed after it.
@@ -161,6 +166,8 @@ private:
     std::unique_ptr<TIniFile> settings_;
     // Keys whose stored text this system's code page cannot hold; their fields started empty.
     std::vector<std::string> unreadableSettings_;
+    // RemoveLimit of the settings file: the window has no field for it.
+    int removeLimit_ = kDefaultRemoveLimit;
     std::unique_ptr<TMainWindowControls> controls_;
     // The control that had the focus when an action started.
     HWND focusBeforeBusy_ = nullptr;

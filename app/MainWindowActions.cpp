@@ -44,7 +44,8 @@ void TMainWindow::RunAction(bool createTask)
         if (createTask)
             SaveScheduledTask();
         else
-            outcome_ = run_.Run({SourceText(), UserText(), PasswordText(), folderName, DestinationCode()});
+            outcome_ = run_.Run({SourceText(), UserText(), PasswordText(), folderName, DestinationCode(), removeLimit_,
+                                 unattended_ ? TSyncRun::Mode::Unattended : TSyncRun::Mode::Window});
     } else {
         outcome_ = stopFlag_ ? TSyncRun::kExitInterrupted : TSyncRun::kExitFailed;
     }

@@ -79,6 +79,14 @@ void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
     }
 }
 
+IRunHooks::RemovalAnswer TMainWindow::ConfirmRemoval(const std::string& question)
+{
+    if (unattended_)
+        return RemovalAnswer::NobodyToAsk;
+    return ShowMessageDlg(question, MsgKind::Confirmation, mbYes | mbNo) == mrYes ? RemovalAnswer::Remove
+                                                                                 : RemovalAnswer::Keep;
+}
+
 void TMainWindow::HideStopHint()
 {
     controls_->escapeHint.SetVisible(false);

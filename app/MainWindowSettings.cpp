@@ -37,6 +37,7 @@ void TMainWindow::LoadSettings(const TIniFile& settings)
     const SettingsValues values =
         ReadSettings(settings, SystemSettingsText(), controls_->startTime.SecondsAfterMidnight());
     unreadableSettings_ = values.unreadableKeys;
+    removeLimit_ = values.removeLimit;
     controls_->link.SetText(values.source);
     controls_->user.SetText(values.user);
     controls_->password.SetText(values.password);

@@ -107,6 +107,10 @@ SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& c
     values.interval = ini.ReadInteger(kSettingsSection, "Interval", kDefaultInterval);
     values.emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", CodeOf(kDefaultDestination));
     values.startTime = shownStartTime;
+    // A limit out of range would either stop every run or guard nothing.
+    values.removeLimit = ini.ReadInteger(kSettingsSection, "RemoveLimit", kDefaultRemoveLimit);
+    if (!IsRemoveLimit(values.removeLimit))
+        values.removeLimit = kDefaultRemoveLimit;
     int parsed = 0;
     if (ini.ValueExists(kSettingsSection, "StartTime")
         && ParseTimeOfDay(ini.ReadString(kSettingsSection, "StartTime", {}), parsed))

@@ -24,6 +24,15 @@ inline constexpr std::string_view kDefaultFolder = "Global Contacts";
 inline constexpr int kDefaultInterval = 1;
 inline constexpr DestinationKind kDefaultDestination = DestinationKind::Outlook;
 inline constexpr int kDefaultStartTime = 15 * 3600; // 15:00, seconds after midnight
+// The largest share of a folder's contacts, in percent, that a run removes without being
+// told to; 100 sets no limit.
+inline constexpr int kDefaultRemoveLimit = 50;
+
+// True for a RemoveLimit the settings file may hold.
+constexpr bool IsRemoveLimit(int percent)
+{
+    return percent >= 1 && percent <= 100;
+}
 
 // How the values of a settings file saved as UTF-8 (it starts with the byte-order mark)
 // become the program's 8-bit text and back. The file's own bytes are never guessed at.
@@ -41,6 +50,7 @@ struct SettingsValues {
     int interval = kDefaultInterval;
     int emailClient = CodeOf(kDefaultDestination);
     int startTime = kDefaultStartTime; // seconds after midnight
+    int removeLimit = kDefaultRemoveLimit;
     // Text keys ("Source", "User", "PSW", "Folder") whose stored value could not be
     // converted: their value here is empty, and the stored one stays in the file until a
     // new one is entered.
@@ -59,7 +69,8 @@ SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& c
 // Source and Folder are written only when they hold text, so a blank one keeps its stored
 // value; User and PSW are written even when blank, so clearing them sticks, unless their
 // stored value was unreadable. The codes and the start time are always written. A UTF-8
-// file gets its texts in UTF-8.
+// file gets its texts in UTF-8. RemoveLimit has no field in the window: it is only read,
+// so what an administrator stored stays.
 void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion);
 
 // "HH:mm:ss", 24-hour: read back by ParseTimeOfDay whatever the system's time format is.

@@ -1,12 +1,19 @@
 #include "app/SyncRun.h"
 
+#include "app/RemovalLimit.h"
+#include "app/RunLogFile.h"
 #include "app/SyncLock.h"
 #include "base/ExceptionText.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "contacts/Contact.h"
 #include "contacts/CsvReader.h"
 
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -24,7 +31,24 @@ const char* const kNoContacts = "The downloaded file holds no contacts.";
 // "An interrupted sync into <destination> could not be finished:", then why.
 const char* const kUnfinishedBefore = "An interrupted sync into ";
 const char* const kUnfinishedAfter = " could not be finished:\r\n";
+const char* const kStoppedByLimit = "stopped: the list would remove more than RemoveLimit percent of the folder";
 const char* const kFailed = "Sync operation failed.\r\nPlease try to connect later or contact Corvane technical support";
+
+// Now, local time, ISO 8601 to the second: "2026-12-10T07:30:00".
+std::string LocalTimeText()
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    return text;
+}
+
+std::string AnsiToUtf8(const std::string& text)
+{
+    return WideToUtf8(AnsiToWide(text));
+}
 
 } // namespace
 
@@ -41,12 +65,70 @@ std::string TSyncRun::TemporaryFilePath()
     return ExecutableFolder() + kTemporaryFileName;
 }
 
-TSyncRun::TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations)
-    : services_(services), hooks_(hooks), destinations_(std::move(destinations))
+TSyncRun::TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations, std::wstring runLogPath)
+    : windowServices_(services), hooks_(hooks), services_(services, hooks), destinations_(std::move(destinations)),
+      runLogPath_(std::move(runLogPath))
 {
 }
 
+void TSyncRun::WatchedServices::Start(const Inputs& inputs)
+{
+    removeLimit = inputs.removeLimit;
+    plan = {};
+    warning.clear();
+    declined = false;
+    stoppedByLimit = false;
+}
+
+void TSyncRun::WatchedServices::ShowNotice(NoticeKind kind, const std::string& text)
+{
+    if (kind != NoticeKind::Information)
+        warning = text;
+    services_.ShowNotice(kind, text);
+}
+
+bool TSyncRun::WatchedServices::ApproveChanges(const PlannedChanges& planned, const std::string& folderName)
+{
+    plan = planned;
+    if (!ExceedsRemoveLimit(planned, removeLimit))
+        return true;
+    switch (hooks_.ConfirmRemoval(RemovalQuestion(planned, folderName))) {
+    case IRunHooks::RemovalAnswer::Remove:
+        return true;
+    case IRunHooks::RemovalAnswer::Keep:
+        declined = true;
+        return false;
+    case IRunHooks::RemovalAnswer::NobodyToAsk:
+        break;
+    }
+    stoppedByLimit = true;
+    warning = kStoppedByLimit;
+    return false;
+}
+
 TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
+{
+    const std::string started = LocalTimeText();
+    const auto start = std::chrono::steady_clock::now();
+    const auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    services_.Start(inputs);
+    listed_ = 0;
+    downloaded_ = 0;
+    Outcome outcome = kExitError;
+    try {
+        outcome = RunLocked(inputs);
+    } catch (...) {
+        services_.warning = ExceptionText(std::current_exception());
+        AddToRunLog(inputs, started, seconds(), kExitError);
+        throw;
+    }
+    AddToRunLog(inputs, started, seconds(), outcome);
+    return outcome;
+}
+
+TSyncRun::Outcome TSyncRun::RunLocked(const Inputs& inputs)
 {
     // Held to the end, the download included; the other run's file is left alone.
     const TSyncLock lock;
@@ -72,9 +154,16 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
         FinishInterruptedRuns(inputs.destinationCode);
         try {
             bool success = DownloadAndParse(inputs, path, *list);
+            listed_ = list->Count();
             if (success)
                 success = WriteToDestination(*list, inputs);
-            outcome = ShowResult(success, hooks_.StopFlagged());
+            if (services_.stoppedByLimit) {
+                // Unattended: the folder is untouched, and the exit code says why.
+                hooks_.HideStopHint();
+                outcome = kExitRemoveLimit;
+            } else {
+                outcome = ShowResult(success, hooks_.StopFlagged() || services_.declined);
+            }
         } catch (const EComponentBusy& busy) {
             // No error of the run's: its one warning says why, and a later run may succeed.
             hooks_.HideStopHint();
@@ -86,6 +175,31 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     }
     cleanUp();
     return outcome;
+}
+
+void TSyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, double seconds, Outcome outcome)
+{
+    if (runLogPath_.empty())
+        return;
+    RunLogEntry entry;
+    entry.started = started;
+    entry.mode = inputs.mode == Mode::Unattended ? "unattended" : "window";
+    entry.destination = inputs.destinationCode;
+    entry.folder = AnsiToUtf8(inputs.folder);
+    entry.exitCode = outcome;
+    if (outcome != kExitSucceeded)
+        entry.warning = AnsiToUtf8(services_.warning);
+    entry.contacts = listed_;
+    if (outcome == kExitSucceeded) {
+        entry.added = services_.plan.added;
+        entry.updated = services_.plan.updated;
+        entry.removed = services_.plan.removed;
+        entry.unchanged = services_.plan.unchanged;
+    }
+    entry.bytes = downloaded_;
+    entry.seconds = seconds;
+    // The run is over whatever the log says: a log that cannot be written costs only its line.
+    (void)AppendRunLogLine(runLogPath_, entry);
 }
 
 void TSyncRun::FinishInterruptedRuns(int destinationCode)
@@ -119,7 +233,9 @@ bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, T
     };
     if (!DownloadFile(inputs.source, path, inputs.user, inputs.password, readBuffer_, download))
         return false;
-    std::vector<std::string> lines = SplitBody(list, ReadTextFile(path));
+    const std::string body = ReadTextFile(path);
+    downloaded_ = body.size();
+    std::vector<std::string> lines = SplitBody(list, body);
     ParseRows(list, lines, [this] { return services_.StopRequested(); });
     // A sign-in page, a binary file or a bare header would otherwise empty the folder.
     if (list.Count() == 0 && !hooks_.StopFlagged()) {

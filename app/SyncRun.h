@@ -24,6 +24,11 @@ public:
     // The run's final message comes next: the "Press <ESC> to Stop" hint goes first.
     virtual void HideStopHint() = 0;
 
+    enum class RemovalAnswer { Remove, Keep, NobodyToAsk };
+    // Asks whether a run that would remove a large share of the folder goes on; nothing is
+    // changed yet. Unattended, nobody is there to answer.
+    virtual RemovalAnswer ConfirmRemoval(const std::string& question) = 0;
+
 protected:
     ~IRunHooks() = default;
 };
@@ -33,7 +38,16 @@ public:
     static constexpr size_t kListCapacity = 500;
 
     // Exit codes of an unattended run: the Task Scheduler shows them as the last result.
-    enum Outcome : int { kExitSucceeded = 0, kExitFailed = 1, kExitInterrupted = 2, kExitError = 3 };
+    enum Outcome : int {
+        kExitSucceeded = 0,
+        kExitFailed = 1,
+        kExitInterrupted = 2,
+        kExitError = 3,
+        // Nobody was there to approve removing more than RemoveLimit percent of the folder.
+        kExitRemoveLimit = 4
+    };
+
+    enum class Mode { Window, Unattended };
 
     struct Inputs {
         std::string source;
@@ -43,6 +57,9 @@ public:
         // As the settings file and the Sync To list hold it; a code that is not in the
         // destination table has no destination.
         int destinationCode = 0;
+        // The largest share of the folder, in percent, removed without asking; 100 asks never.
+        int removeLimit = 100;
+        Mode mode = Mode::Window;
     };
 
     // The entry operation of one destination.
@@ -54,7 +71,9 @@ public:
     // The download file beside the executable, named after the product.
     static std::string TemporaryFilePath();
 
-    TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations = StandardDestinations());
+    // Every run adds its line to the run log at `runLogPath`; none is kept when it is empty.
+    TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations = StandardDestinations(),
+             std::wstring runLogPath = {});
     TSyncRun(const TSyncRun&) = delete;
     TSyncRun& operator=(const TSyncRun&) = delete;
 
@@ -64,6 +83,31 @@ public:
     [[nodiscard]] Outcome Run(const Inputs& inputs);
 
 private:
+    // The services the run's steps call: the window's, with the plan approved against the
+    // removal limit, and what the run log needs noted on the way.
+    class WatchedServices final : public IRunServices {
+    public:
+        WatchedServices(IRunServices& services, IRunHooks& hooks) : services_(services), hooks_(hooks) {}
+        void Start(const Inputs& inputs);
+        void SetStatus(const std::string& text) override { services_.SetStatus(text); }
+        bool StopRequested() override { return services_.StopRequested(); }
+        void ShowNotice(NoticeKind kind, const std::string& text) override;
+        bool ApproveChanges(const PlannedChanges& plan, const std::string& folderName) override;
+
+        int removeLimit = 100;
+        PlannedChanges plan;
+        std::string warning; // the last warning or error shown
+        bool declined = false;
+        bool stoppedByLimit = false;
+
+    private:
+        IRunServices& services_;
+        IRunHooks& hooks_;
+    };
+
+    // The run once the log's figures are set up: everything but the log line.
+    [[nodiscard]] Outcome RunLocked(const Inputs& inputs);
+    void AddToRunLog(const Inputs& inputs, const std::string& started, double seconds, Outcome outcome);
     // Ends what killed runs left in every destination, showing what was given up. A
     // failure ends a run into that destination; any other run goes on after a warning
     // that names it.
@@ -74,9 +118,14 @@ private:
     [[nodiscard]] bool WriteToDestination(const TContactList& list, const Inputs& inputs);
     [[nodiscard]] Outcome ShowResult(bool success, bool interrupted);
 
-    IRunServices& services_;
+    IRunServices& windowServices_;
     IRunHooks& hooks_;
+    WatchedServices services_;
     Destinations destinations_;
+    std::wstring runLogPath_;
+    // What the run log needs of the current run.
+    size_t listed_ = 0;
+    size_t downloaded_ = 0;
     // Every download reads through this one block.
     ReadBuffer readBuffer_;
 };

@@ -1,12 +1,24 @@
 #pragma once
 // The services that every long step of a synchronisation calls back: the status line,
 // the count report, the stop check and the one funnel for user messages.
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
 namespace tessaly {
 
 enum class NoticeKind { Warning = 0, Information = 1, Error = 2 };
+
+// What a run is about to do to a folder, told before its first change.
+struct PlannedChanges {
+    size_t held = 0; // contact items the folder holds
+    size_t unchanged = 0;
+    size_t added = 0;
+    size_t updated = 0;
+    size_t removed = 0;
+    // The folder cannot be listed: every contact item goes and the list is written anew.
+    bool replacement = false;
+};
 
 class IRunServices {
 public:
@@ -16,6 +28,9 @@ public:
     virtual bool StopRequested() = 0;
     // Shows a modal message with one OK button; shows nothing in unattended mode.
     virtual void ShowNotice(NoticeKind kind, const std::string& text) = 0;
+    // Told the plan before the run's first change; false stops the run with the folder
+    // untouched. Services that guard nothing take every plan.
+    virtual bool ApproveChanges(const PlannedChanges& /*plan*/, const std::string& /*folderName*/) { return true; }
 
     void ReportCreated(int count, const std::string& folderName)
     {

@@ -72,6 +72,17 @@ bool Changes(const FolderChanges& changes)
            !changes.removals.empty();
 }
 
+PlannedChanges Planned(size_t held, const FolderChanges& changes)
+{
+    PlannedChanges planned;
+    planned.held = held;
+    planned.unchanged = changes.unchanged;
+    planned.added = changes.additions.size();
+    planned.updated = changes.updates.size() + changes.rewrites.size();
+    planned.removed = changes.removals.size();
+    return planned;
+}
+
 } // namespace
 
 bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>& rows, const std::string& folderName,
@@ -86,6 +97,13 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
     if (opening == FolderOpening::Failed)
         return false;
     if (opening == FolderOpening::Unlisted) {
+        PlannedChanges replacement;
+        replacement.held = folder.CountContactItems();
+        replacement.removed = replacement.held;
+        replacement.added = rows.size();
+        replacement.replacement = true;
+        if (!services.ApproveChanges(replacement, folderName))
+            return false;
         folder.RemoveAll();
         entries.clear();
     }
@@ -104,6 +122,8 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
     if (opening != FolderOpening::Missing)
         plan = PlanListedFolder(folder, rows, entries, listed, record ? &*record : nullptr);
     const FolderChanges& changes = plan.changes;
+    if (opening != FolderOpening::Unlisted && !services.ApproveChanges(Planned(entries.size(), changes), folderName))
+        return false;
     folder.Prepare(changes);
 
     // Every write comes before any removal: a run cut short loses no contact of the list.

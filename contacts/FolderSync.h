@@ -1,8 +1,8 @@
 #pragma once
 // One synchronisation of a contact folder, whatever program holds it. Each address book
 // is an IContactFolder; SyncContactFolder runs the same steps over every one of them:
-// the stop check, the status text, reading the folder, the plan, the writes before any
-// removal, the count, one rule for success and the notices.
+// the stop check, the status text, reading the folder, the plan and its approval, the
+// writes before any removal, the count, one rule for success and the notices.
 #include "base/RunServices.h"
 #include "contacts/FolderRecord.h"
 
@@ -38,6 +38,8 @@ class IContactFolder {
 public:
     // Finds the folder (creating it where the address book allows) and lists its items.
     virtual FolderOpening Open(std::vector<FolderEntry>& items) = 0;
+    // For an Unlisted folder: how many contact items go when RemoveAll is called.
+    virtual size_t CountContactItems() = 0;
     // For an Unlisted folder: removes every contact item before the list is written.
     virtual void RemoveAll() = 0;
     // The values of an item neither the listing nor the record gave.

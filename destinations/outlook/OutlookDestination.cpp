@@ -333,6 +333,13 @@ public:
         return FolderOpening::Listed;
     }
 
+    // Every item, distribution lists too: telling contacts apart costs a call per item,
+    // and counting high only makes a removal look larger.
+    size_t CountContactItems() override
+    {
+        return static_cast<size_t>(std::max(0, AsInteger(calls_.Get(kItemsObject, items_.Get(), kCount))));
+    }
+
     void RemoveAll() override
     {
         ClearContactItems(calls_, items_.Get());

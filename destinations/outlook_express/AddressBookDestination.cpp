@@ -575,6 +575,9 @@ public:
         return FolderOpening::Listed;
     }
 
+    // A folder whose contents cannot be read cannot be counted either.
+    size_t CountContactItems() override { return 0; }
+
     void RemoveAll() override { book_.DeleteMailUsers(folder_.Get()); }
 
     // The listing gives every value.

@@ -140,6 +140,7 @@ public:
     }
 
     // Every folder of contact files can be listed.
+    size_t CountContactItems() override { return files_.size(); }
     void RemoveAll() override {}
 
     // A file that cannot be read as a contact goes like one of a contact no longer listed.

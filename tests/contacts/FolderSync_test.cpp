@@ -36,6 +36,7 @@ public:
         opened = items;
         return opening;
     }
+    size_t CountContactItems() override { return items.size(); }
     void RemoveAll() override
     {
         log.push_back("remove all");
@@ -287,4 +288,37 @@ TEST_F(FolderSyncTest, AFolderThatKeepsNoRecordIsNeitherAskedForOneNorGivenOne)
 
     EXPECT_THAT(folder.log, ElementsAre("open", "read 1", "prepare", "update 1 row 0", "commit complete"));
     EXPECT_FALSE(folder.record.has_value());
+}
+
+// The plan is told before the first change, counted as the run would apply it; refused,
+// it leaves the folder untouched, whether it was listed or would be replaced.
+TEST_F(FolderSyncTest, ARefusedPlanChangesNothingAndItsCountsAreThoseOfTheRun)
+{
+    folder.items = {{"1", "t", Person("a@x", "A", "old")}, {"2", "t", Person("b@x", "B")},
+                    {"3", "t", Person("c@x", "C")}, {"4", "t", Person("d@x", "D")}};
+    rows = {Person("a@x", "A", "new"), Person("b@x", "B"), Person("e@x", "E")};
+    services.approve = false;
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_THAT(folder.log, ElementsAre("open", "read 1", "read 2", "read 3", "read 4"));
+    ASSERT_EQ(services.plans.size(), 1u);
+    const PlannedChanges& plan = services.plans[0];
+    EXPECT_EQ(plan.held, 4u);
+    EXPECT_EQ(plan.unchanged, 1u);
+    EXPECT_EQ(plan.updated, 1u);
+    EXPECT_EQ(plan.added, 1u);
+    EXPECT_EQ(plan.removed, 2u);
+    EXPECT_FALSE(plan.replacement);
+    EXPECT_THAT(services.notices, IsEmpty());
+
+    folder.opening = FolderOpening::Unlisted;
+    services.plans.clear();
+    EXPECT_FALSE(Sync());
+    EXPECT_THAT(folder.log, ElementsAre("open"));
+    EXPECT_EQ(folder.items.size(), 4u);
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_TRUE(services.plans[0].replacement);
+    EXPECT_EQ(services.plans[0].held, 4u);
+    EXPECT_EQ(services.plans[0].added, 3u);
 }

@@ -125,7 +125,7 @@ check "no scheduled task left" test ! -e "$task_file"
 
 # Refused values: one the package itself checks, one only the program refuses (so the
 # files are already copied and must be rolled back).
-for bad in EMAILCLIENT=40 STARTTIME=12:99:00; do
+for bad in EMAILCLIENT=40 REMOVELIMIT=101 STARTTIME=12:99:00; do
   msiexec /i "$msi" /qn SOURCE=http://127.0.0.1/x "$bad"
   check "install with $bad fails" test $? -ne 0
   check "install with $bad leaves no program files" test ! -e "$app_dir"

@@ -3,6 +3,7 @@
 // that record what they were handed. Every outcome must leave no download file behind
 // and show exactly the run's own messages, in their order.
 #include "app/SyncLock.h"
+#include "app/RunLog.h"
 #include "app/SyncRun.h"
 #include "base/ExceptionText.h"
 #include "base/FileHelpers.h"
@@ -17,7 +18,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,7 +80,14 @@ public:
         hintShown = false;
         events.push_back(kHintHidden);
     }
+    RemovalAnswer ConfirmRemoval(const std::string& question) override
+    {
+        questions.push_back(question);
+        return removalAnswer;
+    }
 
+    RemovalAnswer removalAnswer = RemovalAnswer::Remove;
+    std::vector<std::string> questions;
     bool stopWaiting = false;
     bool pumpDue = false;
     bool hintShown = true;
@@ -93,6 +103,8 @@ struct FakeDestination {
     Ending ending = Ending::Succeed;
     std::function<void()> whileWriting;
     const RecordingWindow* window = nullptr;
+    // Told to the run before writing, when set.
+    std::optional<PlannedChanges> plan;
 
     int calls = 0;
     bool wrote = false;
@@ -110,6 +122,8 @@ struct FakeDestination {
             if (services.StopRequested())
                 return false;
             services.SetStatus("Performing Sync..");
+            if (plan && !services.ApproveChanges(*plan, folderName))
+                return false;
             wrote = true;
             count = list.Count();
             if (count > 0)
@@ -197,6 +211,96 @@ TEST_F(SyncRunTest, ADestinationTooBusyFailsTheRunWithItsOneWarning)
     EXPECT_THAT(window.events, ElementsAre(kHintHidden, "Microsoft Outlook is busy. Please try again later."));
     EXPECT_THAT(window.notices, ElementsAre(Warning("Microsoft Outlook is busy. Please try again later.")));
     EXPECT_FALSE(DownloadFileLeft());
+}
+
+// A list cut from 400 to 100: 300 of 400 would go, past the limit of 50 percent.
+PlannedChanges ShrunkenList()
+{
+    PlannedChanges plan;
+    plan.held = 400;
+    plan.unchanged = 100;
+    plan.removed = 300;
+    return plan;
+}
+
+TEST_F(SyncRunTest, PastTheRemoveLimitAnUnattendedRunChangesNothingAndExitsWithFour)
+{
+    destination.plan = ShrunkenList();
+    window.removalAnswer = IRunHooks::RemovalAnswer::NobodyToAsk;
+    TSyncRun::Inputs inputs = Inputs();
+    inputs.removeLimit = 50;
+    inputs.mode = TSyncRun::Mode::Unattended;
+
+    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitRemoveLimit);
+
+    EXPECT_FALSE(destination.wrote);
+    EXPECT_THAT(window.notices, IsEmpty());
+    EXPECT_FALSE(DownloadFileLeft());
+    // Raised to 100, the same list goes through.
+    inputs.removeLimit = 100;
+    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitSucceeded);
+    EXPECT_TRUE(destination.wrote);
+}
+
+TEST_F(SyncRunTest, PastTheRemoveLimitTheWindowAsksOnceAndNoIsAnInterruption)
+{
+    destination.plan = ShrunkenList();
+    window.removalAnswer = IRunHooks::RemovalAnswer::Keep;
+    TSyncRun::Inputs inputs = Inputs();
+    inputs.removeLimit = 50;
+
+    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitInterrupted);
+
+    EXPECT_THAT(window.questions, ElementsAre("The downloaded list would remove 300 of the 400 contacts in "
+                                              "\"Global Contacts\". Remove them?"));
+    EXPECT_FALSE(destination.wrote);
+    EXPECT_THAT(window.notices, ElementsAre(Warning(kInterrupted)));
+    EXPECT_FALSE(DownloadFileLeft());
+
+    window.removalAnswer = IRunHooks::RemovalAnswer::Remove;
+    window.notices.clear();
+    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitSucceeded);
+    EXPECT_TRUE(destination.wrote);
+}
+
+TEST_F(SyncRunTest, EveryRunAddsOneLineWithItsCountsToTheRunLog)
+{
+    const std::wstring log = std::filesystem::temp_directory_path().wstring() + L"\\tessaly_run_test.log";
+    (void)ForceDeleteFile(log);
+    PlannedChanges mixed;
+    mixed.held = 12;
+    mixed.unchanged = 20;
+    mixed.updated = 3;
+    mixed.added = 2;
+    mixed.removed = 1;
+    destination.plan = mixed;
+    TSyncRun run(window, window, TSyncRun::Destinations{{DestinationKind::Outlook, destination.Entry()}}, log);
+    ASSERT_EQ(run.Run(Inputs()), TSyncRun::kExitSucceeded);
+    destination.ending = FakeDestination::Ending::Fail;
+    ASSERT_EQ(run.Run(Inputs()), TSyncRun::kExitFailed);
+
+    const std::string text = ReadTextFile(log);
+    const size_t firstLine = text.find("\r\n") + 2;
+    const auto first = ParseRunLogLine(text.substr(firstLine, text.find("\r\n", firstLine) - firstLine));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->mode, "window");
+    EXPECT_EQ(first->destination, 10);
+    EXPECT_EQ(first->folder, "Global Contacts");
+    EXPECT_EQ(first->exitCode, 0);
+    EXPECT_EQ(first->contacts, 25u);
+    EXPECT_EQ(first->added, 2u);
+    EXPECT_EQ(first->updated, 3u);
+    EXPECT_EQ(first->removed, 1u);
+    EXPECT_EQ(first->unchanged, 20u);
+    EXPECT_GT(first->bytes, 0u);
+    const auto last = LastRunIn(text);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->exitCode, 1);
+    EXPECT_EQ(last->warning, "Sync operation failed.  Please try to connect later or contact Corvane technical support.");
+    // Nothing of the credentials or the link goes into it.
+    EXPECT_EQ(text.find("pass"), std::string::npos);
+    EXPECT_EQ(text.find("contacts.csv"), std::string::npos);
+    EXPECT_TRUE(ForceDeleteFile(log));
 }
 
 TEST(StandardDestinations, EveryRowOfTheDestinationTableCanBeWrittenInto)

@@ -33,6 +33,7 @@ TEST(SettingArguments, RefusesAnyValueTheProgramWouldNotTakeAndWritesNothing)
     const char* const refused[][2] = {
         {"EmailClient=40", "EmailClient=40: "},    {"Interval=9", "Interval=9: "},
         {"Interval=0", "Interval=0: "},            {"StartTime=25:00:00", "StartTime=25:00:00: "},
+        {"RemoveLimit=0", "RemoveLimit=0: not a percentage from 1 to 100"}, {"RemoveLimit=101", "RemoveLimit=101: "},
         {"Source=ftp://host/c.csv", "Source=ftp://host/c.csv: "},
         {"Nickname=x", "unknown setting \"Nickname=x\""},
     };
@@ -123,6 +124,16 @@ TEST(CommandInputCheck, AnIntervalWithoutItemIsTheFirstItem)
     EXPECT_EQ(IntervalOrFirst(7), 7);
     EXPECT_EQ(IntervalOrFirst(9), 1);
     EXPECT_EQ(IntervalOrFirst(0), 1);
+}
+
+TEST(SettingArguments, ARemoveLimitIsStoredAndReadBackAndOneOutOfRangeInTheFileGivesTheDefault)
+{
+    TIniFile ini = TIniFile::Parse(kStored);
+    EXPECT_EQ(ReadSettings(ini, kLatin1).removeLimit, 50);
+    ASSERT_EQ(ApplySettingArguments(ini, {"removelimit= 100 "}, kLatin1), "");
+    EXPECT_NE(ini.ToText().find("RemoveLimit=100\r\n"), std::string::npos);
+    EXPECT_EQ(ReadSettings(ini, kLatin1).removeLimit, 100);
+    EXPECT_EQ(ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nRemoveLimit=0\r\n"), kLatin1).removeLimit, 50);
 }
 
 } // namespace

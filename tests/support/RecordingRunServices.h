@@ -50,6 +50,11 @@ public:
         notices.push_back({kind, text});
         Log("ShowNotice " + std::to_string(static_cast<int>(kind)) + " " + text);
     }
+    bool ApproveChanges(const PlannedChanges& plan, const std::string&) override
+    {
+        plans.push_back(plan);
+        return approve;
+    }
 
     // The last status text, empty before the first.
     std::string Status() const { return statuses.empty() ? std::string() : statuses.back(); }
@@ -62,12 +67,15 @@ public:
     }
 
     bool stop = false;
+    // What ApproveChanges answers.
+    bool approve = true;
     // Runs at every stop check before the flag is answered; it may set the flag.
     std::function<void()> beforeStopCheck;
 
     int stopChecks = 0;
     std::vector<std::string> statuses;
     std::vector<RecordedNotice> notices;
+    std::vector<PlannedChanges> plans;
 
 private:
     void Log(const std::string& call) const
