@@ -4,6 +4,7 @@
 #include "base/ExceptionText.h"
 #include "base/FileHelpers.h"
 #include "base/OleError.h"
+#include "base/WideText.h"
 #include "contacts/Contact.h"
 #include "contacts/CsvReader.h"
 
@@ -119,8 +120,8 @@ bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, T
     };
     if (!DownloadFile(inputs.source, path, inputs.user, inputs.password, readBuffer_, download))
         return false;
-    std::vector<std::string> lines = SplitBody(list, ReadTextFile(path));
-    ParseRows(list, lines, [this] { return services_.StopRequested(); });
+    BodyLines body = SplitBody(ReadTextFile(path));
+    ParseBody(list, body, [this] { return services_.StopRequested(); }, AnsiToUtf8);
     // A sign-in page, a binary file or a bare header would otherwise empty the folder.
     if (list.Count() == 0 && !hooks_.StopFlagged()) {
         services_.ShowNotice(NoticeKind::Warning, kNoContacts);

@@ -39,7 +39,7 @@ public:
         std::string source;
         std::string user;
         std::string password;
-        std::string folder;
+        std::string folder; // UTF-8
         // As the settings file and the Sync To list hold it; a code that is not in the
         // destination table has no destination.
         int destinationCode = 0;
