@@ -164,8 +164,11 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
     }
     // The folder must suit the destination that will be in the file, given or kept.
     const SettingsValues merged = ReadSettings(result, conversion);
-    if (HasText(merged.folder) && !DestinationTakesFolder(merged.emailClient, merged.folder))
-        return Refused("Folder", merged.folder, FindDestination(merged.emailClient)->folderRequirement);
+    if (HasText(merged.folder) && !DestinationTakesFolder(merged.emailClient, merged.folder)) {
+        // Said in the ANSI code page, as the switches were given; the reading checked it holds the name.
+        return Refused("Folder", conversion.fromUtf8(merged.folder).value_or(merged.folder),
+                       FindDestination(merged.emailClient)->folderRequirement);
+    }
     // Refused now, the install fails before anything is written, not after.
     if (schedule) {
         if (std::string refusal = InputRefusal(merged); !refusal.empty())

@@ -94,7 +94,7 @@ public:
     std::string SourceText() const;
     std::string UserText() const;
     std::string PasswordText() const;
-    std::string FolderText() const;
+    std::string FolderText() const; // UTF-8
     // A code of the destination table; 0 when none is chosen.
     int DestinationCode() const;
 

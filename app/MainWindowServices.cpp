@@ -2,14 +2,16 @@
 // and the one funnel for user messages.
 #include "app/MainWindow.h"
 
+#include "base/WideText.h"
 #include "ui/MessageDialog.h"
 
 namespace tessaly {
 
 void TMainWindow::SetStatus(const std::string& text)
 {
-    // The label sizes itself to its text.
-    controls_->status.SetText(text);
+    // The label sizes itself to its text. Status texts are UTF-8 (they name the folder);
+    // the label is an ANSI control.
+    controls_->status.SetText(Utf8ToAnsi(text));
     ::UpdateWindow(Handle());
     // The loop does not run between the steps of a run, so paint now.
     controls_->status.RedrawNow();
@@ -83,8 +85,10 @@ IRunHooks::RemovalAnswer TMainWindow::ConfirmRemoval(const std::string& question
 {
     if (unattended_)
         return RemovalAnswer::NobodyToAsk;
-    return ShowMessageDlg(question, MsgKind::Confirmation, mbYes | mbNo) == mrYes ? RemovalAnswer::Remove
-                                                                                 : RemovalAnswer::Keep;
+    // UTF-8, as the folder name in it; the dialog shows ANSI text.
+    return ShowMessageDlg(Utf8ToAnsi(question), MsgKind::Confirmation, mbYes | mbNo) == mrYes
+               ? RemovalAnswer::Remove
+               : RemovalAnswer::Keep;
 }
 
 void TMainWindow::HideStopHint()

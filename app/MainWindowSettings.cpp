@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "base/FileHelpers.h"
 #include "base/TextHelpers.h"
+#include "base/WideText.h"
 #include "destinations/Destinations.h"
 
 #include <vector>
@@ -41,7 +42,8 @@ void TMainWindow::LoadSettings(const TIniFile& settings)
     controls_->link.SetText(values.source);
     controls_->user.SetText(values.user);
     controls_->password.SetText(values.password);
-    controls_->folderName.SetText(values.folder);
+    // The controls are ANSI; the folder name is UTF-8 everywhere else.
+    controls_->folderName.SetText(Utf8ToAnsi(values.folder));
     controls_->SelectCombos(DestinationItems(), values.emailClient, values.interval);
     controls_->startTime.SetSecondsAfterMidnight(values.startTime);
 }
@@ -78,7 +80,7 @@ std::string TMainWindow::PasswordText() const
 
 std::string TMainWindow::FolderText() const
 {
-    return FieldText(controls_->folderName.Text());
+    return AnsiToUtf8(FieldText(controls_->folderName.Text()));
 }
 
 int TMainWindow::DestinationCode() const

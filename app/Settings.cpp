@@ -89,21 +89,23 @@ bool SettingsValues::Unreadable(std::string_view key) const
 SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& conversion, int shownStartTime)
 {
     SettingsValues values;
-    const auto text = [&](std::string_view key, std::string_view fallback) {
+    // `utf8Inside` marks a value the program holds in UTF-8 (the folder name): a UTF-8
+    // file's is only checked, so the window can show it; any other file's is converted.
+    const auto text = [&](std::string_view key, std::string_view fallback, bool utf8Inside) {
         std::string stored = ini.ReadString(kSettingsSection, key, fallback);
         if (!ini.Utf8() || !ini.ValueExists(kSettingsSection, key))
-            return stored;
+            return utf8Inside ? conversion.toUtf8(stored) : stored;
         // Read as 8-bit text, "Kontakte \xC3\x84" would name another folder than the one meant.
         std::optional<std::string> converted = conversion.fromUtf8(stored);
         if (converted)
-            return std::move(*converted);
+            return utf8Inside ? stored : std::move(*converted);
         values.unreadableKeys.emplace_back(key);
         return std::string();
     };
-    values.source = text("Source", kDefaultSource);
-    values.user = text("User", kDefaultUser);
-    values.password = text("PSW", kDefaultPassword);
-    values.folder = text("Folder", kDefaultFolder);
+    values.source = text("Source", kDefaultSource, false);
+    values.user = text("User", kDefaultUser, false);
+    values.password = text("PSW", kDefaultPassword, false);
+    values.folder = text("Folder", kDefaultFolder, true);
     values.interval = ini.ReadInteger(kSettingsSection, "Interval", kDefaultInterval);
     values.emailClient = ini.ReadInteger(kSettingsSection, "EmailClient", CodeOf(kDefaultDestination));
     values.startTime = shownStartTime;
@@ -130,7 +132,13 @@ void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTe
     write("Source", values.source, false);
     write("User", values.user, true);
     write("PSW", values.password, true);
-    write("Folder", values.folder, false);
+    if (HasText(values.folder)) {
+        const std::string trimmed = Trim(values.folder);
+        if (ini.Utf8())
+            ini.WriteString(kSettingsSection, "Folder", trimmed);
+        else if (std::optional<std::string> ansi = conversion.fromUtf8(trimmed))
+            ini.WriteString(kSettingsSection, "Folder", *ansi);
+    }
     ini.WriteInteger(kSettingsSection, "EmailClient", values.emailClient);
     ini.WriteInteger(kSettingsSection, "Interval", values.interval);
     ini.WriteString(kSettingsSection, "StartTime", FormatTimeOfDay(values.startTime));

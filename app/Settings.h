@@ -34,11 +34,15 @@ constexpr bool IsRemoveLimit(int percent)
     return percent >= 1 && percent <= 100;
 }
 
-// How the values of a settings file saved as UTF-8 (it starts with the byte-order mark)
-// become the program's 8-bit text and back. The file's own bytes are never guessed at.
+// How the values of a settings file become the program's text and back. A file saved as
+// UTF-8 (it starts with the byte-order mark) holds UTF-8, any other the ANSI code page; the
+// file's own bytes are never guessed at. The link, user name and password are ANSI text
+// inside the program, the folder name UTF-8; the window shows both in the ANSI code page.
 struct SettingsTextConversion {
-    // Empty when the text is not UTF-8 or holds a character the program's text cannot hold.
+    // ANSI from UTF-8; empty when the text is not UTF-8 or holds a character the ANSI code
+    // page cannot hold.
     std::function<std::optional<std::string>(std::string_view)> fromUtf8;
+    // UTF-8 from ANSI.
     std::function<std::string(std::string_view)> toUtf8;
 };
 
@@ -46,7 +50,7 @@ struct SettingsValues {
     std::string source;
     std::string user;
     std::string password;
-    std::string folder;
+    std::string folder; // UTF-8
     int interval = kDefaultInterval;
     int emailClient = CodeOf(kDefaultDestination);
     int startTime = kDefaultStartTime; // seconds after midnight
@@ -62,15 +66,17 @@ struct SettingsValues {
 // Every key in its reading order; a missing key, an integer or a time that cannot be
 // read gives the default. `shownStartTime` is the time the picker already shows. The texts
 // of a UTF-8 file go through `conversion`; one it refuses is left empty and listed in
-// `unreadableKeys`, never altered.
+// `unreadableKeys`, never altered. A folder name the ANSI code page cannot hold is refused
+// so too, since the window could not show it; one that it can is kept in UTF-8.
 SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& conversion,
                             int shownStartTime = kDefaultStartTime);
 
 // Source and Folder are written only when they hold text, so a blank one keeps its stored
 // value; User and PSW are written even when blank, so clearing them sticks, unless their
 // stored value was unreadable. The codes and the start time are always written. A UTF-8
-// file gets its texts in UTF-8. RemoveLimit has no field in the window: it is only read,
-// so what an administrator stored stays.
+// file gets its texts in UTF-8, any other file the ANSI code page (a folder name that code
+// page cannot hold, which no field of the window can give, keeps the stored value).
+// RemoveLimit has no field in the window: it is only read, so what is stored stays.
 void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion);
 
 // "HH:mm:ss", 24-hour: read back by ParseTimeOfDay whatever the system's time format is.

@@ -45,11 +45,6 @@ std::string LocalTimeText()
     return text;
 }
 
-std::string AnsiToUtf8(const std::string& text)
-{
-    return WideToUtf8(AnsiToWide(text));
-}
-
 } // namespace
 
 TSyncRun::Destinations TSyncRun::StandardDestinations()
@@ -185,7 +180,7 @@ void TSyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, dou
     entry.started = started;
     entry.mode = inputs.mode == Mode::Unattended ? "unattended" : "window";
     entry.destination = inputs.destinationCode;
-    entry.folder = AnsiToUtf8(inputs.folder);
+    entry.folder = inputs.folder;
     entry.exitCode = outcome;
     if (outcome != kExitSucceeded)
         entry.warning = AnsiToUtf8(services_.warning);
@@ -233,10 +228,10 @@ bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, T
     };
     if (!DownloadFile(inputs.source, path, inputs.user, inputs.password, readBuffer_, download))
         return false;
-    const std::string body = ReadTextFile(path);
-    downloaded_ = body.size();
-    std::vector<std::string> lines = SplitBody(list, body);
-    ParseRows(list, lines, [this] { return services_.StopRequested(); });
+    const std::string text = ReadTextFile(path);
+    downloaded_ = text.size();
+    BodyLines body = SplitBody(text);
+    ParseBody(list, body, [this] { return services_.StopRequested(); }, AnsiToUtf8);
     // A sign-in page, a binary file or a bare header would otherwise empty the folder.
     if (list.Count() == 0 && !hooks_.StopFlagged()) {
         services_.ShowNotice(NoticeKind::Warning, kNoContacts);

@@ -25,8 +25,8 @@ public:
     virtual void HideStopHint() = 0;
 
     enum class RemovalAnswer { Remove, Keep, NobodyToAsk };
-    // Asks whether a run that would remove a large share of the folder goes on; nothing is
-    // changed yet. Unattended, nobody is there to answer.
+    // Asks whether a run that would remove a large share of the folder goes on (`question`
+    // is UTF-8); nothing is changed yet. Unattended, nobody is there to answer.
     virtual RemovalAnswer ConfirmRemoval(const std::string& question) = 0;
 
 protected:
@@ -53,7 +53,7 @@ public:
         std::string source;
         std::string user;
         std::string password;
-        std::string folder;
+        std::string folder; // UTF-8
         // As the settings file and the Sync To list hold it; a code that is not in the
         // destination table has no destination.
         int destinationCode = 0;

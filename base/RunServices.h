@@ -22,7 +22,7 @@ struct PlannedChanges {
 
 class IRunServices {
 public:
-    // Sets the status line and repaints it at once.
+    // Sets the status line (UTF-8, as the folder name it may hold) and repaints it at once.
     virtual void SetStatus(const std::string& text) = 0;
     // Lets pending window messages through (repaint, Escape), then answers the stop flag.
     virtual bool StopRequested() = 0;

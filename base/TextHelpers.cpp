@@ -1,9 +1,27 @@
 #include "base/TextHelpers.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace tessaly {
+
+bool IsAscii(std::string_view text)
+{
+    // Contact values are mostly ASCII: eight bytes at a time.
+    size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; at < text.size(); ++at)
+        if (static_cast<unsigned char>(text[at]) >= 0x80)
+            return false;
+    return true;
+}
 
 std::string_view TrimView(std::string_view text)
 {

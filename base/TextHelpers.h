@@ -1,11 +1,15 @@
 #pragma once
-// Small text helpers shared by every part of the program. Texts are 8-bit strings in
-// the ANSI code page, or UTF-8 for a contact list that came as UTF-8; the helpers work on
-// bytes, which suits both. "Blank" means a character code of 32 or less.
+// Small text helpers shared by every part of the program. Texts are 8-bit strings, UTF-8
+// (contact values, the folder name) or in the ANSI code page (paths, messages); the helpers
+// work on bytes, which suits both. "Blank" means a character code of 32 or less.
 #include <string>
 #include <string_view>
 
 namespace tessaly {
+
+// True when every byte is below 0x80: such text reads the same in UTF-8 and in every ANSI
+// code page.
+bool IsAscii(std::string_view text);
 
 // A blank or a control character.
 constexpr bool IsBlank(char ch)

@@ -1,5 +1,7 @@
 #include "base/WideText.h"
 
+#include "base/TextHelpers.h"
+
 #include <cwchar>
 
 namespace tessaly {
@@ -54,6 +56,42 @@ std::string ConvertText(const std::string& text, UINT from, UINT to)
         return text;
     const std::wstring wide = TextToWide(text, from);
     return WideToText(wide.c_str(), static_cast<int>(wide.size()), to);
+}
+
+// Most contact values and names are plain ASCII: they skip the trip through UTF-16, which
+// keeps a large list's parse and comparison as fast as when its text was left as it came.
+std::string AnsiToUtf8(std::string_view ansi)
+{
+    if (IsAscii(ansi))
+        return std::string(ansi);
+    const std::wstring wide = TextToWide(ansi, CP_ACP);
+    return WideToUtf8(wide);
+}
+
+std::string Utf8ToAnsi(std::string_view utf8)
+{
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    const std::wstring wide = Utf8ToWide(utf8);
+    return WideToText(wide.c_str(), static_cast<int>(wide.size()), CP_ACP);
+}
+
+std::optional<std::string> Utf8ToAnsiExactly(std::string_view utf8)
+{
+    if (utf8.empty())
+        return std::string();
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (length <= 0)
+        return std::nullopt;
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                          length);
+    // Whatever the code page, a character it lacks does not come back the same.
+    std::string ansi = WideToAnsi(wide.c_str(), length);
+    if (AnsiToWide(ansi) != wide)
+        return std::nullopt;
+    return ansi;
 }
 
 } // namespace tessaly

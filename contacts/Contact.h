@@ -1,6 +1,6 @@
 #pragma once
-// One contact as it comes from a row of the contacts file: eighteen 8-bit text fields,
-// each taken from a fixed column of the row, in the code page that its list records.
+// One contact as it comes from a row of the contacts file: eighteen UTF-8 text fields,
+// each taken from a fixed column of the row.
 // The fields' text lives in one block per record, so a list of thousands of contacts
 // costs one allocation a row instead of one a field.
 #include <array>

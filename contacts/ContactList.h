@@ -2,8 +2,6 @@
 // A list that owns the objects it holds. FreeItems frees them from the last to the
 // first and leaves the list empty with its capacity unchanged; destroying the list
 // (FreeWithItems) frees the objects with it.
-#include "contacts/TextEncoding.h"
-
 #include <cstddef>
 #include <memory>
 #include <utility>
@@ -91,13 +89,11 @@ void FreeWithItems(std::unique_ptr<List>& list)
 
 class TContactInfo;
 
-// The records keep the bytes of the file; the list knows the code page they are written in,
-// for every conversion to wide text.
+// The records hold UTF-8, whatever code page the file came in: the reader converts an ANSI
+// file's rows as it reads them.
 class TContactList : public TOwningList<TContactInfo> {
 public:
     using TOwningList::TOwningList;
-
-    TextCodePage CodePage = TextCodePage::Ansi;
 };
 
 } // namespace tessaly

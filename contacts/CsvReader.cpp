@@ -100,19 +100,20 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-std::vector<std::string> SplitBody(TContactList& list, std::string_view body)
+BodyLines SplitBody(std::string_view body)
 {
     const BodyEncoding encoding = DecideEncoding(body);
-    list.CodePage = encoding.codePage;
+    BodyLines split;
+    split.codePage = encoding.codePage;
     // An empty line after the header gives no contact, and a string of its own for each
     // would let a body of bare CRs cost thirty times its size: only the header's place
     // is kept, empty or not.
-    std::vector<std::string> lines;
+    std::vector<std::string>& lines = split.lines;
     ForEachLine(body.substr(encoding.markLength), [&](const char* begin, const char* end) {
         if (begin != end || lines.empty())
             lines.emplace_back(begin, end);
     });
-    return lines;
+    return split;
 }
 
 void AddContact(TContactList& list, const std::string& line)
@@ -125,7 +126,11 @@ void AddContact(TContactList& list, const std::string& line)
     AddIfContact(list, fields);
 }
 
-void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested)
+namespace {
+
+// `ansiToUtf8` is null for lines that are UTF-8 already.
+void ParseLines(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested,
+                const AnsiToUtf8Conversion* ansiToUtf8)
 {
     if (lines.empty())
         return;
@@ -134,6 +139,10 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
     for (std::string& line : lines) {
         if (stopRequested && stopRequested())
             return;
+        // Quotes and commas stay single bytes, and a converted double-byte character no
+        // longer holds a second byte that reads as one of them.
+        if (ansiToUtf8 && !IsAscii(line))
+            line = (*ansiToUtf8)(line);
         const std::string_view trimmed = TrimView(line);
         if (FieldsOfRow(trimmed, fields))
             AddIfContact(list, fields);
@@ -143,6 +152,19 @@ void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCh
         // is not held twice over, as lines and as records, at the end of a large parse.
         std::string().swap(line);
     }
+}
+
+} // namespace
+
+void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested)
+{
+    ParseLines(list, lines, stopRequested, nullptr);
+}
+
+void ParseBody(TContactList& list, BodyLines& body, const StopCheck& stopRequested,
+               const AnsiToUtf8Conversion& ansiToUtf8)
+{
+    ParseLines(list, body.lines, stopRequested, body.codePage == TextCodePage::Ansi ? &ansiToUtf8 : nullptr);
 }
 
 } // namespace tessaly

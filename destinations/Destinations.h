@@ -24,7 +24,7 @@ struct DestinationRow {
     std::string_view name;
     // The item of the Sync To list.
     std::string_view caption;
-    // True when the folder's name (trimmed, not blank) can be written into.
+    // True when the folder's name (UTF-8, trimmed, not blank) can be written into.
     bool (*acceptsFolder)(std::string_view folderName);
     // Why a folder name it does not accept is refused.
     std::string_view folderRequirement;

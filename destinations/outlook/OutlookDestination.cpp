@@ -91,7 +91,7 @@ private:
 ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders, const std::string& folderName)
 {
     // Exact comparison of the wide form: Outlook's own name rules are its business.
-    const std::wstring wanted = AnsiToWide(folderName);
+    const std::wstring wanted = Utf8ToWide(folderName);
     const int count = AsInteger(calls.Get(kFoldersObject, folders, kCount));
     for (int i = 1; i <= count; ++i) {
         ComPtr<IDispatch> folder = AsDispatch(calls.Get(kFoldersObject, folders, kItem, {TVariant(i)}));
@@ -225,12 +225,12 @@ std::optional<std::wstring> RecordDirectory(const std::wstring& directory)
     }
 }
 
-// The record's values as the run writes them: wide text in the list's code page.
-std::array<std::wstring, 18> PropertyValues(const TContactInfo& record, UINT codePage)
+// The record's values as the run writes them: wide text.
+std::array<std::wstring, 18> PropertyValues(const TContactInfo& record)
 {
     std::array<std::wstring, 18> values;
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = TextToWide(record.Field(TContactInfo::kFields[i].field), codePage);
+        values[i] = Utf8ToWide(record.Field(TContactInfo::kFields[i].field));
     return values;
 }
 
@@ -288,11 +288,10 @@ public:
         : calls_(calls), application_(application), folderName_(std::move(folderName)),
           recordDirectory_(std::move(recordDirectory))
     {
-        const UINT codePage = WindowsCodePage(list.CodePage);
         rows_.reserve(list.Count());
         rowValues_.resize(list.Count());
         for (const TContactInfo& record : list) {
-            const std::array<std::wstring, 18>& values = rows_.emplace_back(PropertyValues(record, codePage));
+            const std::array<std::wstring, 18>& values = rows_.emplace_back(PropertyValues(record));
             for (size_t i = 0; i < values.size(); ++i)
                 rowValues_[rows_.size() - 1][i] = WideToUtf8(values[i]);
         }

@@ -485,13 +485,21 @@ ContactValues WrittenValues(const TContactInfo& record)
     return values;
 }
 
-TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage)
+TContactInfo AnsiRecord(const TContactInfo& record)
 {
     TContactInfo ansi = record;
     for (const auto& entry : TContactInfo::kFields)
-        ansi.SetField(entry.field,
-                      ConvertText(std::string(record.Field(entry.field)), WindowsCodePage(codePage), CP_ACP));
+        if (!IsAscii(record.Field(entry.field))) // the same bytes in both
+            ansi.SetField(entry.field, Utf8ToAnsi(record.Field(entry.field)));
     return ansi;
+}
+
+ContactValues RoundTripValues(const TContactInfo& record)
+{
+    ContactValues values = WrittenValues(AnsiRecord(record));
+    for (std::string& value : values)
+        value = AnsiToUtf8(value);
+    return values;
 }
 
 std::string OutlookExpressFile(const std::string& fileName)
@@ -536,23 +544,25 @@ namespace {
 template <typename Use>
 auto InAnsi(const TContactList& list, size_t row, Use&& use)
 {
-    const TContactInfo& record = list[row];
-    return list.CodePage == TextCodePage::Ansi ? use(record) : use(AnsiRecord(record, list.CodePage));
+    return use(AnsiRecord(list[row]));
 }
 
 // One folder of the address book as the run sees it: its mail users are read with their
 // values in a few bulk queries, so no record is kept.
 class AddressBookFolder final : public IContactFolder {
 public:
-    AddressBookFolder(TWinAddressBook& book, const TContactList& list, std::string folderName)
-        : book_(book), list_(list), folderName_(std::move(folderName))
+    // The address book's texts are ANSI: the folder name, like every value, is converted
+    // here, at its edge, and what it holds is read back in UTF-8.
+    AddressBookFolder(TWinAddressBook& book, const TContactList& list, const std::string& folderName)
+        : book_(book), list_(list), folderName_(Utf8ToAnsi(folderName))
     {
         rows_.reserve(list.Count());
-        for (size_t row = 0; row < list.Count(); ++row)
-            rows_.push_back(InAnsi(list_, row, WrittenValues));
+        for (const TContactInfo& record : list)
+            rows_.push_back(RoundTripValues(record));
     }
 
-    // The rows as the address book holds them: ANSI, each text up to its first NUL.
+    // The rows as the address book holds them, in UTF-8: each text up to its first NUL,
+    // through the ANSI code page and back.
     const std::vector<ContactValues>& RowValues() const { return rows_; }
 
     FolderOpening Open(std::vector<FolderEntry>& entries) override
@@ -569,6 +579,8 @@ public:
         entries.reserve(users.size());
         ids_.reserve(users.size());
         for (TMailUserItem& user : users) {
+            for (std::string& value : user.values)
+                value = AnsiToUtf8(value);
             entries.push_back({{}, std::move(user.values)});
             ids_.push_back(std::move(user.id));
         }
@@ -623,7 +635,7 @@ public:
 private:
     TWinAddressBook& book_;
     const TContactList& list_;
-    std::string folderName_;
+    std::string folderName_; // ANSI
     std::vector<ContactValues> rows_;
     ComPtr<IABContainer> folder_;
     std::vector<std::vector<BYTE>> ids_;

@@ -117,9 +117,14 @@ constexpr ULONG kSaveFlags = KEEP_OPEN_READWRITE;
 // The fields as WriteMailUser leaves them in the address book, in record order.
 ContactValues WrittenValues(const TContactInfo& record);
 
-// The record with its texts in the ANSI code page, which the address book's 8-bit
+// The record (UTF-8) with its texts in the ANSI code page, which the address book's 8-bit
 // properties hold: characters that code page lacks become what Windows substitutes.
-TContactInfo AnsiRecord(const TContactInfo& record, TextCodePage codePage);
+TContactInfo AnsiRecord(const TContactInfo& record);
+
+// The fields of a record (UTF-8) as the address book holds them once written, back in
+// UTF-8: what a run compares with what it reads there. A character the code page lacks
+// compares as the substitute it became, so an unchanged list writes nothing.
+ContactValues RoundTripValues(const TContactInfo& record);
 
 // Full path of a file in the Outlook Express program folder, or empty.
 std::string OutlookExpressFile(const std::string& fileName);

@@ -141,14 +141,13 @@ bool ReadString(IContactProperties* properties, const std::wstring& path, std::s
 }
 } // namespace
 
-ContactValues WrittenValues(const TContactInfo& record, UINT codePage)
+ContactValues ContactFileValues(const TContactInfo& record)
 {
     ContactValues values;
     for (const LayoutStep& step : kLayout)
         for (const LayoutProperty& property : step.properties)
             if (property.suffix != nullptr && HasText(record.Field(property.field)))
-                values[static_cast<size_t>(property.field)] =
-                    WideToUtf8(TextToWide(record.Field(property.field), codePage));
+                values[static_cast<size_t>(property.field)] = record.Field(property.field);
     return values;
 }
 
@@ -156,7 +155,7 @@ bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path
 {
     static const std::array<std::wstring, kLayoutSteps> kNodeNames = FinalNodeNames();
     ComPtr<IStream> stream;
-    if (FAILED(platform.OpenFileStream(TextToWide(path, CP_UTF8), stream.GetAddressOf())) || !stream)
+    if (FAILED(platform.OpenFileStream(Utf8ToWide(path), stream.GetAddressOf())) || !stream)
         return false;
     ComPtr<IContact> contact;
     if (FAILED(platform.CreateContact(contact.GetAddressOf())) || !contact)
@@ -184,7 +183,7 @@ bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path
 }
 
 bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
-                      const TContactInfo& record, UINT codePage)
+                      const TContactInfo& record)
 {
     ComPtr<IContact> contact;
     if (FAILED(platform.CreateContact(contact.GetAddressOf())) || !contact)
@@ -203,7 +202,7 @@ bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& pat
             SetNodeLabels(properties.Get(), nodeName, std::span<const LPCWSTR>(step.labels, step.LabelCount()));
         for (const LayoutProperty& property : step.properties)
             if (property.suffix != nullptr)
-                SetNodeString(properties.Get(), nodeName, property.suffix, record.Field(property.field), codePage);
+                SetNodeString(properties.Get(), nodeName, property.suffix, record.Field(property.field));
     }
     return SaveContactFile(platform, persist.Get(), path);
 }
@@ -226,19 +225,19 @@ void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std:
 }
 
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
-                   std::string_view value, UINT codePage)
+                   std::string_view value)
 {
     if (!HasText(value))
         return;
     const std::wstring propertyPath = std::wstring(nodeName) + suffix;
-    const std::wstring text = TextToWide(value, codePage);
+    const std::wstring text = Utf8ToWide(value);
     DiscardErrorInfo();
     OleCheck(properties->SetString(propertyPath.c_str(), CGD_DEFAULT, text.c_str()));
 }
 
 bool SaveContactFile(IWindowsContactsPlatform& platform, IPersistStreamInit* persist, const std::string& path)
 {
-    const std::wstring widePath = TextToWide(path, CP_UTF8);
+    const std::wstring widePath = Utf8ToWide(path);
     ComPtr<IStream> stream;
     if (FAILED(platform.CreateFileStream(widePath, stream.GetAddressOf())) || !stream)
         return false;

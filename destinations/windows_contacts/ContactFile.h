@@ -16,15 +16,15 @@ namespace tessaly {
 inline constexpr DWORD kNodeBufferCapacity = 520;
 inline constexpr DWORD kNodeNameCapacity = 260;
 
-// Builds the contact of `record`, whose texts are in `codePage`, and saves it to `path`
+// Builds the contact of `record` (UTF-8) and saves it to `path`
 // (UTF-8); true only when the file was saved. A contact object that cannot be made or lacks
 // an interface gives false; a failed property call raises.
 [[nodiscard]] bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
-                                    const TContactInfo& record, UINT codePage);
+                                    const TContactInfo& record);
 
 // The fields of `record` as its contact file holds them, in UTF-8: Initials, which has no
 // place there, and blank fields are empty; every other value is kept untrimmed.
-ContactValues WrittenValues(const TContactInfo& record, UINT codePage);
+ContactValues ContactFileValues(const TContactInfo& record);
 
 // Loads the contact file at `path` (UTF-8) through a new contact object and reads back
 // the fields WriteContactFile sets, by the same node names. False when the file cannot be
@@ -40,9 +40,9 @@ void AddArrayNode(IContactProperties* properties, const wchar_t* arrayName, bool
 // Labels the node with one or two labels, in the order given.
 void SetNodeLabels(IContactProperties* properties, const wchar_t* nodeName, std::span<const LPCWSTR> labels);
 
-// Sets node + suffix to the untrimmed value (in `codePage`), unless the value is blank.
+// Sets node + suffix to the untrimmed value (UTF-8), unless the value is blank.
 void SetNodeString(IContactProperties* properties, const wchar_t* nodeName, const wchar_t* suffix,
-                   std::string_view value, UINT codePage);
+                   std::string_view value);
 
 // Writes the contact into a new or emptied file at `path` (UTF-8); false when the file
 // could not be created or the save failed (a half-written file is removed).

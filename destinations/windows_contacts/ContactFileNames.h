@@ -12,9 +12,11 @@ namespace tessaly {
 // contact file is called.
 inline constexpr char kContactFileExtension[] = ".contact";
 
-// True when `name` can only mean one folder directly inside another: not "." or "..",
-// none of \ / : * ? " < > | or a control code, not a device name (CON, NUL, COM1...),
-// and not ending in a dot or a blank, which Windows would drop.
+// True when `name` (UTF-8) can only mean one folder directly inside another: not "." or
+// "..", none of \ / : * ? " < > | or a control code, not a device name (CON, NUL, COM1...),
+// and not ending in a dot or a blank, which Windows would drop. In UTF-8 every byte of a
+// character beyond ASCII is 0x80 or more, so no part of one is read as "\" or "|", as the
+// second byte of a double-byte ANSI character (0x5C in 表) would be.
 bool IsPlainFolderName(std::string_view name);
 
 // The extension of the path's file name from its last ".", dot included; empty when none.

@@ -88,18 +88,16 @@ class ContactFilesFolder final : public IContactFolder {
 public:
     ContactFilesFolder(IWindowsContactsPlatform& platform, IContactManager* manager, const TContactList& list,
                        const std::string& folderName, wchar_t* nodeName)
-        : platform_(platform), manager_(manager), list_(list), codePage_(WindowsCodePage(list.CodePage)),
-          folderName_(ConvertText(folderName, CP_ACP, CP_UTF8)), nodeName_(nodeName)
+        : platform_(platform), manager_(manager), list_(list), folderName_(folderName), nodeName_(nodeName)
     {
         rows_.reserve(list.Count());
         // Names in UTF-8, so a name keeps every character and the byte-wise rules for
         // forbidden characters never cut one in half.
         wantedNames_.reserve(list.Count());
         for (const TContactInfo& record : list) {
-            rows_.push_back(WrittenValues(record, codePage_));
+            rows_.push_back(ContactFileValues(record));
             const bool named = HasText(StripChar(record.DisplayName(), ' '));
-            wantedNames_.push_back(named ? SafeFileBaseName(ConvertText(record.FileBaseName(), codePage_, CP_UTF8),
-                                                            TContactInfo::NewIdentifier)
+            wantedNames_.push_back(named ? SafeFileBaseName(record.FileBaseName(), TContactInfo::NewIdentifier)
                                          : std::string());
         }
     }
@@ -224,7 +222,7 @@ private:
     bool Stage(size_t row)
     {
         return WriteContactFile(platform_, WithTrailingDelimiter(staging_->Folder()) + fileNames_.at(row), nodeName_,
-                                list_[row], codePage_);
+                                list_[row]);
     }
 
     std::wstring RecordDirectory()
@@ -238,7 +236,6 @@ private:
     IWindowsContactsPlatform& platform_;
     IContactManager* manager_;
     const TContactList& list_;
-    UINT codePage_;
     std::string folderName_; // UTF-8
     wchar_t* nodeName_;
     std::vector<ContactValues> rows_;

@@ -7,6 +7,7 @@
 // Reads the URL with bare WinINet calls in reads of SIZE bytes and prints "raw_mb_per_s":
 // what WinINet itself delivers, for comparison.
 #include "base/FileHelpers.h"
+#include "base/WideText.h"
 #include "contacts/CsvReader.h"
 #include "contacts/HttpDownload.h"
 
@@ -87,14 +88,14 @@ int main(int argc, char** argv)
     const double reading = std::chrono::duration<double>(lastRead - begin).count();
 
     TContactList list(500);
-    std::vector<std::string> lines;
+    BodyLines body;
     size_t size = 0;
     {
         const std::string text = ReadTextFile(path);
         size = text.size();
-        lines = SplitBody(list, text);
+        body = SplitBody(text);
     }
-    ParseRows(list, lines, [] { return false; });
+    ParseBody(list, body, [] { return false; }, AnsiToUtf8);
     const size_t peak = Memory().PeakWorkingSetSize;
     (void)ForceDeleteFile(path);
 

@@ -87,22 +87,64 @@ TEST(SplitLines, TheTextEndsAtItsFirstNul)
     EXPECT_EQ(SplitLines(std::string_view("\0a", 2)), Lines{});
 }
 
-TEST(SplitBody, TheListTakesTheBodysCodePageAndTheMarkIsNoPartOfTheHeader)
+TEST(SplitBody, TheLinesCarryTheBodysCodePageAndTheMarkIsNoPartOfTheHeader)
 {
-    TContactList marked(10);
-    EXPECT_EQ(SplitBody(marked, "\xEF\xBB\xBF" + kHeader + "\r\n" + Row()), (Lines{kHeader, Row()}));
-    EXPECT_EQ(marked.CodePage, TextCodePage::Utf8);
+    const BodyLines marked = SplitBody("\xEF\xBB\xBF" + kHeader + "\r\n" + Row());
+    EXPECT_EQ(marked.lines, (Lines{kHeader, Row()}));
+    EXPECT_EQ(marked.codePage, TextCodePage::Utf8);
 
-    TContactList ansi(10);
-    EXPECT_EQ(SplitBody(ansi, kHeader + "\r\n\"M\xFCller\""), (Lines{kHeader, "\"M\xFCller\""}));
-    EXPECT_EQ(ansi.CodePage, TextCodePage::Ansi);
+    const BodyLines ansi = SplitBody(kHeader + "\r\n\"M\xFCller\"");
+    EXPECT_EQ(ansi.lines, (Lines{kHeader, "\"M\xFCller\""}));
+    EXPECT_EQ(ansi.codePage, TextCodePage::Ansi);
 }
 
 TEST(SplitBody, EmptyLinesAfterTheHeaderAreLeftOutAndAnEmptyHeaderKeepsItsPlace)
 {
+    EXPECT_EQ(SplitBody(kHeader + "\r\r\r\n\n" + Row() + "\r\r").lines, (Lines{kHeader, Row()}));
+    EXPECT_EQ(SplitBody("\r\n\r" + kHeader).lines, (Lines{"", kHeader}));
+}
+
+// Latin-1 to UTF-8, standing in for the system's ANSI conversion; counts its calls.
+struct Latin1Rows {
+    int calls = 0;
+    AnsiToUtf8Conversion Conversion()
+    {
+        return [this](std::string_view latin1) {
+            ++calls;
+            std::string utf8;
+            for (char ch : latin1) {
+                const auto byte = static_cast<unsigned char>(ch);
+                if (byte < 0x80) {
+                    utf8 += ch;
+                } else {
+                    utf8 += static_cast<char>(0xC0 | (byte >> 6));
+                    utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+                }
+            }
+            return utf8;
+        };
+    }
+};
+
+TEST(ParseBody, AnAnsiBodysRowsBecomeUtf8OneByOneAndAUtf8BodysStayAsTheyAre)
+{
+    Latin1Rows latin1;
     TContactList list(10);
-    EXPECT_EQ(SplitBody(list, kHeader + "\r\r\r\n\n" + Row() + "\r\r"), (Lines{kHeader, Row()}));
-    EXPECT_EQ(SplitBody(list, "\r\n\r" + kHeader), (Lines{"", kHeader}));
+    BodyLines ansi = SplitBody(kHeader + "\r\n" + Row({{6, "J\xFCrgen M\xFCller"}}) + "\r\n" + Row({{6, "Ann Lee"}}) +
+                               "\r\n" + Row({{6, "Ren\xE9" "e"}}));
+    ParseBody(list, ansi, nullptr, latin1.Conversion());
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list[0].DisplayName(), "J\xC3\xBCrgen M\xC3\xBCller");
+    EXPECT_EQ(list[1].DisplayName(), "Ann Lee");
+    EXPECT_EQ(list[2].DisplayName(), "Ren\xC3\xA9" "e");
+    EXPECT_EQ(latin1.calls, 2); // plain ASCII rows read the same either way: never converted
+
+    TContactList fromUtf8(10);
+    BodyLines utf8 = SplitBody(kHeader + "\r\n" + Row({{6, "J\xC3\xBCrgen"}}));
+    ParseBody(fromUtf8, utf8, nullptr, latin1.Conversion());
+    ASSERT_EQ(fromUtf8.Count(), 1u);
+    EXPECT_EQ(fromUtf8[0].DisplayName(), "J\xC3\xBCrgen");
+    EXPECT_EQ(latin1.calls, 2);
 }
 
 TEST(ParseRows, DropsTheHeaderWhateverItHolds)

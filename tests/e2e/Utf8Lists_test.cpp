@@ -1,5 +1,6 @@
 // UTF-8 contact lists, with and without a byte-order mark, land with their names intact
-// in each destination. (ANSI lists are what the other end-to-end tests serve.)
+// in each destination. (ANSI lists are what the other end-to-end tests serve.) And a
+// folder name beyond ASCII from a Japanese system's settings file.
 #include "EndToEndFixture.h"
 
 #include "base/WideText.h"
@@ -114,4 +115,20 @@ TEST_F(EndToEndTest, WindowsContactsFileNamesAndContentsKeepTheCharactersOfAUtf8
                                             std::string(kYamada) + ".contact"));
     EXPECT_THAT(ReadWide(folder + L"\u5C71\u7530\u592A\u90CE.contact"),
                 HasSubstr(std::string("<c:FormattedName>") + kYamada + "</c:FormattedName>"));
+}
+
+TEST_F(EndToEndTest, AJapaneseSystemTakesAWindowsMailFolderWhoseAnsiNameHoldsTheByteOfABackslash)
+{
+    // ctest's e2e_japanese_tests runs this under the host locale ja_JP.UTF-8, which Wine
+    // turns into code page 932 for this process and the programs it starts.
+    if (Tool("ansi_code_page.exe\"") != std::vector<std::string>{"932"})
+        GTEST_SKIP() << "the programs started here do not get code page 932: this test runs as "
+                        "e2e_japanese_tests, on a host with the ja_JP.UTF-8 locale (tools/install-deps makes it)";
+    PutServerFile("contacts.csv", ContactsFile({"Ann Lee"}));
+    // The settings file is in the system's code page, where 表 is 95 5C: "\" is 5C.
+    program_.WriteSettings(Link("contacts.csv"), kUser, kPassword, "\x95\x5C", 30);
+
+    ASSERT_EQ(RunUnattended(), 0u);
+    const std::wstring folder = AnsiToWide(data_ + "profile\\Contacts\\") + L"\u8868\\";
+    EXPECT_THAT(ReadWide(folder + L"AnnLee.contact"), HasSubstr("<c:FormattedName>Ann Lee</c:FormattedName>"));
 }

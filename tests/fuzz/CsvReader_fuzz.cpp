@@ -45,12 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
-    tessaly::TContactList decided(1);
-    const std::vector<std::string> bodyLines = tessaly::SplitBody(decided, text);
+    const tessaly::BodyLines decided = tessaly::SplitBody(text);
+    const std::vector<std::string>& bodyLines = decided.lines;
     const bool marked = text.starts_with("\xEF\xBB\xBF");
     bool multiByte = false;
     const bool utf8 = marked || (PlainUtf8(text, multiByte) && multiByte);
-    if ((decided.CodePage == tessaly::TextCodePage::Utf8) != utf8)
+    if ((decided.codePage == tessaly::TextCodePage::Utf8) != utf8)
         std::abort();
     std::vector<std::string> expectedBody = tessaly::SplitLines(std::string_view(text).substr(marked ? 3 : 0));
     if (!expectedBody.empty())

@@ -138,12 +138,13 @@ TContactInfo& AddRecord(TContactList& list, const std::string& tag)
     return record;
 }
 
+// The record's line as outlookdump prints it: in the ANSI code page (records hold UTF-8).
 std::string ContactLine(const TContactInfo& record)
 {
     std::string line = "contact";
     for (const auto& entry : TContactInfo::kFields) {
         line += '\t';
-        for (char c : record.Field(entry.field)) {
+        for (char c : Utf8ToAnsi(record.Field(entry.field))) {
             switch (c) {
             case '\t': line += "\\t"; break;
             case '\n': line += "\\n"; break;
@@ -280,7 +281,7 @@ TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
     Seed({"--folder", "Other", "--contact", "Other", "Elsewhere", "--folder", "Global Contacts", "--contact",
           "Global Contacts", "Old", "--distlist", "Global Contacts", "Team"});
     TContactList first(500);
-    AddRecord(first, "A").SetField(ContactField::DisplayName, WideToAnsi(L"Zo\u00EB Tab\there"));
+    AddRecord(first, "A").SetField(ContactField::DisplayName, WideToUtf8(L"Zo\u00EB Tab\there"));
     AddRecord(first, "B").SetField(ContactField::HomeStreet, "Line 1\nLine 2 \\ back");
     first.Emplace(std::vector<std::string>{});
 

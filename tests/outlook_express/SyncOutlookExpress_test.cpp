@@ -309,6 +309,29 @@ TEST_F(SyncOutlookExpressTest, AnUnchangedReRunReadsTheFolderInAFewBatchesAndWri
     EXPECT_EQ(services.statuses.back(), "Global Contacts created - 701 item(s)");
 }
 
+TEST_F(SyncOutlookExpressTest, AUtf8ListGoesInAsAnsiAndItsReRunWritesNothingWhereTheCodePageLacksACharacter)
+{
+    // The prefix's code page is Windows-1252: it holds \xF6 and \xC4 but neither \u0141 nor \u5C71.
+    const ULONG folder = world.AddFolder("Kontakte \xC4");
+    tessaly::TContactInfo record = Record("A");
+    record.SetField(tessaly::ContactField::DisplayName, "J\xC3\xB6rg \xC5\x81ukasz \xE5\xB1\xB1");
+    list.Add(std::make_unique<tessaly::TContactInfo>(record));
+    ASSERT_TRUE(Sync("Kontakte \xC3\x84"));
+    const auto before = IdsAndNames(world, folder);
+    ASSERT_EQ(before.size(), 1u) << "the folder is found by its ANSI name";
+    EXPECT_THAT(before[0], testing::HasSubstr(" J\xF6rg ")) << "the address book holds ANSI";
+    world.log.clear();
+    world.setProps.clear();
+
+    EXPECT_TRUE(Sync("Kontakte \xC3\x84"));
+
+    EXPECT_EQ(IdsAndNames(world, folder), before);
+    EXPECT_TRUE(world.setProps.empty()) << "the substitutes compare equal to what the list becomes in ANSI";
+    for (const std::string& call : world.log)
+        EXPECT_EQ(call.find("CreateEntry"), std::string::npos) << call;
+    EXPECT_EQ(services.statuses.back(), "Kontakte \xC3\x84 created - 1 item(s)");
+}
+
 TEST_F(SyncOutlookExpressTest, AnEntryThatCannotBeUpdatedOrDeletedStaysAsItWasAndTheRunFails)
 {
     const ULONG folder = world.AddFolder("Global Contacts");

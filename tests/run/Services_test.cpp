@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "ui/BaseWindow.h"
 #include "ui/ControlIds.h"
+#include "support/WindowQueries.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,22 @@ TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
     form.ReportCreated(0, "Global Contacts");
     ::GetWindowTextA(status, text, sizeof text);
     EXPECT_STREQ(text, "Global Contacts created - 0 item(s)");
+}
+
+TEST(RunServices, TheFolderNameIsUtf8BetweenTheAnsiFieldAndTheAnsiStatusLine)
+{
+    // The prefix's code page is Windows-1252, where \xC4 is the \xC3\x84 of UTF-8.
+    TMainWindow form(false);
+    HWND folder = test::FindChildById(form.Handle(), ControlId(Ctl::edtTitle)); // inside its group
+    HWND status = ::GetDlgItem(form.Handle(), ControlId(Ctl::lblStatusV));
+    ASSERT_TRUE(folder && status);
+    ::SetWindowTextA(folder, "Kontakte \xC4");
+    EXPECT_EQ(form.FolderText(), "Kontakte \xC3\x84");
+
+    form.ReportCreated(3, form.FolderText());
+    char text[64] = {};
+    ::GetWindowTextA(status, text, sizeof text);
+    EXPECT_STREQ(text, "Kontakte \xC4 created - 3 item(s)");
 }
 
 TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)

@@ -84,6 +84,9 @@ TEST(SettingArguments, RefusalsOfTheDestinationAndItsFolderSayWhatIsAccepted)
               "EmailClient=40: not 10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)");
     EXPECT_EQ(ApplySettingArguments(ini, {"Folder=A|B", "EmailClient=30"}, kLatin1),
               "Folder=A|B: Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
+    // The folder is repeated as it was given, in the ANSI code page.
+    EXPECT_EQ(ApplySettingArguments(ini, {"Folder=\xC4|B", "EmailClient=30"}, kLatin1),
+              "Folder=\xC4|B: Windows Mail needs the name of one folder, without \\ / : * ? \" < > |");
     EXPECT_EQ(ApplySettingArguments(ini, {"Folder=A|B", "EmailClient=20"}, kLatin1), "");
 }
 

@@ -71,14 +71,14 @@ TEST(Settings, AUtf8FilesTextsAreConvertedAndOneThatCannotBeIsLeftAsItWas)
     TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Kontakte \xC3\x84\r\n"
                                    "User=\xD0\x96" "enya\r\nPSW=\xFF\r\n");
     SettingsValues values = ReadSettings(ini, kLatin1);
-    EXPECT_EQ(values.folder, "Kontakte \xC4");
+    EXPECT_EQ(values.folder, "Kontakte \xC3\x84"); // the folder name stays UTF-8 inside
     EXPECT_EQ(values.user, "");
     EXPECT_EQ(values.password, "");
     EXPECT_EQ(values.source, "http://www.corvane.example/data/contacts.csv"); // absent: the default
     EXPECT_EQ(values.unreadableKeys, (std::vector<std::string>{"User", "PSW"}));
 
     // Left blank, the unreadable ones keep their stored bytes; one entered anew is written.
-    values.folder = "Kontakte \xD6";
+    values.folder = "Kontakte \xC3\x96";
     values.password = "n\xE9w";
     WriteSettings(ini, values, kLatin1);
     EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Kontakte \xC3\x96\r\n"
@@ -86,8 +86,23 @@ TEST(Settings, AUtf8FilesTextsAreConvertedAndOneThatCannotBeIsLeftAsItWas)
                             "Source=http://www.corvane.example/data/contacts.csv\r\n"
                             "EmailClient=10\r\nInterval=1\r\nStartTime=15:00:00\r\n");
 
-    // Without the mark the bytes are the program's text already.
-    EXPECT_EQ(ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nFolder=\xC3\x84\r\n"), kLatin1).folder, "\xC3\x84");
+    // Without the mark the bytes are the ANSI code page's: the folder name is converted.
+    EXPECT_EQ(ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nFolder=\xC3\x84\r\n"), kLatin1).folder,
+              "\xC3\x83\xC2\x84");
+}
+
+TEST(Settings, AFolderNameGoesBackInTheFilesOwnCodePage)
+{
+    SettingsValues values = ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nFolder=Kontakte \xC4\r\n"), kLatin1);
+    ASSERT_EQ(values.folder, "Kontakte \xC3\x84");
+    TIniFile ansi = TIniFile::Parse("[Corvane Tessaly]\r\n");
+    WriteSettings(ansi, values, kLatin1);
+    EXPECT_EQ(ansi.ReadString("Corvane Tessaly", "Folder", ""), "Kontakte \xC4");
+
+    // One a UTF-8 file can hold but the code page cannot is refused, as the other texts are.
+    values = ReadSettings(TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=\xE8\xA1\xA8\r\n"), kLatin1);
+    EXPECT_EQ(values.folder, "");
+    EXPECT_EQ(values.unreadableKeys, std::vector<std::string>{"Folder"});
 }
 
 TEST(Settings, TimesOfDayRoundTripAndCommonSystemFormatsAreRead)

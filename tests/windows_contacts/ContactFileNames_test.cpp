@@ -90,10 +90,19 @@ TEST(ContactFileNames, TheFoldDecidesWhichNamesAreTheSame)
 
 TEST(ContactFolderNames, OnlyOneFolderDirectlyInsideIsAccepted)
 {
-    for (const char* name : {"Global Contacts", "Team", "a.b", "R\xe9seau", "(2)"})
+    for (const char* name : {"Global Contacts", "Team", "a.b", "R\xc3\xa9seau", "(2)"})
         EXPECT_TRUE(IsPlainFolderName(name)) << name;
     for (const char* name : {"", ".", "..", "..\\Contacts", "Safety\\..", "..\\Desktop", "..\\..\\..\\somewhere",
                              "*", "C:\\somewhere", "C:", "a/b", "a?", "a\"b", "a<b>", "a|b", "tab\there", "dot.",
                              "blank ", "CON", "nul", "com1.txt", "LPT9 "})
+        EXPECT_FALSE(IsPlainFolderName(name)) << name;
+}
+
+TEST(ContactFolderNames, AUtf8NameIsCheckedByItsCharactersNotByTheBytesOfAnAnsiOne)
+{
+    // 表 is E8 A1 A8 in UTF-8; in Japanese ANSI (95 5C) its second byte would read as "\".
+    for (const char* name : {"\xe8\xa1\xa8", "\xe8\xa1\xa8\xe7\xa4\xba", "\xd0\x9a\xd0\xbe\xd0\xbd\xd1\x82"})
+        EXPECT_TRUE(IsPlainFolderName(name)) << name;
+    for (const char* name : {"\xe8\xa1\xa8\\x", "\xe8\xa1\xa8|", "\xe8\xa1\xa8."})
         EXPECT_FALSE(IsPlainFolderName(name)) << name;
 }

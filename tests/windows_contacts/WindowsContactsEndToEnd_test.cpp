@@ -277,7 +277,7 @@ TEST_F(WindowsContactsEndToEndTest, EachRecordBecomesOneContactFileBesideTheOwnC
 
     TContactInfo& ann = AddRecord(list, "Ann Lee");
     ann.SetField(ContactField::NickName, "  Annie ");
-    ann.SetField(ContactField::Company, "Lee & Sons <Ltd> \"Q\" \xe9");
+    ann.SetField(ContactField::Company, "Lee & Sons <Ltd> \"Q\" \xc3\xa9");
     ann.SetField(ContactField::Pager, " ");
     AddRecord(list, "AnnLee");
     AddRecord(list, "O'Brien: Pat");
@@ -302,7 +302,7 @@ TEST_F(WindowsContactsEndToEndTest, EachRecordBecomesOneContactFileBesideTheOwnC
     EXPECT_EQ(first.Count(L"/c:contact[@c:Version='1']"), 1);
     EXPECT_EQ(first.Text(L"/c:contact/c:NameCollection/c:Name/c:FormattedName"), L"Ann Lee");
     EXPECT_EQ(first.Text(L"/c:contact/c:NameCollection/c:Name/c:NickName"), L"  Annie ");
-    EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:Company"), AnsiToWide(std::string(ann.Company())));
+    EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:Company"), Utf8ToWide(ann.Company()));
     EXPECT_EQ(first.Text(L"//c:PositionCollection/c:Position/c:LabelCollection/c:Label"), L"Business");
     EXPECT_EQ(first.Text(L"//c:PersonCollection/c:Person/c:PersonID"), L"CustomerID of Ann Lee");
     EXPECT_EQ(first.Text(L"//c:EmailAddressCollection/c:EmailAddress/c:Address"), L"Email of Ann Lee");
