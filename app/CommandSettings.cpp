@@ -98,7 +98,7 @@ std::string InputRefusal(const SettingsValues& values)
     return {};
 }
 
-std::string ScheduleRefusal(const TIniFile& ini)
+std::string ScheduleRefusal(const IniFile& ini)
 {
     for (std::string_view key : {std::string_view("Interval"), std::string_view("StartTime")}) {
         if (!ini.ValueExists(kSettingsSection, key))
@@ -114,7 +114,7 @@ int IntervalOrFirst(int code)
     return code >= 1 && code <= 7 ? code : 1;
 }
 
-std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments,
+std::string ApplySettingArguments(IniFile& ini, const std::vector<std::string>& arguments,
                                   const SettingsTextConversion& conversion)
 {
     // "Schedule" is no key of the file: "Schedule=1" asks that the result pass the input
@@ -151,7 +151,7 @@ std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>&
         given.push_back({*key, value});
     }
 
-    TIniFile result = ini;
+    IniFile result = ini;
     for (const GivenSetting& setting : given) {
         int number = 0;
         if (setting.key == "StartTime" && ParseTimeOfDay(setting.value, number))

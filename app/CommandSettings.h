@@ -21,7 +21,7 @@ std::string InputRefusal(const SettingsValues& values);
 // The reason the scheduled task cannot be saved from the file's Interval and StartTime
 // as they stand: a value that is no number of days from 1 to 7, or no time of day.
 // A missing key is no refusal: its default is meant. Empty when both may be used.
-std::string ScheduleRefusal(const TIniFile& ini);
+std::string ScheduleRefusal(const IniFile& ini);
 
 // The day count the interval list would select for this code: the first item (1) when
 // no item matches.
@@ -33,7 +33,7 @@ int IntervalOrFirst(int code);
 // stored in the program's own form, and texts go into a UTF-8 file through `conversion`.
 // "Schedule=1" also requires the result to pass InputRefusal. Returns the refusal, naming
 // the key (and the value, unless it held a line break), or empty when written.
-std::string ApplySettingArguments(TIniFile& ini, const std::vector<std::string>& arguments,
+std::string ApplySettingArguments(IniFile& ini, const std::vector<std::string>& arguments,
                                   const SettingsTextConversion& conversion);
 
 } // namespace tessaly

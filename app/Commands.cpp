@@ -61,7 +61,7 @@ int WriteSettingsCommand(const std::vector<std::string>& arguments)
 {
     const std::string path = SettingsFilePath();
     try {
-        TIniFile ini = LoadIniFile(path);
+        IniFile ini = LoadIniFile(path);
         const std::string unchanged = ini.ToText();
         const std::string refusal = ApplySettingArguments(ini, arguments, SystemSettingsText());
         if (!refusal.empty())
@@ -97,7 +97,7 @@ int UninstallCommand()
     int result = RemoveScheduledTask(platform, message);
     try {
         // A run under way would lose the files it works on, its staged contacts among them.
-        const TSyncLock lock;
+        const SyncLock lock;
         std::string problem;
         if (!lock.Held()) {
             problem = "A synchronisation is running: the program's files stay until it has ended.";
@@ -115,7 +115,7 @@ int UninstallCommand()
 
 } // namespace
 
-int SaveTaskFromSettings(const TIniFile& ini, IScheduledTaskPlatform& platform, std::string& message)
+int SaveTaskFromSettings(const IniFile& ini, IScheduledTaskPlatform& platform, std::string& message)
 {
     const SettingsValues values = ReadSettings(ini, SystemSettingsText());
     message = InputRefusal(values);

@@ -21,7 +21,7 @@ enum CommandExit : int { kCommandDone = 0, kCommandRefused = 1, kCommandFailed =
 // is not one (the window would show a default instead), 3 when the Task Scheduler cannot
 // save it.
 // `message` says why when the result is not 0.
-int SaveTaskFromSettings(const TIniFile& ini, IScheduledTaskPlatform& platform, std::string& message);
+int SaveTaskFromSettings(const IniFile& ini, IScheduledTaskPlatform& platform, std::string& message);
 
 // Deletes the scheduled task; a task that is not there is no error.
 int RemoveScheduledTask(IScheduledTaskPlatform& platform, std::string& message);

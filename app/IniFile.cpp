@@ -77,9 +77,9 @@ bool ParseIniInteger(std::string_view text, int& value)
     return true;
 }
 
-TIniFile TIniFile::Parse(std::string_view text)
+IniFile IniFile::Parse(std::string_view text)
 {
-    TIniFile ini;
+    IniFile ini;
     // Editors save UTF-8 with this mark; left in, it would hide the first section.
     if (text.starts_with(kByteOrderMark)) {
         text.remove_prefix(kByteOrderMark.size());
@@ -106,7 +106,7 @@ TIniFile TIniFile::Parse(std::string_view text)
     return ini;
 }
 
-std::string TIniFile::ToText() const
+std::string IniFile::ToText() const
 {
     std::string text(byteOrderMark_ ? kByteOrderMark : std::string_view());
     for (const Line& line : lines_) {
@@ -116,7 +116,7 @@ std::string TIniFile::ToText() const
     return text;
 }
 
-size_t TIniFile::FindEntry(std::string_view section, std::string_view key) const
+size_t IniFile::FindEntry(std::string_view section, std::string_view key) const
 {
     bool inSection = false;
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -129,25 +129,25 @@ size_t TIniFile::FindEntry(std::string_view section, std::string_view key) const
     return std::string::npos;
 }
 
-bool TIniFile::SectionExists(std::string_view section) const
+bool IniFile::SectionExists(std::string_view section) const
 {
     return std::any_of(lines_.begin(), lines_.end(), [&](const Line& line) {
         return line.kind == Kind::Header && SameTextIgnoringAsciiCase(line.name, section);
     });
 }
 
-bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
+bool IniFile::ValueExists(std::string_view section, std::string_view key) const
 {
     return FindEntry(section, key) != std::string::npos;
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
+std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const
 {
     const size_t found = FindEntry(section, key);
     return found == std::string::npos ? std::string(fallback) : lines_[found].value;
 }
 
-int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const
+int IniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const
 {
     int value = fallback;
     if (!ValueExists(section, key) || !ParseIniInteger(ReadString(section, key, {}), value))
@@ -155,7 +155,7 @@ int TIniFile::ReadInteger(std::string_view section, std::string_view key, int fa
     return value;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     // Its second line would be read as an entry of its own.
     if (HoldsLineBreak(value))
@@ -187,7 +187,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     lines_.insert(last + 1, std::move(entry));
 }
 
-void TIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
+void IniFile::WriteInteger(std::string_view section, std::string_view key, int value)
 {
     WriteString(section, key, std::to_string(value));
 }

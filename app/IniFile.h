@@ -9,16 +9,16 @@
 
 namespace tessaly {
 
-class TIniFile {
+class IniFile {
 public:
-    TIniFile() = default;
+    IniFile() = default;
 
     // Reads INI text: a trimmed line "[name]" opens a section, "key=value" (blanks around
     // the "=" dropped, then one pair of matching single or double quotes around the value,
     // as Windows reads these files) is an entry of the section it stands in; empty lines,
     // ";" comments and anything before the first section are no entries. A leading UTF-8
     // byte-order mark is read past and kept for writing back.
-    static TIniFile Parse(std::string_view text);
+    static IniFile Parse(std::string_view text);
 
     // Every line as it was read, or as written for an entry whose value changed, each
     // ended by CR LF; a section added since starts after an empty line and ends with one.

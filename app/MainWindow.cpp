@@ -20,20 +20,20 @@ const char* const kClassName = "TForm1";
 const char* const kProductName = TESSALY_PRODUCT_NAME;
 const char* const kCloseWhileBusy = "Please use <ESC> key to stop building.";
 
-TMainWindow::Options StandardOptions(bool unattended)
+MainWindow::Options StandardOptions(bool unattended)
 {
-    TMainWindow::Options options;
+    MainWindow::Options options;
     options.unattended = unattended;
     return options;
 }
 
 } // namespace
 
-TMainWindow::TMainWindow(bool unattended) : TMainWindow(StandardOptions(unattended))
+MainWindow::MainWindow(bool unattended) : MainWindow(StandardOptions(unattended))
 {
 }
 
-TMainWindow::TMainWindow(const Options& options)
+MainWindow::MainWindow(const Options& options)
     : unattended_(options.unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON)),
       pumpInterval_(options.pumpIntervalMs), noticeDisplay_(options.noticeDisplay),
       run_(*this, *this, options.destinations, options.runLogPath)
@@ -50,12 +50,12 @@ TMainWindow::TMainWindow(const Options& options)
     owner_.SetMainWindow(Handle());
 }
 
-TMainWindow::~TMainWindow()
+MainWindow::~MainWindow()
 {
     DestroyHandle();
 }
 
-void TMainWindow::Show(int showCommand)
+void MainWindow::Show(int showCommand)
 {
     owner_.ShowButton();
     // Minimised means the owner minimised, with this window hidden under its button.
@@ -67,7 +67,7 @@ void TMainWindow::Show(int showCommand)
         owner_.Minimise();
 }
 
-LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
@@ -124,7 +124,7 @@ LRESULT TMainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return DefaultHandling(message, wParam, lParam);
 }
 
-void TMainWindow::HandleException(std::exception_ptr error) noexcept
+void MainWindow::HandleException(std::exception_ptr error) noexcept
 {
     try {
         AppException(error);
@@ -135,17 +135,17 @@ void TMainWindow::HandleException(std::exception_ptr error) noexcept
     }
 }
 
-void TMainWindow::AppException(std::exception_ptr error)
+void MainWindow::AppException(std::exception_ptr error)
 {
     ShowNotice(NoticeKind::Error, ExceptionText(error));
 }
 
-bool TMainWindow::IsUnattendedSwitch(int argc, char** argv)
+bool MainWindow::IsUnattendedSwitch(int argc, char** argv)
 {
     return argc > 1 && argv[1] != nullptr && std::strcmp(argv[1], "-a") == 0;
 }
 
-unsigned TMainWindow::KeyShiftState()
+unsigned MainWindow::KeyShiftState()
 {
     unsigned shift = 0;
     if (::GetKeyState(VK_SHIFT) < 0)
@@ -157,10 +157,10 @@ unsigned TMainWindow::KeyShiftState()
     return shift;
 }
 
-void TMainWindow::CreateControls()
+void MainWindow::CreateControls()
 {
-    settings_ = std::make_unique<TIniFile>(LoadIniFile(SettingsFilePath()));
-    controls_ = std::make_unique<TMainWindowControls>(Handle());
+    settings_ = std::make_unique<IniFile>(LoadIniFile(SettingsFilePath()));
+    controls_ = std::make_unique<MainWindowControls>(Handle());
     controls_->CreateFormControls();
     controls_->BuildControls();
     controls_->syncNow.OnClick = [this] { SyncNow(); };
@@ -168,7 +168,7 @@ void TMainWindow::CreateControls()
     ShowSettings(*settings_);
 }
 
-void TMainWindow::ShowSettings(const TIniFile& settings)
+void MainWindow::ShowSettings(const IniFile& settings)
 {
     controls_->SetFonts();
     controls_->SetCaptions();
@@ -178,7 +178,7 @@ void TMainWindow::ShowSettings(const TIniFile& settings)
         StartUnattended();
 }
 
-void TMainWindow::SaveSettingsOnClose()
+void MainWindow::SaveSettingsOnClose()
 {
     if (unattended_ || !settings_)
         return;
@@ -190,30 +190,30 @@ void TMainWindow::SaveSettingsOnClose()
     }
 }
 
-void TMainWindow::ReleaseSettings()
+void MainWindow::ReleaseSettings()
 {
     settings_.reset();
 }
 
-void TMainWindow::StartUnattended()
+void MainWindow::StartUnattended()
 {
     // The window is never shown: the program's entry does not show it in this mode.
     ProcessMessages();
     ::PostMessageA(Handle(), WM_STARTSYNC, 0, reinterpret_cast<LPARAM>(this));
 }
 
-void TMainWindow::RunUnattended()
+void MainWindow::RunUnattended()
 {
     try {
         SyncNow();
     } catch (...) {
-        outcome_ = TSyncRun::kExitError;
+        outcome_ = SyncRun::kExitError;
         HandleException(std::current_exception());
     }
     ::PostMessageA(Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-bool TMainWindow::SystemCommand(WPARAM command)
+bool MainWindow::SystemCommand(WPARAM command)
 {
     switch (command & 0xFFF0) {
     case SC_CLOSE:
@@ -229,7 +229,7 @@ bool TMainWindow::SystemCommand(WPARAM command)
     }
 }
 
-bool TMainWindow::CanCloseNow()
+bool MainWindow::CanCloseNow()
 {
     if (controls_->link.IsEnabled())
         return true;
@@ -237,13 +237,13 @@ bool TMainWindow::CanCloseNow()
     return false;
 }
 
-void TMainWindow::KeyPressed(WPARAM key, unsigned shift)
+void MainWindow::KeyPressed(WPARAM key, unsigned shift)
 {
     if (key == VK_ESCAPE && !(shift & kCtrl))
         RequestStop();
 }
 
-bool TMainWindow::Activated(WPARAM state)
+bool MainWindow::Activated(WPARAM state)
 {
     if (!controls_)
         return false;
@@ -258,7 +258,7 @@ bool TMainWindow::Activated(WPARAM state)
     return true;
 }
 
-bool TMainWindow::PreTranslateMessage(MSG& msg)
+bool MainWindow::PreTranslateMessage(MSG& msg)
 {
     const bool ours = msg.hwnd == Handle() || ::IsChild(Handle(), msg.hwnd);
     if (!ours || !controls_)

@@ -23,7 +23,7 @@
 
 namespace tessaly {
 
-class TMainWindow : public BaseWindow<TMainWindow>, public IRunServices, private IRunHooks {
+class MainWindow : public BaseWindow<MainWindow>, public IRunServices, private IRunHooks {
 public:
     // How often a run lets window messages through, at most.
     static constexpr DWORD kPumpIntervalMs = 25;
@@ -43,7 +43,7 @@ public:
         // Unattended, nothing is ever shown to the user.
         bool unattended = false;
         // The entry operations of the destinations, by code.
-        TSyncRun::Destinations destinations = TSyncRun::StandardDestinations();
+        SyncRun::Destinations destinations = SyncRun::StandardDestinations();
         // Takes over from the message dialog when set (unattended, still nothing reaches it).
         NoticeDisplay noticeDisplay;
         // 0 lets messages through on every stop check.
@@ -56,14 +56,14 @@ public:
     static bool IsUnattendedSwitch(int argc, char** argv);
 
     // Creates the window, hidden.
-    explicit TMainWindow(bool unattended);
-    explicit TMainWindow(const Options& options);
-    virtual ~TMainWindow();
+    explicit MainWindow(bool unattended);
+    explicit MainWindow(const Options& options);
+    virtual ~MainWindow();
 
     void Show(int showCommand);
     bool Unattended() const noexcept { return unattended_; }
     // The process's exit code: the outcome of the unattended run; always 0 interactively.
-    int ExitCode() const noexcept { return unattended_ ? outcome_ : TSyncRun::kExitSucceeded; }
+    int ExitCode() const noexcept { return unattended_ ? outcome_ : SyncRun::kExitSucceeded; }
 
     // --- Actions -------------------------------------------------------------------
     void SyncNow() { RunAction(false); }
@@ -103,14 +103,14 @@ public:
     bool PreTranslateMessage(MSG& msg);
 
 private:
-    friend class BaseWindow<TMainWindow>;
+    friend class BaseWindow<MainWindow>;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleException(std::exception_ptr error) noexcept;
 
     // --- Window life ---------------------------------------------------------------
     // Makes the controls and shows the settings in them.
     void CreateControls();
-    void ShowSettings(const TIniFile& settings);
+    void ShowSettings(const IniFile& settings);
     void ReleaseSettings();
     void StartUnattended();
     void RunUnattended();
@@ -133,8 +133,8 @@ private:
     void ShowAnimation(bool on);
 
     // --- Settings ------------------------------------------------------------------
-    void LoadSettings(const TIniFile& settings);
-    void SaveSettings(TIniFile& settings);
+    void LoadSettings(const IniFile& settings);
+    void SaveSettings(IniFile& settings);
 
     // Settings are written when the window closes, while it can still show an error, and
     // when the session ends with the window open.
@@ -160,15 +160,15 @@ private:
     DWORD lastPump_ = 0;
     DWORD pumpInterval_;
     NoticeDisplay noticeDisplay_;
-    TSyncRun run_;
+    SyncRun run_;
     std::exception_ptr creationError_;
-    int outcome_ = TSyncRun::kExitSucceeded;
-    std::unique_ptr<TIniFile> settings_;
+    int outcome_ = SyncRun::kExitSucceeded;
+    std::unique_ptr<IniFile> settings_;
     // Keys whose stored text this system's code page cannot hold; their fields started empty.
     std::vector<std::string> unreadableSettings_;
     // RemoveLimit of the settings file: the window has no field for it.
     int removeLimit_ = kDefaultRemoveLimit;
-    std::unique_ptr<TMainWindowControls> controls_;
+    std::unique_ptr<MainWindowControls> controls_;
     // The control that had the focus when an action started.
     HWND focusBeforeBusy_ = nullptr;
 };

@@ -25,13 +25,13 @@ const char* const kEscapeHint = "Press <ESC> to Stop";
 
 } // namespace
 
-void TMainWindow::RunAction(bool createTask)
+void MainWindow::RunAction(bool createTask)
 {
     const HCURSOR previous = ScreenCursor();
     SetScreenCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // the hourglass
     SetIdle(false);
     struct Restore {
-        TMainWindow& form;
+        MainWindow& form;
         HCURSOR cursor;
         ~Restore()
         {
@@ -45,13 +45,13 @@ void TMainWindow::RunAction(bool createTask)
             SaveScheduledTask();
         else
             outcome_ = run_.Run({SourceText(), UserText(), PasswordText(), folderName, DestinationCode(), removeLimit_,
-                                 unattended_ ? TSyncRun::Mode::Unattended : TSyncRun::Mode::Window});
+                                 unattended_ ? SyncRun::Mode::Unattended : SyncRun::Mode::Window});
     } else {
-        outcome_ = stopFlag_ ? TSyncRun::kExitInterrupted : TSyncRun::kExitFailed;
+        outcome_ = stopFlag_ ? SyncRun::kExitInterrupted : SyncRun::kExitFailed;
     }
 }
 
-bool TMainWindow::ValidateInput(const std::string& folderName)
+bool MainWindow::ValidateInput(const std::string& folderName)
 {
     SetStatus("Initializing..");
     if (!CheckSettingsReadable())
@@ -77,7 +77,7 @@ bool TMainWindow::ValidateInput(const std::string& folderName)
     return !StopRequested();
 }
 
-bool TMainWindow::CheckSettingsReadable()
+bool MainWindow::CheckSettingsReadable()
 {
     // An altered link, name or folder would reach another server or folder than the one meant.
     const struct {
@@ -100,7 +100,7 @@ bool TMainWindow::CheckSettingsReadable()
     return true;
 }
 
-bool TMainWindow::CheckNotBlank(const std::string& value, const std::string& caption)
+bool MainWindow::CheckNotBlank(const std::string& value, const std::string& caption)
 {
     if (HasText(value))
         return true;
@@ -108,7 +108,7 @@ bool TMainWindow::CheckNotBlank(const std::string& value, const std::string& cap
     return false;
 }
 
-void TMainWindow::SetIdle(bool idle)
+void MainWindow::SetIdle(bool idle)
 {
     ClearStop();
     if (!idle) {
@@ -116,7 +116,7 @@ void TMainWindow::SetIdle(bool idle)
         HWND focus = ::GetFocus();
         focusBeforeBusy_ = focus && ::IsChild(Handle(), focus) ? focus : nullptr;
     }
-    TMainWindowControls& c = *controls_;
+    MainWindowControls& c = *controls_;
     c.escapeHint.SetText(kEscapeHint);
     c.syncNow.SetEnabled(idle);
     ShowAnimation(!idle);
@@ -136,12 +136,12 @@ void TMainWindow::SetIdle(bool idle)
     }
 }
 
-void TMainWindow::ShowAnimation(bool on)
+void MainWindow::ShowAnimation(bool on)
 {
     controls_->ShowAnimation(on);
 }
 
-void TMainWindow::SaveScheduledTask()
+void MainWindow::SaveScheduledTask()
 {
     const int seconds = controls_->startTime.SecondsAfterMidnight();
     tessaly::SaveScheduledTask(IntervalDays(), StartTime{seconds / 3600, seconds / 60 % 60}, *this);

@@ -7,7 +7,7 @@
 
 namespace tessaly {
 
-void TMainWindow::SetStatus(const std::string& text)
+void MainWindow::SetStatus(const std::string& text)
 {
     // The label sizes itself to its text. Status texts are UTF-8 (they name the folder);
     // the label is an ANSI control.
@@ -17,7 +17,7 @@ void TMainWindow::SetStatus(const std::string& text)
     controls_->status.RedrawNow();
 }
 
-bool TMainWindow::StopRequested()
+bool MainWindow::StopRequested()
 {
     // Each message query is a round trip to the window server; once per CSV row would
     // dominate a long parse. So the queue is emptied every few tens of ms, and sooner when
@@ -30,7 +30,7 @@ bool TMainWindow::StopRequested()
     return stopFlag_;
 }
 
-bool TMainWindow::InputWaiting() noexcept
+bool MainWindow::InputWaiting() noexcept
 {
     if (++checksSinceInputLook_ < kChecksPerInputLook)
         return false;
@@ -38,13 +38,13 @@ bool TMainWindow::InputWaiting() noexcept
     return ::GetInputState() != FALSE;
 }
 
-void TMainWindow::ClearStop() noexcept
+void MainWindow::ClearStop() noexcept
 {
     stopFlag_ = false;
     pumpDue_ = true;
 }
 
-void TMainWindow::ProcessMessages()
+void MainWindow::ProcessMessages()
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -60,7 +60,7 @@ void TMainWindow::ProcessMessages()
     }
 }
 
-void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
+void MainWindow::ShowNotice(NoticeKind kind, const std::string& text)
 {
     if (unattended_)
         return;
@@ -81,7 +81,7 @@ void TMainWindow::ShowNotice(NoticeKind kind, const std::string& text)
     }
 }
 
-IRunHooks::RemovalAnswer TMainWindow::ConfirmRemoval(const std::string& question)
+IRunHooks::RemovalAnswer MainWindow::ConfirmRemoval(const std::string& question)
 {
     if (unattended_)
         return RemovalAnswer::NobodyToAsk;
@@ -91,7 +91,7 @@ IRunHooks::RemovalAnswer TMainWindow::ConfirmRemoval(const std::string& question
                : RemovalAnswer::Keep;
 }
 
-void TMainWindow::HideStopHint()
+void MainWindow::HideStopHint()
 {
     controls_->escapeHint.SetVisible(false);
 }

@@ -33,7 +33,7 @@ std::vector<CodeItem> DestinationItems()
 
 } // namespace
 
-void TMainWindow::LoadSettings(const TIniFile& settings)
+void MainWindow::LoadSettings(const IniFile& settings)
 {
     const SettingsValues values =
         ReadSettings(settings, SystemSettingsText(), controls_->startTime.SecondsAfterMidnight());
@@ -48,7 +48,7 @@ void TMainWindow::LoadSettings(const TIniFile& settings)
     controls_->startTime.SetSecondsAfterMidnight(values.startTime);
 }
 
-void TMainWindow::SaveSettings(TIniFile& settings)
+void MainWindow::SaveSettings(IniFile& settings)
 {
     SettingsValues values;
     values.source = SourceText();
@@ -63,37 +63,37 @@ void TMainWindow::SaveSettings(TIniFile& settings)
     ReplaceFileContent(SettingsFilePath(), settings.ToText());
 }
 
-std::string TMainWindow::SourceText() const
+std::string MainWindow::SourceText() const
 {
     return FieldText(controls_->link.Text());
 }
 
-std::string TMainWindow::UserText() const
+std::string MainWindow::UserText() const
 {
     return FieldText(controls_->user.Text());
 }
 
-std::string TMainWindow::PasswordText() const
+std::string MainWindow::PasswordText() const
 {
     return FieldText(controls_->password.Text());
 }
 
-std::string TMainWindow::FolderText() const
+std::string MainWindow::FolderText() const
 {
     return AnsiToUtf8(FieldText(controls_->folderName.Text()));
 }
 
-int TMainWindow::DestinationCode() const
+int MainWindow::DestinationCode() const
 {
     return controls_->destination.SelectedCode();
 }
 
-int TMainWindow::IntervalDays() const
+int MainWindow::IntervalDays() const
 {
     return controls_->intervalDays.SelectedCode();
 }
 
-double TMainWindow::StartTimeValue() const
+double MainWindow::StartTimeValue() const
 {
     return controls_->startTime.SecondsAfterMidnight() / 86400.0;
 }

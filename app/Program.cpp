@@ -27,7 +27,7 @@ private:
     bool initialised_;
 };
 
-void RunMessageLoop(tessaly::TMainWindow& form)
+void RunMessageLoop(tessaly::MainWindow& form)
 {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -49,9 +49,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
         return commandExit;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const bool unattended = tessaly::TMainWindow::IsUnattendedSwitch(__argc, __argv);
+    const bool unattended = tessaly::MainWindow::IsUnattendedSwitch(__argc, __argv);
     try {
-        tessaly::TMainWindow form(unattended);
+        tessaly::MainWindow form(unattended);
         // Unattended, the window is never shown; it closes itself after the run.
         if (!unattended)
             form.Show(showCommand);
@@ -60,7 +60,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand)
     } catch (...) {
         // The window could not be made, so there is no handler of its own to report to.
         if (unattended)
-            return tessaly::TSyncRun::kExitError;
+            return tessaly::SyncRun::kExitError;
         tessaly::ShowError(tessaly::ExceptionText(std::current_exception()));
     }
     return 0;

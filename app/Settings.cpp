@@ -86,7 +86,7 @@ bool SettingsValues::Unreadable(std::string_view key) const
                        [key](const std::string& unreadable) { return unreadable == key; });
 }
 
-SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& conversion, int shownStartTime)
+SettingsValues ReadSettings(const IniFile& ini, const SettingsTextConversion& conversion, int shownStartTime)
 {
     SettingsValues values;
     // `utf8Inside` marks a value the program holds in UTF-8 (the folder name): a UTF-8
@@ -120,7 +120,7 @@ SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& c
     return values;
 }
 
-void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion)
+void WriteSettings(IniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion)
 {
     const auto write = [&](std::string_view key, const std::string& value, bool evenBlank) {
         // A blank field whose stored value could not be shown keeps that value.

@@ -68,7 +68,7 @@ struct SettingsValues {
 // of a UTF-8 file go through `conversion`; one it refuses is left empty and listed in
 // `unreadableKeys`, never altered. A folder name the ANSI code page cannot hold is refused
 // so too, since the window could not show it; one that it can is kept in UTF-8.
-SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& conversion,
+SettingsValues ReadSettings(const IniFile& ini, const SettingsTextConversion& conversion,
                             int shownStartTime = kDefaultStartTime);
 
 // Source and Folder are written only when they hold text, so a blank one keeps its stored
@@ -77,7 +77,7 @@ SettingsValues ReadSettings(const TIniFile& ini, const SettingsTextConversion& c
 // file gets its texts in UTF-8, any other file the ANSI code page (a folder name that code
 // page cannot hold, which no field of the window can give, keeps the stored value).
 // RemoveLimit has no field in the window: it is only read, so what is stored stays.
-void WriteSettings(TIniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion);
+void WriteSettings(IniFile& ini, const SettingsValues& values, const SettingsTextConversion& conversion);
 
 // "HH:mm:ss", 24-hour: read back by ParseTimeOfDay whatever the system's time format is.
 std::string FormatTimeOfDay(int secondsAfterMidnight);

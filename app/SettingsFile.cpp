@@ -19,11 +19,11 @@ std::string SettingsFilePath()
     return ExecutableFolder() + std::string(kSettingsFileName);
 }
 
-TIniFile LoadIniFile(const std::string& path)
+IniFile LoadIniFile(const std::string& path)
 {
     if (!FileExists(path))
-        return TIniFile();
-    return TIniFile::Parse(ReadTextFile(path));
+        return IniFile();
+    return IniFile::Parse(ReadTextFile(path));
 }
 
 } // namespace tessaly

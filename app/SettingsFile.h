@@ -17,6 +17,6 @@ std::string SettingsFilePath();
 
 // The file's content; an empty object when the file does not exist.
 // Throws EFileError when it exists but cannot be read.
-TIniFile LoadIniFile(const std::string& path);
+IniFile LoadIniFile(const std::string& path);
 
 } // namespace tessaly

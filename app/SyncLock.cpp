@@ -8,7 +8,7 @@
 
 namespace tessaly {
 
-TSyncLock::TSyncLock(const char* name) : mutex_(::CreateMutexA(nullptr, FALSE, name))
+SyncLock::SyncLock(const char* name) : mutex_(::CreateMutexA(nullptr, FALSE, name))
 {
     if (!mutex_) {
         const DWORD code = ::GetLastError();
@@ -22,7 +22,7 @@ TSyncLock::TSyncLock(const char* name) : mutex_(::CreateMutexA(nullptr, FALSE, n
     held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
-TSyncLock::~TSyncLock()
+SyncLock::~SyncLock()
 {
     if (held_)
         (void)::ReleaseMutex(mutex_.get());

@@ -5,7 +5,7 @@
 
 namespace tessaly {
 
-class TSyncLock {
+class SyncLock {
 public:
     // The name every run of the program uses (one per logon session).
     static constexpr char kName[] = "Local\\CorvaneTessaly-Synchronisation";
@@ -13,10 +13,10 @@ public:
     // Takes the lock if no other run holds it; never waits. A lock whose holder ended
     // without letting go is taken over. Throws std::system_error when the mutex cannot
     // be made at all.
-    explicit TSyncLock(const char* name = kName);
-    TSyncLock(const TSyncLock&) = delete;
-    TSyncLock& operator=(const TSyncLock&) = delete;
-    ~TSyncLock();
+    explicit SyncLock(const char* name = kName);
+    SyncLock(const SyncLock&) = delete;
+    SyncLock& operator=(const SyncLock&) = delete;
+    ~SyncLock();
 
     // False when another run holds the lock.
     bool Held() const noexcept { return held_; }

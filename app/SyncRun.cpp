@@ -47,7 +47,7 @@ std::string LocalTimeText()
 
 } // namespace
 
-TSyncRun::Destinations TSyncRun::StandardDestinations()
+SyncRun::Destinations SyncRun::StandardDestinations()
 {
     Destinations destinations;
     for (const DestinationRow& row : DestinationTable())
@@ -55,18 +55,18 @@ TSyncRun::Destinations TSyncRun::StandardDestinations()
     return destinations;
 }
 
-std::string TSyncRun::TemporaryFilePath()
+std::string SyncRun::TemporaryFilePath()
 {
     return ExecutableFolder() + kTemporaryFileName;
 }
 
-TSyncRun::TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations, std::wstring runLogPath)
+SyncRun::SyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations, std::wstring runLogPath)
     : windowServices_(services), hooks_(hooks), services_(services, hooks), destinations_(std::move(destinations)),
       runLogPath_(std::move(runLogPath))
 {
 }
 
-void TSyncRun::WatchedServices::Start(const Inputs& inputs)
+void SyncRun::WatchedServices::Start(const Inputs& inputs)
 {
     removeLimit = inputs.removeLimit;
     plan = {};
@@ -75,14 +75,14 @@ void TSyncRun::WatchedServices::Start(const Inputs& inputs)
     stoppedByLimit = false;
 }
 
-void TSyncRun::WatchedServices::ShowNotice(NoticeKind kind, const std::string& text)
+void SyncRun::WatchedServices::ShowNotice(NoticeKind kind, const std::string& text)
 {
     if (kind != NoticeKind::Information)
         warning = text;
     services_.ShowNotice(kind, text);
 }
 
-bool TSyncRun::WatchedServices::ApproveChanges(const PlannedChanges& planned, const std::string& folderName)
+bool SyncRun::WatchedServices::ApproveChanges(const PlannedChanges& planned, const std::string& folderName)
 {
     plan = planned;
     if (!ExceedsRemoveLimit(planned, removeLimit))
@@ -101,7 +101,7 @@ bool TSyncRun::WatchedServices::ApproveChanges(const PlannedChanges& planned, co
     return false;
 }
 
-TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
+SyncRun::Outcome SyncRun::Run(const Inputs& inputs)
 {
     const std::string started = LocalTimeText();
     const auto start = std::chrono::steady_clock::now();
@@ -123,10 +123,10 @@ TSyncRun::Outcome TSyncRun::Run(const Inputs& inputs)
     return outcome;
 }
 
-TSyncRun::Outcome TSyncRun::RunLocked(const Inputs& inputs)
+SyncRun::Outcome SyncRun::RunLocked(const Inputs& inputs)
 {
     // Held to the end, the download included; the other run's file is left alone.
-    const TSyncLock lock;
+    const SyncLock lock;
     if (!lock.Held()) {
         hooks_.HideStopHint();
         services_.ShowNotice(NoticeKind::Warning, kAlreadyRunning);
@@ -136,7 +136,7 @@ TSyncRun::Outcome TSyncRun::RunLocked(const Inputs& inputs)
     // A killed run leaves the body it was receiving, the contact list in it. One that
     // cannot go now is overwritten by this run's download.
     (void)ForceDeleteFile(PartialDownloadPath(path));
-    auto list = std::make_unique<TContactList>(kListCapacity);
+    auto list = std::make_unique<ContactList>(kListCapacity);
     // Also the whole list a killed run left, however early this run ends.
     const auto cleanUp = [&] {
         FreeWithItems(list);
@@ -172,7 +172,7 @@ TSyncRun::Outcome TSyncRun::RunLocked(const Inputs& inputs)
     return outcome;
 }
 
-void TSyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, double seconds, Outcome outcome)
+void SyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, double seconds, Outcome outcome)
 {
     if (runLogPath_.empty())
         return;
@@ -197,7 +197,7 @@ void TSyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, dou
     (void)AppendRunLogLine(runLogPath_, entry);
 }
 
-void TSyncRun::FinishInterruptedRuns(int destinationCode)
+void SyncRun::FinishInterruptedRuns(int destinationCode)
 {
     // A Windows Mail folder half replaced by a killed run must not wait for the next
     // Windows Mail run, nor for a download that may fail.
@@ -220,7 +220,7 @@ void TSyncRun::FinishInterruptedRuns(int destinationCode)
     }
 }
 
-bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list)
+bool SyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, ContactList& list)
 {
     const DownloadServices download{
         [this] { return services_.StopRequested(); },
@@ -240,7 +240,7 @@ bool TSyncRun::DownloadAndParse(const Inputs& inputs, const std::string& path, T
     return true;
 }
 
-bool TSyncRun::WriteToDestination(const TContactList& list, const Inputs& inputs)
+bool SyncRun::WriteToDestination(const ContactList& list, const Inputs& inputs)
 {
     const DestinationRow* row = FindDestination(inputs.destinationCode);
     if (!row)
@@ -254,7 +254,7 @@ bool TSyncRun::WriteToDestination(const TContactList& list, const Inputs& inputs
     return entry->second(list, inputs.folder, services_);
 }
 
-TSyncRun::Outcome TSyncRun::ShowResult(bool success, bool interrupted)
+SyncRun::Outcome SyncRun::ShowResult(bool success, bool interrupted)
 {
     hooks_.HideStopHint();
     if (success)

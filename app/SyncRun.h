@@ -33,7 +33,7 @@ protected:
     ~IRunHooks() = default;
 };
 
-class TSyncRun {
+class SyncRun {
 public:
     static constexpr size_t kListCapacity = 500;
 
@@ -63,7 +63,7 @@ public:
     };
 
     // The entry operation of one destination.
-    using Destination = std::function<bool(const TContactList&, const std::string&, IRunServices&)>;
+    using Destination = std::function<bool(const ContactList&, const std::string&, IRunServices&)>;
     using Destinations = std::map<DestinationKind, Destination>;
     // The entry operation of every row of the destination table.
     static Destinations StandardDestinations();
@@ -72,10 +72,10 @@ public:
     static std::string TemporaryFilePath();
 
     // Every run adds its line to the run log at `runLogPath`; none is kept when it is empty.
-    TSyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations = StandardDestinations(),
+    SyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations = StandardDestinations(),
              std::wstring runLogPath = {});
-    TSyncRun(const TSyncRun&) = delete;
-    TSyncRun& operator=(const TSyncRun&) = delete;
+    SyncRun(const SyncRun&) = delete;
+    SyncRun& operator=(const SyncRun&) = delete;
 
     // One whole synchronisation into the contact folder `inputs.folder`. An error from a
     // step travels on once the list and the file are gone, without a result message;
@@ -114,8 +114,8 @@ private:
     void FinishInterruptedRuns(int destinationCode);
     // True when the download produced the file and it holds at least one contact (or a
     // stop came during the parse, which the destination then sees).
-    [[nodiscard]] bool DownloadAndParse(const Inputs& inputs, const std::string& path, TContactList& list);
-    [[nodiscard]] bool WriteToDestination(const TContactList& list, const Inputs& inputs);
+    [[nodiscard]] bool DownloadAndParse(const Inputs& inputs, const std::string& path, ContactList& list);
+    [[nodiscard]] bool WriteToDestination(const ContactList& list, const Inputs& inputs);
     [[nodiscard]] Outcome ShowResult(bool success, bool interrupted);
 
     IRunServices& windowServices_;

@@ -17,7 +17,7 @@ namespace tessaly {
 
 ProgramTraces SystemProgramTraces()
 {
-    return {SettingsFilePath(), TSyncRun::TemporaryFilePath(), WideToUtf8(LocalDataFolder()),
+    return {SettingsFilePath(), SyncRun::TemporaryFilePath(), WideToUtf8(LocalDataFolder()),
             SystemWindowsContactsPlatform().StagingRoot()};
 }
 

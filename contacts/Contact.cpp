@@ -10,7 +10,7 @@
 
 namespace tessaly {
 
-const TContactInfo::FieldColumn TContactInfo::kFields[kContactFieldCount] = {
+const ContactInfo::FieldColumn ContactInfo::kFields[kContactFieldCount] = {
     {ContactField::NickName, 3, "NickName"},
     {ContactField::Email, 4, "Email"},
     {ContactField::DisplayName, 6, "DisplayName"},
@@ -42,7 +42,7 @@ std::string_view CleanView(std::string_view text)
 } // namespace
 
 template <typename Fields>
-void TContactInfo::Fill(const Fields& fields)
+void ContactInfo::Fill(const Fields& fields)
 {
     if (fields.size() <= 32)
         return;
@@ -52,7 +52,7 @@ void TContactInfo::Fill(const Fields& fields)
     Assign(values);
 }
 
-void TContactInfo::Assign(const std::array<std::string_view, kContactFieldCount>& values)
+void ContactInfo::Assign(const std::array<std::string_view, kContactFieldCount>& values)
 {
     size_t total = 0;
     for (std::string_view value : values)
@@ -73,17 +73,17 @@ void TContactInfo::Assign(const std::array<std::string_view, kContactFieldCount>
     ends_ = ends;
 }
 
-TContactInfo::TContactInfo(const std::vector<std::string>& fields)
+ContactInfo::ContactInfo(const std::vector<std::string>& fields)
 {
     Fill(fields);
 }
 
-TContactInfo::TContactInfo(const std::vector<std::string_view>& fields)
+ContactInfo::ContactInfo(const std::vector<std::string_view>& fields)
 {
     Fill(fields);
 }
 
-TContactInfo::TContactInfo(const TContactInfo& other) : ends_(other.ends_)
+ContactInfo::ContactInfo(const ContactInfo& other) : ends_(other.ends_)
 {
     const std::uint32_t total = ends_.back();
     if (total) {
@@ -92,21 +92,21 @@ TContactInfo::TContactInfo(const TContactInfo& other) : ends_(other.ends_)
     }
 }
 
-TContactInfo& TContactInfo::operator=(const TContactInfo& other)
+ContactInfo& ContactInfo::operator=(const ContactInfo& other)
 {
     if (this != &other)
-        *this = TContactInfo(other);
+        *this = ContactInfo(other);
     return *this;
 }
 
-std::string_view TContactInfo::Field(ContactField field) const noexcept
+std::string_view ContactInfo::Field(ContactField field) const noexcept
 {
     const size_t i = static_cast<size_t>(field);
     const std::uint32_t begin = i ? ends_[i - 1] : 0;
     return {text_.get() + begin, ends_[i] - begin};
 }
 
-void TContactInfo::SetField(ContactField field, std::string_view value)
+void ContactInfo::SetField(ContactField field, std::string_view value)
 {
     std::array<std::string_view, kContactFieldCount> values;
     for (size_t i = 0; i < kContactFieldCount; ++i)
@@ -115,12 +115,12 @@ void TContactInfo::SetField(ContactField field, std::string_view value)
     Assign(values);
 }
 
-std::string TContactInfo::CleanField(const std::string& text)
+std::string ContactInfo::CleanField(const std::string& text)
 {
     return std::string(CleanView(text));
 }
 
-std::string TContactInfo::FileBaseName() const
+std::string ContactInfo::FileBaseName() const
 {
     std::string name = StripChar(DisplayName(), ' ');
     if (!HasText(name))
@@ -128,7 +128,7 @@ std::string TContactInfo::FileBaseName() const
     return name;
 }
 
-std::string TContactInfo::NewIdentifier()
+std::string ContactInfo::NewIdentifier()
 {
     // A version 4 (random) GUID; the generator is seeded once per process.
     static thread_local std::mt19937_64 generator{[] {
@@ -151,7 +151,7 @@ std::string TContactInfo::NewIdentifier()
     return text;
 }
 
-bool TContactInfo::HasValue() const
+bool ContactInfo::HasValue() const
 {
     for (const FieldColumn& entry : kFields)
         if (HasText(StripChar(Field(entry.field), '"')))

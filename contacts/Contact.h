@@ -36,18 +36,18 @@ enum class ContactField : unsigned char {
 };
 inline constexpr size_t kContactFieldCount = 18;
 
-class TContactInfo {
+class ContactInfo {
 public:
     // Rows with 32 fields or fewer give a record whose fields are all empty.
-    explicit TContactInfo(const std::vector<std::string>& fields);
+    explicit ContactInfo(const std::vector<std::string>& fields);
     // The same from views into the row's text, so a reader need not copy every field first.
-    explicit TContactInfo(const std::vector<std::string_view>& fields);
+    explicit ContactInfo(const std::vector<std::string_view>& fields);
 
-    TContactInfo(const TContactInfo& other);
-    TContactInfo& operator=(const TContactInfo& other);
-    TContactInfo(TContactInfo&&) noexcept = default;
-    TContactInfo& operator=(TContactInfo&&) noexcept = default;
-    ~TContactInfo() = default;
+    ContactInfo(const ContactInfo& other);
+    ContactInfo& operator=(const ContactInfo& other);
+    ContactInfo(ContactInfo&&) noexcept = default;
+    ContactInfo& operator=(ContactInfo&&) noexcept = default;
+    ~ContactInfo() = default;
 
     std::string_view Field(ContactField field) const noexcept;
     // Rebuilds the record's block: meant for conversions and tests, not for a hot loop.

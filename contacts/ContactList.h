@@ -10,14 +10,14 @@
 namespace tessaly {
 
 template <typename T>
-class TOwningList {
+class OwningList {
 public:
-    explicit TOwningList(size_t capacity) { items_.reserve(capacity); }
-    TOwningList(const TOwningList&) = delete;
-    TOwningList& operator=(const TOwningList&) = delete;
-    TOwningList(TOwningList&&) noexcept = default;
-    TOwningList& operator=(TOwningList&&) noexcept = default;
-    ~TOwningList() { FreeItems(); }
+    explicit OwningList(size_t capacity) { items_.reserve(capacity); }
+    OwningList(const OwningList&) = delete;
+    OwningList& operator=(const OwningList&) = delete;
+    OwningList(OwningList&&) noexcept = default;
+    OwningList& operator=(OwningList&&) noexcept = default;
+    ~OwningList() { FreeItems(); }
 
     // Takes ownership; returns the new index.
     size_t Add(std::unique_ptr<T> item)
@@ -87,13 +87,13 @@ void FreeWithItems(std::unique_ptr<List>& list)
     list.reset();
 }
 
-class TContactInfo;
+class ContactInfo;
 
 // The records hold UTF-8, whatever code page the file came in: the reader converts an ANSI
 // file's rows as it reads them.
-class TContactList : public TOwningList<TContactInfo> {
+class ContactList : public OwningList<ContactInfo> {
 public:
-    using TOwningList::TOwningList;
+    using OwningList::OwningList;
 };
 
 } // namespace tessaly

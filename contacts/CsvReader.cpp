@@ -82,11 +82,11 @@ bool FieldsOfRow(std::string_view line, std::vector<std::string_view>& fields)
 
 // A row without any value is dropped before it takes room in the list.
 template <typename Fields>
-void AddIfContact(TContactList& list, const Fields& fields)
+void AddIfContact(ContactList& list, const Fields& fields)
 {
-    TContactInfo record(fields);
+    ContactInfo record(fields);
     if (record.HasValue())
-        list.Add(std::make_unique<TContactInfo>(std::move(record)));
+        list.Add(std::make_unique<ContactInfo>(std::move(record)));
 }
 
 } // namespace
@@ -116,7 +116,7 @@ BodyLines SplitBody(std::string_view body)
     return split;
 }
 
-void AddContact(TContactList& list, const std::string& line)
+void AddContact(ContactList& list, const std::string& line)
 {
     // The fields are views into the line; the record copies the ones it keeps.
     std::vector<std::string_view> fields;
@@ -129,7 +129,7 @@ void AddContact(TContactList& list, const std::string& line)
 namespace {
 
 // `ansiToUtf8` is null for lines that are UTF-8 already.
-void ParseLines(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested,
+void ParseLines(ContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested,
                 const AnsiToUtf8Conversion* ansiToUtf8)
 {
     if (lines.empty())
@@ -156,12 +156,12 @@ void ParseLines(TContactList& list, std::vector<std::string>& lines, const StopC
 
 } // namespace
 
-void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested)
+void ParseRows(ContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested)
 {
     ParseLines(list, lines, stopRequested, nullptr);
 }
 
-void ParseBody(TContactList& list, BodyLines& body, const StopCheck& stopRequested,
+void ParseBody(ContactList& list, BodyLines& body, const StopCheck& stopRequested,
                const AnsiToUtf8Conversion& ansiToUtf8)
 {
     ParseLines(list, body.lines, stopRequested, body.codePage == TextCodePage::Ansi ? &ansiToUtf8 : nullptr);

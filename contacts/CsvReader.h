@@ -21,7 +21,7 @@ using AnsiToUtf8Conversion = std::function<std::string(std::string_view)>;
 // Drops the first line (the header) from `lines`, then appends one record per remaining
 // line that holds a value, asking `stopRequested` before each; a stop leaves the records
 // made so far. Each line is emptied once its record is made. The lines are UTF-8.
-void ParseRows(TContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested);
+void ParseRows(ContactList& list, std::vector<std::string>& lines, const StopCheck& stopRequested);
 
 // The lines of a downloaded body and the code page they are written in.
 struct BodyLines {
@@ -32,12 +32,12 @@ struct BodyLines {
 // ParseRows over a body's lines. A line of an ANSI body that holds anything beyond ASCII
 // goes through `ansiToUtf8` just before its record is made, so the list holds UTF-8 and the
 // body is never held a second time, converted.
-void ParseBody(TContactList& list, BodyLines& body, const StopCheck& stopRequested,
+void ParseBody(ContactList& list, BodyLines& body, const StopCheck& stopRequested,
                const AnsiToUtf8Conversion& ansiToUtf8);
 
 // One record from one trimmed line whose separators have become line breaks; nothing
 // when none of its fields holds a value.
-void AddContact(TContactList& list, const std::string& line);
+void AddContact(ContactList& list, const std::string& line);
 
 // The lines of a downloaded body. Its code page is decided once, here, before any line is
 // cut; a byte-order mark is left out, so the header stays the first line. Empty lines after

@@ -22,17 +22,17 @@ bool AnyFolderName(std::string_view)
 }
 
 #ifdef _WIN32
-bool SyncOutlookFolder(const TContactList& list, const std::string& folderName, IRunServices& services)
+bool SyncOutlookFolder(const ContactList& list, const std::string& folderName, IRunServices& services)
 {
     return SyncOutlook(list, folderName, services);
 }
 
-bool SyncOutlookExpressFolder(const TContactList& list, const std::string& folderName, IRunServices& services)
+bool SyncOutlookExpressFolder(const ContactList& list, const std::string& folderName, IRunServices& services)
 {
     return SyncOutlookExpress(list, folderName, services);
 }
 
-bool SyncWindowsMailFolder(const TContactList& list, const std::string& folderName, IRunServices& services)
+bool SyncWindowsMailFolder(const ContactList& list, const std::string& folderName, IRunServices& services)
 {
     return SyncWindowsContacts(list, folderName, services);
 }

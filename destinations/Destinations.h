@@ -10,7 +10,7 @@
 namespace tessaly {
 
 class IRunServices;
-class TContactList;
+class ContactList;
 
 // A kind is named after the user's program; the code that drives it is named after the
 // library it drives (Windows Mail's is windows_contacts/).
@@ -30,7 +30,7 @@ struct DestinationRow {
     std::string_view folderRequirement;
     // Makes the folder hold the list; false when the run failed or was stopped. The
     // native build has no address book to open: null there.
-    bool (*sync)(const TContactList& list, const std::string& folderName, IRunServices& services);
+    bool (*sync)(const ContactList& list, const std::string& folderName, IRunServices& services);
     // Finishes what a run killed while writing left, before any run; returns what had to
     // be given up, or empty. Null where a killed run leaves nothing to finish.
     std::string (*finishInterrupted)();

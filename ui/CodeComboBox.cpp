@@ -24,7 +24,7 @@ int FontTextHeight(HWND window, HFONT font)
     return metrics.tmHeight + metrics.tmExternalLeading;
 }
 
-void TCodeComboBox::Create(HWND parent, int id, HFONT font)
+void CodeComboBox::Create(HWND parent, int id, HFONT font)
 {
     font_ = font;
     hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, "COMBOBOX", "", kBaseStyle | kOwnerDrawStyle, 0, 0, 100, 200, parent,
@@ -34,7 +34,7 @@ void TCodeComboBox::Create(HWND parent, int id, HFONT font)
 }
 
 // The kind of a combo box is fixed when its window is made, so a new kind needs a new window.
-void TCodeComboBox::Recreate(DWORD style)
+void CodeComboBox::Recreate(DWORD style)
 {
     const DWORD current = static_cast<DWORD>(::GetWindowLongA(hwnd_, GWL_STYLE));
     if ((current & kKindMask) == style)
@@ -63,7 +63,7 @@ void TCodeComboBox::Recreate(DWORD style)
     SetItemIndex(selected);
 }
 
-void TCodeComboBox::SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEnabled)
+void CodeComboBox::SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent itemEnabled)
 {
     OnGetItemEnabled = std::move(itemEnabled);
     if (editable)
@@ -79,12 +79,12 @@ void TCodeComboBox::SetupCombo(bool editable, bool ownerDraw, ItemEnabledEvent i
     }
 }
 
-void TCodeComboBox::Clear()
+void CodeComboBox::Clear()
 {
     ::SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
 }
 
-int TCodeComboBox::AddItem(const std::string& text, int code)
+int CodeComboBox::AddItem(const std::string& text, int code)
 {
     const auto index = static_cast<int>(::SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
     if (index >= 0)
@@ -92,12 +92,12 @@ int TCodeComboBox::AddItem(const std::string& text, int code)
     return index;
 }
 
-int TCodeComboBox::Count() const
+int CodeComboBox::Count() const
 {
     return static_cast<int>(::SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
 }
 
-std::string TCodeComboBox::ItemText(int index) const
+std::string CodeComboBox::ItemText(int index) const
 {
     const auto length = ::SendMessageA(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
@@ -108,22 +108,22 @@ std::string TCodeComboBox::ItemText(int index) const
     return text;
 }
 
-int TCodeComboBox::ItemIndex() const
+int CodeComboBox::ItemIndex() const
 {
     return static_cast<int>(::SendMessageA(hwnd_, CB_GETCURSEL, 0, 0));
 }
 
-void TCodeComboBox::SetItemIndex(int index)
+void CodeComboBox::SetItemIndex(int index)
 {
     ::SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int TCodeComboBox::ItemHeight() const
+int CodeComboBox::ItemHeight() const
 {
     return static_cast<int>(::SendMessageA(hwnd_, CB_GETITEMHEIGHT, 0, 0));
 }
 
-int TCodeComboBox::CodeAt(int index) const
+int CodeComboBox::CodeAt(int index) const
 {
     if (index < 0)
         return 0;
@@ -131,7 +131,7 @@ int TCodeComboBox::CodeAt(int index) const
     return data == CB_ERR ? 0 : static_cast<int>(data);
 }
 
-int TCodeComboBox::IndexOfCode(int code) const
+int CodeComboBox::IndexOfCode(int code) const
 {
     const int count = Count();
     for (int i = 0; i < count; ++i)
@@ -140,7 +140,7 @@ int TCodeComboBox::IndexOfCode(int code) const
     return -1;
 }
 
-void TCodeComboBox::SetBounds(int left, int top, int width)
+void CodeComboBox::SetBounds(int left, int top, int width)
 {
     // The window's height sets the dropped list; the closed control keeps its own height.
     RECT closed{};
@@ -150,7 +150,7 @@ void TCodeComboBox::SetBounds(int left, int top, int width)
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TCodeComboBox::DrawItem(HDC dc, int index, const RECT& rect, UINT state)
+void CodeComboBox::DrawItem(HDC dc, int index, const RECT& rect, UINT state)
 {
     const bool selected = (state & ODS_SELECTED) != 0;
     if (index >= 0 && index < Count() && OnGetItemEnabled) {
@@ -171,7 +171,7 @@ void TCodeComboBox::DrawItem(HDC dc, int index, const RECT& rect, UINT state)
         ::DrawFocusRect(dc, &rect);
 }
 
-void TCodeComboBox::DrawItemText(HDC dc, int index, const RECT& rect, bool selected, bool enabled)
+void CodeComboBox::DrawItemText(HDC dc, int index, const RECT& rect, bool selected, bool enabled)
 {
     const COLORREF control = ::GetSysColor(COLOR_WINDOW);
     const COLORREF grey = ::GetSysColor(COLOR_GRAYTEXT);
@@ -194,7 +194,7 @@ void TCodeComboBox::DrawItemText(HDC dc, int index, const RECT& rect, bool selec
                   static_cast<UINT>(caption.size()), nullptr);
 }
 
-void TCodeComboBox::ComboChange()
+void CodeComboBox::ComboChange()
 {
     const int index = ItemIndex();
     if (index == lastIndex_)
@@ -204,7 +204,7 @@ void TCodeComboBox::ComboChange()
         OnSelChange(*this);
 }
 
-bool TCodeComboBox::HandleParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CodeComboBox::HandleParentMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (!hwnd_)
         return false;

@@ -1,5 +1,5 @@
 #pragma once
-// TCodeComboBox: a drop-down list whose items carry integer codes. It draws its own items, so
+// CodeComboBox: a drop-down list whose items carry integer codes. It draws its own items, so
 // a callback can show any item greyed, and it reports a change of selection only when
 // the selected position really changes.
 #include "ui/Control.h"
@@ -22,9 +22,9 @@ struct CodeItem {
 // device context (the screen's when the window does not exist yet).
 int FontTextHeight(HWND window, HFONT font);
 
-class TCodeComboBox : public Control {
+class CodeComboBox : public Control {
 public:
-    using SelChangeEvent = std::function<void(TCodeComboBox& sender)>;
+    using SelChangeEvent = std::function<void(CodeComboBox& sender)>;
     // Asked before an item is drawn with the item's code; may clear `enabled`.
     using ItemEnabledEvent = std::function<void(int code, bool& enabled)>;
 

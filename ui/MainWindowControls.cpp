@@ -29,7 +29,7 @@ int Id(Ctl c)
 
 } // namespace
 
-TMainWindowControls::TMainWindowControls(HWND form)
+MainWindowControls::MainWindowControls(HWND form)
     : form_(form), ppi_(ScreenPixelsPerInch()), spacing_(ScaleByDpi(5, ppi_)),
       byId_{&banner,          &sourceGroup,     &linkCaption,      &linkHint,       &userCaption,   &userHint,
             &passwordCaption, &passwordHint,    &link,             &user,           &password,      &destinationGroup,
@@ -47,7 +47,7 @@ TMainWindowControls::TMainWindowControls(HWND form)
     windowFont_.reset(MakeFont(DefaultLogFont(ppi_)));
 }
 
-void TMainWindowControls::CreateCaption(HWND group, Label& caption, Ctl captionId, const char* text, Control& field,
+void MainWindowControls::CreateCaption(HWND group, Label& caption, Ctl captionId, const char* text, Control& field,
                                         Label& hint, Ctl hintId, const char* hintText)
 {
     auto* font = static_cast<HFONT>(windowFont_.get());
@@ -57,7 +57,7 @@ void TMainWindowControls::CreateCaption(HWND group, Label& caption, Ctl captionI
 }
 
 // Made in the order of the window's description, which is also the order Tab follows.
-void TMainWindowControls::CreateFormControls()
+void MainWindowControls::CreateFormControls()
 {
     auto* font = static_cast<HFONT>(windowFont_.get());
     banner.Create(form_, Id(Ctl::pnlTop), Container::Kind::Panel, "", font);
@@ -98,7 +98,7 @@ void TMainWindowControls::CreateFormControls()
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TMainWindowControls::BuildControls()
+void MainWindowControls::BuildControls()
 {
     auto* font = static_cast<HFONT>(windowFont_.get());
     bannerPicture.Create(banner.Handle(), Id(Ctl::imgTop), IDB_BANNER, font);
@@ -120,7 +120,7 @@ void TMainWindowControls::BuildControls()
     activeControl_ = sourceGroup.Handle();
 }
 
-void TMainWindowControls::SetFonts()
+void MainWindowControls::SetFonts()
 {
     auto* plain = static_cast<HFONT>(windowFont_.get());
     SetWindowFont(form_, plain);
@@ -152,7 +152,7 @@ void TMainWindowControls::SetFonts()
         control->SetFont(plain);
 }
 
-void TMainWindowControls::SetCaptions()
+void MainWindowControls::SetCaptions()
 {
     ::SetWindowTextA(form_, kWindowCaption);
     // The window that owns the main window carries the taskbar button and its text.
@@ -161,10 +161,10 @@ void TMainWindowControls::SetCaptions()
     productName.SetText(kApplicationTitle);
 }
 
-void TMainWindowControls::SelectCombos(std::span<const CodeItem> destinations, int destinationCode, int interval)
+void MainWindowControls::SelectCombos(std::span<const CodeItem> destinations, int destinationCode, int interval)
 {
     const auto itemEnabled = [](int code, bool& enabled) { enabled = code != 0; };
-    const auto fill = [&](TCodeComboBox& combo, int code, const auto& add) {
+    const auto fill = [&](CodeComboBox& combo, int code, const auto& add) {
         combo.SetupCombo(false, true, itemEnabled);
         ::SendMessageA(combo.Handle(), WM_SETREDRAW, FALSE, 0);
         combo.Clear();
@@ -174,17 +174,17 @@ void TMainWindowControls::SelectCombos(std::span<const CodeItem> destinations, i
         combo.SetItemIndex(index < 0 ? 0 : index);
         ::InvalidateRect(combo.Handle(), nullptr, TRUE);
     };
-    fill(destination, destinationCode, [destinations](TCodeComboBox& combo) {
+    fill(destination, destinationCode, [destinations](CodeComboBox& combo) {
         for (const CodeItem& item : destinations)
             combo.AddItem(std::string(item.text), item.code);
     });
-    fill(intervalDays, interval, [](TCodeComboBox& combo) {
+    fill(intervalDays, interval, [](CodeComboBox& combo) {
         for (int i = 1; i <= 7; ++i)
             combo.AddItem(std::string(1, ' ').append(1, static_cast<char>('0' + i)), i);
     });
 }
 
-void TMainWindowControls::ArrangeControls()
+void MainWindowControls::ArrangeControls()
 {
     LayoutInput input;
     input.spacing = spacing_;
@@ -216,7 +216,7 @@ void TMainWindowControls::ArrangeControls()
     ArrangeDestination(layout_[Ctl::gbxSrc].Bottom() + 4 * spacing_);
 }
 
-void TMainWindowControls::ArrangeDestination(int top)
+void MainWindowControls::ArrangeDestination(int top)
 {
     if (top != layout_[Ctl::gbxDst].top)
         return; // the layout is computed as a whole; a different top means it was not
@@ -227,7 +227,7 @@ void TMainWindowControls::ArrangeDestination(int top)
         At(c).Move(layout_[c]);
 }
 
-void TMainWindowControls::ShowAnimation(bool on)
+void MainWindowControls::ShowAnimation(bool on)
 {
     HWND panel = banner.Handle();
     if (on && !busyLamps.Handle())
@@ -250,14 +250,14 @@ void TMainWindowControls::ShowAnimation(bool on)
     }
 }
 
-void TMainWindowControls::RememberFocus()
+void MainWindowControls::RememberFocus()
 {
     HWND focus = ::GetFocus();
     if (focus && ::IsChild(form_, focus))
         activeControl_ = focus;
 }
 
-void TMainWindowControls::FocusActiveControl()
+void MainWindowControls::FocusActiveControl()
 {
     HWND target = activeControl_;
     if (!target || !::IsWindow(target) || !::IsWindowEnabled(target))
@@ -265,7 +265,7 @@ void TMainWindowControls::FocusActiveControl()
     ::SetFocus(target);
 }
 
-HBRUSH TMainWindowControls::BannerBrush(HWND label, HDC dc)
+HBRUSH MainWindowControls::BannerBrush(HWND label, HDC dc)
 {
     if (!bannerBrush_ && bannerPicture.Bitmap())
         bannerBrush_.reset(::CreatePatternBrush(bannerPicture.Bitmap()));
@@ -281,7 +281,7 @@ HBRUSH TMainWindowControls::BannerBrush(HWND label, HDC dc)
 
 // Labels and group boxes paint on the button face, in their own text colour; the product
 // name on the banner.
-bool TMainWindowControls::PaintStatic(HWND from, HDC dc, LRESULT& result)
+bool MainWindowControls::PaintStatic(HWND from, HDC dc, LRESULT& result)
 {
     const Label* label = nullptr;
     for (const Label* candidate : labels_)
@@ -298,7 +298,7 @@ bool TMainWindowControls::PaintStatic(HWND from, HDC dc, LRESULT& result)
     return true;
 }
 
-bool TMainWindowControls::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool MainWindowControls::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (destination.HandleParentMessage(message, wParam, lParam, result)
         || intervalDays.HandleParentMessage(message, wParam, lParam, result)
@@ -310,7 +310,7 @@ bool TMainWindowControls::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
     return false;
 }
 
-bool TMainWindowControls::HandleAccessKey(const MSG& msg)
+bool MainWindowControls::HandleAccessKey(const MSG& msg)
 {
     if (msg.message != WM_SYSCHAR || !(msg.hwnd == form_ || ::IsChild(form_, msg.hwnd)))
         return false;
@@ -327,7 +327,7 @@ bool TMainWindowControls::HandleAccessKey(const MSG& msg)
     return false;
 }
 
-bool TMainWindowControls::HandleGroupTab(const MSG& msg)
+bool MainWindowControls::HandleGroupTab(const MSG& msg)
 {
     HWND focus = ::GetFocus();
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || !focus

@@ -22,11 +22,11 @@
 
 namespace tessaly {
 
-class TMainWindowControls {
+class MainWindowControls {
 public:
-    explicit TMainWindowControls(HWND form);
-    TMainWindowControls(const TMainWindowControls&) = delete;
-    TMainWindowControls& operator=(const TMainWindowControls&) = delete;
+    explicit MainWindowControls(HWND form);
+    MainWindowControls(const MainWindowControls&) = delete;
+    MainWindowControls& operator=(const MainWindowControls&) = delete;
 
     // The controls the window's description holds: ids, parents, captions, focus links.
     void CreateFormControls();
@@ -79,7 +79,7 @@ public:
     Container destinationGroup;
     Label destinationCaption;
     Label destinationHint;
-    TCodeComboBox destination;
+    CodeComboBox destination;
     Label folderCaption;
     Label folderHint;
     Edit folderName;
@@ -89,7 +89,7 @@ public:
     Label daysLabel;
     Label atLabel;
     Label startTimeCaption;
-    TCodeComboBox intervalDays;
+    CodeComboBox intervalDays;
     TimePicker startTime;
     GlyphButton saveTask;
     GlyphButton syncNow;

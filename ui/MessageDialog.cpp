@@ -41,7 +41,7 @@ struct alignas(4) EmptyDialogTemplate {
 
 } // namespace
 
-TMessageDialog::TMessageDialog(std::string text, WORD helpContext)
+MessageDialog::MessageDialog(std::string text, WORD helpContext)
     : helpContext_(helpContext),
       text_(std::move(text)),
       title_(TESSALY_PRODUCT_NAME),
@@ -50,12 +50,12 @@ TMessageDialog::TMessageDialog(std::string text, WORD helpContext)
 {
 }
 
-TMessageDialog::~TMessageDialog()
+MessageDialog::~MessageDialog()
 {
     SetScreenCursor(savedCursor_);
 }
 
-bool TMessageDialog::BuildDialog(MsgKind kind, MsgButtons buttons)
+bool MessageDialog::BuildDialog(MsgKind kind, MsgButtons buttons)
 {
     if (!CreateDialogWindow(buttons))
         return false;
@@ -73,7 +73,7 @@ bool TMessageDialog::BuildDialog(MsgKind kind, MsgButtons buttons)
     return true;
 }
 
-HWND TMessageDialog::CreateDialogWindow(MsgButtons buttons)
+HWND MessageDialog::CreateDialogWindow(MsgButtons buttons)
 {
     EmptyDialogTemplate layout{};
     layout.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
@@ -105,14 +105,14 @@ HWND TMessageDialog::CreateDialogWindow(MsgButtons buttons)
     return dialog_.get();
 }
 
-void TMessageDialog::SetDialogFont()
+void MessageDialog::SetDialogFont()
 {
     boldFont_ = CreateDefaultFont(pixelsPerInch_, true);
     regularFont_ = CreateDefaultFont(pixelsPerInch_, false);
     SetWindowFont(dialog_.get(), static_cast<HFONT>(boldFont_.get()));
 }
 
-void TMessageDialog::MeasureText()
+void MessageDialog::MeasureText()
 {
     WindowDC dc(dialog_.get());
     SelectObjectScope font(dc.get(), boldFont_.get());
@@ -122,7 +122,7 @@ void TMessageDialog::MeasureText()
     textSize_ = {bounds.right, bounds.bottom};
 }
 
-void TMessageDialog::PlaceImage(MsgKind kind, int textHeight)
+void MessageDialog::PlaceImage(MsgKind kind, int textHeight)
 {
     const int index = static_cast<int>(kind);
     if (index < 0 || index > 3)
@@ -142,7 +142,7 @@ void TMessageDialog::PlaceImage(MsgKind kind, int textHeight)
     ::SetWindowPos(picture_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TMessageDialog::ArrangeDialog()
+void MessageDialog::ArrangeDialog()
 {
     if (!label_)
         return;
@@ -164,7 +164,7 @@ void TMessageDialog::ArrangeDialog()
     PlaceButtons();
 }
 
-void TMessageDialog::PlaceButtons()
+void MessageDialog::PlaceButtons()
 {
     for (size_t i = 0; i < buttons_.size() && i < layout_.buttons.size(); ++i) {
         const PixelRect& r = layout_.buttons[i];
@@ -172,7 +172,7 @@ void TMessageDialog::PlaceButtons()
     }
 }
 
-bool TMessageDialog::DialogKeyDown(WPARAM key)
+bool MessageDialog::DialogKeyDown(WPARAM key)
 {
     if (key != VK_ESCAPE)
         return false;
@@ -182,7 +182,7 @@ bool TMessageDialog::DialogKeyDown(WPARAM key)
     return true;
 }
 
-int TMessageDialog::ShowDialog()
+int MessageDialog::ShowDialog()
 {
     if (!dialog_)
         return mrNone;
@@ -226,13 +226,13 @@ int TMessageDialog::ShowDialog()
     return result_;
 }
 
-void TMessageDialog::End(int result)
+void MessageDialog::End(int result)
 {
     result_ = result;
     ended_ = true;
 }
 
-void TMessageDialog::DrawPicture(const DRAWITEMSTRUCT& item) const
+void MessageDialog::DrawPicture(const DRAWITEMSTRUCT& item) const
 {
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
     if (!bitmap_)
@@ -245,13 +245,13 @@ void TMessageDialog::DrawPicture(const DRAWITEMSTRUCT& item) const
                      source.get(), 0, 0, pictureSize_.width, pictureSize_.height, transparent);
 }
 
-INT_PTR CALLBACK TMessageDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK MessageDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrA(window, DWLP_USER, lParam);
         return FALSE;
     }
-    auto* self = reinterpret_cast<TMessageDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+    auto* self = reinterpret_cast<MessageDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
     if (!self)
         return FALSE;
     try {
@@ -301,7 +301,7 @@ INT_PTR CALLBACK TMessageDialog::DialogProc(HWND window, UINT message, WPARAM wP
 
 int ShowMessageDlg(const std::string& text, MsgKind kind, MsgButtons buttons)
 {
-    TMessageDialog dialog(text, 0);
+    MessageDialog dialog(text, 0);
     if (!dialog.BuildDialog(kind, buttons))
         return mrNone;
     return dialog.ShowDialog();

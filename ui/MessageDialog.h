@@ -26,12 +26,12 @@ enum MsgResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrYes = IDY
 constexpr int kMessagePictureId = 1001;
 constexpr int kMessageTextId = 1002;
 
-class TMessageDialog {
+class MessageDialog {
 public:
-    TMessageDialog(std::string text, WORD helpContext);
-    ~TMessageDialog();
-    TMessageDialog(const TMessageDialog&) = delete;
-    TMessageDialog& operator=(const TMessageDialog&) = delete;
+    MessageDialog(std::string text, WORD helpContext);
+    ~MessageDialog();
+    MessageDialog(const MessageDialog&) = delete;
+    MessageDialog& operator=(const MessageDialog&) = delete;
 
     // Builds and lays out the (hidden) dialog; false when no window could be made.
     // Throws for an unknown kind or a missing picture.

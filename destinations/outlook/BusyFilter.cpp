@@ -13,7 +13,7 @@ using std::chrono::milliseconds;
 namespace {
 
 // The filter of the scope alive on this thread, if any.
-thread_local TBusyFilter* t_filter = nullptr;
+thread_local BusyFilter* t_filter = nullptr;
 
 // The value RetryRejectedCall answers to give up on a call.
 constexpr DWORD kCancelCall = static_cast<DWORD>(-1);
@@ -30,7 +30,7 @@ bool IsBusyRefusal(HRESULT code) noexcept
     return code == RPC_E_CALL_REJECTED || code == RPC_E_SERVERCALL_RETRYLATER;
 }
 
-HRESULT STDMETHODCALLTYPE TBusyFilter::QueryInterface(REFIID iid, void** object)
+HRESULT STDMETHODCALLTYPE BusyFilter::QueryInterface(REFIID iid, void** object)
 {
     if (object == nullptr)
         return E_POINTER;
@@ -43,12 +43,12 @@ HRESULT STDMETHODCALLTYPE TBusyFilter::QueryInterface(REFIID iid, void** object)
     return E_NOINTERFACE;
 }
 
-DWORD STDMETHODCALLTYPE TBusyFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO)
+DWORD STDMETHODCALLTYPE BusyFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO)
 {
     return SERVERCALL_ISHANDLED;
 }
 
-DWORD STDMETHODCALLTYPE TBusyFilter::RetryRejectedCall(HTASK, DWORD tickCount, DWORD rejectType)
+DWORD STDMETHODCALLTYPE BusyFilter::RetryRejectedCall(HTASK, DWORD tickCount, DWORD rejectType)
 {
     // Outlook answers "retry later" while busy; a plain refusal is tried again as well,
     // since a busy Outlook is what refuses its automation calls.
@@ -62,12 +62,12 @@ DWORD STDMETHODCALLTYPE TBusyFilter::RetryRejectedCall(HTASK, DWORD tickCount, D
     return static_cast<DWORD>(pause->count());
 }
 
-DWORD STDMETHODCALLTYPE TBusyFilter::MessagePending(HTASK, DWORD, DWORD)
+DWORD STDMETHODCALLTYPE BusyFilter::MessagePending(HTASK, DWORD, DWORD)
 {
     return PENDINGMSG_WAITDEFPROCESS;
 }
 
-TBusyFilterScope::TBusyFilterScope(milliseconds limit) : filter_(limit)
+BusyFilterScope::BusyFilterScope(milliseconds limit) : filter_(limit)
 {
     // An apartment that takes no message filter (a multithreaded one) still has
     // RetryWhileBusy, which alone then does the waiting.
@@ -75,7 +75,7 @@ TBusyFilterScope::TBusyFilterScope(milliseconds limit) : filter_(limit)
     outer_ = std::exchange(t_filter, &filter_);
 }
 
-TBusyFilterScope::~TBusyFilterScope()
+BusyFilterScope::~BusyFilterScope()
 {
     t_filter = outer_;
     if (registered_) {
@@ -89,7 +89,7 @@ TBusyFilterScope::~TBusyFilterScope()
 
 HRESULT RetryWhileBusy(const std::function<HRESULT()>& call)
 {
-    TBusyFilter* const filter = t_filter;
+    BusyFilter* const filter = t_filter;
     if (filter == nullptr)
         return call();
     filter->ClearGaveUp();

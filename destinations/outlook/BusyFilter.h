@@ -22,9 +22,9 @@ bool IsBusyRefusal(HRESULT code) noexcept;
 // The apartment's answers to COM while the program waits for Outlook. A member of the
 // scope below, which holds it registered only while it lives: COM lets go of it when the
 // previous filter comes back, so its references are counted but free nothing.
-class TBusyFilter final : public IMessageFilter {
+class BusyFilter final : public IMessageFilter {
 public:
-    explicit TBusyFilter(std::chrono::milliseconds limit) noexcept : limit_(limit) {}
+    explicit BusyFilter(std::chrono::milliseconds limit) noexcept : limit_(limit) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -54,18 +54,18 @@ private:
 // While it lives, the calling thread's apartment waits for a busy Outlook for at most
 // `limit` per call: its filter is registered with COM (the one in place before comes
 // back at the end) and serves RetryWhileBusy. Scopes on one thread nest.
-class TBusyFilterScope {
+class BusyFilterScope {
 public:
-    explicit TBusyFilterScope(std::chrono::milliseconds limit);
-    ~TBusyFilterScope();
-    TBusyFilterScope(const TBusyFilterScope&) = delete;
-    TBusyFilterScope& operator=(const TBusyFilterScope&) = delete;
+    explicit BusyFilterScope(std::chrono::milliseconds limit);
+    ~BusyFilterScope();
+    BusyFilterScope(const BusyFilterScope&) = delete;
+    BusyFilterScope& operator=(const BusyFilterScope&) = delete;
 
 private:
-    TBusyFilter filter_;
+    BusyFilter filter_;
     IMessageFilter* previous_ = nullptr; // COM's reference, handed back at the end
     bool registered_ = false;
-    TBusyFilter* outer_ = nullptr; // the thread's scope before this one, if any
+    BusyFilter* outer_ = nullptr; // the thread's scope before this one, if any
 };
 
 // Makes `call` (one call across to Outlook) and returns its result, trying it again

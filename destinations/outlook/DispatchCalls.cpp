@@ -11,19 +11,19 @@
 
 namespace tessaly {
 
-TVariant::TVariant(int number) noexcept : TVariant()
+Variant::Variant(int number) noexcept : Variant()
 {
     value_.vt = VT_I4;
     value_.lVal = number;
 }
 
-TVariant::TVariant(bool flag) noexcept : TVariant()
+Variant::Variant(bool flag) noexcept : Variant()
 {
     value_.vt = VT_BOOL;
     value_.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-TVariant::TVariant(const std::wstring& text) : TVariant()
+Variant::Variant(const std::wstring& text) : Variant()
 {
     BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (copy == nullptr)
@@ -32,26 +32,26 @@ TVariant::TVariant(const std::wstring& text) : TVariant()
     value_.bstrVal = copy;
 }
 
-TVariant::TVariant(const TVariant& other) : TVariant()
+Variant::Variant(const Variant& other) : Variant()
 {
     OleCheck(::VariantCopy(&value_, const_cast<VARIANT*>(&other.value_)));
 }
 
-TVariant& TVariant::operator=(const TVariant& other)
+Variant& Variant::operator=(const Variant& other)
 {
     if (this != &other) {
-        TVariant copy(other);
+        Variant copy(other);
         *this = std::move(copy);
     }
     return *this;
 }
 
-TVariant::TVariant(TVariant&& other) noexcept : value_(other.value_)
+Variant::Variant(Variant&& other) noexcept : value_(other.value_)
 {
     ::VariantInit(&other.value_);
 }
 
-TVariant& TVariant::operator=(TVariant&& other) noexcept
+Variant& Variant::operator=(Variant&& other) noexcept
 {
     if (this != &other) {
         ::VariantClear(&value_);
@@ -61,15 +61,15 @@ TVariant& TVariant::operator=(TVariant&& other) noexcept
     return *this;
 }
 
-TVariant TVariant::Missing() noexcept
+Variant Variant::Missing() noexcept
 {
-    TVariant missing;
+    Variant missing;
     missing.value_.vt = VT_ERROR;
     missing.value_.scode = DISP_E_PARAMNOTFOUND;
     return missing;
 }
 
-VARIANT* TVariant::put() noexcept
+VARIANT* Variant::put() noexcept
 {
     ::VariantClear(&value_);
     return &value_;
@@ -117,8 +117,8 @@ DISPID MemberId(IDispatch* object, const wchar_t* name)
     return id;
 }
 
-TVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<TVariant> args,
-                const TVariant* putValue)
+Variant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<Variant> args,
+                const Variant* putValue)
 {
     if (object == nullptr)
         RaiseOleError(E_POINTER);
@@ -141,7 +141,7 @@ TVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<
         params.cNamedArgs = 1;
     }
 
-    TVariant result;
+    Variant result;
     ExceptionInfo exception;
     UINT argError = 0;
     const HRESULT code = RetryWhileBusy([&] {
@@ -154,22 +154,22 @@ TVariant Invoke(IDispatch* object, DISPID id, WORD flags, std::initializer_list<
 
 } // namespace
 
-TVariant DispGet(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args)
+Variant DispGet(IDispatch* object, const wchar_t* name, std::initializer_list<Variant> args)
 {
     return Invoke(object, MemberId(object, name), DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
 }
 
-TVariant DispCall(IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args)
+Variant DispCall(IDispatch* object, const wchar_t* name, std::initializer_list<Variant> args)
 {
     return Invoke(object, MemberId(object, name), DISPATCH_METHOD, args, nullptr);
 }
 
-void DispPut(IDispatch* object, const wchar_t* name, const TVariant& value)
+void DispPut(IDispatch* object, const wchar_t* name, const Variant& value)
 {
     Invoke(object, MemberId(object, name), DISPATCH_PROPERTYPUT, {}, &value);
 }
 
-DISPID TMemberIds::Find(IDispatch* object, int kind, const wchar_t* name)
+DISPID MemberIds::Find(IDispatch* object, int kind, const wchar_t* name)
 {
     for (const Entry& entry : entries_) {
         if (entry.kind == kind && entry.name == name)
@@ -180,24 +180,24 @@ DISPID TMemberIds::Find(IDispatch* object, int kind, const wchar_t* name)
     return id;
 }
 
-TVariant DispGet(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
-                 std::initializer_list<TVariant> args)
+Variant DispGet(MemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
+                 std::initializer_list<Variant> args)
 {
     return Invoke(object, ids.Find(object, kind, name), DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);
 }
 
-TVariant DispCall(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
-                  std::initializer_list<TVariant> args)
+Variant DispCall(MemberIds& ids, int kind, IDispatch* object, const wchar_t* name,
+                  std::initializer_list<Variant> args)
 {
     return Invoke(object, ids.Find(object, kind, name), DISPATCH_METHOD, args, nullptr);
 }
 
-void DispPut(TMemberIds& ids, int kind, IDispatch* object, const wchar_t* name, const TVariant& value)
+void DispPut(MemberIds& ids, int kind, IDispatch* object, const wchar_t* name, const Variant& value)
 {
     Invoke(object, ids.Find(object, kind, name), DISPATCH_PROPERTYPUT, {}, &value);
 }
 
-Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)
+Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const Variant& value)
 {
     Microsoft::WRL::ComPtr<IDispatch> object;
     const VARIANT& v = value.get();
@@ -218,24 +218,24 @@ Microsoft::WRL::ComPtr<IDispatch> AsDispatch(const TVariant& value)
     return object;
 }
 
-int AsInteger(const TVariant& value)
+int AsInteger(const Variant& value)
 {
-    TVariant number;
+    Variant number;
     OleCheck(::VariantChangeType(number.put(), const_cast<VARIANT*>(&value.get()), 0, VT_I4), {});
     return number.get().lVal;
 }
 
-std::wstring AsText(const TVariant& value)
+std::wstring AsText(const Variant& value)
 {
-    TVariant text;
+    Variant text;
     OleCheck(::VariantChangeType(text.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BSTR), {});
     const BSTR chars = text.get().bstrVal;
     return chars == nullptr ? std::wstring() : std::wstring(chars, ::SysStringLen(chars));
 }
 
-bool AsBoolean(const TVariant& value)
+bool AsBoolean(const Variant& value)
 {
-    TVariant flag;
+    Variant flag;
     OleCheck(::VariantChangeType(flag.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BOOL), {});
     return flag.get().boolVal != VARIANT_FALSE;
 }
@@ -246,7 +246,7 @@ namespace {
 std::wstring ElementText(SAFEARRAY* array, LONG first, LONG second)
 {
     LONG at[2] = {first, second};
-    TVariant element;
+    Variant element;
     OleCheck(::SafeArrayGetElement(array, at, element.put()), {});
     const VARTYPE type = element.get().vt;
     if (type == VT_EMPTY || type == VT_NULL)
@@ -263,7 +263,7 @@ std::wstring ElementText(SAFEARRAY* array, LONG first, LONG second)
 
 } // namespace
 
-std::vector<std::vector<std::wstring>> AsTextRows(const TVariant& value, size_t columns)
+std::vector<std::vector<std::wstring>> AsTextRows(const Variant& value, size_t columns)
 {
     std::vector<std::vector<std::wstring>> rows;
     const VARIANT& v = value.get();

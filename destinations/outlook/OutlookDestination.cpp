@@ -71,21 +71,21 @@ enum ObjectKind {
 // a round trip to Outlook's process.
 class OutlookCalls {
 public:
-    TVariant Get(ObjectKind kind, IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {})
+    Variant Get(ObjectKind kind, IDispatch* object, const wchar_t* name, std::initializer_list<Variant> args = {})
     {
         return DispGet(ids_, kind, object, name, args);
     }
-    TVariant Call(ObjectKind kind, IDispatch* object, const wchar_t* name, std::initializer_list<TVariant> args = {})
+    Variant Call(ObjectKind kind, IDispatch* object, const wchar_t* name, std::initializer_list<Variant> args = {})
     {
         return DispCall(ids_, kind, object, name, args);
     }
-    void Put(ObjectKind kind, IDispatch* object, const wchar_t* name, const TVariant& value)
+    void Put(ObjectKind kind, IDispatch* object, const wchar_t* name, const Variant& value)
     {
         DispPut(ids_, kind, object, name, value);
     }
 
 private:
-    TMemberIds ids_;
+    MemberIds ids_;
 };
 
 ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders, const std::string& folderName)
@@ -94,11 +94,11 @@ ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders
     const std::wstring wanted = Utf8ToWide(folderName);
     const int count = AsInteger(calls.Get(kFoldersObject, folders, kCount));
     for (int i = 1; i <= count; ++i) {
-        ComPtr<IDispatch> folder = AsDispatch(calls.Get(kFoldersObject, folders, kItem, {TVariant(i)}));
+        ComPtr<IDispatch> folder = AsDispatch(calls.Get(kFoldersObject, folders, kItem, {Variant(i)}));
         if (folder && AsText(calls.Get(kFolderObject, folder.Get(), kName)) == wanted)
             return folder;
     }
-    return AsDispatch(calls.Call(kFoldersObject, folders, kAdd, {TVariant(wanted), TVariant(olFolderContacts)}));
+    return AsDispatch(calls.Call(kFoldersObject, folders, kAdd, {Variant(wanted), Variant(olFolderContacts)}));
 }
 
 void ClearContactItems(OutlookCalls& calls, IDispatch* items)
@@ -106,9 +106,9 @@ void ClearContactItems(OutlookCalls& calls, IDispatch* items)
     // From the top down, so the indexes still to visit stay valid as items go.
     const int count = AsInteger(calls.Get(kItemsObject, items, kCount));
     for (int i = count; i >= 1; --i) {
-        ComPtr<IDispatch> item = AsDispatch(calls.Get(kItemsObject, items, kItem, {TVariant(i)}));
+        ComPtr<IDispatch> item = AsDispatch(calls.Get(kItemsObject, items, kItem, {Variant(i)}));
         if (AnswersContactItem(item.Get()))
-            calls.Call(kItemsObject, items, kRemove, {TVariant(i)});
+            calls.Call(kItemsObject, items, kRemove, {Variant(i)});
     }
 }
 
@@ -122,7 +122,7 @@ void MarkForAddressBook(OutlookCalls& calls, IDispatch* folder)
         kLastVersionWithoutAddressBookMark)
         return;
     if (!AsBoolean(calls.Get(kFolderObject, folder, kShowAsOutlookAB)))
-        calls.Put(kFolderObject, folder, kShowAsOutlookAB, TVariant(true));
+        calls.Put(kFolderObject, folder, kShowAsOutlookAB, Variant(true));
 }
 
 // One item of the folder as its table's default columns show it: nothing of its content
@@ -174,7 +174,7 @@ std::optional<std::vector<FolderItem>> ReadFolderItems(OutlookCalls& calls, IDis
             if (wanted <= 0)
                 break;
             const std::vector<std::vector<std::wstring>> rows = AsTextRows(
-                calls.Call(kTableObject, table.Get(), kGetArray, {TVariant(wanted)}), static_cast<size_t>(columnCount));
+                calls.Call(kTableObject, table.Get(), kGetArray, {Variant(wanted)}), static_cast<size_t>(columnCount));
             for (const std::vector<std::wstring>& row : rows) {
                 FolderItem& item = items.emplace_back();
                 item.contact = IsContactClass(row[kMessageClassColumn]);
@@ -226,11 +226,11 @@ std::optional<std::wstring> RecordDirectory(const std::wstring& directory)
 }
 
 // The record's values as the run writes them: wide text.
-std::array<std::wstring, 18> PropertyValues(const TContactInfo& record)
+std::array<std::wstring, 18> PropertyValues(const ContactInfo& record)
 {
     std::array<std::wstring, 18> values;
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = Utf8ToWide(record.Field(TContactInfo::kFields[i].field));
+        values[i] = Utf8ToWide(record.Field(ContactInfo::kFields[i].field));
     return values;
 }
 
@@ -238,7 +238,7 @@ std::array<std::wstring, 18> PropertyValues(const TContactInfo& record)
 void PutAllAndSave(OutlookCalls& calls, IDispatch* item, const std::array<std::wstring, 18>& values)
 {
     for (size_t i = 0; i < values.size(); ++i)
-        calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
+        calls.Put(kContactObject, item, kContactProperties[i], Variant(values[i]));
     calls.Call(kContactObject, item, kSave);
 }
 
@@ -254,7 +254,7 @@ bool WriteContactItem(OutlookCalls& calls, IDispatch* item, const std::array<std
 // The item Outlook knows by `entryId`, in any folder of its stores.
 ComPtr<IDispatch> ItemById(OutlookCalls& calls, IDispatch* session, const std::string& entryId)
 {
-    return AsDispatch(calls.Call(kNameSpaceObject, session, kGetItemFromID, {TVariant(Utf8ToWide(entryId))}));
+    return AsDispatch(calls.Call(kNameSpaceObject, session, kGetItemFromID, {Variant(Utf8ToWide(entryId))}));
 }
 
 // Puts only the properties that differ from what the item holds, then saves: the item
@@ -264,7 +264,7 @@ void UpdateContactItem(OutlookCalls& calls, IDispatch* item, const std::array<st
 {
     for (size_t i = 0; i < values.size(); ++i) {
         if (compared[i] != held[i])
-            calls.Put(kContactObject, item, kContactProperties[i], TVariant(values[i]));
+            calls.Put(kContactObject, item, kContactProperties[i], Variant(values[i]));
     }
     calls.Call(kContactObject, item, kSave);
 }
@@ -272,7 +272,7 @@ void UpdateContactItem(OutlookCalls& calls, IDispatch* item, const std::array<st
 // The new item; none when Outlook's new item is not a contact item.
 ComPtr<IDispatch> AddContactItem(OutlookCalls& calls, IDispatch* items, const std::array<std::wstring, 18>& values)
 {
-    ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items, kAdd, {TVariant(olContactItem)}));
+    ComPtr<IDispatch> item = AsDispatch(calls.Call(kItemsObject, items, kAdd, {Variant(olContactItem)}));
     if (!WriteContactItem(calls, item.Get(), values))
         item.Reset();
     return item;
@@ -283,14 +283,14 @@ ComPtr<IDispatch> AddContactItem(OutlookCalls& calls, IDispatch* items, const st
 // contact item is replaced, in the order it has always taken.
 class OutlookFolder final : public IContactFolder {
 public:
-    OutlookFolder(OutlookCalls& calls, IDispatch* application, const TContactList& list, std::string folderName,
+    OutlookFolder(OutlookCalls& calls, IDispatch* application, const ContactList& list, std::string folderName,
                   std::wstring recordDirectory)
         : calls_(calls), application_(application), folderName_(std::move(folderName)),
           recordDirectory_(std::move(recordDirectory))
     {
         rows_.reserve(list.Count());
         rowValues_.resize(list.Count());
-        for (const TContactInfo& record : list) {
+        for (const ContactInfo& record : list) {
             const std::array<std::wstring, 18>& values = rows_.emplace_back(PropertyValues(record));
             for (size_t i = 0; i < values.size(); ++i)
                 rowValues_[rows_.size() - 1][i] = WideToUtf8(values[i]);
@@ -304,9 +304,9 @@ public:
     {
         session_ = AsDispatch(calls_.Get(kApplicationObject, application_, kSession));
         calls_.Call(kNameSpaceObject, session_.Get(), kLogon,
-                    {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
+                    {Variant::Missing(), Variant::Missing(), Variant::Missing(), Variant(true)});
         ComPtr<IDispatch> contacts =
-            AsDispatch(calls_.Call(kNameSpaceObject, session_.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
+            AsDispatch(calls_.Call(kNameSpaceObject, session_.Get(), kGetDefaultFolder, {Variant(olFolderContacts)}));
         // An empty answer without a failure code would otherwise pass for a successful
         // synchronisation that wrote nothing.
         ComPtr<IDispatch> folders;
@@ -457,12 +457,12 @@ int OutlookMajorVersion(const std::string& version)
     return major;
 }
 
-bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
+bool SyncOutlook(const ContactList& list, const std::string& folderName, IRunServices& services,
                  const OutlookFactory& createApplication, std::chrono::milliseconds busyLimit,
                  const std::wstring& recordDirectory)
 {
     // Outlived by nothing obtained from Outlook: its releases are calls too.
-    const TBusyFilterScope busyFilter(busyLimit);
+    const BusyFilterScope busyFilter(busyLimit);
     ComPtr<IDispatch> application = ConnectOutlook(createApplication, services);
     if (!application)
         return false;

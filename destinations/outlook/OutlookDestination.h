@@ -34,7 +34,7 @@ HRESULT CreateOutlookApplication(IDispatch** application);
 // EComponentBusy is raised with "Microsoft Outlook is busy. Please try again later.".
 // The folder's record is kept in `recordDirectory`, or in the user's local data folder of
 // the program when that is empty.
-bool SyncOutlook(const TContactList& list, const std::string& folderName, IRunServices& services,
+bool SyncOutlook(const ContactList& list, const std::string& folderName, IRunServices& services,
                  const OutlookFactory& createApplication = CreateOutlookApplication,
                  std::chrono::milliseconds busyLimit = kOutlookBusyLimit, const std::wstring& recordDirectory = {});
 

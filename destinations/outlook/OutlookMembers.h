@@ -64,7 +64,7 @@ inline constexpr int kMessageClassColumn = 4;
 inline constexpr int kDefaultColumnsOfEveryFolder = 5;
 
 // The _ContactItem properties that hold the contact record's fields, in record field
-// order (TContactInfo::kFields). The web page goes to the free/busy address.
+// order (ContactInfo::kFields). The web page goes to the free/busy address.
 inline constexpr const wchar_t* kContactProperties[18] = {
     L"NickName",
     L"Email1Address",

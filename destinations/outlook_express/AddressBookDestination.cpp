@@ -130,9 +130,9 @@ SizedSPropTagArray<3> ContentsColumns()
 }
 
 // A row set from a table query, freed on every way out.
-class TWinAddressBook::RowSetOwner {
+class WinAddressBook::RowSetOwner {
 public:
-    RowSetOwner(TWinAddressBook& book, LPSRowSet rows) : book_(book), rows_(rows) {}
+    RowSetOwner(WinAddressBook& book, LPSRowSet rows) : book_(book), rows_(rows) {}
     RowSetOwner(const RowSetOwner&) = delete;
     RowSetOwner& operator=(const RowSetOwner&) = delete;
     ~RowSetOwner() { book_.FreeRowsQuietly(rows_); }
@@ -141,24 +141,24 @@ public:
     void Free() { book_.FreeRows(release()); }
 
 private:
-    TWinAddressBook& book_;
+    WinAddressBook& book_;
     LPSRowSet rows_;
 };
 
-class TWinAddressBook::BufferOwner {
+class WinAddressBook::BufferOwner {
 public:
-    BufferOwner(TWinAddressBook& book, void* buffer) : book_(book), buffer_(buffer) {}
+    BufferOwner(WinAddressBook& book, void* buffer) : book_(book), buffer_(buffer) {}
     BufferOwner(const BufferOwner&) = delete;
     BufferOwner& operator=(const BufferOwner&) = delete;
     ~BufferOwner() { book_.FreeQuietly(buffer_); }
     void Free() { book_.FreeBuffer(std::exchange(buffer_, nullptr)); }
 
 private:
-    TWinAddressBook& book_;
+    WinAddressBook& book_;
     void* buffer_;
 };
 
-bool TWinAddressBook::OpenAddressBook(const std::string& fileName)
+bool WinAddressBook::OpenAddressBook(const std::string& fileName)
 {
     if (!platform_.HasOpenEntry())
         return false;
@@ -173,13 +173,13 @@ bool TWinAddressBook::OpenAddressBook(const std::string& fileName)
     return SUCCEEDED(platform_.Open(addrBook_.ReleaseAndGetAddressOf(), wabObject_.ReleaseAndGetAddressOf(), &params));
 }
 
-void TWinAddressBook::CloseAddressBook()
+void WinAddressBook::CloseAddressBook()
 {
     addrBook_.Reset();
     wabObject_.Reset();
 }
 
-bool TWinAddressBook::ReopenAddressBook()
+bool WinAddressBook::ReopenAddressBook()
 {
     CloseAddressBook();
     if (!platform_.StartAddressBook())
@@ -187,7 +187,7 @@ bool TWinAddressBook::ReopenAddressBook()
     return OpenAddressBook("");
 }
 
-void TWinAddressBook::FreeBuffer(void* buffer)
+void WinAddressBook::FreeBuffer(void* buffer)
 {
     if (!buffer)
         return;
@@ -196,13 +196,13 @@ void TWinAddressBook::FreeBuffer(void* buffer)
     OleCheck(wabObject_->FreeBuffer(buffer));
 }
 
-void TWinAddressBook::FreeQuietly(void* buffer) noexcept
+void WinAddressBook::FreeQuietly(void* buffer) noexcept
 {
     if (buffer && wabObject_)
         wabObject_->FreeBuffer(buffer);
 }
 
-void TWinAddressBook::FreeRows(LPSRowSet rows)
+void WinAddressBook::FreeRows(LPSRowSet rows)
 {
     if (!rows)
         return;
@@ -223,7 +223,7 @@ void TWinAddressBook::FreeRows(LPSRowSet rows)
     OleCheck(first);
 }
 
-void TWinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept
+void WinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept
 {
     if (!rows || !wabObject_)
         return;
@@ -232,7 +232,7 @@ void TWinAddressBook::FreeRowsQuietly(LPSRowSet rows) noexcept
     FreeQuietly(rows);
 }
 
-bool TWinAddressBook::ReadMailUsers(IABContainer* container, std::vector<TMailUserItem>& users)
+bool WinAddressBook::ReadMailUsers(IABContainer* container, std::vector<MailUserItem>& users)
 {
     users.clear();
     ComPtr<IMAPITable> table;
@@ -255,7 +255,7 @@ bool TWinAddressBook::ReadMailUsers(IABContainer* container, std::vector<TMailUs
             const SPropValue* id = RowHasType(row, MAPI_MAILUSER) ? FindValue(row, PR_ENTRYID) : nullptr;
             if (!id)
                 continue;
-            TMailUserItem& user = users.emplace_back();
+            MailUserItem& user = users.emplace_back();
             user.id.assign(id->Value.bin.lpb, id->Value.bin.lpb + id->Value.bin.cb);
             // A property the entry lacks comes back as an error value and reads as empty,
             // as it shows in the address book.
@@ -269,7 +269,7 @@ bool TWinAddressBook::ReadMailUsers(IABContainer* container, std::vector<TMailUs
     }
 }
 
-HRESULT TWinAddressBook::UpdateMailUser(const std::vector<BYTE>& id, const TContactInfo& record)
+HRESULT WinAddressBook::UpdateMailUser(const std::vector<BYTE>& id, const ContactInfo& record)
 {
     if (!addrBook_)
         return MAPI_E_NOT_INITIALIZED;
@@ -287,7 +287,7 @@ HRESULT TWinAddressBook::UpdateMailUser(const std::vector<BYTE>& id, const TCont
     return WriteMailUser(entry.Get(), record);
 }
 
-void TWinAddressBook::FindOrCreateFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
+void WinAddressBook::FindOrCreateFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
 {
     FindFolder(folderName, folder);
     if (folder)
@@ -302,7 +302,7 @@ void TWinAddressBook::FindOrCreateFolder(const std::string& folderName, ComPtr<I
 }
 
 template <typename Visit>
-void TWinAddressBook::ForEachRow(IMAPITable* table, Visit&& visit)
+void WinAddressBook::ForEachRow(IMAPITable* table, Visit&& visit)
 {
     for (;;) {
         LPSRowSet raw = nullptr;
@@ -319,7 +319,7 @@ void TWinAddressBook::ForEachRow(IMAPITable* table, Visit&& visit)
     }
 }
 
-void TWinAddressBook::FindFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
+void WinAddressBook::FindFolder(const std::string& folderName, ComPtr<IABContainer>& folder)
 {
     folder.Reset();
     if (!addrBook_)
@@ -344,7 +344,7 @@ void TWinAddressBook::FindFolder(const std::string& folderName, ComPtr<IABContai
     });
 }
 
-void TWinAddressBook::OpenRowEntry(LPSRowSet raw, ComPtr<IABContainer>& entry)
+void WinAddressBook::OpenRowEntry(LPSRowSet raw, ComPtr<IABContainer>& entry)
 {
     RowSetOwner rows(*this, raw);
     entry.Reset();
@@ -358,7 +358,7 @@ void TWinAddressBook::OpenRowEntry(LPSRowSet raw, ComPtr<IABContainer>& entry)
     rows.Free();
 }
 
-void TWinAddressBook::OpenPersonalAddressBook(ComPtr<IABContainer>& container)
+void WinAddressBook::OpenPersonalAddressBook(ComPtr<IABContainer>& container)
 {
     container.Reset();
     if (!addrBook_)
@@ -376,7 +376,7 @@ void TWinAddressBook::OpenPersonalAddressBook(ComPtr<IABContainer>& container)
     idBuffer.Free();
 }
 
-void TWinAddressBook::CreateFromTemplate(IABContainer* container, ULONG createFlags, ComPtr<IMAPIProp>& entry)
+void WinAddressBook::CreateFromTemplate(IABContainer* container, ULONG createFlags, ComPtr<IMAPIProp>& entry)
 {
     entry.Reset();
     ComPtr<IABContainer> personal;
@@ -403,7 +403,7 @@ void TWinAddressBook::CreateFromTemplate(IABContainer* container, ULONG createFl
     valuesBuffer.Free();
 }
 
-void TWinAddressBook::ListEntries(TEntryIdList& ids, IABContainer* container, ULONG objectType)
+void WinAddressBook::ListEntries(EntryIdList& ids, IABContainer* container, ULONG objectType)
 {
     if (!container)
         return;
@@ -418,11 +418,11 @@ void TWinAddressBook::ListEntries(TEntryIdList& ids, IABContainer* container, UL
     });
 }
 
-void TWinAddressBook::DeleteMailUsers(IABContainer* container)
+void WinAddressBook::DeleteMailUsers(IABContainer* container)
 {
     if (!container)
         return;
-    TEntryIdList ids(200);
+    EntryIdList ids(200);
     ListEntries(ids, container, MAPI_MAILUSER);
     const size_t count = ids.Count();
     if (count == 0)
@@ -458,7 +458,7 @@ HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName)
     return code == MAPI_E_COLLISION ? S_OK : code;
 }
 
-HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
+HRESULT WriteMailUser(IMAPIProp* entry, const ContactInfo& record)
 {
     constexpr ULONG kCount = 1 + kMailUserFieldCount;
     // The address book takes terminated strings; the record's fields are views.
@@ -477,24 +477,24 @@ HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record)
     return entry->SaveChanges(kSaveFlags);
 }
 
-ContactValues WrittenValues(const TContactInfo& record)
+ContactValues WrittenValues(const ContactInfo& record)
 {
     ContactValues values;
-    for (const auto& field : TContactInfo::kFields)
+    for (const auto& field : ContactInfo::kFields)
         values[static_cast<size_t>(field.field)] = StoredText(record.Field(field.field));
     return values;
 }
 
-TContactInfo AnsiRecord(const TContactInfo& record)
+ContactInfo AnsiRecord(const ContactInfo& record)
 {
-    TContactInfo ansi = record;
-    for (const auto& entry : TContactInfo::kFields)
+    ContactInfo ansi = record;
+    for (const auto& entry : ContactInfo::kFields)
         if (!IsAscii(record.Field(entry.field))) // the same bytes in both
             ansi.SetField(entry.field, Utf8ToAnsi(record.Field(entry.field)));
     return ansi;
 }
 
-ContactValues RoundTripValues(const TContactInfo& record)
+ContactValues RoundTripValues(const ContactInfo& record)
 {
     ContactValues values = WrittenValues(AnsiRecord(record));
     for (std::string& value : values)
@@ -542,7 +542,7 @@ namespace {
 
 // Hands `use` the record of a row in the code page the address book holds.
 template <typename Use>
-auto InAnsi(const TContactList& list, size_t row, Use&& use)
+auto InAnsi(const ContactList& list, size_t row, Use&& use)
 {
     return use(AnsiRecord(list[row]));
 }
@@ -553,11 +553,11 @@ class AddressBookFolder final : public IContactFolder {
 public:
     // The address book's texts are ANSI: the folder name, like every value, is converted
     // here, at its edge, and what it holds is read back in UTF-8.
-    AddressBookFolder(TWinAddressBook& book, const TContactList& list, const std::string& folderName)
+    AddressBookFolder(WinAddressBook& book, const ContactList& list, const std::string& folderName)
         : book_(book), list_(list), folderName_(Utf8ToAnsi(folderName))
     {
         rows_.reserve(list.Count());
-        for (const TContactInfo& record : list)
+        for (const ContactInfo& record : list)
             rows_.push_back(RoundTripValues(record));
     }
 
@@ -572,13 +572,13 @@ public:
         book_.FindOrCreateFolder(folderName_, folder_);
         if (!folder_)
             return FolderOpening::Missing;
-        std::vector<TMailUserItem> users;
+        std::vector<MailUserItem> users;
         // Nothing can be matched against a folder that cannot be read: it is replaced.
         if (!book_.ReadMailUsers(folder_.Get(), users))
             return FolderOpening::Unlisted;
         entries.reserve(users.size());
         ids_.reserve(users.size());
-        for (TMailUserItem& user : users) {
+        for (MailUserItem& user : users) {
             for (std::string& value : user.values)
                 value = AnsiToUtf8(value);
             entries.push_back({{}, std::move(user.values)});
@@ -599,7 +599,7 @@ public:
 
     bool Update(size_t item, size_t row, const ContactValues*) override
     {
-        return SUCCEEDED(InAnsi(list_, row, [&](const TContactInfo& record) { return book_.UpdateMailUser(ids_[item], record); }));
+        return SUCCEEDED(InAnsi(list_, row, [&](const ContactInfo& record) { return book_.UpdateMailUser(ids_[item], record); }));
     }
 
     bool Add(size_t row, std::string&) override
@@ -607,7 +607,7 @@ public:
         ComPtr<IMAPIProp> entry;
         if (FAILED(folder_->CreateEntry(0, nullptr, kMailUserCreateFlags, &entry)) || !entry)
             return false;
-        return SUCCEEDED(InAnsi(list_, row, [&](const TContactInfo& record) { return WriteMailUser(entry.Get(), record); }));
+        return SUCCEEDED(InAnsi(list_, row, [&](const ContactInfo& record) { return WriteMailUser(entry.Get(), record); }));
     }
 
     bool Remove(const std::vector<size_t>& stale) override
@@ -633,8 +633,8 @@ public:
     std::vector<ListedItem> ListAgain() override { return {}; }
 
 private:
-    TWinAddressBook& book_;
-    const TContactList& list_;
+    WinAddressBook& book_;
+    const ContactList& list_;
     std::string folderName_; // ANSI
     std::vector<ContactValues> rows_;
     ComPtr<IABContainer> folder_;
@@ -643,12 +643,12 @@ private:
 
 } // namespace
 
-bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
+bool SyncOutlookExpress(const ContactList& list, const std::string& folderName, IRunServices& services,
                         IWabPlatform& platform)
 {
     if (!OutlookExpressPresent(services, platform))
         return false;
-    TWinAddressBook book(platform);
+    WinAddressBook book(platform);
     AddressBookFolder folder(book, list, folderName);
     return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }

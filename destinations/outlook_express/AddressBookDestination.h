@@ -36,29 +36,29 @@ protected:
 IWabPlatform& WindowsWabPlatform();
 
 // A copy of one entry identifier.
-class TBinaryInfo {
+class BinaryInfo {
 public:
-    TBinaryInfo(ULONG size, const BYTE* bytes) : stream_(bytes, bytes + size) {}
+    BinaryInfo(ULONG size, const BYTE* bytes) : stream_(bytes, bytes + size) {}
     ULONG Size() const { return static_cast<ULONG>(stream_.size()); }
     BYTE* Bytes() { return stream_.data(); }
 
 private:
     std::vector<BYTE> stream_;
 };
-using TEntryIdList = TOwningList<TBinaryInfo>;
+using EntryIdList = OwningList<BinaryInfo>;
 
 // A mail user of a folder as read back: its identifier and the fields the run writes.
-struct TMailUserItem {
+struct MailUserItem {
     std::vector<BYTE> id;
     ContactValues values;
 };
 
-class TWinAddressBook {
+class WinAddressBook {
 public:
-    explicit TWinAddressBook(IWabPlatform& platform) : platform_(platform) {}
-    TWinAddressBook(const TWinAddressBook&) = delete;
-    TWinAddressBook& operator=(const TWinAddressBook&) = delete;
-    ~TWinAddressBook() { CloseAddressBook(); }
+    explicit WinAddressBook(IWabPlatform& platform) : platform_(platform) {}
+    WinAddressBook(const WinAddressBook&) = delete;
+    WinAddressBook& operator=(const WinAddressBook&) = delete;
+    ~WinAddressBook() { CloseAddressBook(); }
 
     [[nodiscard]] bool OpenAddressBook(const std::string& fileName);
     void CloseAddressBook();
@@ -75,13 +75,13 @@ public:
     void OpenRowEntry(LPSRowSet rows, Microsoft::WRL::ComPtr<IABContainer>& entry);
     void OpenPersonalAddressBook(Microsoft::WRL::ComPtr<IABContainer>& container);
     void CreateFromTemplate(IABContainer* container, ULONG createFlags, Microsoft::WRL::ComPtr<IMAPIProp>& entry);
-    void ListEntries(TEntryIdList& ids, IABContainer* container, ULONG objectType);
+    void ListEntries(EntryIdList& ids, IABContainer* container, ULONG objectType);
     void DeleteMailUsers(IABContainer* container);
     // Every mail user of the folder with the fields the run writes, read in bulk; false
     // when the folder cannot be read to its end.
-    [[nodiscard]] bool ReadMailUsers(IABContainer* container, std::vector<TMailUserItem>& users);
+    [[nodiscard]] bool ReadMailUsers(IABContainer* container, std::vector<MailUserItem>& users);
     // Opens an existing mail user for writing and writes the record over it.
-    [[nodiscard]] HRESULT UpdateMailUser(const std::vector<BYTE>& id, const TContactInfo& record);
+    [[nodiscard]] HRESULT UpdateMailUser(const std::vector<BYTE>& id, const ContactInfo& record);
 
 private:
     class RowSetOwner;
@@ -102,7 +102,7 @@ private:
 };
 
 // The columns read from every contents table, in this order.
-enum TContentsColumn { colDisplayName = 0, colEntryId = 1, colObjectType = 2 };
+enum ContentsColumn { colDisplayName = 0, colEntryId = 1, colObjectType = 2 };
 SizedSPropTagArray<3> ContentsColumns();
 
 // Folders are created with the duplicate check, so a folder of that name is found
@@ -113,18 +113,18 @@ constexpr ULONG kMailUserCreateFlags = 0;
 constexpr ULONG kSaveFlags = KEEP_OPEN_READWRITE;
 
 [[nodiscard]] HRESULT InitFolderEntry(IMAPIProp* entry, const std::string& folderName);
-[[nodiscard]] HRESULT WriteMailUser(IMAPIProp* entry, const TContactInfo& record);
+[[nodiscard]] HRESULT WriteMailUser(IMAPIProp* entry, const ContactInfo& record);
 // The fields as WriteMailUser leaves them in the address book, in record order.
-ContactValues WrittenValues(const TContactInfo& record);
+ContactValues WrittenValues(const ContactInfo& record);
 
 // The record (UTF-8) with its texts in the ANSI code page, which the address book's 8-bit
 // properties hold: characters that code page lacks become what Windows substitutes.
-TContactInfo AnsiRecord(const TContactInfo& record);
+ContactInfo AnsiRecord(const ContactInfo& record);
 
 // The fields of a record (UTF-8) as the address book holds them once written, back in
 // UTF-8: what a run compares with what it reads there. A character the code page lacks
 // compares as the substitute it became, so an unchanged list writes nothing.
-ContactValues RoundTripValues(const TContactInfo& record);
+ContactValues RoundTripValues(const ContactInfo& record);
 
 // Full path of a file in the Outlook Express program folder, or empty.
 std::string OutlookExpressFile(const std::string& fileName);
@@ -136,7 +136,7 @@ bool OutlookExpressPresent(IRunServices& services, IWabPlatform& platform);
 // are, changed ones are written over in place, missing ones are created, and the rest are
 // deleted last. True only when every record is there and every other mail user is gone
 // (a part of the records gives a warning naming both counts).
-bool SyncOutlookExpress(const TContactList& list, const std::string& folderName, IRunServices& services,
+bool SyncOutlookExpress(const ContactList& list, const std::string& folderName, IRunServices& services,
                         IWabPlatform& platform = WindowsWabPlatform());
 
 } // namespace tessaly

@@ -16,7 +16,7 @@ constexpr DWORD kWindowPoll = 20;
 
 BOOL CALLBACK FindBrowseWindow(HWND window, LPARAM search)
 {
-    auto* target = reinterpret_cast<TBrowseWindowSearch*>(search);
+    auto* target = reinterpret_cast<BrowseWindowSearch*>(search);
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
     if (owner != target->processId)
@@ -31,7 +31,7 @@ BOOL CALLBACK FindBrowseWindow(HWND window, LPARAM search)
 
 bool CloseBrowseWindow(DWORD processId)
 {
-    TBrowseWindowSearch search;
+    BrowseWindowSearch search;
     search.processId = processId;
     ::EnumWindows(FindBrowseWindow, reinterpret_cast<LPARAM>(&search));
     if (!search.window || !::IsWindow(search.window))

@@ -14,12 +14,12 @@ bool StartAndCloseAddressBook(const std::string& path);
 // one; false when it has none (yet).
 bool CloseBrowseWindow(DWORD processId);
 
-struct TBrowseWindowSearch {
+struct BrowseWindowSearch {
     DWORD processId = 0;
     HWND window = nullptr;
 };
 
-// Window enumeration step: `search` points at a TBrowseWindowSearch. FALSE stops at the match.
+// Window enumeration step: `search` points at a BrowseWindowSearch. FALSE stops at the match.
 BOOL CALLBACK FindBrowseWindow(HWND window, LPARAM search);
 
 } // namespace tessaly

@@ -141,7 +141,7 @@ bool ReadString(IContactProperties* properties, const std::wstring& path, std::s
 }
 } // namespace
 
-ContactValues ContactFileValues(const TContactInfo& record)
+ContactValues ContactFileValues(const ContactInfo& record)
 {
     ContactValues values;
     for (const LayoutStep& step : kLayout)
@@ -183,7 +183,7 @@ bool ReadContactFile(IWindowsContactsPlatform& platform, const std::string& path
 }
 
 bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
-                      const TContactInfo& record)
+                      const ContactInfo& record)
 {
     ComPtr<IContact> contact;
     if (FAILED(platform.CreateContact(contact.GetAddressOf())) || !contact)

@@ -20,11 +20,11 @@ inline constexpr DWORD kNodeNameCapacity = 260;
 // (UTF-8); true only when the file was saved. A contact object that cannot be made or lacks
 // an interface gives false; a failed property call raises.
 [[nodiscard]] bool WriteContactFile(IWindowsContactsPlatform& platform, const std::string& path, wchar_t* nodeName,
-                                    const TContactInfo& record);
+                                    const ContactInfo& record);
 
 // The fields of `record` as its contact file holds them, in UTF-8: Initials, which has no
 // place there, and blank fields are empty; every other value is kept untrimmed.
-ContactValues ContactFileValues(const TContactInfo& record);
+ContactValues ContactFileValues(const ContactInfo& record);
 
 // Loads the contact file at `path` (UTF-8) through a new contact object and reads back
 // the fields WriteContactFile sets, by the same node names. False when the file cannot be

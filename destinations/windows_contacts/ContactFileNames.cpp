@@ -30,7 +30,7 @@ bool IsDeviceName(std::string_view baseName)
     static constexpr std::array<std::string_view, 22> kDevices = {
         "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
         "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-    std::string stem = TUniqueFileNames::AsciiUpper(baseName.substr(0, baseName.find('.')));
+    std::string stem = UniqueFileNames::AsciiUpper(baseName.substr(0, baseName.find('.')));
     while (!stem.empty() && stem.back() == ' ')
         stem.pop_back();
     for (std::string_view device : kDevices)
@@ -94,11 +94,11 @@ std::string SafeFileBaseName(std::string_view baseName, const std::function<std:
     return name;
 }
 
-TUniqueFileNames::TUniqueFileNames() : fold_(AsciiUpper) {}
+UniqueFileNames::UniqueFileNames() : fold_(AsciiUpper) {}
 
-TUniqueFileNames::TUniqueFileNames(Fold fold) : fold_(std::move(fold)) {}
+UniqueFileNames::UniqueFileNames(Fold fold) : fold_(std::move(fold)) {}
 
-std::string TUniqueFileNames::Claim(std::string_view baseName)
+std::string UniqueFileNames::Claim(std::string_view baseName)
 {
     std::string name(baseName);
     for (int n = 2; !used_.insert(fold_(name)).second; ++n)
@@ -106,7 +106,7 @@ std::string TUniqueFileNames::Claim(std::string_view baseName)
     return name;
 }
 
-std::string TUniqueFileNames::AsciiUpper(std::string_view text)
+std::string UniqueFileNames::AsciiUpper(std::string_view text)
 {
     std::string result(text);
     for (char& ch : result)

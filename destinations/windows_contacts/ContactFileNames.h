@@ -39,12 +39,12 @@ std::string SafeFileBaseName(std::string_view baseName, const std::function<std:
 // Hands out each base name once per run: a name already given out comes back as
 // "Name (2)", "Name (3)", ... Names are compared as the file system does, through `fold`
 // (ASCII upper case unless another is given).
-class TUniqueFileNames {
+class UniqueFileNames {
 public:
     using Fold = std::function<std::string(std::string_view)>;
 
-    TUniqueFileNames();
-    explicit TUniqueFileNames(Fold fold);
+    UniqueFileNames();
+    explicit UniqueFileNames(Fold fold);
 
     std::string Claim(std::string_view baseName);
 

@@ -45,11 +45,11 @@ bool NameFits(std::string_view name, std::string_view wanted, const std::functio
     return fold(base) == fold(wanted) || fold(WithoutNumber(base)) == fold(wanted);
 }
 
-TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
+ContactFileWork FileWorkOf(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
                                  const std::vector<std::string>& files,
                                  const std::function<std::string(std::string_view)>& fold)
 {
-    TContactFileWork work;
+    ContactFileWork work;
     work.unchanged = changes.unchanged;
     std::vector<bool> touched(files.size(), false);
     for (const ContactChanges::Update& update : changes.updates) {
@@ -67,7 +67,7 @@ TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vecto
     for (size_t row : changes.additions)
         work.writes.push_back({row, {}});
     std::sort(work.writes.begin(), work.writes.end(),
-              [](const TContactFileWork::Write& a, const TContactFileWork::Write& b) { return a.row < b.row; });
+              [](const ContactFileWork::Write& a, const ContactFileWork::Write& b) { return a.row < b.row; });
     for (size_t item : changes.removals) {
         touched[item] = true;
         work.stale.push_back(files[item]);

@@ -12,7 +12,7 @@
 
 namespace tessaly {
 
-struct TContactFileWork {
+struct ContactFileWork {
     struct Write {
         size_t row;
         std::string name; // the file it replaces, or empty for a new name
@@ -27,7 +27,7 @@ struct TContactFileWork {
 // `wantedNames[row]`: the base name the row's file would be given, before names are made
 // unique in the run; empty for a row that is named by a fresh identifier. `fold` makes
 // names compare as the file system compares them.
-TContactFileWork ContactFileWork(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
+ContactFileWork FileWorkOf(const ContactChanges& changes, const std::vector<std::string>& wantedNames,
                                  const std::vector<std::string>& files,
                                  const std::function<std::string(std::string_view)>& fold);
 

@@ -26,9 +26,9 @@ std::string In(const std::string& folder, const std::string& name)
 // The files of one folder as its file system compares names, kept up to date with the
 // pass's own moves. One listing per folder and pass: under Wine, asking for a missing
 // name costs a scan of the whole folder.
-class TPresent {
+class Present {
 public:
-    TPresent(ISwapFiles& files, const std::string& folder) : files_(files), folder_(folder)
+    Present(ISwapFiles& files, const std::string& folder) : files_(files), folder_(folder)
     {
         for (const std::string& name : files.Files(folder))
             keys_.insert(files.Key(name));
@@ -37,7 +37,7 @@ public:
     std::string Path(const std::string& name) const { return In(folder_, name); }
 
     // Moves `name` from this folder to `to`.
-    void MoveTo(TPresent& to, const std::string& name)
+    void MoveTo(Present& to, const std::string& name)
     {
         files_.Move(Path(name), to.Path(name));
         keys_.erase(files_.Key(name));
@@ -52,13 +52,13 @@ private:
 
 // Every pass decides each step from what exists, so it may run again after a kill at any
 // point.
-void MoveIn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+void MoveIn(ISwapFiles& files, const std::string& root, const SwapPlan& plan)
 {
     if (plan.createdTarget)
         files.MakeFolder(plan.target);
-    TPresent staged(files, root + kNewFiles);
-    TPresent target(files, plan.target);
-    TPresent aside(files, root + kOldFiles);
+    Present staged(files, root + kNewFiles);
+    Present target(files, plan.target);
+    Present aside(files, root + kOldFiles);
     // All old files aside first: each move then goes into a folder that grows from
     // empty, and under Wine every move looks its new name up in the folder it enters.
     for (const std::string& name : plan.putIn)
@@ -73,11 +73,11 @@ void MoveIn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
 }
 
 // Every staged file stays in "new" until it is in the target, so a missing one is in.
-void MoveBack(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+void MoveBack(ISwapFiles& files, const std::string& root, const SwapPlan& plan)
 {
-    TPresent staged(files, root + kNewFiles);
-    TPresent target(files, plan.target);
-    TPresent aside(files, root + kOldFiles);
+    Present staged(files, root + kNewFiles);
+    Present target(files, plan.target);
+    Present aside(files, root + kOldFiles);
     for (const std::string& name : plan.putIn) {
         if (!staged.Has(name) && target.Has(name))
             target.MoveTo(staged, name);
@@ -121,7 +121,7 @@ void Finish(ISwapFiles& files, const std::string& root)
     Discard(files, root);
 }
 
-void Undo(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+void Undo(ISwapFiles& files, const std::string& root, const SwapPlan& plan)
 {
     MoveBack(files, root, plan);
     Finish(files, root);
@@ -146,7 +146,7 @@ std::string FreeKeptFolder(ISwapFiles& files, const std::string& target)
 // The target became a file: no folder can be made there, so the new files go and the old
 // ones move to a folder of their own beside it, chosen once so that a kill does not
 // scatter them.
-std::optional<TGivenUpSwap> GiveUp(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+std::optional<GivenUpSwap> GiveUp(ISwapFiles& files, const std::string& root, const SwapPlan& plan)
 {
     const std::string aside = root + kOldFiles;
     const std::string record = root + kKeptRecord;
@@ -165,11 +165,11 @@ std::optional<TGivenUpSwap> GiveUp(ISwapFiles& files, const std::string& root, c
     Finish(files, root);
     if (kept.empty())
         return std::nullopt;
-    return TGivenUpSwap{plan.target, kept};
+    return GivenUpSwap{plan.target, kept};
 }
 
 // A failure while moving in turns to undoing, recorded before the first undo step.
-void GoOn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+void GoOn(ISwapFiles& files, const std::string& root, const SwapPlan& plan)
 {
     try {
         MoveIn(files, root, plan);
@@ -182,7 +182,7 @@ void GoOn(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
 }
 } // namespace
 
-std::string TSwapPlan::Text() const
+std::string SwapPlan::Text() const
 {
     std::string text = target + "\n";
     if (createdTarget)
@@ -194,9 +194,9 @@ std::string TSwapPlan::Text() const
     return text;
 }
 
-TSwapPlan TSwapPlan::Parse(const std::string& text)
+SwapPlan SwapPlan::Parse(const std::string& text)
 {
-    TSwapPlan plan;
+    SwapPlan plan;
     size_t start = 0;
     bool first = true;
     while (start < text.size()) {
@@ -229,13 +229,13 @@ std::string StagedFolder(const std::string& root)
     return root + kNewFiles;
 }
 
-std::optional<TGivenUpSwap> RecoverSwap(ISwapFiles& files, const std::string& root)
+std::optional<GivenUpSwap> RecoverSwap(ISwapFiles& files, const std::string& root)
 {
     if (!files.FileExists(root + kPlan)) {
         Discard(files, root);
         return std::nullopt;
     }
-    const TSwapPlan plan = TSwapPlan::Parse(files.Read(root + kPlan));
+    const SwapPlan plan = SwapPlan::Parse(files.Read(root + kPlan));
     // Deleted or renamed since: made again, every move would fail on it forever otherwise.
     if (!files.Exists(plan.target))
         files.MakeFolder(plan.target);
@@ -258,7 +258,7 @@ void PrepareSwap(ISwapFiles& files, const std::string& root)
     files.MakeFolder(root + kOldFiles);
 }
 
-void CarryOutSwap(ISwapFiles& files, const std::string& root, const TSwapPlan& plan)
+void CarryOutSwap(ISwapFiles& files, const std::string& root, const SwapPlan& plan)
 {
     try {
         files.Write(root + kPlanDraft, plan.Text());
@@ -288,9 +288,9 @@ std::string RecordedStagingRoot(ISwapFiles& files, const std::string& ownRoot)
     return files.FileExists(record) ? files.Read(record) : std::string();
 }
 
-std::vector<TGivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot)
+std::vector<GivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot)
 {
-    std::vector<TGivenUpSwap> givenUp;
+    std::vector<GivenUpSwap> givenUp;
     if (auto swap = RecoverSwap(files, ownRoot))
         givenUp.push_back(std::move(*swap));
     const std::string record = ownRoot + kElsewhere;

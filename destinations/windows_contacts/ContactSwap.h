@@ -48,7 +48,7 @@ protected:
 };
 
 // What one swap does to the target folder.
-struct TSwapPlan {
+struct SwapPlan {
     std::string target;
     // Files of "new" that go in, each replacing a file of the same name.
     std::vector<std::string> putIn;
@@ -60,11 +60,11 @@ struct TSwapPlan {
     // Lines of UTF-8: the target, then "*" when created, "+name" and "-name".
     std::string Text() const;
     // Throws std::runtime_error when the text is not a plan.
-    static TSwapPlan Parse(const std::string& text);
+    static SwapPlan Parse(const std::string& text);
 };
 
 // A swap given up because its target had become a file.
-struct TGivenUpSwap {
+struct GivenUpSwap {
     std::string target;
     // The new folder beside the target that holds the old files the swap had moved aside.
     std::string keptIn;
@@ -78,14 +78,14 @@ std::string StagedFolder(const std::string& root);
 // discarded. Then `root` holds nothing. Answers the swap given up, once: when its target
 // has become a file and old files were kept. Throws, keeping the plan for the next
 // run, when a step fails.
-std::optional<TGivenUpSwap> RecoverSwap(ISwapFiles& files, const std::string& root);
+std::optional<GivenUpSwap> RecoverSwap(ISwapFiles& files, const std::string& root);
 
 // Empties `root` and creates it with an empty staging folder.
 void PrepareSwap(ISwapFiles& files, const std::string& root);
 
 // Commits `plan` and carries it out. On a failure the target gets its old files back and
 // the failure travels on; should the undo fail too, the next RecoverSwap goes on with it.
-void CarryOutSwap(ISwapFiles& files, const std::string& root, const TSwapPlan& plan);
+void CarryOutSwap(ISwapFiles& files, const std::string& root, const SwapPlan& plan);
 
 // The staging root of a swap into a target: `ownRoot` when both lie on one volume, so that
 // every move is a rename; otherwise `besideTarget`, on the target's volume, which is first
@@ -94,7 +94,7 @@ std::string ChooseStagingRoot(ISwapFiles& files, const std::string& ownRoot, con
                               bool sameVolume);
 
 // RecoverSwap on `ownRoot` and on the root that ChooseStagingRoot recorded, if any.
-std::vector<TGivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot);
+std::vector<GivenUpSwap> RecoverSwaps(ISwapFiles& files, const std::string& ownRoot);
 
 // The root on another volume that ChooseStagingRoot recorded beside `ownRoot`; empty when
 // none was.

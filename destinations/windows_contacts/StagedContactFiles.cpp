@@ -150,7 +150,7 @@ std::string FoldFileName(std::string_view utf8)
     return WideToUtf8(folded);
 }
 
-TStagedContactFiles::TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden)
+StagedContactFiles::StagedContactFiles(ISwapFiles& files, std::string root, bool hidden)
     : files_(files), root_(std::move(root)), newFiles_(StagedFolder(root_))
 {
     PrepareSwap(files_, root_);
@@ -158,7 +158,7 @@ TStagedContactFiles::TStagedContactFiles(ISwapFiles& files, std::string root, bo
         RaiseLastFileError("Cannot hide folder", Shown(root_));
 }
 
-TStagedContactFiles::~TStagedContactFiles()
+StagedContactFiles::~StagedContactFiles()
 {
     if (committed_)
         return; // the swap ended the staging area itself, or left it for the next run
@@ -168,9 +168,9 @@ TStagedContactFiles::~TStagedContactFiles()
     }
 }
 
-void TStagedContactFiles::ReplaceContactFiles(const std::string& target, const std::vector<std::string>& stale)
+void StagedContactFiles::ReplaceContactFiles(const std::string& target, const std::vector<std::string>& stale)
 {
-    TSwapPlan plan;
+    SwapPlan plan;
     plan.target = target;
     plan.createdTarget = !IsFolder(target);
     plan.putIn = files_.Files(newFiles_);

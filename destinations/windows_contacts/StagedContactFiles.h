@@ -9,17 +9,17 @@
 
 namespace tessaly {
 
-class TStagedContactFiles {
+class StagedContactFiles {
 public:
     // Ends what an earlier run left under `root` (RecoverSwap), then creates an empty
     // folder for the new files; `hidden` hides `root` from the user, where it lies in sight.
     // Throws when that cannot be done.
-    TStagedContactFiles(ISwapFiles& files, std::string root, bool hidden = false);
-    TStagedContactFiles(const TStagedContactFiles&) = delete;
-    TStagedContactFiles& operator=(const TStagedContactFiles&) = delete;
+    StagedContactFiles(ISwapFiles& files, std::string root, bool hidden = false);
+    StagedContactFiles(const StagedContactFiles&) = delete;
+    StagedContactFiles& operator=(const StagedContactFiles&) = delete;
     // Removes the staged files unless a swap was committed; what cannot go now is
     // cleared by the next run.
-    ~TStagedContactFiles();
+    ~StagedContactFiles();
 
     // Where the new contact files are written.
     const std::string& Folder() const { return newFiles_; }

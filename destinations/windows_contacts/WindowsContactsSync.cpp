@@ -31,7 +31,7 @@ constexpr char kAppVersion[] = "v" TESSALY_VERSION_TEXT;
 
 // Subfolders named like contact files stay when the files are replaced, so no record
 // takes their names.
-void ReserveRemainingNames(TUniqueFileNames& names, const std::string& base)
+void ReserveRemainingNames(UniqueFileNames& names, const std::string& base)
 {
     const std::string extension = kContactFileExtension;
     WIN32_FIND_DATAW found{};
@@ -66,12 +66,12 @@ std::vector<ListedItem> ListContactFiles(const std::string& folder)
             return files;
         RaiseFileError("Cannot list folder", WideToAnsi(Utf8ToWide(folder).c_str()), code);
     }
-    const std::string ending = TUniqueFileNames::AsciiUpper(kContactFileExtension);
+    const std::string ending = UniqueFileNames::AsciiUpper(kContactFileExtension);
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         std::string name = WideToUtf8(found.cFileName);
-        if (!TUniqueFileNames::AsciiUpper(name).ends_with(ending))
+        if (!UniqueFileNames::AsciiUpper(name).ends_with(ending))
             continue;
         const auto written = (static_cast<unsigned long long>(found.ftLastWriteTime.dwHighDateTime) << 32) |
                              found.ftLastWriteTime.dwLowDateTime;
@@ -86,7 +86,7 @@ std::vector<ListedItem> ListContactFiles(const std::string& folder)
 // them is saved; until then the folder stays as it was.
 class ContactFilesFolder final : public IContactFolder {
 public:
-    ContactFilesFolder(IWindowsContactsPlatform& platform, IContactManager* manager, const TContactList& list,
+    ContactFilesFolder(IWindowsContactsPlatform& platform, IContactManager* manager, const ContactList& list,
                        const std::string& folderName, wchar_t* nodeName)
         : platform_(platform), manager_(manager), list_(list), folderName_(folderName), nodeName_(nodeName)
     {
@@ -94,10 +94,10 @@ public:
         // Names in UTF-8, so a name keeps every character and the byte-wise rules for
         // forbidden characters never cut one in half.
         wantedNames_.reserve(list.Count());
-        for (const TContactInfo& record : list) {
+        for (const ContactInfo& record : list) {
             rows_.push_back(ContactFileValues(record));
             const bool named = HasText(StripChar(record.DisplayName(), ' '));
-            wantedNames_.push_back(named ? SafeFileBaseName(record.FileBaseName(), TContactInfo::NewIdentifier)
+            wantedNames_.push_back(named ? SafeFileBaseName(record.FileBaseName(), ContactInfo::NewIdentifier)
                                          : std::string());
         }
     }
@@ -158,21 +158,21 @@ public:
         planned.updates.insert(planned.updates.end(), changes.rewrites.begin(), changes.rewrites.end());
         planned.additions = changes.additions;
         planned.removals = changes.removals;
-        const TContactFileWork work = ContactFileWork(planned, wantedNames_, files_, FoldFileName);
+        const ContactFileWork work = FileWorkOf(planned, wantedNames_, files_, FoldFileName);
         stale_ = work.stale;
 
-        TUniqueFileNames names(FoldFileName);
+        UniqueFileNames names(FoldFileName);
         ReserveRemainingNames(names, WithTrailingDelimiter(folder_));
         for (const std::string& name : work.keep)
             (void)names.Claim(WithoutFileExtension(name));
-        for (const TContactFileWork::Write& write : work.writes)
+        for (const ContactFileWork::Write& write : work.writes)
             if (!write.name.empty())
                 (void)names.Claim(WithoutFileExtension(write.name));
-        for (const TContactFileWork::Write& write : work.writes) {
+        for (const ContactFileWork::Write& write : work.writes) {
             std::string name = write.name;
             if (name.empty()) {
                 const std::string& wanted = wantedNames_[write.row];
-                name = names.Claim(wanted.empty() ? TContactInfo::NewIdentifier() : wanted) + kContactFileExtension;
+                name = names.Claim(wanted.empty() ? ContactInfo::NewIdentifier() : wanted) + kContactFileExtension;
             }
             fileNames_.emplace(write.row, std::move(name));
         }
@@ -235,13 +235,13 @@ private:
 
     IWindowsContactsPlatform& platform_;
     IContactManager* manager_;
-    const TContactList& list_;
+    const ContactList& list_;
     std::string folderName_; // UTF-8
     wchar_t* nodeName_;
     std::vector<ContactValues> rows_;
     std::vector<std::string> wantedNames_;
     std::string folder_;
-    std::optional<TStagedContactFiles> staging_;
+    std::optional<StagedContactFiles> staging_;
     std::vector<std::string> files_; // of the listed items
     std::unordered_map<size_t, std::string> fileNames_;
     std::vector<std::string> stale_;
@@ -270,7 +270,7 @@ std::string ContactsFolderPath(const std::string& ownPath, const std::string& fo
     return WithTrailingDelimiter(directory) + folderName;
 }
 
-bool SyncWindowsContacts(const TContactList& list, const std::string& folderName, IRunServices& services,
+bool SyncWindowsContacts(const ContactList& list, const std::string& folderName, IRunServices& services,
                          IWindowsContactsPlatform& platform)
 {
     ComPtr<IContactManager> manager = CreateContactManager(services, platform);
@@ -284,7 +284,7 @@ bool SyncWindowsContacts(const TContactList& list, const std::string& folderName
 std::string FinishInterruptedSwap(IWindowsContactsPlatform& platform)
 {
     std::string notice;
-    for (const TGivenUpSwap& swap : RecoverSwaps(SystemSwapFiles(), platform.StagingRoot())) {
+    for (const GivenUpSwap& swap : RecoverSwaps(SystemSwapFiles(), platform.StagingRoot())) {
         if (!notice.empty())
             notice += "\r\n\r\n";
         notice += "An interrupted sync could not finish replacing the contacts of\r\n" +

@@ -18,7 +18,7 @@ namespace tessaly {
 // saved (after a warning naming both counts). The new files are built in a staging folder
 // first: whatever fails (a false result, EOleError from a component call, EFileError from
 // the replacement), the contact folder keeps the files it had.
-[[nodiscard]] bool SyncWindowsContacts(const TContactList& list, const std::string& folderName,
+[[nodiscard]] bool SyncWindowsContacts(const ContactList& list, const std::string& folderName,
                                        IRunServices& services,
                                        IWindowsContactsPlatform& platform = SystemWindowsContactsPlatform());
 

@@ -70,10 +70,10 @@ public:
     {
         OleCheck(CreateApplication());
         ComPtr<IDispatch> space = AsDispatch(DispGet(application_.Get(), kSession));
-        DispCall(space.Get(), kLogon, {TVariant::Missing(), TVariant::Missing(), TVariant::Missing(), TVariant(true)});
-        contacts_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
+        DispCall(space.Get(), kLogon, {Variant::Missing(), Variant::Missing(), Variant::Missing(), Variant(true)});
+        contacts_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {Variant(olFolderContacts)}));
         folders_ = AsDispatch(DispGet(contacts_.Get(), kFolders));
-        deletedItems_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {TVariant(kDeletedItemsFolder)}));
+        deletedItems_ = AsDispatch(DispCall(space.Get(), kGetDefaultFolder, {Variant(kDeletedItemsFolder)}));
     }
 
     IDispatch* Application() const { return application_.Get(); }
@@ -82,25 +82,25 @@ public:
     {
         ComPtr<IDispatch> items = AsDispatch(DispGet(deletedItems_.Get(), kItems));
         for (int left = AsInteger(DispGet(items.Get(), kCount)); left > 0; --left)
-            DispCall(items.Get(), kRemove, {TVariant(left)});
+            DispCall(items.Get(), kRemove, {Variant(left)});
     }
 
     ComPtr<IDispatch> FolderNamed(const std::wstring& name)
     {
         const int count = AsInteger(DispGet(folders_.Get(), kCount));
         for (int i = 1; i <= count; ++i) {
-            ComPtr<IDispatch> folder = AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)}));
+            ComPtr<IDispatch> folder = AsDispatch(DispGet(folders_.Get(), kItem, {Variant(i)}));
             if (AsText(DispGet(folder.Get(), kName)) == name)
                 return folder;
         }
-        return AsDispatch(DispCall(folders_.Get(), kAdd, {TVariant(name), TVariant(olFolderContacts)}));
+        return AsDispatch(DispCall(folders_.Get(), kAdd, {Variant(name), Variant(olFolderContacts)}));
     }
 
     void Dump(bool ids = false)
     {
         const int count = AsInteger(DispGet(folders_.Get(), kCount));
         for (int i = 1; i <= count; ++i)
-            DumpFolder(AsDispatch(DispGet(folders_.Get(), kItem, {TVariant(i)})).Get(), ids);
+            DumpFolder(AsDispatch(DispGet(folders_.Get(), kItem, {Variant(i)})).Get(), ids);
         DumpFolder(deletedItems_.Get(), ids);
     }
 
@@ -119,7 +119,7 @@ private:
         ComPtr<IDispatch> items = AsDispatch(DispGet(folder, kItems));
         const int itemCount = AsInteger(DispGet(items.Get(), kCount));
         for (int j = 1; j <= itemCount; ++j) {
-            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(j)}));
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {Variant(j)}));
             const bool list = AsInteger(DispGet(item.Get(), kClass)) == olDistributionList;
             if (ids) {
                 std::string line = "id\t" + Escaped(AsText(DispGet(item.Get(), kEntryID)));
@@ -158,7 +158,7 @@ std::wstring Wide(const char* text)
 // A stand-in setting, through the application's extra member.
 void Set(const Session& session, const wchar_t* key, const char* value)
 {
-    DispCall(session.Application(), L"StandInSet", {TVariant(std::wstring(key)), TVariant(Wide(value))});
+    DispCall(session.Application(), L"StandInSet", {Variant(std::wstring(key)), Variant(Wide(value))});
 }
 
 int Usage()
@@ -201,33 +201,33 @@ int Run(int argc, char** argv)
             needs(2);
             ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
             ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
-            ComPtr<IDispatch> list = AsDispatch(DispCall(items.Get(), kAdd, {TVariant(olDistributionListItem)}));
-            DispPut(list.Get(), kDLName, TVariant(Wide(argv[++i])));
+            ComPtr<IDispatch> list = AsDispatch(DispCall(items.Get(), kAdd, {Variant(olDistributionListItem)}));
+            DispPut(list.Get(), kDLName, Variant(Wide(argv[++i])));
             DispCall(list.Get(), kSave);
         } else if (command == "--contact") {
             needs(1);
             ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
             ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
-            ComPtr<IDispatch> contact = AsDispatch(DispCall(items.Get(), kAdd, {TVariant(olContactItem)}));
+            ComPtr<IDispatch> contact = AsDispatch(DispCall(items.Get(), kAdd, {Variant(olContactItem)}));
             for (const wchar_t* property : kContactProperties) {
                 if (i + 1 >= argc || std::string(argv[i + 1]).rfind("--", 0) == 0)
                     break;
-                DispPut(contact.Get(), property, TVariant(Wide(argv[++i])));
+                DispPut(contact.Get(), property, Variant(Wide(argv[++i])));
             }
             DispCall(contact.Get(), kSave);
         } else if (command == "--edit") {
             needs(4);
             ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
             ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
-            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(std::atoi(argv[++i]))}));
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {Variant(std::atoi(argv[++i]))}));
             const std::wstring property = Wide(argv[++i]);
-            DispPut(item.Get(), property.c_str(), TVariant(Wide(argv[++i])));
+            DispPut(item.Get(), property.c_str(), Variant(Wide(argv[++i])));
             DispCall(item.Get(), kSave);
         } else if (command == "--get") {
             needs(3);
             ComPtr<IDispatch> folder = session.FolderNamed(Wide(argv[++i]));
             ComPtr<IDispatch> items = AsDispatch(DispGet(folder.Get(), kItems));
-            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {TVariant(std::atoi(argv[++i]))}));
+            ComPtr<IDispatch> item = AsDispatch(DispGet(items.Get(), kItem, {Variant(std::atoi(argv[++i]))}));
             const std::wstring property = Wide(argv[++i]);
             PrintLine("value\t" + Escaped(AsText(DispGet(item.Get(), property.c_str()))));
             dumped = true;

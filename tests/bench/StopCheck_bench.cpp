@@ -42,10 +42,10 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 
 // One parse of a fresh copy of the lines, in milliseconds.
 template <typename Check>
-double TimeParse(const std::vector<std::string>& source, Check check, tessaly::TMainWindow& form)
+double TimeParse(const std::vector<std::string>& source, Check check, tessaly::MainWindow& form)
 {
     std::vector<std::string> lines = source;
-    tessaly::TContactList list(tessaly::TSyncRun::kListCapacity);
+    tessaly::ContactList list(tessaly::SyncRun::kListCapacity);
     form.ClearStop();
     LARGE_INTEGER start, end;
     ::QueryPerformanceCounter(&start);
@@ -64,11 +64,11 @@ int main()
     const std::vector<std::string> lines = ContactLines(rows);
     // Interactive windows: an unattended one would start a synchronisation of its own at
     // the first stop check that lets messages through.
-    tessaly::TMainWindow form(false);
+    tessaly::MainWindow form(false);
     form.Show(SW_SHOWNOACTIVATE);
-    tessaly::TMainWindow::Options everyCheck;
+    tessaly::MainWindow::Options everyCheck;
     everyCheck.pumpIntervalMs = 0;
-    tessaly::TMainWindow pumping(std::move(everyCheck));
+    tessaly::MainWindow pumping(std::move(everyCheck));
     pumping.Show(SW_SHOWNOACTIVATE);
 
     // Interleaved rounds, best of each, so warm-up and load fall on all three alike.

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     const size_t downloadPeak = Memory().PeakWorkingSetSize;
     const double reading = std::chrono::duration<double>(lastRead - begin).count();
 
-    TContactList list(500);
+    ContactList list(500);
     BodyLines body;
     size_t size = 0;
     {

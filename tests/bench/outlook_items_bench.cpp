@@ -79,10 +79,10 @@ int Run(int count, bool write)
         std::fprintf(stderr, "outlook_items_bench: no automation server\n");
         return 1;
     }
-    TMemberIds ids;
+    MemberIds ids;
     ComPtr<IDispatch> session = AsDispatch(DispGet(ids, kApplicationKind, application.Get(), kSession));
     ComPtr<IDispatch> contacts =
-        AsDispatch(DispCall(ids, kNameSpaceKind, session.Get(), kGetDefaultFolder, {TVariant(olFolderContacts)}));
+        AsDispatch(DispCall(ids, kNameSpaceKind, session.Get(), kGetDefaultFolder, {Variant(olFolderContacts)}));
     ComPtr<IDispatch> items = AsDispatch(DispGet(ids, kFolderKind, contacts.Get(), kItems));
     const std::wstring value = L"Someone Example";
     HANDLE server = OpenServerProcess();
@@ -90,14 +90,14 @@ int Run(int count, bool write)
     LARGE_INTEGER started;
     ::QueryPerformanceCounter(&started);
     for (int i = 1; i <= count; ++i) {
-        ComPtr<IDispatch> item = AsDispatch(DispCall(ids, kItemsKind, items.Get(), kAdd, {TVariant(olContactItem)}));
+        ComPtr<IDispatch> item = AsDispatch(DispCall(ids, kItemsKind, items.Get(), kAdd, {Variant(olContactItem)}));
         if (write) {
             ComPtr<IUnknown> contact;
             if (FAILED(item->QueryInterface(IID__ContactItem, reinterpret_cast<void**>(contact.GetAddressOf()))))
                 throw std::runtime_error("not a contact item");
             contact.Reset();
             for (const wchar_t* property : kContactProperties)
-                DispPut(ids, kContactKind, item.Get(), property, TVariant(value));
+                DispPut(ids, kContactKind, item.Get(), property, Variant(value));
             DispCall(ids, kContactKind, item.Get(), kSave);
         }
         item.Reset();

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     size_t records = 0;
     for (int run = 0; run < repeats; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        TContactList list(500);
+        ContactList list(500);
         BodyLines body = SplitBody(text);
         const auto split = std::chrono::steady_clock::now();
         ParseBody(list, body, [] { return false; }, AnsiLines);

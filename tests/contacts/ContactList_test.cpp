@@ -16,10 +16,10 @@ struct Tracked {
 };
 } // namespace
 
-TEST(TOwningList, FreeItemsFreesFromLastToFirstAndKeepsCapacity)
+TEST(OwningList, FreeItemsFreesFromLastToFirstAndKeepsCapacity)
 {
     std::vector<int> freed;
-    TOwningList<Tracked> list(500);
+    OwningList<Tracked> list(500);
     for (int i = 0; i < 3; ++i)
         list.Emplace(freed, i);
     EXPECT_EQ(list.Count(), 3u);
@@ -31,10 +31,10 @@ TEST(TOwningList, FreeItemsFreesFromLastToFirstAndKeepsCapacity)
     EXPECT_EQ(freed.size(), 3u);
 }
 
-TEST(TOwningList, FreeWithItemsFreesTheObjectsAndTheList)
+TEST(OwningList, FreeWithItemsFreesTheObjectsAndTheList)
 {
     std::vector<int> freed;
-    auto list = std::make_unique<TOwningList<Tracked>>(200);
+    auto list = std::make_unique<OwningList<Tracked>>(200);
     list->Emplace(freed, 7);
     list->Emplace(freed, 8);
     FreeWithItems(list);
@@ -42,10 +42,10 @@ TEST(TOwningList, FreeWithItemsFreesTheObjectsAndTheList)
     EXPECT_EQ(freed, (std::vector<int>{8, 7}));
 }
 
-TEST(TOwningList, ExtractHandsTheObjectBack)
+TEST(OwningList, ExtractHandsTheObjectBack)
 {
     std::vector<int> freed;
-    TOwningList<Tracked> list(2);
+    OwningList<Tracked> list(2);
     list.Emplace(freed, 1);
     list.Emplace(freed, 2);
     auto item = list.Extract(0);

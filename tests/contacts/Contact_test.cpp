@@ -19,10 +19,10 @@ std::vector<std::string> Row(size_t count)
 }
 } // namespace
 
-TEST(TContactInfo, ThirtyThreeFieldsFillEveryFieldFromItsColumn)
+TEST(ContactInfo, ThirtyThreeFieldsFillEveryFieldFromItsColumn)
 {
-    const TContactInfo contact(Row(33));
-    for (const auto& entry : TContactInfo::kFields) {
+    const ContactInfo contact(Row(33));
+    for (const auto& entry : ContactInfo::kFields) {
         std::string expected = 'c' + std::to_string(entry.column);
         if (entry.column == 32)
             expected += "\""; // the last field keeps its closing quote
@@ -32,35 +32,35 @@ TEST(TContactInfo, ThirtyThreeFieldsFillEveryFieldFromItsColumn)
     EXPECT_EQ(contact.WebPage(), "c32\"");
 }
 
-TEST(TContactInfo, ThirtyTwoFieldsOrFewerGiveAnEmptyRecord)
+TEST(ContactInfo, ThirtyTwoFieldsOrFewerGiveAnEmptyRecord)
 {
     for (size_t count : {0u, 1u, 32u}) {
-        const TContactInfo contact(Row(count));
-        for (const auto& entry : TContactInfo::kFields)
+        const ContactInfo contact(Row(count));
+        for (const auto& entry : ContactInfo::kFields)
             EXPECT_EQ(contact.Field(entry.field), "") << entry.name << " with " << count << " fields";
     }
 }
 
-TEST(TContactInfo, CleanFieldTrimsThenDropsOneOpeningQuote)
+TEST(ContactInfo, CleanFieldTrimsThenDropsOneOpeningQuote)
 {
-    EXPECT_EQ(TContactInfo::CleanField("   "), "");
-    EXPECT_EQ(TContactInfo::CleanField("\""), "");
-    EXPECT_EQ(TContactInfo::CleanField(" \"Ann"), "Ann");
-    EXPECT_EQ(TContactInfo::CleanField("\" Ann"), " Ann"); // no second trim
-    EXPECT_EQ(TContactInfo::CleanField("\"\"Ann\"\"\""), "\"Ann\"\"\"");
-    EXPECT_EQ(TContactInfo::CleanField("Ann"), "Ann");
+    EXPECT_EQ(ContactInfo::CleanField("   "), "");
+    EXPECT_EQ(ContactInfo::CleanField("\""), "");
+    EXPECT_EQ(ContactInfo::CleanField(" \"Ann"), "Ann");
+    EXPECT_EQ(ContactInfo::CleanField("\" Ann"), " Ann"); // no second trim
+    EXPECT_EQ(ContactInfo::CleanField("\"\"Ann\"\"\""), "\"Ann\"\"\"");
+    EXPECT_EQ(ContactInfo::CleanField("Ann"), "Ann");
 }
 
-TEST(TContactInfo, FileBaseNameDropsBlanksOrFallsBackToAFreshIdentifier)
+TEST(ContactInfo, FileBaseNameDropsBlanksOrFallsBackToAFreshIdentifier)
 {
     auto fields = Row(33);
     fields[6] = "\"Ann  Lee";
-    EXPECT_EQ(TContactInfo(fields).FileBaseName(), "AnnLee");
+    EXPECT_EQ(ContactInfo(fields).FileBaseName(), "AnnLee");
     fields[6] = "\"AnnLee";
-    EXPECT_EQ(TContactInfo(fields).FileBaseName(), "AnnLee");
+    EXPECT_EQ(ContactInfo(fields).FileBaseName(), "AnnLee");
 
     fields[6] = "\"  ";
-    const TContactInfo blank(fields);
+    const ContactInfo blank(fields);
     const std::string first = blank.FileBaseName();
     const std::string second = blank.FileBaseName();
     EXPECT_NE(first, second);
@@ -68,9 +68,9 @@ TEST(TContactInfo, FileBaseNameDropsBlanksOrFallsBackToAFreshIdentifier)
     EXPECT_TRUE(std::regex_match(first, guid)) << first;
 }
 
-TEST(TContactInfo, NewIdentifierIsUniqueAcrossManyCalls)
+TEST(ContactInfo, NewIdentifierIsUniqueAcrossManyCalls)
 {
     std::set<std::string> seen;
     for (int i = 0; i < 10000; ++i)
-        ASSERT_TRUE(seen.insert(TContactInfo::NewIdentifier()).second);
+        ASSERT_TRUE(seen.insert(ContactInfo::NewIdentifier()).second);
 }

@@ -45,17 +45,17 @@ std::string SparseRow(std::vector<std::pair<int, std::string>> values = {})
 
 const std::string kHeader = "\"Title\",\"First Name\",\"Middle Name\",\"Nickname\",\"E-mail Address\"";
 
-TContactList Parse(const std::string& text, StopCheck stop = nullptr)
+ContactList Parse(const std::string& text, StopCheck stop = nullptr)
 {
-    TContactList list(500);
+    ContactList list(500);
     Lines lines = SplitLines(text);
     ParseRows(list, lines, stop);
     return list;
 }
 
-bool IsEmptyRecord(const TContactInfo& contact)
+bool IsEmptyRecord(const ContactInfo& contact)
 {
-    for (const auto& entry : TContactInfo::kFields)
+    for (const auto& entry : ContactInfo::kFields)
         if (!contact.Field(entry.field).empty())
             return false;
     return true;
@@ -129,7 +129,7 @@ struct Latin1Rows {
 TEST(ParseBody, AnAnsiBodysRowsBecomeUtf8OneByOneAndAUtf8BodysStayAsTheyAre)
 {
     Latin1Rows latin1;
-    TContactList list(10);
+    ContactList list(10);
     BodyLines ansi = SplitBody(kHeader + "\r\n" + Row({{6, "J\xFCrgen M\xFCller"}}) + "\r\n" + Row({{6, "Ann Lee"}}) +
                                "\r\n" + Row({{6, "Ren\xE9" "e"}}));
     ParseBody(list, ansi, nullptr, latin1.Conversion());
@@ -139,7 +139,7 @@ TEST(ParseBody, AnAnsiBodysRowsBecomeUtf8OneByOneAndAUtf8BodysStayAsTheyAre)
     EXPECT_EQ(list[2].DisplayName(), "Ren\xC3\xA9" "e");
     EXPECT_EQ(latin1.calls, 2); // plain ASCII rows read the same either way: never converted
 
-    TContactList fromUtf8(10);
+    ContactList fromUtf8(10);
     BodyLines utf8 = SplitBody(kHeader + "\r\n" + Row({{6, "J\xC3\xBCrgen"}}));
     ParseBody(fromUtf8, utf8, nullptr, latin1.Conversion());
     ASSERT_EQ(fromUtf8.Count(), 1u);
@@ -152,12 +152,12 @@ TEST(ParseRows, DropsTheHeaderWhateverItHolds)
     EXPECT_EQ(Parse("").Count(), 0u);
     EXPECT_EQ(Parse(kHeader + "\r\n").Count(), 0u);
     // A header that looks like data is dropped all the same.
-    const TContactList list = Parse(Row({{6, "Header"}}) + "\r\n" + Row({{6, "Ann Lee"}}));
+    const ContactList list = Parse(Row({{6, "Header"}}) + "\r\n" + Row({{6, "Ann Lee"}}));
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list[0].DisplayName(), "Ann Lee");
 
     Lines lines{kHeader};
-    TContactList none(10);
+    ContactList none(10);
     ParseRows(none, lines, nullptr);
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(none.Count(), 0u);
@@ -165,7 +165,7 @@ TEST(ParseRows, DropsTheHeaderWhateverItHolds)
 
 TEST(ParseRows, MapsQuotedColumnsToFields)
 {
-    const TContactList list = Parse(kHeader + "\r\n" + Row({{3, "annie"}, {4, "ann@example.test"}, {6, "Ann Lee"}}));
+    const ContactList list = Parse(kHeader + "\r\n" + Row({{3, "annie"}, {4, "ann@example.test"}, {6, "Ann Lee"}}));
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list[0].NickName(), "annie");
     EXPECT_EQ(list[0].Email(), "ann@example.test");
@@ -178,7 +178,7 @@ TEST(ParseRows, LinesWithoutAnyValueGiveNoRecord)
 {
     // A blank line, an unquoted line (one field), too few fields and a row of empty quoted
     // fields (whose last keeps a lone quote) are no contacts; one value makes a contact.
-    const TContactList list = Parse(kHeader + "\n" + Row({{6, "A"}}) + "\n\n" + "a,b,c,d\n" + Row({}, 32) + "\n" +
+    const ContactList list = Parse(kHeader + "\n" + Row({{6, "A"}}) + "\n\n" + "a,b,c,d\n" + Row({}, 32) + "\n" +
                                     SparseRow() + "\n \t\n" + SparseRow({{32, "x"}}) + "\n" + Row({{6, "B"}}));
     ASSERT_EQ(list.Count(), 3u);
     EXPECT_EQ(list[0].DisplayName(), "A");
@@ -189,7 +189,7 @@ TEST(ParseRows, LinesWithoutAnyValueGiveNoRecord)
 
 TEST(ParseRows, OnlyAQuoteDirectlyFollowedByACommaSeparates)
 {
-    const TContactList list = Parse(kHeader + "\n" + Row({{6, "Lee, Ann"}, {9, "Head \"Ops\", North"}}) + "\n" +
+    const ContactList list = Parse(kHeader + "\n" + Row({{6, "Lee, Ann"}, {9, "Head \"Ops\", North"}}) + "\n" +
                                     Row({{6, "Kim\" ,\"Joe"}}));
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list[0].DisplayName(), "Lee, Ann");
@@ -204,14 +204,14 @@ TEST(ParseRows, ASeparatorAtTheEndOfALineAddsNoEmptyField)
 {
     // 32 values and a trailing separator stay 32 fields: too few, so no record.
     // 33 values and a trailing separator: the last value loses its closing quote.
-    const TContactList list = Parse(kHeader + "\n" + Row({}, 32) + ",  \n" + Row() + ",");
+    const ContactList list = Parse(kHeader + "\n" + Row({}, 32) + ",  \n" + Row() + ",");
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list[0].WebPage(), "c32");
 }
 
 TEST(ParseRows, ABlankBetweenQuoteAndValueStays)
 {
-    const TContactList list = Parse(kHeader + "\n" + Row({{6, " Ann Lee "}, {4, "   "}}));
+    const ContactList list = Parse(kHeader + "\n" + Row({{6, " Ann Lee "}, {4, "   "}}));
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list[0].DisplayName(), " Ann Lee");
     EXPECT_EQ(list[0].Email(), "");
@@ -220,7 +220,7 @@ TEST(ParseRows, ABlankBetweenQuoteAndValueStays)
 TEST(ParseRows, ALineBreakInsideAValueMakesTwoShortLinesAndNoRecord)
 {
     const std::string row = Row({{6, "Ann\r\nLee"}});
-    const TContactList list = Parse(kHeader + "\r\n" + row + "\r\n");
+    const ContactList list = Parse(kHeader + "\r\n" + row + "\r\n");
     EXPECT_EQ(list.Count(), 0u);
 }
 
@@ -228,7 +228,7 @@ TEST(ParseRows, BreakStylesGiveTheSameRecords)
 {
     const std::string a = Row({{6, "Ann"}}), b = Row({{6, "Bob"}});
     for (const char* brk : {"\r\n", "\n", "\r"}) {
-        const TContactList list = Parse(kHeader + brk + a + brk + b + brk);
+        const ContactList list = Parse(kHeader + brk + a + brk + b + brk);
         ASSERT_EQ(list.Count(), 2u) << "break " << static_cast<int>(brk[0]);
         EXPECT_EQ(list[0].DisplayName(), "Ann");
         EXPECT_EQ(list[1].DisplayName(), "Bob");
@@ -241,7 +241,7 @@ TEST(ParseRows, AStopKeepsTheRecordsMadeSoFar)
     for (int i = 0; i < 5; ++i)
         text.append("\r\n").append(Row({{6, 'P' + std::to_string(i)}}));
     int checks = 0;
-    const TContactList list = Parse(text, [&] { return ++checks > 2; });
+    const ContactList list = Parse(text, [&] { return ++checks > 2; });
     EXPECT_EQ(checks, 3); // once per line, the header excluded
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(list[1].DisplayName(), "P1");
@@ -261,10 +261,10 @@ TEST(ParseRows, ReadsTheBundledSample)
     ASSERT_TRUE(file) << path;
     std::ostringstream text;
     text << file.rdbuf();
-    const TContactList list = Parse(text.str());
+    const ContactList list = Parse(text.str());
     ASSERT_GE(list.Count(), 200u);
     size_t withoutDisplayName = 0, withComma = 0, withHighByte = 0;
-    for (const TContactInfo& contact : list) {
+    for (const ContactInfo& contact : list) {
         EXPECT_FALSE(contact.Email().empty());
         EXPECT_EQ(contact.WebPage().rfind("http://", 0), 0u) << contact.WebPage(); // columns after it are not read
         withoutDisplayName += contact.DisplayName().empty();
@@ -292,7 +292,7 @@ TEST(ParseRows, GivesTheRecordsOfTheLiteralTrimReplaceSplitSteps)
         for (int i = 0; i < pieces; ++i)
             line += alphabet[random() % std::size(alphabet)] + (random() % 3 ? "\"," : "");
         Lines lines{"header", line};
-        TContactList parsed(1), expected(1);
+        ContactList parsed(1), expected(1);
         ParseRows(parsed, lines, nullptr);
         AddContact(expected, ReplaceAll(Trim(line), "\",", "\r\n"));
         ASSERT_EQ(parsed.Count(), expected.Count()) << "[" << line << "]";
@@ -300,7 +300,7 @@ TEST(ParseRows, GivesTheRecordsOfTheLiteralTrimReplaceSplitSteps)
             continue;
         ASSERT_EQ(parsed.Count(), 1u);
         ASSERT_FALSE(IsEmptyRecord(parsed[0]));
-        for (const auto& entry : TContactInfo::kFields)
+        for (const auto& entry : ContactInfo::kFields)
             ASSERT_EQ(parsed[0].Field(entry.field), expected[0].Field(entry.field)) << entry.name << " of [" << line << "]";
     }
 }

@@ -11,10 +11,10 @@
 namespace tessaly::test {
 
 namespace {
-TContactList Parse(const std::string& csvText)
+ContactList Parse(const std::string& csvText)
 {
     std::vector<std::string> lines = SplitLines(csvText);
-    TContactList list(500);
+    ContactList list(500);
     ParseRows(list, lines, [] { return false; });
     return list;
 }
@@ -25,9 +25,9 @@ constexpr char kVersionKey[] = "Software\\Wine\\AppDefaults\\CorvaneTessaly.exe"
 std::vector<std::string> ExpectedContactLines(const std::string& csvText)
 {
     std::vector<std::string> lines;
-    for (const TContactInfo& contact : Parse(csvText)) {
+    for (const ContactInfo& contact : Parse(csvText)) {
         std::string line = "contact";
-        for (const auto& entry : TContactInfo::kFields) {
+        for (const auto& entry : ContactInfo::kFields) {
             line += '\t';
             line += standins::EscapeField(contact.Field(entry.field));
         }
@@ -39,7 +39,7 @@ std::vector<std::string> ExpectedContactLines(const std::string& csvText)
 std::vector<std::string> ExpectedDisplayNames(const std::string& csvText)
 {
     std::vector<std::string> names;
-    for (const TContactInfo& contact : Parse(csvText))
+    for (const ContactInfo& contact : Parse(csvText))
         names.emplace_back(contact.DisplayName());
     return names;
 }

@@ -61,14 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<std::string> lines = tessaly::SplitLines(text);
     const std::vector<std::string> original = lines;
 
-    tessaly::TContactList parsed(16);
+    tessaly::ContactList parsed(16);
     size_t checks = 0;
     tessaly::ParseRows(parsed, lines, [&] {
         ++checks;
         return false;
     });
 
-    tessaly::TContactList literal(16);
+    tessaly::ContactList literal(16);
     for (size_t i = 1; i < original.size(); ++i)
         tessaly::AddContact(literal, tessaly::ReplaceAll(tessaly::Trim(original[i]), "\",", "\r\n"));
 
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < parsed.Count(); ++i) {
         if (!parsed[i].HasValue())
             std::abort();
-        for (const auto& entry : tessaly::TContactInfo::kFields)
+        for (const auto& entry : tessaly::ContactInfo::kFields)
             if (parsed[i].Field(entry.field) != literal[i].Field(entry.field))
                 std::abort();
     }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         else
             fields.back() += static_cast<char>(data[i]);
     }
-    const tessaly::TContactInfo contact(fields);
+    const tessaly::ContactInfo contact(fields);
     const std::string name = contact.FileBaseName();
     if (name.empty() || name.find(' ') != std::string::npos)
         std::abort();

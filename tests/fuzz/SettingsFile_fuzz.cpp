@@ -20,16 +20,16 @@ const tessaly::SettingsTextConversion kAsIs{
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    tessaly::TIniFile ini = tessaly::TIniFile::Parse(text);
+    tessaly::IniFile ini = tessaly::IniFile::Parse(text);
     const std::string once = ini.ToText();
-    if (tessaly::TIniFile::Parse(once).ToText() != once)
+    if (tessaly::IniFile::Parse(once).ToText() != once)
         std::abort();
 
     const tessaly::SettingsValues read = tessaly::ReadSettings(ini, kAsIs);
     if (read.startTime < 0 || read.startTime >= 86400)
         std::abort();
     tessaly::WriteSettings(ini, read, kAsIs);
-    const tessaly::SettingsValues back = tessaly::ReadSettings(tessaly::TIniFile::Parse(ini.ToText()), kAsIs);
+    const tessaly::SettingsValues back = tessaly::ReadSettings(tessaly::IniFile::Parse(ini.ToText()), kAsIs);
     if (back.user != tessaly::Trim(read.user) || back.password != tessaly::Trim(read.password)
         || back.interval != read.interval || back.emailClient != read.emailClient || back.startTime != read.startTime)
         std::abort();

@@ -52,11 +52,11 @@ TEST(BusyRetryTest, PausesGrowWithTheWaitAndTheWholeWaitStopsAtTheLimit)
 
 TEST_F(BusyFilterTest, TheScopeAnswersComAsDocumentedAndPutsThePreviousFilterBack)
 {
-    TBusyFilter previous(milliseconds(1));
+    BusyFilter previous(milliseconds(1));
     IMessageFilter* none = nullptr;
     ASSERT_TRUE(SUCCEEDED(::CoRegisterMessageFilter(&previous, &none)));
     {
-        const TBusyFilterScope scope(milliseconds(60000));
+        const BusyFilterScope scope(milliseconds(60000));
         const ComPtr<IMessageFilter> filter = CurrentFilter();
         EXPECT_NE(filter.Get(), &previous);
         EXPECT_EQ(filter->HandleInComingCall(CALLTYPE_TOPLEVEL, nullptr, 0, nullptr),
@@ -75,7 +75,7 @@ TEST_F(BusyFilterTest, TheScopeAnswersComAsDocumentedAndPutsThePreviousFilterBac
 
 TEST_F(BusyFilterTest, ARefusedCallIsTriedAgainUnlessTheFilterHasWaitedItOut)
 {
-    const TBusyFilterScope scope(milliseconds(60000));
+    const BusyFilterScope scope(milliseconds(60000));
     int calls = 0;
     EXPECT_EQ(RetryWhileBusy([&] { return ++calls < 3 ? RPC_E_CALL_REJECTED : S_OK; }), S_OK);
     EXPECT_EQ(calls, 3);

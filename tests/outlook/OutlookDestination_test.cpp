@@ -43,9 +43,9 @@ const std::pair<ContactField, const wchar_t*> kExpectedProperties[18] = {
 };
 
 // A record whose every field is distinct: "<tag> <field number>".
-TContactInfo& AddRecord(TContactList& list, const std::string& tag)
+ContactInfo& AddRecord(ContactList& list, const std::string& tag)
 {
-    TContactInfo& record = list.Emplace(std::vector<std::string>{});
+    ContactInfo& record = list.Emplace(std::vector<std::string>{});
     for (size_t i = 0; i < 18; ++i)
         record.SetField(kExpectedProperties[i].first, tag + " " + std::to_string(i + 1));
     return record;
@@ -89,7 +89,7 @@ protected:
 
     std::filesystem::path records; // this test's folder records
     World world;
-    TContactList list{500};
+    ContactList list{500};
     test::RecordingRunServices services;
 };
 
@@ -210,7 +210,7 @@ TEST_F(OutlookDestinationTest, EveryRecordBecomesOneSavedContactInListOrder)
     EXPECT_TRUE(Sync());
 
     std::vector<std::string> expected;
-    for (const TContactInfo& record : list) {
+    for (const ContactInfo& record : list) {
         expected.push_back("Items.Add(2)");
         for (const auto& [field, property] : kExpectedProperties)
             expected.push_back("Item." + WideToAnsi(property) + "=\"" + std::string(record.Field(field)) + "\"");
@@ -368,11 +368,11 @@ TEST_F(OutlookDestinationTest, AReRunWritesOnlyWhatDiffersAndRemovesLast)
     const auto itemB = folder->items[2];
     const auto stale = folder->items[3];
 
-    TContactList next{500};
-    const TContactInfo& a = AddRecord(next, "A");
-    TContactInfo& b = AddRecord(next, "B");
+    ContactList next{500};
+    const ContactInfo& a = AddRecord(next, "A");
+    ContactInfo& b = AddRecord(next, "B");
     b.SetField(ContactField::JobTitle, "B changed");
-    const TContactInfo& c = AddRecord(next, "C");
+    const ContactInfo& c = AddRecord(next, "C");
     list = std::move(next);
     itemA->Edit(L"Department", L"Edited by hand");
     auto byHand = fake_outlook::ContactNamed(L"Added by hand");
@@ -389,7 +389,7 @@ TEST_F(OutlookDestinationTest, AReRunWritesOnlyWhatDiffersAndRemovesLast)
     EXPECT_THAT(world.CallsStartingWith("NameSpace.GetItemFromID"),
                 ElementsAre(fetched(itemB), fetched(itemA), fetched(byHand), fetched(stale)));
     std::vector<std::string> expected = {"Item.JobTitle=\"B changed\"", "Item.Save"};
-    for (const TContactInfo* record : {&a, &c}) {
+    for (const ContactInfo* record : {&a, &c}) {
         for (const auto& [field, property] : kExpectedProperties)
             expected.push_back("Item." + WideToAnsi(property) + "=\"" + std::string(record->Field(field)) + "\"");
         expected.push_back("Item.Save");
@@ -465,20 +465,20 @@ TEST(AsTextRows, ReadsRowsEitherWayRoundWithEmptyValuesAsEmptyText)
 {
     auto make = [](ULONG first, ULONG second, bool rowsFirst) {
         SAFEARRAYBOUND bounds[2] = {{first, 0}, {second, 0}};
-        TVariant value;
+        Variant value;
         VARIANT* v = value.put();
         v->vt = VT_ARRAY | VT_VARIANT;
         v->parray = ::SafeArrayCreate(VT_VARIANT, 2, bounds);
         // Row 1 holds "x" in column 0; everything else stays empty.
         LONG at[2] = {rowsFirst ? 1 : 0, rowsFirst ? 0 : 1};
-        TVariant text(std::wstring(L"x"));
+        Variant text(std::wstring(L"x"));
         ::SafeArrayPutElement(v->parray, at, const_cast<VARIANT*>(&text.get()));
         return value;
     };
     const std::vector<std::vector<std::wstring>> expected = {{L"", L"", L""}, {L"x", L"", L""}};
     EXPECT_EQ(AsTextRows(make(2, 3, true), 3), expected);
     EXPECT_EQ(AsTextRows(make(3, 2, false), 3), expected);
-    EXPECT_TRUE(AsTextRows(TVariant(), 3).empty());
+    EXPECT_TRUE(AsTextRows(Variant(), 3).empty());
     EXPECT_THROW(AsTextRows(make(2, 2, true), 3), EOleError);
 }
 

@@ -129,20 +129,20 @@ int ProtectedCalls()
     return count;
 }
 
-TContactInfo& AddRecord(TContactList& list, const std::string& tag)
+ContactInfo& AddRecord(ContactList& list, const std::string& tag)
 {
-    TContactInfo& record = list.Emplace(std::vector<std::string>{});
+    ContactInfo& record = list.Emplace(std::vector<std::string>{});
     int n = 0;
-    for (const auto& entry : TContactInfo::kFields)
+    for (const auto& entry : ContactInfo::kFields)
         record.SetField(entry.field, tag + " " + std::to_string(++n));
     return record;
 }
 
 // The record's line as outlookdump prints it: in the ANSI code page (records hold UTF-8).
-std::string ContactLine(const TContactInfo& record)
+std::string ContactLine(const ContactInfo& record)
 {
     std::string line = "contact";
-    for (const auto& entry : TContactInfo::kFields) {
+    for (const auto& entry : ContactInfo::kFields) {
         line += '\t';
         for (char c : Utf8ToAnsi(record.Field(entry.field))) {
             switch (c) {
@@ -164,11 +164,11 @@ std::vector<std::string> Sorted(std::vector<std::string> lines)
 }
 
 // What a full replacement leaves in "Global Contacts": its mark, the list, the other items.
-std::vector<std::string> ReplacedBy(const TContactList& list, const std::vector<std::string>& others)
+std::vector<std::string> ReplacedBy(const ContactList& list, const std::vector<std::string>& others)
 {
     std::vector<std::string> lines = {"folder\tGlobal Contacts\ttrue"};
     lines.insert(lines.end(), others.begin(), others.end());
-    for (const TContactInfo& record : list)
+    for (const ContactInfo& record : list)
         lines.push_back(ContactLine(record));
     return Sorted(lines);
 }
@@ -224,7 +224,7 @@ protected:
     }
 
     // Every run meets the guard as a hardened PC sets it, and must call nothing it guards.
-    bool Sync(const TContactList& list, const std::string& folderName = "Global Contacts",
+    bool Sync(const ContactList& list, const std::string& folderName = "Global Contacts",
               std::chrono::milliseconds busyLimit = kOutlookBusyLimit)
     {
         test::RecordingRunServices services;
@@ -280,7 +280,7 @@ TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
 {
     Seed({"--folder", "Other", "--contact", "Other", "Elsewhere", "--folder", "Global Contacts", "--contact",
           "Global Contacts", "Old", "--distlist", "Global Contacts", "Team"});
-    TContactList first(500);
+    ContactList first(500);
     AddRecord(first, "A").SetField(ContactField::DisplayName, WideToUtf8(L"Zo\u00EB Tab\there"));
     AddRecord(first, "B").SetField(ContactField::HomeStreet, "Line 1\nLine 2 \\ back");
     first.Emplace(std::vector<std::string>{});
@@ -290,10 +290,10 @@ TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
     ASSERT_EQ(filled.size(), 7u);
     EXPECT_THAT(std::vector<std::string>(filled.begin(), filled.begin() + 2),
                 ElementsAre("folder\tOther\tfalse",
-                            ContactLine(TContactInfo(std::vector<std::string>{})).replace(8, 0, "Elsewhere")));
+                            ContactLine(ContactInfo(std::vector<std::string>{})).replace(8, 0, "Elsewhere")));
     EXPECT_EQ(Sorted(std::vector<std::string>(filled.begin() + 2, filled.end())), ReplacedBy(first, {"distlist\tTeam"}));
 
-    TContactList second(500);
+    ContactList second(500);
     AddRecord(second, "C");
     ASSERT_TRUE(Sync(second));
     const std::vector<std::string> lines = Dump();
@@ -305,7 +305,7 @@ TEST_F(OutlookStandInTest, SyncReplacesTheContactsAndKeepsTheDistributionList)
 TEST_F(OutlookStandInTest, OlderVersionLeavesTheFolderOutOfTheAddressBook)
 {
     Seed({"--version", "9.0.0.2711"});
-    TContactList list(500);
+    ContactList list(500);
     ASSERT_TRUE(Sync(list, "Nine"));
     EXPECT_THAT(Dump(), ElementsAre("folder\tNine\tfalse"));
 }
@@ -313,7 +313,7 @@ TEST_F(OutlookStandInTest, OlderVersionLeavesTheFolderOutOfTheAddressBook)
 TEST_F(OutlookStandInTest, FailedSaveEndsTheRunWithTheStandInsText)
 {
     Seed({"--fail-save", "2", "The stand-in refused to save."});
-    TContactList list(500);
+    ContactList list(500);
     AddRecord(list, "A");
     AddRecord(list, "B");
     AddRecord(list, "C");
@@ -332,7 +332,7 @@ TEST_F(OutlookStandInTest, FailedSaveEndsTheRunWithTheStandInsText)
 // and ends as if it had never been busy.
 TEST_F(OutlookStandInTest, AShortBusySpellIsRiddenOut)
 {
-    TContactList list(500);
+    ContactList list(500);
     AddRecord(list, "A");
     AddRecord(list, "B");
     busy_ = L"5"; // its first five calls
@@ -344,7 +344,7 @@ TEST_F(OutlookStandInTest, ASpellLongerThanTheLimitEndsTheRunAsBusyAndTouchesNot
 {
     Seed({"--folder", "Global Contacts", "--contact", "Global Contacts", "Old"});
     const std::vector<std::string> before = Dump();
-    TContactList list(500);
+    ContactList list(500);
     AddRecord(list, "A");
 
     busy_ = L"600000ms"; // every call in its first ten minutes
@@ -361,10 +361,10 @@ TEST_F(OutlookStandInTest, ASpellLongerThanTheLimitEndsTheRunAsBusyAndTouchesNot
 // contact takes one call per property besides its Add, its Save and its EntryID.
 TEST_F(OutlookStandInTest, EachContactCostsOneCallPerPropertyPlusItsAddSaveAndEntryID)
 {
-    TContactList two(500);
+    ContactList two(500);
     AddRecord(two, "A");
     AddRecord(two, "B");
-    TContactList five(500);
+    ContactList five(500);
     for (const char* tag : {"C", "D", "E", "F", "G"})
         AddRecord(five, tag);
 
@@ -382,7 +382,7 @@ TEST_F(OutlookStandInTest, SavingOneItemOnlyAppendsToTheStore)
 {
     // Few records with long fields: a large store without a slow run.
     const std::string longName(40, 'x');
-    TContactList list(500);
+    ContactList list(500);
     for (int i = 0; i < 60; ++i)
         AddRecord(list, "Person " + std::to_string(i) + longName);
     ASSERT_TRUE(Sync(list));
@@ -410,7 +410,7 @@ namespace {
 TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
 {
     Seed({"--distlist", "Global Contacts", "Team", "--version", "10.0.2627"});
-    TContactList list(500);
+    ContactList list(500);
     for (int i = 0; i < 100; ++i)
         AddRecord(list, "Person " + std::to_string(i));
     for (int run = 0; run < 3; ++run) {
@@ -425,7 +425,7 @@ TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
     const size_t grown = ReadJournal().size();
 
     std::vector<std::string> expected = {"folder\tGlobal Contacts\ttrue", "distlist\tTeam"};
-    for (const TContactInfo& record : list)
+    for (const ContactInfo& record : list)
         expected.push_back(ContactLine(record));
     EXPECT_THAT(Dump(), ElementsAreArray(expected));
     EXPECT_LT(ReadJournal().size(), grown / 2);
@@ -441,7 +441,7 @@ TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
 TEST_F(OutlookStandInTest, AnUnchangedReRunWritesNothingAndKeepsEveryEntryID)
 {
     Seed({"--distlist", "Global Contacts", "Team"});
-    TContactList list(500);
+    ContactList list(500);
     for (int i = 0; i < 60; ++i)
         AddRecord(list, "Person " + std::to_string(i));
     AddRecord(list, "Person 0"); // a duplicate row needs a duplicate item
@@ -463,7 +463,7 @@ TEST_F(OutlookStandInTest, AnUnchangedReRunWritesNothingAndKeepsEveryEntryID)
 TEST_F(OutlookStandInTest, AMixedChangeEndsAsAFullReplacementWould)
 {
     Seed({"--distlist", "Global Contacts", "Team"});
-    TContactList first(500);
+    ContactList first(500);
     for (const char* tag : {"A", "B", "C", "D", "D", "E"})
         AddRecord(first, tag);
     ASSERT_TRUE(Sync(first));
@@ -472,7 +472,7 @@ TEST_F(OutlookStandInTest, AMixedChangeEndsAsAFullReplacementWould)
     Seed({"--edit", "Global Contacts", "2", "JobTitle", "Changed by hand", "--contact", "Global Contacts", "Hand",
           "hand@example.com", "Added By Hand"});
 
-    TContactList second(500);
+    ContactList second(500);
     AddRecord(second, "A");
     AddRecord(second, "B").SetField(ContactField::Company, "B moved");
     for (const char* tag : {"D", "D", "D", "F", "G"})
@@ -491,7 +491,7 @@ TEST_F(OutlookStandInTest, AMixedChangeEndsAsAFullReplacementWould)
 // the list: every contact is replaced, and nothing is said.
 TEST_F(OutlookStandInTest, WithoutTheTableEveryContactIsReplaced)
 {
-    TContactList list(500);
+    ContactList list(500);
     AddRecord(list, "A");
     AddRecord(list, "B");
     for (const char* older : {"11.0.5510", ""}) {
@@ -516,12 +516,12 @@ TEST_F(OutlookStandInTest, WithoutTheTableEveryContactIsReplaced)
 // version, is still there, and the next run ends with the list.
 TEST_F(OutlookStandInTest, ARunKilledHalfwayLosesNothingAndTheNextOneConverges)
 {
-    TContactList first(500);
+    ContactList first(500);
     for (const char* tag : {"A", "B", "C", "D"})
         AddRecord(first, tag);
     ASSERT_TRUE(Sync(first));
 
-    TContactList second(500);
+    ContactList second(500);
     AddRecord(second, "A").SetField(ContactField::Company, "A moved");
     AddRecord(second, "B").SetField(ContactField::Company, "B moved");
     AddRecord(second, "E");
@@ -552,7 +552,7 @@ TEST_F(OutlookStandInTest, ARunKilledHalfwayLosesNothingAndTheNextOneConverges)
 // rewrite of every contact in its own item, and the folder ends with the list.
 TEST_F(OutlookStandInTest, ADamagedOrLostRecordEndsWithTheListAndKeepsEveryEntryID)
 {
-    TContactList list(500);
+    ContactList list(500);
     for (const char* tag : {"A", "B", "C", "D"})
         AddRecord(list, tag);
     ASSERT_TRUE(Sync(list));
@@ -582,7 +582,7 @@ TEST_F(OutlookStandInTest, ADamagedOrLostRecordEndsWithTheListAndKeepsEveryEntry
 TEST_F(OutlookStandInTest, Outlook2007ReadsASmallFolderAndKeepsIdentities)
 {
     Seed({"--version", "12.0.0.6680"});
-    TContactList list(500);
+    ContactList list(500);
     for (const char* tag : {"A", "B", "C"})
         AddRecord(list, tag);
     ASSERT_TRUE(Sync(list));
@@ -600,11 +600,11 @@ TEST_F(OutlookStandInTest, Outlook2007ReadsASmallFolderAndKeepsIdentities)
 // hand where no row is left for it follows them.
 TEST_F(OutlookStandInTest, RemovedContactsAreExactlyThoseInDeletedItems)
 {
-    TContactList all(500);
+    ContactList all(500);
     for (const char* tag : {"A", "B", "C", "D", "E", "F", "G", "H"})
         AddRecord(all, tag);
     ASSERT_TRUE(Sync(all));
-    TContactList kept(500);
+    ContactList kept(500);
     for (const char* tag : {"A", "B", "C"})
         AddRecord(kept, tag);
 
@@ -646,13 +646,13 @@ struct StandInClient {
         ::SetEnvironmentVariableW(L"TESSALY_OUTLOOK_GUARD", nullptr);
         OleCheck(created);
         space = AsDispatch(DispGet(application.Get(), L"Session"));
-        contacts = AsDispatch(DispCall(space.Get(), L"GetDefaultFolder", {TVariant(10)}));
+        contacts = AsDispatch(DispCall(space.Get(), L"GetDefaultFolder", {Variant(10)}));
     }
 
     ComPtr<IDispatch> Folder(const std::wstring& name) const
     {
         ComPtr<IDispatch> folders = AsDispatch(DispGet(contacts.Get(), L"Folders"));
-        return AsDispatch(DispGet(folders.Get(), L"Item", {TVariant(name)}));
+        return AsDispatch(DispGet(folders.Get(), L"Item", {Variant(name)}));
     }
     ComPtr<IDispatch> Items(const std::wstring& folder) const
     {
@@ -660,7 +660,7 @@ struct StandInClient {
     }
     ComPtr<IDispatch> Item(const std::wstring& folder, int index) const
     {
-        return AsDispatch(DispGet(Items(folder).Get(), L"Item", {TVariant(index)}));
+        return AsDispatch(DispGet(Items(folder).Get(), L"Item", {Variant(index)}));
     }
 
     ComPtr<IDispatch> application;
@@ -679,22 +679,22 @@ HRESULT FailureOf(const std::function<void()>& call)
 }
 
 // A VT_DATE result as it came.
-double DateOf(const TVariant& value)
+double DateOf(const Variant& value)
 {
     EXPECT_EQ(value.get().vt, VT_DATE);
     return value.get().date;
 }
 
 // One cell of a GetArray result, as it came.
-TVariant Cell(const TVariant& array, LONG row, LONG column)
+Variant Cell(const Variant& array, LONG row, LONG column)
 {
-    TVariant cell;
+    Variant cell;
     LONG at[2] = {row, column};
     EXPECT_HRESULT_SUCCEEDED(::SafeArrayGetElement(array.get().parray, at, cell.put()));
     return cell;
 }
 
-LONG RowsOf(const TVariant& array)
+LONG RowsOf(const Variant& array)
 {
     LONG upper = -1;
     ::SafeArrayGetUBound(array.get().parray, 1, &upper);
@@ -712,16 +712,16 @@ TEST_F(OutlookStandInTest, TheDenyingGuardFailsEveryProtectedCallAndCountsIt)
         ComPtr<IDispatch> item = client.Item(L"Global Contacts", 1);
         EXPECT_EQ(FailureOf([&] { DispGet(item.Get(), L"Email1Address"); }), kGuardDenied);
         EXPECT_EQ(FailureOf([&] { DispGet(item.Get(), L"Body"); }), kGuardDenied);
-        EXPECT_EQ(FailureOf([&] { DispCall(item.Get(), L"SaveAs", {TVariant(std::wstring(L"C:\\x.msg"))}); }),
+        EXPECT_EQ(FailureOf([&] { DispCall(item.Get(), L"SaveAs", {Variant(std::wstring(L"C:\\x.msg"))}); }),
                   kGuardDenied);
         ComPtr<IDispatch> table = AsDispatch(DispCall(client.Folder(L"Global Contacts").Get(), L"GetTable"));
         ComPtr<IDispatch> columns = AsDispatch(DispGet(table.Get(), L"Columns"));
-        EXPECT_EQ(FailureOf([&] { DispCall(columns.Get(), L"Add", {TVariant(std::wstring(L"JobTitle"))}); }),
+        EXPECT_EQ(FailureOf([&] { DispCall(columns.Get(), L"Add", {Variant(std::wstring(L"JobTitle"))}); }),
                   kGuardDenied);
 
         EXPECT_EQ(AsText(DispGet(item.Get(), L"FullName")), L"Ann Lee");
         EXPECT_FALSE(AsText(DispGet(item.Get(), L"EntryID")).empty());
-        DispPut(item.Get(), L"Email1Address", TVariant(std::wstring(L"new@example.com")));
+        DispPut(item.Get(), L"Email1Address", Variant(std::wstring(L"new@example.com")));
         DispCall(item.Get(), L"Save");
     }
     EXPECT_EQ(ProtectedCalls(), 4);
@@ -790,7 +790,7 @@ TEST_F(OutlookStandInTest, DeletedItemsLandInDeletedItems)
     {
         StandInClient client;
         DispCall(client.Item(L"Global Contacts", 1).Get(), L"Delete");
-        DispCall(client.Items(L"Global Contacts").Get(), L"Remove", {TVariant(1)});
+        DispCall(client.Items(L"Global Contacts").Get(), L"Remove", {Variant(1)});
         ComPtr<IDispatch> folders = AsDispatch(DispGet(client.contacts.Get(), L"Folders"));
         EXPECT_EQ(AsInteger(DispGet(folders.Get(), L"Count")), 1) << "Deleted Items under Contacts";
     }
@@ -798,9 +798,9 @@ TEST_F(OutlookStandInTest, DeletedItemsLandInDeletedItems)
     EXPECT_THAT(DeletedItems(), ElementsAre(before[1], before[2]));
     {
         StandInClient client;
-        ComPtr<IDispatch> deleted = AsDispatch(DispCall(client.space.Get(), L"GetDefaultFolder", {TVariant(kDeletedItemsFolder)}));
+        ComPtr<IDispatch> deleted = AsDispatch(DispCall(client.space.Get(), L"GetDefaultFolder", {Variant(kDeletedItemsFolder)}));
         ComPtr<IDispatch> items = AsDispatch(DispGet(deleted.Get(), L"Items"));
-        DispCall(items.Get(), L"Remove", {TVariant(1)});
+        DispCall(items.Get(), L"Remove", {Variant(1)});
     }
     EXPECT_THAT(DeletedItems(), ElementsAre(before[2]));
 }
@@ -816,8 +816,8 @@ TEST_F(OutlookStandInTest, EverySaveMovesTheModificationTimeOnAndTheTableShowsIt
     {
         StandInClient client;
         ComPtr<IDispatch> item =
-            AsDispatch(DispCall(client.Items(L"Global Contacts").Get(), L"Add", {TVariant(tessaly::outlook::olContactItem)}));
-        DispPut(item.Get(), L"FullName", TVariant(std::wstring(L"Ann Lee")));
+            AsDispatch(DispCall(client.Items(L"Global Contacts").Get(), L"Add", {Variant(tessaly::outlook::olContactItem)}));
+        DispPut(item.Get(), L"FullName", Variant(std::wstring(L"Ann Lee")));
         DispCall(item.Get(), L"Save");
         created = DateOf(DispGet(item.Get(), L"CreationTime"));
         const double first = DateOf(DispGet(item.Get(), L"LastModificationTime"));
@@ -829,7 +829,7 @@ TEST_F(OutlookStandInTest, EverySaveMovesTheModificationTimeOnAndTheTableShowsIt
 
         ComPtr<IDispatch> table = AsDispatch(DispCall(client.Folder(L"Global Contacts").Get(), L"GetTable"));
         EXPECT_EQ(AsInteger(DispCall(table.Get(), L"GetRowCount")), 1);
-        const TVariant rows = DispCall(table.Get(), L"GetArray", {TVariant(1)});
+        const Variant rows = DispCall(table.Get(), L"GetArray", {Variant(1)});
         ASSERT_EQ(RowsOf(rows), 1);
         EXPECT_EQ(DateOf(Cell(rows, 0, 2)), created); // CreationTime
         EXPECT_EQ(DateOf(Cell(rows, 0, 3)), saved);   // LastModificationTime
@@ -852,7 +852,7 @@ TEST_F(OutlookStandInTest, Outlook2007RefusesToHandOutMoreRowsThanAreLeft)
         ComPtr<IDispatch> table = AsDispatch(DispCall(client.Folder(L"Global Contacts").Get(), L"GetTable"));
         const bool refuses = version[1] == '2';
         try {
-            EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {TVariant(4)})), 3);
+            EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {Variant(4)})), 3);
             EXPECT_FALSE(refuses) << "four rows from a table of three";
         } catch (const EOleError& error) {
             EXPECT_TRUE(refuses) << error.what();
@@ -860,9 +860,9 @@ TEST_F(OutlookStandInTest, Outlook2007RefusesToHandOutMoreRowsThanAreLeft)
             EXPECT_STREQ(error.what(), "Could not complete the operation. One or more parameter values are not valid.");
         }
         DispCall(table.Get(), L"MoveToStart");
-        EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {TVariant(2)})), 2);
+        EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {Variant(2)})), 2);
         try {
-            EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {TVariant(2)})), 1) << "the rest, fewer than asked";
+            EXPECT_EQ(RowsOf(DispCall(table.Get(), L"GetArray", {Variant(2)})), 1) << "the rest, fewer than asked";
             EXPECT_FALSE(refuses) << "two rows where one is left";
         } catch (const EOleError& error) {
             EXPECT_TRUE(refuses) << error.what();
@@ -882,14 +882,14 @@ TEST_F(OutlookStandInTest, AFolderIsFoundByItsStoreAndEntryID)
         entryId = AsText(DispGet(folder.Get(), L"EntryID"));
         storeId = AsText(DispGet(folder.Get(), L"StoreID"));
         ComPtr<IDispatch> found =
-            AsDispatch(DispCall(client.space.Get(), L"GetFolderFromID", {TVariant(entryId), TVariant(storeId)}));
+            AsDispatch(DispCall(client.space.Get(), L"GetFolderFromID", {Variant(entryId), Variant(storeId)}));
         EXPECT_EQ(AsText(DispGet(found.Get(), L"Name")), L"Global Contacts");
         EXPECT_NE(entryId, AsText(DispGet(client.contacts.Get(), L"EntryID")));
     }
     Seed({"--reset", "--folder", "Global Contacts"});
     StandInClient client;
     EXPECT_NE(AsText(DispGet(client.Folder(L"Global Contacts").Get(), L"StoreID")), storeId);
-    EXPECT_NE(FailureOf([&] { DispCall(client.space.Get(), L"GetFolderFromID", {TVariant(entryId), TVariant(storeId)}); }),
+    EXPECT_NE(FailureOf([&] { DispCall(client.space.Get(), L"GetFolderFromID", {Variant(entryId), Variant(storeId)}); }),
               S_OK);
 }
 

@@ -10,7 +10,7 @@
 using fakewab::Entry;
 using fakewab::World;
 using testing::ElementsAre;
-using tessaly::TContactList;
+using tessaly::ContactList;
 
 namespace {
 
@@ -26,13 +26,13 @@ RecordedNotice NotFound()
     return {tessaly::NoticeKind::Error, "Outlook Express not found."};
 }
 
-tessaly::TContactInfo Record(const std::string& prefix)
+tessaly::ContactInfo Record(const std::string& prefix)
 {
     // Columns 0..32 of a row; every field of the record gets a distinct text.
     std::vector<std::string> row(33);
-    for (const auto& field : tessaly::TContactInfo::kFields)
+    for (const auto& field : tessaly::ContactInfo::kFields)
         row[static_cast<size_t>(field.column)] = prefix + "-" + field.name;
-    return tessaly::TContactInfo(row);
+    return tessaly::ContactInfo(row);
 }
 
 std::vector<std::string> Names(const World& world, ULONG parent)
@@ -61,7 +61,7 @@ protected:
     World world;
     fakewab::Platform platform{world};
     tessaly::test::RecordingRunServices services;
-    TContactList list{500};
+    ContactList list{500};
 };
 
 TEST_F(SyncOutlookExpressTest, ReplacesTheMailUsersOfAFolderFoundInAnotherCaseAndKeepsItsOtherEntries)
@@ -70,8 +70,8 @@ TEST_F(SyncOutlookExpressTest, ReplacesTheMailUsersOfAFolderFoundInAnotherCaseAn
     for (const char* name : {"Old One", "Old Two", "Old Three"})
         world.AddEntry(folder, MAPI_MAILUSER, name);
     world.AddEntry(folder, MAPI_DISTLIST, "Team");
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("b")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("b")));
 
     EXPECT_TRUE(Sync());
 
@@ -99,7 +99,7 @@ TEST_F(SyncOutlookExpressTest, WritesNineteenPropertiesWithTheFaxLastAndEmptyFie
     world.AddFolder("Global Contacts");
     auto record = Record("a");
     record.SetField(tessaly::ContactField::Pager, "");
-    list.Add(std::make_unique<tessaly::TContactInfo>(record));
+    list.Add(std::make_unique<tessaly::ContactInfo>(record));
 
     EXPECT_TRUE(Sync("global contacts"));
 
@@ -137,7 +137,7 @@ TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedTheRestAreWrittenAndTheRun
     const ULONG folder = world.AddFolder("Global Contacts");
     world.failingMailUserSave = 2;
     for (const char* prefix : {"a", "b", "c"})
-        list.Add(std::make_unique<tessaly::TContactInfo>(Record(prefix)));
+        list.Add(std::make_unique<tessaly::ContactInfo>(Record(prefix)));
 
     EXPECT_FALSE(Sync());
 
@@ -150,7 +150,7 @@ TEST_F(SyncOutlookExpressTest, AFailingRecordIsSkippedTheRestAreWrittenAndTheRun
 TEST_F(SyncOutlookExpressTest, AMailUserNamedLikeTheFolderIsNotTheFolder)
 {
     world.AddEntry(0, MAPI_MAILUSER, "Global Contacts");
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     EXPECT_TRUE(Sync());
 
@@ -183,7 +183,7 @@ TEST_F(SyncOutlookExpressTest, AMailUserNamedLikeTheFolderIsNotTheFolder)
 TEST_F(SyncOutlookExpressTest, WithoutTheAddressBookProgramTheNewFolderIsNotFoundAndNothingIsWritten)
 {
     world.startResult = false;
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     EXPECT_FALSE(Sync());
 
@@ -198,7 +198,7 @@ TEST_F(SyncOutlookExpressTest, SavingAFolderThatCollidesCountsAsSuccessAndTheLoo
     const ULONG hidden = world.AddFolder("Global Contacts");
     world.entries.back().visible = false;
     world.folderSaveResult = MAPI_E_COLLISION;
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     EXPECT_TRUE(Sync());
 
@@ -209,7 +209,7 @@ TEST_F(SyncOutlookExpressTest, SavingAFolderThatCollidesCountsAsSuccessAndTheLoo
 TEST_F(SyncOutlookExpressTest, AMissingTemplateCreatesNoFolderEntry)
 {
     world.templateMissing = true;
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     EXPECT_FALSE(Sync());
 
@@ -221,7 +221,7 @@ TEST_F(SyncOutlookExpressTest, AMissingTemplateCreatesNoFolderEntry)
 TEST_F(SyncOutlookExpressTest, OtherFolderSaveFailuresEndWithoutReopening)
 {
     world.folderSaveResult = MAPI_E_DISK_ERROR;
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     EXPECT_FALSE(Sync());
 
@@ -261,7 +261,7 @@ TEST_F(SyncOutlookExpressTest, AFailedBufferFreeRaisesTheLibraryCodeAndReleasesE
 {
     world.AddFolder("Global Contacts");
     world.failingFree = 1; // the first row's values, in the folder lookup
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     try {
         Sync();
@@ -288,8 +288,8 @@ TEST_F(SyncOutlookExpressTest, AnUnchangedReRunReadsTheFolderInAFewBatchesAndWri
 {
     const ULONG folder = world.AddFolder("Global Contacts");
     for (int i = 0; i < 700; ++i)
-        list.Add(std::make_unique<tessaly::TContactInfo>(Record(std::to_string(i))));
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("0"))); // the same contact twice
+        list.Add(std::make_unique<tessaly::ContactInfo>(Record(std::to_string(i))));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("0"))); // the same contact twice
     ASSERT_TRUE(Sync());
     const auto before = IdsAndNames(world, folder);
     ASSERT_EQ(before.size(), 701u);
@@ -313,9 +313,9 @@ TEST_F(SyncOutlookExpressTest, AUtf8ListGoesInAsAnsiAndItsReRunWritesNothingWher
 {
     // The prefix's code page is Windows-1252: it holds \xF6 and \xC4 but neither \u0141 nor \u5C71.
     const ULONG folder = world.AddFolder("Kontakte \xC4");
-    tessaly::TContactInfo record = Record("A");
+    tessaly::ContactInfo record = Record("A");
     record.SetField(tessaly::ContactField::DisplayName, "J\xC3\xB6rg \xC5\x81ukasz \xE5\xB1\xB1");
-    list.Add(std::make_unique<tessaly::TContactInfo>(record));
+    list.Add(std::make_unique<tessaly::ContactInfo>(record));
     ASSERT_TRUE(Sync("Kontakte \xC3\x84"));
     const auto before = IdsAndNames(world, folder);
     ASSERT_EQ(before.size(), 1u) << "the folder is found by its ANSI name";
@@ -336,14 +336,14 @@ TEST_F(SyncOutlookExpressTest, AnEntryThatCannotBeUpdatedOrDeletedStaysAsItWasAn
 {
     const ULONG folder = world.AddFolder("Global Contacts");
     for (const char* prefix : {"a", "b", "c"})
-        list.Add(std::make_unique<tessaly::TContactInfo>(Record(prefix)));
+        list.Add(std::make_unique<tessaly::ContactInfo>(Record(prefix)));
     ASSERT_TRUE(Sync());
 
     list.FreeItems();
     auto edited = Record("a");
     edited.SetField(tessaly::ContactField::Company, "New Company");
-    list.Add(std::make_unique<tessaly::TContactInfo>(edited));
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("b")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(edited));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("b")));
     world.failingMailUserSave = world.mailUserSaves + 1;
     world.deleteResult = MAPI_E_NO_SUPPORT;
 
@@ -367,7 +367,7 @@ TEST_F(SyncOutlookExpressTest, AFolderThatCannotBeReadInBulkIsEmptiedAndWrittenA
     const ULONG folder = world.AddFolder("Global Contacts");
     world.AddEntry(folder, MAPI_MAILUSER, "Old One");
     world.wideColumnsRefused = true;
-    list.Add(std::make_unique<tessaly::TContactInfo>(Record("a")));
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
 
     EXPECT_TRUE(Sync());
 
@@ -380,7 +380,7 @@ TEST(TWinAddressBookTest, OpenPassesTheParametersAndReleasesInTheOrderTheLibrary
     World world;
     fakewab::Platform platform(world);
     {
-        tessaly::TWinAddressBook book(platform);
+        tessaly::WinAddressBook book(platform);
         ASSERT_TRUE(book.OpenAddressBook(""));
         EXPECT_EQ(world.params.cbSize, sizeof(void*) == 4 ? 32u : 48u);
         EXPECT_EQ(world.params.hwnd, nullptr);
@@ -413,7 +413,7 @@ TEST(TWinAddressBookTest, AFailedReopenLeavesTheConnectionClosed)
 {
     World world;
     fakewab::Platform platform(world);
-    tessaly::TWinAddressBook book(platform);
+    tessaly::WinAddressBook book(platform);
     ASSERT_TRUE(book.OpenAddressBook(""));
     world.startResult = false;
     EXPECT_FALSE(book.ReopenAddressBook());

@@ -23,8 +23,8 @@
 #include <sstream>
 
 using tessaly::ContactField;
-using tessaly::TContactInfo;
-using tessaly::TContactList;
+using tessaly::ContactInfo;
+using tessaly::ContactList;
 using tessaly::UniqueKernelHandle;
 using Microsoft::WRL::ComPtr;
 
@@ -48,10 +48,10 @@ std::string RunCapture(const std::string& arguments, DWORD* exitCode = nullptr)
     return run.output;
 }
 
-std::string ContactLine(const TContactInfo& record)
+std::string ContactLine(const ContactInfo& record)
 {
     std::string line = "contact";
-    for (const auto& field : TContactInfo::kFields) {
+    for (const auto& field : ContactInfo::kFields) {
         line += '\t';
         for (char c : record.Field(field.field)) {
             if (c == '\t' || c == '\n' || c == '\\')
@@ -62,19 +62,19 @@ std::string ContactLine(const TContactInfo& record)
     return line + "\n";
 }
 
-TContactInfo Record(const std::string& prefix)
+ContactInfo Record(const std::string& prefix)
 {
     std::vector<std::string> row(33);
-    for (const auto& field : TContactInfo::kFields)
+    for (const auto& field : ContactInfo::kFields)
         row[static_cast<size_t>(field.column)] = prefix + " " + field.name;
-    return TContactInfo(row);
+    return ContactInfo(row);
 }
 
 // "A" is Record("A"); "A*" is the same person with another company (same address).
-TContactInfo RecordFor(const std::string& shorthand)
+ContactInfo RecordFor(const std::string& shorthand)
 {
     const bool edited = !shorthand.empty() && shorthand.back() == '*';
-    TContactInfo record = Record(edited ? shorthand.substr(0, shorthand.size() - 1) : shorthand);
+    ContactInfo record = Record(edited ? shorthand.substr(0, shorthand.size() - 1) : shorthand);
     if (edited)
         record.SetField(ContactField::Company, "New Company");
     return record;
@@ -201,7 +201,7 @@ protected:
     {
         return tessaly::SyncOutlookExpress(list, folder, services);
     }
-    void Add(const TContactInfo& record) { list.Add(std::make_unique<TContactInfo>(record)); }
+    void Add(const ContactInfo& record) { list.Add(std::make_unique<ContactInfo>(record)); }
     void Fill(std::initializer_list<const char*> shorthands)
     {
         list.FreeItems();
@@ -212,7 +212,7 @@ protected:
     std::vector<std::string> Replaced(const std::string& otherLines = {}) const
     {
         std::string lines = otherLines;
-        for (const TContactInfo& record : list)
+        for (const ContactInfo& record : list)
             lines += ContactLine(record);
         return SortedLines(lines);
     }
@@ -225,7 +225,7 @@ protected:
 
     std::string store_;
     tessaly::test::RecordingRunServices services;
-    TContactList list{500};
+    ContactList list{500};
 };
 
 TEST_F(WabStandInTest, TheLibraryComesFromTheExpandedRegistryPathAndLoadsOnce)
@@ -242,7 +242,7 @@ TEST_F(WabStandInTest, TheLibraryComesFromTheExpandedRegistryPathAndLoadsOnce)
     EXPECT_EQ(::GetModuleHandleA(kLibraryPath), nullptr);
     EXPECT_TRUE(tessaly::UnloadWabLibrary());
     {
-        tessaly::TWinAddressBook book(tessaly::WindowsWabPlatform());
+        tessaly::WinAddressBook book(tessaly::WindowsWabPlatform());
         EXPECT_FALSE(book.OpenAddressBook("")) << "opening never loads the library itself";
     }
     EXPECT_TRUE(tessaly::OutlookExpressPresent(services, tessaly::WindowsWabPlatform())) << "runs as Windows XP";
@@ -394,10 +394,10 @@ TEST(WabChildRun, DISABLED_SyncTheListOfTheEnvironment)
     char shorthands[256] = {};
     ASSERT_GT(::GetEnvironmentVariableA("WAB_TEST_CHILD_LIST", shorthands, sizeof shorthands), 0u);
     ASSERT_TRUE(tessaly::LoadWabLibrary());
-    TContactList list(500);
+    ContactList list(500);
     std::istringstream in(shorthands);
     for (std::string shorthand; std::getline(in, shorthand, ',');)
-        list.Add(std::make_unique<TContactInfo>(RecordFor(shorthand)));
+        list.Add(std::make_unique<ContactInfo>(RecordFor(shorthand)));
     tessaly::test::RecordingRunServices services;
     EXPECT_TRUE(tessaly::SyncOutlookExpress(list, "Global Contacts", services));
 }

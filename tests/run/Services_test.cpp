@@ -19,7 +19,7 @@ using Notice = std::pair<NoticeKind, std::string>;
 
 TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
 {
-    TMainWindow form(false);
+    MainWindow form(false);
     form.Show(SW_SHOWNOACTIVATE);
     HWND status = ::GetDlgItem(form.Handle(), ControlId(Ctl::lblStatusV));
     ASSERT_TRUE(status);
@@ -41,7 +41,7 @@ TEST(RunServices, StatusIsPaintedBeforeSetStatusReturns)
 TEST(RunServices, TheFolderNameIsUtf8BetweenTheAnsiFieldAndTheAnsiStatusLine)
 {
     // The prefix's code page is Windows-1252, where \xC4 is the \xC3\x84 of UTF-8.
-    TMainWindow form(false);
+    MainWindow form(false);
     HWND folder = test::FindChildById(form.Handle(), ControlId(Ctl::edtTitle)); // inside its group
     HWND status = ::GetDlgItem(form.Handle(), ControlId(Ctl::lblStatusV));
     ASSERT_TRUE(folder && status);
@@ -56,9 +56,9 @@ TEST(RunServices, TheFolderNameIsUtf8BetweenTheAnsiFieldAndTheAnsiStatusLine)
 
 TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 {
-    TMainWindow::Options options;
+    MainWindow::Options options;
     options.pumpIntervalMs = 0;
-    TMainWindow form(std::move(options));
+    MainWindow form(std::move(options));
     ::PostQuitMessage(3);
     EXPECT_FALSE(form.StopRequested());
     EXPECT_FALSE(form.StopRequested());
@@ -70,9 +70,9 @@ TEST(RunServices, StopCheckLeavesTheQuitRequestForTheMainLoop)
 TEST(RunServices, ErrorTextGoesOutAsAnErrorNotice)
 {
     std::vector<Notice> shown;
-    TMainWindow::Options options;
+    MainWindow::Options options;
     options.noticeDisplay = [&](NoticeKind kind, const std::string& text) { shown.emplace_back(kind, text); };
-    TMainWindow form(std::move(options));
+    MainWindow form(std::move(options));
     form.AppException(std::make_exception_ptr(std::runtime_error("Cannot open file.")));
     form.AppException(std::make_exception_ptr(std::bad_alloc()));
     ASSERT_EQ(shown.size(), 2u);
@@ -127,7 +127,7 @@ TEST(WindowProcedure, ObjectIsDetachedBeforeItsWindowGoes)
 {
     HWND handle = nullptr;
     {
-        TMainWindow form(false);
+        MainWindow form(false);
         handle = form.Handle();
         ASSERT_TRUE(::IsWindow(handle));
     }

@@ -50,7 +50,7 @@ Notice Warning(const std::string& text)
 
 bool DownloadFileLeft()
 {
-    return FileExists(TSyncRun::TemporaryFilePath());
+    return FileExists(SyncRun::TemporaryFilePath());
 }
 
 // The window as a run sees it: recording run services and the run's hooks. Its stop
@@ -113,9 +113,9 @@ struct FakeDestination {
     std::string folder;
     std::string firstDisplayName;
 
-    TSyncRun::Destination Entry()
+    SyncRun::Destination Entry()
     {
-        return [this](const TContactList& list, const std::string& folderName, IRunServices& services) {
+        return [this](const ContactList& list, const std::string& folderName, IRunServices& services) {
             ++calls;
             folder = folderName;
             pumpDueOnEntry = window && window->pumpDue;
@@ -144,23 +144,23 @@ class SyncRunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(ForceDeleteFile(TSyncRun::TemporaryFilePath()));
+        ASSERT_TRUE(ForceDeleteFile(SyncRun::TemporaryFilePath()));
         contactsUrl = test::TestServerUrl("/files/contacts.csv?generate=25");
         destination.window = &window;
     }
 
     // The run, with the fake destination under `code`.
-    std::unique_ptr<TSyncRun> MakeRun(DestinationKind kind = DestinationKind::Outlook)
+    std::unique_ptr<SyncRun> MakeRun(DestinationKind kind = DestinationKind::Outlook)
     {
-        return std::make_unique<TSyncRun>(window, window, TSyncRun::Destinations{{kind, destination.Entry()}});
+        return std::make_unique<SyncRun>(window, window, SyncRun::Destinations{{kind, destination.Entry()}});
     }
 
-    TSyncRun::Inputs Inputs(int code = CodeOf(DestinationKind::Outlook)) const
+    SyncRun::Inputs Inputs(int code = CodeOf(DestinationKind::Outlook)) const
     {
         return {contactsUrl, "user", "pass", "Global Contacts", code};
     }
 
-    TSyncRun::Outcome Run(DestinationKind kind = DestinationKind::Outlook)
+    SyncRun::Outcome Run(DestinationKind kind = DestinationKind::Outlook)
     {
         return MakeRun(kind)->Run(Inputs(CodeOf(kind)));
     }
@@ -172,7 +172,7 @@ protected:
 
 TEST_F(SyncRunTest, SuccessReportsTheCountAndCleansUp)
 {
-    EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(), SyncRun::kExitSucceeded);
 
     EXPECT_EQ(destination.calls, 1);
     EXPECT_EQ(destination.count, 25u);
@@ -196,7 +196,7 @@ TEST_F(SyncRunTest, SuccessReportsTheCountAndCleansUp)
 TEST_F(SyncRunTest, DestinationFailureGivesTheFailedMessage)
 {
     destination.ending = FakeDestination::Ending::Fail;
-    EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(), SyncRun::kExitFailed);
 
     EXPECT_TRUE(destination.wrote);
     EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
@@ -206,7 +206,7 @@ TEST_F(SyncRunTest, DestinationFailureGivesTheFailedMessage)
 TEST_F(SyncRunTest, ADestinationTooBusyFailsTheRunWithItsOneWarning)
 {
     destination.ending = FakeDestination::Ending::Busy;
-    EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(), SyncRun::kExitFailed);
 
     EXPECT_THAT(window.events, ElementsAre(kHintHidden, "Microsoft Outlook is busy. Please try again later."));
     EXPECT_THAT(window.notices, ElementsAre(Warning("Microsoft Outlook is busy. Please try again later.")));
@@ -227,18 +227,18 @@ TEST_F(SyncRunTest, PastTheRemoveLimitAnUnattendedRunChangesNothingAndExitsWithF
 {
     destination.plan = ShrunkenList();
     window.removalAnswer = IRunHooks::RemovalAnswer::NobodyToAsk;
-    TSyncRun::Inputs inputs = Inputs();
+    SyncRun::Inputs inputs = Inputs();
     inputs.removeLimit = 50;
-    inputs.mode = TSyncRun::Mode::Unattended;
+    inputs.mode = SyncRun::Mode::Unattended;
 
-    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitRemoveLimit);
+    EXPECT_EQ(MakeRun()->Run(inputs), SyncRun::kExitRemoveLimit);
 
     EXPECT_FALSE(destination.wrote);
     EXPECT_THAT(window.notices, IsEmpty());
     EXPECT_FALSE(DownloadFileLeft());
     // Raised to 100, the same list goes through.
     inputs.removeLimit = 100;
-    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(MakeRun()->Run(inputs), SyncRun::kExitSucceeded);
     EXPECT_TRUE(destination.wrote);
 }
 
@@ -246,10 +246,10 @@ TEST_F(SyncRunTest, PastTheRemoveLimitTheWindowAsksOnceAndNoIsAnInterruption)
 {
     destination.plan = ShrunkenList();
     window.removalAnswer = IRunHooks::RemovalAnswer::Keep;
-    TSyncRun::Inputs inputs = Inputs();
+    SyncRun::Inputs inputs = Inputs();
     inputs.removeLimit = 50;
 
-    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitInterrupted);
+    EXPECT_EQ(MakeRun()->Run(inputs), SyncRun::kExitInterrupted);
 
     EXPECT_THAT(window.questions, ElementsAre("The downloaded list would remove 300 of the 400 contacts in "
                                               "\"Global Contacts\". Remove them?"));
@@ -259,7 +259,7 @@ TEST_F(SyncRunTest, PastTheRemoveLimitTheWindowAsksOnceAndNoIsAnInterruption)
 
     window.removalAnswer = IRunHooks::RemovalAnswer::Remove;
     window.notices.clear();
-    EXPECT_EQ(MakeRun()->Run(inputs), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(MakeRun()->Run(inputs), SyncRun::kExitSucceeded);
     EXPECT_TRUE(destination.wrote);
 }
 
@@ -274,10 +274,10 @@ TEST_F(SyncRunTest, EveryRunAddsOneLineWithItsCountsToTheRunLog)
     mixed.added = 2;
     mixed.removed = 1;
     destination.plan = mixed;
-    TSyncRun run(window, window, TSyncRun::Destinations{{DestinationKind::Outlook, destination.Entry()}}, log);
-    ASSERT_EQ(run.Run(Inputs()), TSyncRun::kExitSucceeded);
+    SyncRun run(window, window, SyncRun::Destinations{{DestinationKind::Outlook, destination.Entry()}}, log);
+    ASSERT_EQ(run.Run(Inputs()), SyncRun::kExitSucceeded);
     destination.ending = FakeDestination::Ending::Fail;
-    ASSERT_EQ(run.Run(Inputs()), TSyncRun::kExitFailed);
+    ASSERT_EQ(run.Run(Inputs()), SyncRun::kExitFailed);
 
     const std::string text = ReadTextFile(log);
     const size_t firstLine = text.find("\r\n") + 2;
@@ -305,7 +305,7 @@ TEST_F(SyncRunTest, EveryRunAddsOneLineWithItsCountsToTheRunLog)
 
 TEST(StandardDestinations, EveryRowOfTheDestinationTableCanBeWrittenInto)
 {
-    const TSyncRun::Destinations destinations = TSyncRun::StandardDestinations();
+    const SyncRun::Destinations destinations = SyncRun::StandardDestinations();
     for (const DestinationRow& row : DestinationTable()) {
         const auto entry = destinations.find(row.kind);
         EXPECT_TRUE(entry != destinations.end() && entry->second) << row.name;
@@ -317,8 +317,8 @@ TEST_F(SyncRunTest, CodesWithoutADestinationFailWithoutAMessageOfTheirOwn)
     for (int code : {0, 15, 99}) {
         SCOPED_TRACE(code);
         window.notices.clear();
-        TSyncRun run(window, window, TSyncRun::Destinations{{DestinationKind::Outlook, destination.Entry()}});
-        EXPECT_EQ(run.Run(Inputs(code)), TSyncRun::kExitFailed);
+        SyncRun run(window, window, SyncRun::Destinations{{DestinationKind::Outlook, destination.Entry()}});
+        EXPECT_EQ(run.Run(Inputs(code)), SyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
         EXPECT_FALSE(DownloadFileLeft());
     }
@@ -340,7 +340,7 @@ TEST_F(SyncRunTest, ASwapOfAKilledWindowsMailRunIsFinishedBeforeAnyDownload)
 
     // Another destination, and a download that fails: the swap is finished all the same.
     contactsUrl = test::UnreachableUrl();
-    EXPECT_EQ(Run(DestinationKind::Outlook), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(DestinationKind::Outlook), SyncRun::kExitFailed);
     EXPECT_EQ(ReadTextFile(target + "\\New.contact"), "new\r\n");
     EXPECT_FALSE(FileExists(target + "\\Old.contact"));
     EXPECT_FALSE(FileExists(root + "\\plan"));
@@ -353,14 +353,14 @@ TEST_F(SyncRunTest, FailedDownloadsNeverReachTheDestination)
     {
         SCOPED_TRACE("unreachable server: only the run's message");
         contactsUrl = test::UnreachableUrl();
-        EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+        EXPECT_EQ(Run(), SyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning(kFailed)));
     }
     {
         SCOPED_TRACE("a server page: its warning, then the run's");
         window.notices.clear();
         contactsUrl = test::TestServerUrl("/page/404");
-        EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+        EXPECT_EQ(Run(), SyncRun::kExitFailed);
         EXPECT_THAT(window.notices,
                     ElementsAre(Warning("The requested URL was not found on this server."), Warning(kFailed)));
     }
@@ -375,7 +375,7 @@ TEST_F(SyncRunTest, AKilledRunsPartialDownloadGoesAtTheStartOfTheNext)
     ASSERT_TRUE(::SetFileAttributesA(part.c_str(), FILE_ATTRIBUTE_READONLY));
     // Even a run whose download never starts a body of its own.
     contactsUrl = test::UnreachableUrl();
-    EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(), SyncRun::kExitFailed);
     EXPECT_FALSE(FileExists(part));
 }
 
@@ -386,7 +386,7 @@ TEST_F(SyncRunTest, ADownloadWithoutContactsReplacesNothing)
         SCOPED_TRACE(path);
         window.notices.clear();
         contactsUrl = test::TestServerUrl(path);
-        EXPECT_EQ(Run(DestinationKind::WindowsMail), TSyncRun::kExitFailed);
+        EXPECT_EQ(Run(DestinationKind::WindowsMail), SyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning("The downloaded file holds no contacts."), Warning(kFailed)));
         EXPECT_FALSE(DownloadFileLeft());
     }
@@ -422,8 +422,8 @@ private:
 TEST_F(SyncRunTest, ASwapThatCannotBeFinishedHoldsUpOnlyWindowsMailAndTheKilledRunsListStillGoes)
 {
     const LeftSwap left("C:\\Contacts\\Global\n?", "A.contact"); // the file ends in CR LF
-    SaveTextFile("the killed run's list", TSyncRun::TemporaryFilePath());
-    EXPECT_EQ(Run(DestinationKind::Outlook), TSyncRun::kExitSucceeded);
+    SaveTextFile("the killed run's list", SyncRun::TemporaryFilePath());
+    EXPECT_EQ(Run(DestinationKind::Outlook), SyncRun::kExitSucceeded);
     EXPECT_THAT(window.notices,
                 ElementsAre(Warning("An interrupted sync into Windows Mail could not be finished:\r\n"
                                     "The swap plan holds an unknown line."),
@@ -432,7 +432,7 @@ TEST_F(SyncRunTest, ASwapThatCannotBeFinishedHoldsUpOnlyWindowsMailAndTheKilledR
 
     // Windows Mail would write over the folder the swap left: its run ends before the
     // download, and takes the killed run's list with it.
-    SaveTextFile("the killed run's list", TSyncRun::TemporaryFilePath());
+    SaveTextFile("the killed run's list", SyncRun::TemporaryFilePath());
     EXPECT_ANY_THROW((void)Run(DestinationKind::WindowsMail));
     EXPECT_EQ(destination.calls, 1);
     EXPECT_FALSE(DownloadFileLeft());
@@ -448,10 +448,10 @@ TEST_F(SyncRunTest, ASwapGivenUpBecauseItsFolderBecameAFileIsToldOnceWhereTheOld
     SaveTextFile("the user's file", target);
     {
         const LeftSwap left(target + "\n-A.contact", "A.contact");
-        EXPECT_EQ(Run(DestinationKind::OutlookExpress), TSyncRun::kExitSucceeded);
+        EXPECT_EQ(Run(DestinationKind::OutlookExpress), SyncRun::kExitSucceeded);
         EXPECT_TRUE(left.Gone());
     }
-    EXPECT_EQ(Run(DestinationKind::OutlookExpress), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(DestinationKind::OutlookExpress), SyncRun::kExitSucceeded);
     EXPECT_THAT(window.notices,
                 ElementsAre(Warning("An interrupted sync could not finish replacing the contacts of\r\n" + target +
                                     "\r\nbecause it is no longer a folder. Its old contacts were kept in\r\n" + kept),
@@ -481,7 +481,7 @@ private:
     static DWORD WINAPI Hold(void* self)
     {
         auto& run = *static_cast<OtherRun*>(self);
-        const TSyncLock lock;
+        const SyncLock lock;
         run.held = lock.Held();
         ::SetEvent(run.taken_.get());
         ::WaitForSingleObject(run.end_.get(), 30000);
@@ -497,21 +497,21 @@ TEST_F(SyncRunTest, ARunThatFindsAnotherRunningTouchesNothing)
     {
         OtherRun other;
         ASSERT_TRUE(other.held);
-        SaveTextFile("the other run's download", TSyncRun::TemporaryFilePath());
-        SaveTextFile("the other run's body", TSyncRun::TemporaryFilePath() + ".part");
+        SaveTextFile("the other run's download", SyncRun::TemporaryFilePath());
+        SaveTextFile("the other run's body", SyncRun::TemporaryFilePath() + ".part");
         test::ClearServerRequests();
-        EXPECT_EQ(Run(), TSyncRun::kExitFailed);
+        EXPECT_EQ(Run(), SyncRun::kExitFailed);
         EXPECT_THAT(window.notices, ElementsAre(Warning("A synchronisation is already running.\r\n"
                                                         "Please try again when it has ended.")));
         EXPECT_THAT(window.events, ElementsAre(kHintHidden, window.notices[0].text));
 
         EXPECT_EQ(destination.calls, 0);
         EXPECT_TRUE(test::ServerRequests().empty());
-        EXPECT_EQ(ReadTextFile(TSyncRun::TemporaryFilePath()), "the other run's download\r\n");
-        EXPECT_TRUE(FileExists(TSyncRun::TemporaryFilePath() + ".part"));
+        EXPECT_EQ(ReadTextFile(SyncRun::TemporaryFilePath()), "the other run's download\r\n");
+        EXPECT_TRUE(FileExists(SyncRun::TemporaryFilePath() + ".part"));
     }
     // Once the other run has ended, the next one goes ahead.
-    EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(), SyncRun::kExitSucceeded);
     EXPECT_EQ(destination.calls, 1);
     EXPECT_FALSE(DownloadFileLeft());
 }
@@ -520,7 +520,7 @@ TEST_F(SyncRunTest, PendingStopIsSeenAtTheFirstCheckOfTheDownload)
 {
     // An Escape still in the queue, which a throttled check would not yet let through.
     window.stopWaiting = true;
-    EXPECT_EQ(Run(), TSyncRun::kExitInterrupted);
+    EXPECT_EQ(Run(), SyncRun::kExitInterrupted);
 
     EXPECT_EQ(destination.calls, 0);
     EXPECT_THAT(window.notices, ElementsAre(Warning(kInterrupted)));
@@ -536,7 +536,7 @@ TEST_F(SyncRunTest, StopDuringTheDownloadWritesNothing)
         if (++checks == 3)
             window.stop = true;
     };
-    EXPECT_EQ(Run(), TSyncRun::kExitInterrupted);
+    EXPECT_EQ(Run(), SyncRun::kExitInterrupted);
 
     EXPECT_EQ(destination.calls, 1);
     EXPECT_FALSE(destination.wrote);
@@ -554,12 +554,12 @@ TEST_F(SyncRunTest, StopDuringTheParseKeepsTheRowsMadeSoFar)
     };
     // The destination looks at the list before its own stop check refuses to write.
     size_t rowsHanded = 0;
-    TSyncRun run(window, window,
-                 {{DestinationKind::Outlook, [&](const TContactList& list, const std::string&, IRunServices& services) {
+    SyncRun run(window, window,
+                 {{DestinationKind::Outlook, [&](const ContactList& list, const std::string&, IRunServices& services) {
                        rowsHanded = list.Count();
                        return !services.StopRequested();
                    }}});
-    EXPECT_EQ(run.Run(Inputs()), TSyncRun::kExitInterrupted);
+    EXPECT_EQ(run.Run(Inputs()), SyncRun::kExitInterrupted);
 
     EXPECT_EQ(rowsHanded, 9u);
     EXPECT_THAT(window.notices, ElementsAre(Warning(kInterrupted)));
@@ -569,7 +569,7 @@ TEST_F(SyncRunTest, StopDuringTheParseKeepsTheRowsMadeSoFar)
 TEST_F(SyncRunTest, StopOnceTheDestinationWritesDoesNotSpoilSuccess)
 {
     destination.whileWriting = [&] { window.stop = true; };
-    EXPECT_EQ(Run(), TSyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(), SyncRun::kExitSucceeded);
 
     EXPECT_TRUE(destination.wrote);
     EXPECT_THAT(window.notices, ElementsAre(Information(kCompleted)));

@@ -18,7 +18,7 @@ const char* const kStored = "[Corvane Tessaly]\r\nSource=http://old.example/c.cs
 
 TEST(SettingArguments, WritesOnlyTheGivenValuesAndKeepsTheRest)
 {
-    TIniFile ini = TIniFile::Parse(kStored);
+    IniFile ini = IniFile::Parse(kStored);
     const std::string refusal = ApplySettingArguments(
         ini, {"Source=https://intranet.example/contacts.csv", "User=", "PSW=", "folder=Company Contacts",
               "EmailClient=10", "Interval=", "StartTime=7:30"}, kLatin1);
@@ -38,7 +38,7 @@ TEST(SettingArguments, RefusesAnyValueTheProgramWouldNotTakeAndWritesNothing)
         {"Nickname=x", "unknown setting \"Nickname=x\""},
     };
     for (const auto& [argument, reason] : refused) {
-        TIniFile ini = TIniFile::Parse(kStored);
+        IniFile ini = IniFile::Parse(kStored);
         const std::string refusal = ApplySettingArguments(ini, {"User=new", argument}, kLatin1);
         EXPECT_EQ(refusal.rfind(reason, 0), 0u) << argument << ": " << refusal;
         EXPECT_EQ(ini.ToText(), kStored) << argument;
@@ -52,7 +52,7 @@ TEST(SettingArguments, AValueWithALineBreakOrACharacter0IsRefusedWithoutRepeatin
         std::string("User=a\0b", 9),
     };
     for (const std::string& argument : refused) {
-        TIniFile ini = TIniFile::Parse(kStored);
+        IniFile ini = IniFile::Parse(kStored);
         const std::string refusal = ApplySettingArguments(ini, {"Interval=3", argument}, kLatin1);
         const std::string key = argument.substr(0, argument.find('='));
         EXPECT_EQ(refusal, key + ": the value holds a line break (CR or LF) or a character 0") << argument;
@@ -62,24 +62,24 @@ TEST(SettingArguments, AValueWithALineBreakOrACharacter0IsRefusedWithoutRepeatin
 
 TEST(SettingArguments, AFileInUtf8GetsItsTextsInUtf8)
 {
-    TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Old\r\n");
+    IniFile ini = IniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Old\r\n");
     EXPECT_EQ(ApplySettingArguments(ini, {"Folder=Kontakte \xC4", "EmailClient=30"}, kLatin1), "");
     EXPECT_EQ(ini.ReadString("Corvane Tessaly", "Folder", ""), "Kontakte \xC3\x84");
 }
 
 TEST(SettingArguments, AWindowsMailFolderMustBeOneFolderWhicheverOfTheTwoIsGiven)
 {
-    TIniFile ini = TIniFile::Parse(kStored);
+    IniFile ini = IniFile::Parse(kStored);
     EXPECT_NE(ApplySettingArguments(ini, {"Folder=A\\B", "EmailClient=30"}, kLatin1), "");
     EXPECT_EQ(ApplySettingArguments(ini, {"EmailClient=30"}, kLatin1), "");
     EXPECT_NE(ApplySettingArguments(ini, {"Folder=A\\B"}, kLatin1), "");
-    ini = TIniFile::Parse("[Corvane Tessaly]\r\nFolder=A:B\r\n");
+    ini = IniFile::Parse("[Corvane Tessaly]\r\nFolder=A:B\r\n");
     EXPECT_NE(ApplySettingArguments(ini, {"EmailClient=30"}, kLatin1), "");
 }
 
 TEST(SettingArguments, RefusalsOfTheDestinationAndItsFolderSayWhatIsAccepted)
 {
-    TIniFile ini = TIniFile::Parse(kStored);
+    IniFile ini = IniFile::Parse(kStored);
     EXPECT_EQ(ApplySettingArguments(ini, {"EmailClient=40"}, kLatin1),
               "EmailClient=40: not 10 (Outlook), 20 (Outlook Express) or 30 (Windows Mail)");
     EXPECT_EQ(ApplySettingArguments(ini, {"Folder=A|B", "EmailClient=30"}, kLatin1),
@@ -93,7 +93,7 @@ TEST(SettingArguments, RefusalsOfTheDestinationAndItsFolderSayWhatIsAccepted)
 TEST(SettingArguments, ScheduleRequiresSettingsTheTaskCanBeSavedFrom)
 {
     const char* const blankLink = "[Corvane Tessaly]\r\nSource=\r\n\r\n";
-    TIniFile ini = TIniFile::Parse(blankLink);
+    IniFile ini = IniFile::Parse(blankLink);
     EXPECT_EQ(ApplySettingArguments(ini, {"User=sync", "Schedule=1"}, kLatin1),
               "the scheduled task cannot be saved: the download link is blank");
     EXPECT_EQ(ini.ToText(), blankLink);
@@ -131,12 +131,12 @@ TEST(CommandInputCheck, AnIntervalWithoutItemIsTheFirstItem)
 
 TEST(SettingArguments, ARemoveLimitIsStoredAndReadBackAndOneOutOfRangeInTheFileGivesTheDefault)
 {
-    TIniFile ini = TIniFile::Parse(kStored);
+    IniFile ini = IniFile::Parse(kStored);
     EXPECT_EQ(ReadSettings(ini, kLatin1).removeLimit, 50);
     ASSERT_EQ(ApplySettingArguments(ini, {"removelimit= 100 "}, kLatin1), "");
     EXPECT_NE(ini.ToText().find("RemoveLimit=100\r\n"), std::string::npos);
     EXPECT_EQ(ReadSettings(ini, kLatin1).removeLimit, 100);
-    EXPECT_EQ(ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nRemoveLimit=0\r\n"), kLatin1).removeLimit, 50);
+    EXPECT_EQ(ReadSettings(IniFile::Parse("[Corvane Tessaly]\r\nRemoveLimit=0\r\n"), kLatin1).removeLimit, 50);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ protected:
 
 TEST_F(SaveTaskSwitch, SavesTheTaskOfTheSettingsAndAnswers0)
 {
-    EXPECT_EQ(SaveTaskFromSettings(TIniFile::Parse(kSettings), platform, message), kCommandDone);
+    EXPECT_EQ(SaveTaskFromSettings(IniFile::Parse(kSettings), platform, message), kCommandDone);
     EXPECT_EQ(message, "");
     EXPECT_EQ(task.parameters, "-a");
     EXPECT_EQ(trigger.stored.Type.Daily.DaysInterval, 3);
@@ -30,7 +30,7 @@ TEST_F(SaveTaskSwitch, SavesTheTaskOfTheSettingsAndAnswers0)
 
 TEST_F(SaveTaskSwitch, RefusedSettingsAnswer1WithoutContactingTheScheduler)
 {
-    const TIniFile ini = TIniFile::Parse("[Corvane Tessaly]\r\nSource=\r\nFolder=Company\r\n");
+    const IniFile ini = IniFile::Parse("[Corvane Tessaly]\r\nSource=\r\nFolder=Company\r\n");
     EXPECT_EQ(SaveTaskFromSettings(ini, platform, message), kCommandRefused);
     EXPECT_EQ(message, "the download link is blank");
     EXPECT_TRUE(log.empty());
@@ -45,15 +45,15 @@ TEST_F(SaveTaskSwitch, AStartTimeOrIntervalItCannotReadAnswers1WithoutContacting
         {"Interval=8", "Interval=8: "},                 {"Interval=weekly", "Interval=weekly: "},
     };
     for (const auto& [line, reason] : refused) {
-        const TIniFile ini =
-            TIniFile::Parse(std::string("[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n") +
+        const IniFile ini =
+            IniFile::Parse(std::string("[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n") +
                             line + "\r\n");
         EXPECT_EQ(SaveTaskFromSettings(ini, platform, message), kCommandRefused) << line;
         EXPECT_EQ(message.rfind(reason, 0), 0u) << message;
     }
     EXPECT_TRUE(log.empty());
     // Missing, they take their defaults, as before.
-    const TIniFile defaults = TIniFile::Parse("[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n");
+    const IniFile defaults = IniFile::Parse("[Corvane Tessaly]\r\nSource=http://127.0.0.1/c.csv\r\nFolder=Company\r\n");
     EXPECT_EQ(SaveTaskFromSettings(defaults, platform, message), kCommandDone);
     EXPECT_EQ(trigger.stored.Type.Daily.DaysInterval, 1);
     EXPECT_EQ(trigger.stored.wStartHour, 15);
@@ -62,7 +62,7 @@ TEST_F(SaveTaskSwitch, AStartTimeOrIntervalItCannotReadAnswers1WithoutContacting
 TEST_F(SaveTaskSwitch, ASchedulerErrorAnswers3)
 {
     platform.createResult = REGDB_E_CLASSNOTREG;
-    EXPECT_EQ(SaveTaskFromSettings(TIniFile::Parse(kSettings), platform, message), kCommandFailed);
+    EXPECT_EQ(SaveTaskFromSettings(IniFile::Parse(kSettings), platform, message), kCommandFailed);
     EXPECT_EQ(message, "Task Scheduler not found.");
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 TEST(IniFile, ReadsTrimmedLinesAndIgnoresCommentsAndLettercase)
 {
-    const TIniFile ini = TIniFile::Parse("stray=before any section\n"
+    const IniFile ini = IniFile::Parse("stray=before any section\n"
                                          "  [corvane TESSALY]  \r\n"
                                          "; a comment=1\r\n"
                                          "\r\n"
@@ -27,7 +27,7 @@ TEST(IniFile, ReadsTrimmedLinesAndIgnoresCommentsAndLettercase)
 
 TEST(IniFile, WritesBackUnknownSectionsKeysAndLinesInCrLf)
 {
-    TIniFile ini = TIniFile::Parse("[Extra]\nKeep=me\nodd line\n[Corvane Tessaly]\nFuture=1\nsource=old\n");
+    IniFile ini = IniFile::Parse("[Extra]\nKeep=me\nodd line\n[Corvane Tessaly]\nFuture=1\nsource=old\n");
     ini.WriteString("CORVANE TESSALY", "Source", "new");
     ini.WriteInteger("Corvane Tessaly", "Interval", 3);
     ini.WriteString("Added", "K", "v");
@@ -35,23 +35,23 @@ TEST(IniFile, WritesBackUnknownSectionsKeysAndLinesInCrLf)
                             "[Corvane Tessaly]\r\nFuture=1\r\nsource=new\r\nInterval=3\r\n\r\n"
                             "[Added]\r\nK=v\r\n\r\n");
     // What it writes reads back the same.
-    EXPECT_EQ(TIniFile::Parse(ini.ToText()).ToText(), ini.ToText());
+    EXPECT_EQ(IniFile::Parse(ini.ToText()).ToText(), ini.ToText());
 }
 
 TEST(IniFile, AUtf8ByteOrderMarkIsReadPastAndKeptOnWriting)
 {
-    TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=alice\r\n");
+    IniFile ini = IniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=alice\r\n");
     EXPECT_EQ(ini.ReadString("Corvane Tessaly", "User", "username"), "alice");
     ini.WriteString("Corvane Tessaly", "User", "bob");
     EXPECT_TRUE(ini.Utf8());
     EXPECT_EQ(ini.ToText(), "\xEF\xBB\xBF[Corvane Tessaly]\r\nUser=bob\r\n");
-    EXPECT_FALSE(TIniFile::Parse("[A]\r\n").Utf8());
-    EXPECT_EQ(TIniFile::Parse("[A]\r\n").ToText(), "[A]\r\n");
+    EXPECT_FALSE(IniFile::Parse("[A]\r\n").Utf8());
+    EXPECT_EQ(IniFile::Parse("[A]\r\n").ToText(), "[A]\r\n");
 }
 
 TEST(IniFile, OnePairOfMatchingQuotesAroundAValueIsReadAsWindowsReadsIt)
 {
-    TIniFile ini = TIniFile::Parse("[S]\nFolder=\"Company Contacts\"\nUser= 'ann' \nA=\" spaced \"\nB=\"\"\n"
+    IniFile ini = IniFile::Parse("[S]\nFolder=\"Company Contacts\"\nUser= 'ann' \nA=\" spaced \"\nB=\"\"\n"
                                    "C=\"\nD=\"mixed'\nE=\"\"twice\"\"\nF=in \"the\" middle\n");
     EXPECT_EQ(ini.ReadString("S", "Folder", ""), "Company Contacts");
     EXPECT_EQ(ini.ReadString("S", "User", ""), "ann");
@@ -62,19 +62,19 @@ TEST(IniFile, OnePairOfMatchingQuotesAroundAValueIsReadAsWindowsReadsIt)
     EXPECT_EQ(ini.ReadString("S", "E", ""), "\"twice\"");
     EXPECT_EQ(ini.ReadString("S", "F", ""), "in \"the\" middle");
     EXPECT_EQ(ini.ReadInteger("S", "Interval", 1), 1);
-    EXPECT_EQ(TIniFile::Parse("[S]\nInterval=\"3\"\n").ReadInteger("S", "Interval", 1), 3);
+    EXPECT_EQ(IniFile::Parse("[S]\nInterval=\"3\"\n").ReadInteger("S", "Interval", 1), 3);
 
     // Written back without quotes; a value with quotes of its own at both ends keeps them.
     ini.WriteString("S", "Folder", "Company Contacts");
     ini.WriteString("S", "User", "'ann'");
     EXPECT_EQ(ini.ToText(), "[S]\r\nFolder=Company Contacts\r\nUser=\"'ann'\"\r\nA=\" spaced \"\r\nB=\"\"\r\n"
                             "C=\"\r\nD=\"mixed'\r\nE=\"\"twice\"\"\r\nF=in \"the\" middle\r\n");
-    EXPECT_EQ(TIniFile::Parse(ini.ToText()).ReadString("S", "User", ""), "'ann'");
+    EXPECT_EQ(IniFile::Parse(ini.ToText()).ReadString("S", "User", ""), "'ann'");
 }
 
 TEST(IniFile, AValueWithALineBreakIsNeverWritten)
 {
-    TIniFile ini = TIniFile::Parse("[S]\nA=1\n");
+    IniFile ini = IniFile::Parse("[S]\nA=1\n");
     EXPECT_THROW(ini.WriteString("S", "A", "2\nEmailClient=77"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("S", "New", "x\ry"), std::invalid_argument);
     EXPECT_EQ(ini.ToText(), "[S]\r\nA=1\r\n");
@@ -82,7 +82,7 @@ TEST(IniFile, AValueWithALineBreakIsNeverWritten)
 
 TEST(IniFile, RepeatedSectionsReadAsOneAndTheFirstKeyWins)
 {
-    TIniFile ini = TIniFile::Parse("[S]\nA=1\nA=2\n[s]\nB=3\n");
+    IniFile ini = IniFile::Parse("[S]\nA=1\nA=2\n[s]\nB=3\n");
     EXPECT_EQ(ini.ReadString("S", "A", ""), "1");
     EXPECT_EQ(ini.ReadString("S", "B", ""), "3");
     ini.WriteString("S", "a", "9");
@@ -91,7 +91,7 @@ TEST(IniFile, RepeatedSectionsReadAsOneAndTheFirstKeyWins)
 
 TEST(IniFile, CommentsBlankLinesAndUnknownKeysStayWhereTheyWere)
 {
-    TIniFile ini = TIniFile::Parse("; Deployed by IT, do not edit\r\n"
+    IniFile ini = IniFile::Parse("; Deployed by IT, do not edit\r\n"
                                    "\r\n"
                                    "[Corvane Tessaly]\r\n"
                                    "  ; the team's list\r\n"
@@ -119,7 +119,7 @@ TEST(IniFile, CommentsBlankLinesAndUnknownKeysStayWhereTheyWere)
                             "; only a comment\r\n"
                             "K=v\r\n");
     // A commented-out key is no key, and a header-only section takes its key after the header.
-    TIniFile bare = TIniFile::Parse("[S]\r\n;A=1\r\n[T]\r\nB=2");
+    IniFile bare = IniFile::Parse("[S]\r\n;A=1\r\n[T]\r\nB=2");
     EXPECT_FALSE(bare.ValueExists("S", "A"));
     bare.WriteString("T", "C", "3");
     EXPECT_EQ(bare.ToText(), "[S]\r\n;A=1\r\n[T]\r\nB=2\r\nC=3\r\n");
@@ -127,7 +127,7 @@ TEST(IniFile, CommentsBlankLinesAndUnknownKeysStayWhereTheyWere)
 
 TEST(IniFile, IntegersAcceptDecimalAndHexadecimalOnly)
 {
-    const TIniFile ini = TIniFile::Parse("[S]\nDec=-42\nHex=0x1F\nHEX=0XfF\nWord=ten\nMixed=12a\n"
+    const IniFile ini = IniFile::Parse("[S]\nDec=-42\nHex=0x1F\nHEX=0XfF\nWord=ten\nMixed=12a\n"
                                          "Huge=99999999999\nBare=0x\nEmpty=\nSigned=+7\n");
     EXPECT_EQ(ini.ReadInteger("S", "Dec", 1), -42);
     EXPECT_EQ(ini.ReadInteger("S", "Hex", 1), 31);

@@ -12,7 +12,7 @@ namespace {
 
 TEST(Settings, FirstStartWithoutAFileGivesEveryDefault)
 {
-    const SettingsValues values = ReadSettings(TIniFile(), kLatin1);
+    const SettingsValues values = ReadSettings(IniFile(), kLatin1);
     EXPECT_EQ(values.source, "http://www.corvane.example/data/contacts.csv");
     EXPECT_EQ(values.user, "username");
     EXPECT_EQ(values.password.size(), 8u);
@@ -24,7 +24,7 @@ TEST(Settings, FirstStartWithoutAFileGivesEveryDefault)
 
 TEST(Settings, PresentButEmptyKeysStayEmptyAndBadNumbersFallBack)
 {
-    const SettingsValues values = ReadSettings(TIniFile::Parse("[corvane tessaly]\r\nSource=\r\nPSW=\r\n"
+    const SettingsValues values = ReadSettings(IniFile::Parse("[corvane tessaly]\r\nSource=\r\nPSW=\r\n"
                                                                "Interval=abc\r\nEmailClient=0x14\r\n"
                                                                "StartTime=quarter past\r\n"),
                                                kLatin1, 8 * 3600);
@@ -38,11 +38,11 @@ TEST(Settings, PresentButEmptyKeysStayEmptyAndBadNumbersFallBack)
 
 TEST(Settings, BlankLinkAndFolderKeepTheirStoredValuesButClearedCredentialsAreWritten)
 {
-    TIniFile ini = TIniFile::Parse("[Corvane Tessaly]\r\nSource=http://old\r\nUser=alice\r\nPSW=secret\r\n"
+    IniFile ini = IniFile::Parse("[Corvane Tessaly]\r\nSource=http://old\r\nUser=alice\r\nPSW=secret\r\n"
                                    "Folder=Team\r\n");
     const SettingsValues values{"  ", "", " \t", "", 7, 30, 9 * 3600 + 5 * 60, {}};
     WriteSettings(ini, values, kLatin1);
-    const SettingsValues back = ReadSettings(TIniFile::Parse(ini.ToText()), kLatin1);
+    const SettingsValues back = ReadSettings(IniFile::Parse(ini.ToText()), kLatin1);
     EXPECT_EQ(back.source, "http://old");
     EXPECT_EQ(back.folder, "Team");
     EXPECT_EQ(back.user, "");
@@ -54,7 +54,7 @@ TEST(Settings, BlankLinkAndFolderKeepTheirStoredValuesButClearedCredentialsAreWr
 
 TEST(Settings, WritesIntoTheExistingSectionAndKeepsUnknownOnes)
 {
-    TIniFile ini = TIniFile::Parse("[Mine]\r\nX=1\r\n[CORVANE TESSALY]\r\nEmailClient=99\r\nLater=yes\r\n");
+    IniFile ini = IniFile::Parse("[Mine]\r\nX=1\r\n[CORVANE TESSALY]\r\nEmailClient=99\r\nLater=yes\r\n");
     SettingsValues values = ReadSettings(ini, kLatin1);
     EXPECT_EQ(values.emailClient, 99); // the window turns an unknown code into the first item's
     values.emailClient = 10;
@@ -68,7 +68,7 @@ TEST(Settings, WritesIntoTheExistingSectionAndKeepsUnknownOnes)
 
 TEST(Settings, AUtf8FilesTextsAreConvertedAndOneThatCannotBeIsLeftAsItWas)
 {
-    TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Kontakte \xC3\x84\r\n"
+    IniFile ini = IniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=Kontakte \xC3\x84\r\n"
                                    "User=\xD0\x96" "enya\r\nPSW=\xFF\r\n");
     SettingsValues values = ReadSettings(ini, kLatin1);
     EXPECT_EQ(values.folder, "Kontakte \xC3\x84"); // the folder name stays UTF-8 inside
@@ -87,20 +87,20 @@ TEST(Settings, AUtf8FilesTextsAreConvertedAndOneThatCannotBeIsLeftAsItWas)
                             "EmailClient=10\r\nInterval=1\r\nStartTime=15:00:00\r\n");
 
     // Without the mark the bytes are the ANSI code page's: the folder name is converted.
-    EXPECT_EQ(ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nFolder=\xC3\x84\r\n"), kLatin1).folder,
+    EXPECT_EQ(ReadSettings(IniFile::Parse("[Corvane Tessaly]\r\nFolder=\xC3\x84\r\n"), kLatin1).folder,
               "\xC3\x83\xC2\x84");
 }
 
 TEST(Settings, AFolderNameGoesBackInTheFilesOwnCodePage)
 {
-    SettingsValues values = ReadSettings(TIniFile::Parse("[Corvane Tessaly]\r\nFolder=Kontakte \xC4\r\n"), kLatin1);
+    SettingsValues values = ReadSettings(IniFile::Parse("[Corvane Tessaly]\r\nFolder=Kontakte \xC4\r\n"), kLatin1);
     ASSERT_EQ(values.folder, "Kontakte \xC3\x84");
-    TIniFile ansi = TIniFile::Parse("[Corvane Tessaly]\r\n");
+    IniFile ansi = IniFile::Parse("[Corvane Tessaly]\r\n");
     WriteSettings(ansi, values, kLatin1);
     EXPECT_EQ(ansi.ReadString("Corvane Tessaly", "Folder", ""), "Kontakte \xC4");
 
     // One a UTF-8 file can hold but the code page cannot is refused, as the other texts are.
-    values = ReadSettings(TIniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=\xE8\xA1\xA8\r\n"), kLatin1);
+    values = ReadSettings(IniFile::Parse("\xEF\xBB\xBF[Corvane Tessaly]\r\nFolder=\xE8\xA1\xA8\r\n"), kLatin1);
     EXPECT_EQ(values.folder, "");
     EXPECT_EQ(values.unreadableKeys, std::vector<std::string>{"Folder"});
 }

@@ -45,7 +45,7 @@ TEST_F(UninstallTest, RemovesEveryTraceButFinishesAKilledSwapFirst)
     // A run killed after committing its swap of one file into the target.
     PrepareSwap(files, traces_.stagingRoot);
     files.Write(StagedFolder(traces_.stagingRoot) + "\\New.contact", "new");
-    TSwapPlan plan;
+    SwapPlan plan;
     plan.target = root_ + "\\target";
     plan.putIn = {"New.contact"};
     plan.remove = {"Old.contact"};

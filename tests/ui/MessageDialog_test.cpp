@@ -311,7 +311,7 @@ TEST(MessageDialog, ActiveWindowOwnsTheDialogAndIsDisabledMeanwhile)
 
 TEST(MainWindowNotices, KindsMapToTheirDialogsAndUnattendedShowsNone)
 {
-    TMainWindow form(false);
+    MainWindow form(false);
     const PixelSize sizes[] = {{48, 60}, {48, 61}, {48, 64}};
     for (int kind = 0; kind < 3; ++kind) {
         SCOPED_TRACE(kind);
@@ -327,7 +327,7 @@ TEST(MainWindowNotices, KindsMapToTheirDialogsAndUnattendedShowsNone)
         EXPECT_EQ(probe.ran, 1);
     }
 
-    TMainWindow unattended(true);
+    MainWindow unattended(true);
     Probe probe;
     probe.Then([] {});
     unattended.ShowNotice(NoticeKind::Error, "Nobody sees this");

@@ -45,7 +45,7 @@ LRESULT CALLBACK RecordStatus(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 // Runs the loop until the window asks to end; false when that did not happen in time.
-bool RunUntilQuit(TMainWindow& form, DWORD timeoutMs = 30000)
+bool RunUntilQuit(MainWindow& form, DWORD timeoutMs = 30000)
 {
     const DWORD start = ::GetTickCount();
     for (;;) {
@@ -77,7 +77,7 @@ void HoldKeys(bool ctrl, bool shift)
 
 TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     struct Case {
@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, EscapeStopsWhateverHasTheFocusUnlessCtrlIsHeld)
 TEST_F(MainWindowTest, AKeyPressWaitingInTheQueueIsSeenBeforeTheThrottleAllowsAPump)
 {
     options_.pumpIntervalMs = 60000;
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     ::SetFocus(H(Ctl::edtSource));
@@ -125,14 +125,14 @@ TEST_F(MainWindowTest, AKeyPressWaitingInTheQueueIsSeenBeforeTheThrottleAllowsAP
     keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
     bool stopped = false;
-    for (unsigned i = 0; i < TMainWindow::kChecksPerInputLook && !stopped; ++i)
+    for (unsigned i = 0; i < MainWindow::kChecksPerInputLook && !stopped; ++i)
         stopped = form.StopRequested();
     EXPECT_TRUE(stopped);
 }
 
 TEST_F(MainWindowTest, ClosingWhileBusyIsRefusedWithAWarning)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOWNOACTIVATE);
     form.SetIdle(false);
     ::SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);     // title bar, Alt+F4, system menu
@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, ClosingWhileBusyIsRefusedWithAWarning)
 
 TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared)
 {
-    TMainWindow& form = MakeForm("[Other]\r\nKeep=1\r\n\r\n[corvane tessaly]\r\nSource=http://old/list.csv\r\n"
+    MainWindow& form = MakeForm("[Other]\r\nKeep=1\r\n\r\n[corvane tessaly]\r\nSource=http://old/list.csv\r\n"
                             "User=alice\r\nPSW=secret\r\nEmailClient=99\r\nInterval=9\r\nStartTime=nonsense\r\n");
     ::SetWindowTextA(H(Ctl::edtUser), "");
     ::SetWindowTextA(H(Ctl::edtPass), "   ");
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
     ::SetWindowTextA(H(Ctl::edtTitle), " Team ");
     ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
 
-    const TIniFile saved = TIniFile::Parse(ReadTextFile(iniPath_));
+    const IniFile saved = IniFile::Parse(ReadTextFile(iniPath_));
     EXPECT_EQ(saved.ReadString("Other", "Keep", ""), "1");
     EXPECT_EQ(saved.ReadString("Corvane Tessaly", "Source", ""), "http://old/list.csv"); // a blank link is not written
     EXPECT_TRUE(saved.ValueExists("Corvane Tessaly", "User"));
@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
     EXPECT_EQ(saved.ReadString("Corvane Tessaly", "StartTime", ""), "15:00:00");
 
     // The next start shows what was written, blanks included.
-    TMainWindow& again = MakeForm();
+    MainWindow& again = MakeForm();
     EXPECT_EQ(again.UserText(), "");
     EXPECT_EQ(again.PasswordText(), "");
     EXPECT_EQ(again.FolderText(), "Team");
@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, ClosingWritesEverySettingAndClearedCredentialsStayCleared
 
 TEST_F(MainWindowTest, AFieldGivenLineBreaksKeepsOnlyItsFirstLine)
 {
-    TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nEmailClient=30\r\n");
+    MainWindow& form = MakeForm("[Corvane Tessaly]\r\nEmailClient=30\r\n");
     // What WM_SETTEXT can put in a single-line field, though a paste cannot.
     ::SetWindowTextA(H(Ctl::edtPass), "abc\nEmailClient=77\r\nFolder=..\\..\\x");
     ::SetWindowTextA(H(Ctl::edtTitle), "Team\rSource=ftp://x/");
@@ -197,16 +197,16 @@ TEST_F(MainWindowTest, AFieldGivenLineBreaksKeepsOnlyItsFirstLine)
 
 TEST_F(MainWindowTest, TheSessionEndingWithTheWindowOpenWritesTheSettings)
 {
-    TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");
+    MainWindow& form = MakeForm("[Corvane Tessaly]\r\nFolder=Old\r\n");
     ::SetWindowTextA(H(Ctl::edtTitle), "Team");
     ::SendMessageA(form.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_EQ(TIniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""), "Team");
+    EXPECT_EQ(IniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""), "Team");
 }
 
 TEST_F(MainWindowTest, AFailedSaveIsReportedAndKeepsTheOldFile)
 {
     const std::string old = "[Corvane Tessaly]\r\nUser=kept\r\n";
-    TMainWindow& form = MakeForm(old);
+    MainWindow& form = MakeForm(old);
     ::SetWindowTextA(H(Ctl::edtUser), "changed");
     {
         // Someone holds the file open, so it cannot be replaced.
@@ -225,11 +225,11 @@ class ActionTest : public MainWindowTest {
 protected:
     // The window with a recording destination under Outlook's code, or `destinations`
     // where they name a code, and the inputs of a run typed in.
-    TMainWindow& Prepare(const std::string& source, const std::string& folder,
-                         const TSyncRun::Destinations& destinations = {}, const std::string& user = {},
+    MainWindow& Prepare(const std::string& source, const std::string& folder,
+                         const SyncRun::Destinations& destinations = {}, const std::string& user = {},
                          const std::string& password = {})
     {
-        options_.destinations = {{DestinationKind::Outlook, [this](const TContactList& list, const std::string& name,
+        options_.destinations = {{DestinationKind::Outlook, [this](const ContactList& list, const std::string& name,
                                                              IRunServices& services) {
                                       ++destinationCalls;
                                       busyWhileWriting = !IsEnabled(Ctl::edtSource);
@@ -239,7 +239,7 @@ protected:
                                   }}};
         for (const auto& [code, entry] : destinations)
             options_.destinations[code] = entry;
-        TMainWindow& form = MakeForm();
+        MainWindow& form = MakeForm();
         EnterRunInputs(source, user, password, folder, CodeOf(DestinationKind::Outlook));
         ClearServerRequests();
         return form;
@@ -252,7 +252,7 @@ protected:
 
 TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
 {
-    TMainWindow& form = Prepare(" \t", "");
+    MainWindow& form = Prepare(" \t", "");
     form.SyncNow();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, std::string("Wrong Input:  Download Link") + kBlank));
@@ -264,7 +264,7 @@ TEST_F(ActionTest, ABlankLinkIsReportedAloneBeforeTheFolderIsLookedAt)
 
 TEST_F(ActionTest, OnlyWebLinksPassTheInputCheck)
 {
-    TMainWindow& form = Prepare("ftp://127.0.0.1/contacts.csv", "Team");
+    MainWindow& form = Prepare("ftp://127.0.0.1/contacts.csv", "Team");
     form.SyncNow();
     ASSERT_EQ(notices_.size(), 1u);
     EXPECT_EQ(notices_[0], Notice(NoticeKind::Warning, "Wrong Input:  Download Link\r\n"
@@ -276,7 +276,7 @@ TEST_F(ActionTest, AStoredFolderThisSystemCannotShowIsRefusedAndKept)
 {
     const std::string ini = "\xEF\xBB\xBF[Corvane Tessaly]\r\nSource=" + TestServerUrl("/files/contacts.csv")
                             + "\r\nFolder=\xD0\x9A\xD0\xBE\xD0\xBD\xD1\x82\xD0\xB0\xD0\xBA\xD1\x82\xD1\x8B\r\n";
-    TMainWindow& form = MakeForm(ini);
+    MainWindow& form = MakeForm(ini);
     ClearServerRequests();
     EXPECT_EQ(form.FolderText(), "");
     form.SyncNow();
@@ -286,13 +286,13 @@ TEST_F(ActionTest, AStoredFolderThisSystemCannotShowIsRefusedAndKept)
                                                        "cannot show, so it was not used. Please enter it here."));
     EXPECT_TRUE(ServerRequests().empty());
     ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(TIniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""),
+    EXPECT_EQ(IniFile::Parse(ReadTextFile(iniPath_)).ReadString("Corvane Tessaly", "Folder", ""),
               "\xD0\x9A\xD0\xBE\xD0\xBD\xD1\x82\xD0\xB0\xD0\xBA\xD1\x82\xD1\x8B");
 }
 
 TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 {
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
+    MainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "  ");
     form.SyncNow();
     form.SaveTask();
     ASSERT_EQ(notices_.size(), 2u);
@@ -305,8 +305,8 @@ TEST_F(ActionTest, ABlankFolderIsReportedForBothActions)
 TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched)
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
-    TMainWindow& form = Prepare(url, "..\\Desktop",
-                                {{DestinationKind::WindowsMail, [this](const TContactList&, const std::string&, IRunServices&) {
+    MainWindow& form = Prepare(url, "..\\Desktop",
+                                {{DestinationKind::WindowsMail, [this](const ContactList&, const std::string&, IRunServices&) {
                                       ++destinationCalls;
                                       return true;
                                   }}});
@@ -328,7 +328,7 @@ TEST_F(ActionTest, AWindowsMailFolderThatIsAPathIsRefusedBeforeAnythingIsTouched
 
 TEST_F(ActionTest, SyncNowRunsBusyAndAnEarlierEscapeDoesNotCount)
 {
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ", {}, "  user ", "pass");
+    MainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), " Team ", {}, "  user ", "pass");
     form.Show(SW_SHOWNOACTIVATE);
     form.RequestStop(); // Escape while idle
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
@@ -351,8 +351,8 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
 {
     options_.pumpIntervalMs = 60000;
     bool stopSeen = false;
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
-                                {{DestinationKind::Outlook, [&](const TContactList&, const std::string&, IRunServices& services) {
+    MainWindow& form = Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
+                                {{DestinationKind::Outlook, [&](const ContactList&, const std::string&, IRunServices& services) {
                                       ::PostMessageA(H(Ctl::edtSource), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
                                       stopSeen = services.StopRequested();
                                       return !stopSeen; // a destination that sees the stop writes nothing
@@ -366,7 +366,7 @@ TEST_F(ActionTest, AnEscapeJustBeforeTheDestinationsCheckStopsItWhateverTheThrot
 TEST_F(ActionTest, AnErrorInsideAnActionStillLeavesTheBusyState)
 {
     Prepare(TestServerUrl("/files/contacts.csv?generate=3"), "Team",
-            {{DestinationKind::Outlook, [](const TContactList&, const std::string&, IRunServices&) -> bool {
+            {{DestinationKind::Outlook, [](const ContactList&, const std::string&, IRunServices&) -> bool {
                   throw std::runtime_error("The store went away.");
               }}});
     ::SendMessageA(H(Ctl::btnSync), BM_CLICK, 0, 0);
@@ -385,7 +385,7 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
                 ::CoUninitialize();
         }
     } com;
-    TMainWindow& form = Prepare(TestServerUrl("/files/contacts.csv"), "Team");
+    MainWindow& form = Prepare(TestServerUrl("/files/contacts.csv"), "Team");
     SelectCode(Ctl::cmbScheduler, 3);
     SetStartTime(8, 45, 30);
 
@@ -427,20 +427,20 @@ TEST_F(ActionTest, SaveScheduledTaskRegistersTheChosenIntervalAndTime)
 // the outcome through the exit code; nothing is shown and the settings are not written.
 class UnattendedTest : public MainWindowTest {
 protected:
-    int Run(const std::string& source, std::function<bool(TMainWindow&)> destination)
+    int Run(const std::string& source, std::function<bool(MainWindow&)> destination)
     {
-        options_.destinations[DestinationKind::Outlook] = [this, destination](const TContactList&, const std::string&,
+        options_.destinations[DestinationKind::Outlook] = [this, destination](const ContactList&, const std::string&,
                                                                         IRunServices&) {
             EXPECT_FALSE(::IsWindowVisible(form_->Handle()));
             return destination(*form_);
         };
-        TMainWindow& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
+        MainWindow& form = MakeForm("[Corvane Tessaly]\r\nSource=\r\nFolder=Team\r\n", true);
         const std::string before = ReadTextFile(iniPath_);
         if (!source.empty())
             EnterRunInputs(source, "", "", "Team", CodeOf(DestinationKind::Outlook));
         EXPECT_TRUE(RunUntilQuit(form));
         EXPECT_FALSE(form.Handle()); // closed
-        EXPECT_FALSE(FileExists(TSyncRun::TemporaryFilePath()));
+        EXPECT_FALSE(FileExists(SyncRun::TemporaryFilePath()));
         // Not even a notice shown straight after the run.
         form.ShowNotice(NoticeKind::Warning, "direct");
         EXPECT_TRUE(notices_.empty());
@@ -452,27 +452,27 @@ protected:
 TEST_F(UnattendedTest, TheExitCodeTellsTheOutcome)
 {
     const std::string url = TestServerUrl("/files/contacts.csv?generate=3");
-    EXPECT_EQ(Run(url, [](TMainWindow&) { return true; }), TSyncRun::kExitSucceeded);
-    EXPECT_EQ(Run(url, [](TMainWindow&) { return false; }), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run(url, [](MainWindow&) { return true; }), SyncRun::kExitSucceeded);
+    EXPECT_EQ(Run(url, [](MainWindow&) { return false; }), SyncRun::kExitFailed);
     EXPECT_EQ(Run(url,
-                  [](TMainWindow& form) {
+                  [](MainWindow& form) {
                       form.RequestStop();
                       return false;
                   }),
-              TSyncRun::kExitInterrupted);
-    EXPECT_EQ(Run(url, [](TMainWindow&) -> bool { throw std::runtime_error("gone"); }), TSyncRun::kExitError);
-    EXPECT_EQ(Run(UnreachableUrl(), [](TMainWindow&) { return true; }), TSyncRun::kExitFailed);
-    EXPECT_EQ(Run(TestServerUrl("/page/401"), [](TMainWindow&) { return true; }), TSyncRun::kExitFailed);
+              SyncRun::kExitInterrupted);
+    EXPECT_EQ(Run(url, [](MainWindow&) -> bool { throw std::runtime_error("gone"); }), SyncRun::kExitError);
+    EXPECT_EQ(Run(UnreachableUrl(), [](MainWindow&) { return true; }), SyncRun::kExitFailed);
+    EXPECT_EQ(Run(TestServerUrl("/page/401"), [](MainWindow&) { return true; }), SyncRun::kExitFailed);
 }
 
 TEST_F(UnattendedTest, ABlankSavedLinkDownloadsNothingAndFails)
 {
     ClearServerRequests();
     int calls = 0;
-    EXPECT_EQ(Run({}, [&](TMainWindow&) { return ++calls > 0; }), TSyncRun::kExitFailed);
+    EXPECT_EQ(Run({}, [&](MainWindow&) { return ++calls > 0; }), SyncRun::kExitFailed);
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(ServerRequests().empty());
-    EXPECT_FALSE(FileExists(TSyncRun::TemporaryFilePath()));
+    EXPECT_FALSE(FileExists(SyncRun::TemporaryFilePath()));
 }
 
 TEST(UnattendedSwitch, OnlyAnExactFirstArgumentCounts)
@@ -481,7 +481,7 @@ TEST(UnattendedSwitch, OnlyAnExactFirstArgumentCounts)
         std::vector<char*> argv;
         for (const char* a : args)
             argv.push_back(const_cast<char*>(a));
-        return TMainWindow::IsUnattendedSwitch(static_cast<int>(argv.size()), argv.data());
+        return MainWindow::IsUnattendedSwitch(static_cast<int>(argv.size()), argv.data());
     };
     EXPECT_TRUE(check({"prog", "-a"}));
     EXPECT_TRUE(check({"prog", "-a", "more"}));

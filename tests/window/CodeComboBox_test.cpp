@@ -37,7 +37,7 @@ public:
     HWND hwnd() const { return hwnd_; }
     HFONT font() const { return font_; }
 
-    TCodeComboBox combo;
+    CodeComboBox combo;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -55,7 +55,7 @@ private:
 };
 
 // Draws one item into a bitmap and reads the colour of a pixel away from the text.
-COLORREF DrawnBackground(TCodeComboBox& combo, int index, UINT state)
+COLORREF DrawnBackground(CodeComboBox& combo, int index, UINT state)
 {
     HDC screen = ::GetDC(nullptr);
     HDC dc = ::CreateCompatibleDC(screen);
@@ -74,7 +74,7 @@ COLORREF DrawnBackground(TCodeComboBox& combo, int index, UINT state)
 TEST(ComboEx, ItemsAreReadAndFoundByCode)
 {
     ComboHost host;
-    TCodeComboBox& combo = host.combo;
+    CodeComboBox& combo = host.combo;
     EXPECT_EQ(combo.SelectedCode(), 0); // nothing selected yet
     EXPECT_EQ(combo.CodeAt(-1), 0);
     combo.AddItem("Ten", 10);
@@ -94,7 +94,7 @@ TEST(ComboEx, ItemsAreReadAndFoundByCode)
 TEST(ComboEx, DisabledItemsAreGreyAndInvertedWhenSelected)
 {
     ComboHost host;
-    TCodeComboBox& combo = host.combo;
+    CodeComboBox& combo = host.combo;
     combo.AddItem("Off", 0);
     combo.AddItem("On", 10);
     const COLORREF window = ::GetSysColor(COLOR_WINDOW);
@@ -108,11 +108,11 @@ TEST(ComboEx, DisabledItemsAreGreyAndInvertedWhenSelected)
 TEST(ComboEx, ReportsOnlyRealChangesOfSelection)
 {
     ComboHost host;
-    TCodeComboBox& combo = host.combo;
+    CodeComboBox& combo = host.combo;
     combo.AddItem("A", 1);
     combo.AddItem("B", 2);
     int fired = 0;
-    combo.OnSelChange = [&](TCodeComboBox& sender) {
+    combo.OnSelChange = [&](CodeComboBox& sender) {
         EXPECT_EQ(&sender, &combo);
         ++fired;
     };
@@ -129,7 +129,7 @@ TEST(ComboEx, ReportsOnlyRealChangesOfSelection)
 TEST(ComboEx, ItemHeightFollowsTheFontButNeverShrinks)
 {
     ComboHost host;
-    TCodeComboBox& combo = host.combo;
+    CodeComboBox& combo = host.combo;
     const int text = FontTextHeight(combo.Handle(), host.font());
     ASSERT_GT(text, 0);
     EXPECT_EQ(FontTextHeight(nullptr, host.font()), text); // the screen's context before the window exists
@@ -142,7 +142,7 @@ TEST(ComboEx, ItemHeightFollowsTheFontButNeverShrinks)
 TEST(ComboEx, TheOpenListShowsTwelveItemsBeforeItScrolls)
 {
     ComboHost host;
-    TCodeComboBox& combo = host.combo;
+    CodeComboBox& combo = host.combo;
     for (int i = 1; i <= 20; ++i)
         combo.AddItem("Item", i);
     combo.SetBounds(10, 10, 150);
@@ -160,7 +160,7 @@ TEST(ComboEx, TheOpenListShowsTwelveItemsBeforeItScrolls)
 TEST(ComboEx, AnEditableComboIsMadeAnewAndKeepsItsItems)
 {
     ComboHost host;
-    TCodeComboBox& combo = host.combo;
+    CodeComboBox& combo = host.combo;
     combo.AddItem("Kept", 5);
     combo.SetItemIndex(0);
     combo.SetupCombo(true, false, nullptr);

@@ -21,7 +21,7 @@ namespace tessaly::test {
 using Notice = std::pair<NoticeKind, std::string>;
 
 // Delivers what was posted, the way the running program's loop does.
-inline void Pump(TMainWindow& form)
+inline void Pump(MainWindow& form)
 {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -63,18 +63,18 @@ protected:
 
     // The window as it starts with `ini` as its settings file (none when empty), made with
     // options_ (its destinations and pump interval).
-    TMainWindow& MakeForm(const std::string& ini = {}, bool unattended = false)
+    MainWindow& MakeForm(const std::string& ini = {}, bool unattended = false)
     {
         if (!ini.empty())
             ReplaceFileContent(iniPath_, ini);
-        TMainWindow::Options options = options_;
+        MainWindow::Options options = options_;
         options.unattended = unattended;
         options.noticeDisplay = [this](NoticeKind kind, const std::string& text) {
             notices_.emplace_back(kind, text);
             hintShownAtNotice_.push_back(form_ && form_->Handle() && IsShown(Ctl::lblESC));
         };
         form_.reset();
-        form_ = std::make_unique<TMainWindow>(std::move(options));
+        form_ = std::make_unique<MainWindow>(std::move(options));
         return *form_;
     }
 
@@ -151,8 +151,8 @@ protected:
     std::string Text(Ctl c) { return WindowText(H(c)); }
 
     std::string iniPath_;
-    TMainWindow::Options options_;
-    std::unique_ptr<TMainWindow> form_;
+    MainWindow::Options options_;
+    std::unique_ptr<MainWindow> form_;
     std::vector<Notice> notices_;
     // For each notice, whether the "Press <ESC> to Stop" hint was on show.
     std::vector<bool> hintShownAtNotice_;

@@ -20,7 +20,7 @@ struct Expected {
 
 TEST_F(MainWindowTest, EveryControlHasItsKindParentAndCaption)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     const Expected expected[] = {
         {Ctl::pnlTop, "TessalyPanel", Ctl::Count, ""},
         {Ctl::gbxSrc, "Button", Ctl::Count, " Source "},
@@ -97,7 +97,7 @@ BOOL CALLBACK CollectButtonOwner(HWND hwnd, LPARAM data)
 
 TEST_F(MainWindowTest, TheTaskbarButtonShowsTheApplicationTitleWhileTheCaptionKeepsItsVersion)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     std::vector<HWND> buttons;
     ::EnumThreadWindows(::GetCurrentThreadId(), CollectButtonOwner, reinterpret_cast<LPARAM>(&buttons));
@@ -119,7 +119,7 @@ TEST_F(MainWindowTest, TheTaskbarButtonShowsTheApplicationTitleWhileTheCaptionKe
 
 TEST_F(MainWindowTest, TheTaskbarButtonMinimisesRestoresAndClosesTheWindow)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     HWND owner = ::GetWindow(form.Handle(), GW_OWNER);
     ASSERT_TRUE(owner);
@@ -144,7 +144,7 @@ TEST_F(MainWindowTest, TheTaskbarButtonMinimisesRestoresAndClosesTheWindow)
 
 TEST_F(MainWindowTest, TabAndAccessKeysReachTheFieldsInOrder)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOW);
     ::SetForegroundWindow(form.Handle());
     // The Source group has the focus at first; Tab leads into it.
@@ -211,7 +211,7 @@ TEST_F(MainWindowTest, FontsAndColoursFollowTheControlsRoles)
 
 TEST_F(MainWindowTest, LayoutFollowsTheRulesAtThisScreenDensity)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     const int ppi = ScreenPixelsPerInch();
     if (const char* expected = std::getenv("TESSALY_EXPECT_PPI")) {
         ASSERT_EQ(ppi, std::atoi(expected)) << "the prefix's LogPixels setting did not take";
@@ -253,7 +253,7 @@ TEST_F(MainWindowTest, LayoutFollowsTheRulesAtThisScreenDensity)
 
 TEST_F(MainWindowTest, FirstStartShowsTheDefaults)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     EXPECT_EQ(form.SourceText(), "http://www.corvane.example/data/contacts.csv");
     EXPECT_EQ(form.UserText(), "username");
     EXPECT_EQ(form.PasswordText(), "changeme");
@@ -320,7 +320,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDestinationChangesNothingElse)
 
 TEST_F(MainWindowTest, BusyLookDisablesTheInputsAndShowsTheStatusAndLamps)
 {
-    TMainWindow& form = MakeForm();
+    MainWindow& form = MakeForm();
     form.Show(SW_SHOWNOACTIVATE);
     const Ctl inputs[] = {Ctl::edtSource, Ctl::edtUser, Ctl::edtPass, Ctl::cmbTo, Ctl::edtTitle,
                           Ctl::cmbScheduler, Ctl::dtScheduler, Ctl::btnSchedule, Ctl::btnSync,

@@ -63,7 +63,7 @@ TEST(ContactFileNames, DeviceNamesAreNeverUsedAsFileNames)
 
 TEST(ContactFileNames, ClashingNamesGetNumberedSuffixes)
 {
-    TUniqueFileNames names;
+    UniqueFileNames names;
     EXPECT_EQ(names.Claim("AnnLee"), "AnnLee");
     EXPECT_EQ(names.Claim("AnnLee"), "AnnLee (2)");
     // The file system ignores case, so this is the same file.
@@ -73,7 +73,7 @@ TEST(ContactFileNames, ClashingNamesGetNumberedSuffixes)
 
 TEST(ContactFileNames, SuffixedNamesDoNotCollideWithNamesGivenOutEarlierOrLater)
 {
-    TUniqueFileNames names;
+    UniqueFileNames names;
     EXPECT_EQ(names.Claim("A (2)"), "A (2)");
     EXPECT_EQ(names.Claim("A"), "A");
     EXPECT_EQ(names.Claim("A"), "A (3)");
@@ -82,10 +82,10 @@ TEST(ContactFileNames, SuffixedNamesDoNotCollideWithNamesGivenOutEarlierOrLater)
 
 TEST(ContactFileNames, TheFoldDecidesWhichNamesAreTheSame)
 {
-    TUniqueFileNames exact([](std::string_view text) { return std::string(text); });
+    UniqueFileNames exact([](std::string_view text) { return std::string(text); });
     EXPECT_EQ(exact.Claim("Ann"), "Ann");
     EXPECT_EQ(exact.Claim("ANN"), "ANN");
-    EXPECT_EQ(TUniqueFileNames::AsciiUpper("ann\xe9-z"), "ANN\xe9-Z");
+    EXPECT_EQ(UniqueFileNames::AsciiUpper("ann\xe9-z"), "ANN\xe9-Z");
 }
 
 TEST(ContactFolderNames, OnlyOneFolderDirectlyInsideIsAccepted)

@@ -8,7 +8,7 @@
 
 using tessaly::ContactField;
 using tessaly::ContactValues;
-using tessaly::TContactFileWork;
+using tessaly::ContactFileWork;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -30,7 +30,7 @@ struct ContactFile {
 };
 
 // The file work of the changes the rows need over the files.
-TContactFileWork Plan(const std::vector<ContactValues>& rows, const std::vector<std::string>& wantedNames,
+ContactFileWork Plan(const std::vector<ContactValues>& rows, const std::vector<std::string>& wantedNames,
                       const std::vector<ContactFile>& files)
 {
     std::vector<ContactValues> items;
@@ -39,14 +39,14 @@ TContactFileWork Plan(const std::vector<ContactValues>& rows, const std::vector<
         items.push_back(file.values);
         names.push_back(file.name);
     }
-    return tessaly::ContactFileWork(tessaly::PlanContactChanges(rows, items), wantedNames, names,
-                                    tessaly::TUniqueFileNames::AsciiUpper);
+    return tessaly::FileWorkOf(tessaly::PlanContactChanges(rows, items), wantedNames, names,
+                                    tessaly::UniqueFileNames::AsciiUpper);
 }
 
-std::vector<std::string> WrittenTo(const TContactFileWork& work)
+std::vector<std::string> WrittenTo(const ContactFileWork& work)
 {
     std::vector<std::string> names;
-    for (const TContactFileWork::Write& write : work.writes)
+    for (const ContactFileWork::Write& write : work.writes)
         names.push_back(std::to_string(write.row) + ":" + write.name);
     return names;
 }
@@ -62,7 +62,7 @@ TEST(ContactFilePlanTest, AChangedContactKeepsItsFileOnlyWhileTheNameStillFitsIt
     };
     const std::vector<ContactValues> rows{Contact("ann@x", "Ann Lee", "New"), Contact("bob@x", "Robert Ray"),
                                           Contact("cy@x", "", "New"), Contact("same@x", "Same")};
-    const TContactFileWork work = Plan(rows, {"AnnLee", "RobertRay", "", "Same"}, files);
+    const ContactFileWork work = Plan(rows, {"AnnLee", "RobertRay", "", "Same"}, files);
     EXPECT_EQ(work.unchanged, 1u);
     EXPECT_THAT(WrittenTo(work), ElementsAre("0:annlee (2).CONTACT", "1:", "2:" + guid));
     EXPECT_THAT(work.stale, ElementsAre("BobRay.contact"));
@@ -73,7 +73,7 @@ TEST(ContactFilePlanTest, AnUnnamedRowTakesNoNamedFileAndANamedRowNoIdentifierFi
 {
     const std::string guid = "{0F8FAD5B-D9CB-469F-A165-70867728950E}.contact";
     const std::vector<ContactFile> files{{guid, Contact("ann@x", "", "Old")}};
-    const TContactFileWork work = Plan({Contact("ann@x", "Ann", "New")}, {"Ann"}, files);
+    const ContactFileWork work = Plan({Contact("ann@x", "Ann", "New")}, {"Ann"}, files);
     EXPECT_THAT(WrittenTo(work), ElementsAre("0:"));
     EXPECT_THAT(work.stale, ElementsAre(guid));
     EXPECT_THAT(work.keep, IsEmpty());

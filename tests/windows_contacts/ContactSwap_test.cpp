@@ -12,7 +12,7 @@
 #include <string>
 
 using tessaly::ISwapFiles;
-using tessaly::TSwapPlan;
+using tessaly::SwapPlan;
 
 namespace {
 
@@ -155,7 +155,7 @@ void Synchronise(FakeFiles& fs, const Version& list, const std::string& root = k
         if (held == fs.files.end() || held->second != text)
             fs.Write(tessaly::StagedFolder(root) + "\\" + name, text);
     }
-    TSwapPlan plan;
+    SwapPlan plan;
     plan.target = kTarget;
     plan.createdTarget = !fs.folders.contains(kTarget);
     plan.putIn = fs.Files(tessaly::StagedFolder(root));
@@ -350,7 +350,7 @@ bool AllMovedIn(const FakeFiles& fs)
 {
     if (!fs.files.contains(kRoot + "\\plan") || fs.files.contains(kRoot + "\\undo"))
         return false;
-    const TSwapPlan plan = TSwapPlan::Parse(fs.files.at(kRoot + "\\plan"));
+    const SwapPlan plan = SwapPlan::Parse(fs.files.at(kRoot + "\\plan"));
     for (const std::string& name : plan.putIn)
         if (fs.files.contains(kRoot + "\\new\\" + name))
             return false;
@@ -392,7 +392,7 @@ bool ExpectTheNextRunsGoOn(const FakeFiles& start, Interrupted interrupted, User
         ChangeTarget(now, change);
         renamed = FilesIn(now, kRenamed);
     });
-    std::vector<tessaly::TGivenUpSwap> givenUp;
+    std::vector<tessaly::GivenUpSwap> givenUp;
     const auto recover = [&](FakeFiles& again) {
         if (auto swap = tessaly::RecoverSwap(again, kRoot))
             givenUp.push_back(*swap);
@@ -417,7 +417,7 @@ bool ExpectTheNextRunsGoOn(const FakeFiles& start, Interrupted interrupted, User
             EXPECT_FALSE(fs.folders.contains(kKept)) << where;
         } else {
             EXPECT_EQ(givenUp.size(), 1u) << where;
-            for (const tessaly::TGivenUpSwap& swap : givenUp) {
+            for (const tessaly::GivenUpSwap& swap : givenUp) {
                 EXPECT_EQ(swap.target, kTarget) << where;
                 EXPECT_EQ(swap.keptIn, kKept) << where;
             }

@@ -60,7 +60,7 @@ public:
     {
         char base[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "tessaly-wc-" + tessaly::TContactInfo::NewIdentifier();
+        path_ = std::string(base) + "tessaly-wc-" + tessaly::ContactInfo::NewIdentifier();
         ::CreateDirectoryA(path_.c_str(), nullptr);
     }
     TempFolder(const TempFolder&) = delete;
@@ -74,10 +74,10 @@ private:
 };
 
 // A record with the given display name and every other field filled in.
-inline tessaly::TContactInfo& AddRecord(tessaly::TContactList& list, const std::string& displayName)
+inline tessaly::ContactInfo& AddRecord(tessaly::ContactList& list, const std::string& displayName)
 {
-    tessaly::TContactInfo& record = list.Emplace(std::vector<std::string>{});
-    for (const auto& entry : tessaly::TContactInfo::kFields)
+    tessaly::ContactInfo& record = list.Emplace(std::vector<std::string>{});
+    for (const auto& entry : tessaly::ContactInfo::kFields)
         record.SetField(entry.field, std::string(entry.name) + " of " + displayName);
     record.SetField(tessaly::ContactField::DisplayName, displayName);
     return record;

@@ -260,7 +260,7 @@ protected:
     std::string reference;
     CallLog log;
     tessaly::test::RecordingRunServices services{log.Sink()};
-    TContactList list{500};
+    ContactList list{500};
 
     static inline bool createdWabKey_ = false;
     static inline bool createdPathKey_ = false;
@@ -275,7 +275,7 @@ TEST_F(WindowsContactsEndToEndTest, EachRecordBecomesOneContactFileBesideTheOwnC
     ::CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
     WriteFile(folder + "\\sub\\inner.contact");
 
-    TContactInfo& ann = AddRecord(list, "Ann Lee");
+    ContactInfo& ann = AddRecord(list, "Ann Lee");
     ann.SetField(ContactField::NickName, "  Annie ");
     ann.SetField(ContactField::Company, "Lee & Sons <Ltd> \"Q\" \xc3\xa9");
     ann.SetField(ContactField::Pager, " ");
@@ -394,7 +394,7 @@ TEST_F(WindowsContactsEndToEndTest, AMixedChangeEndsAsAFullReplacementWouldLeave
     WriteFile(folder + "\\Stranger.contact", stranger);
     const FileTimes before = AgeFiles(folder);
 
-    TContactList changed{500};
+    ContactList changed{500};
     AddRecord(changed, "Ann Lee").SetField(ContactField::Company, "New Company"); // same address
     AddRecord(changed, "Bob Ray");
     AddRecord(changed, "Di Vo");

@@ -60,12 +60,12 @@ protected:
     FakeBehaviour behaviour;
     tessaly::test::RecordingRunServices services{log.Sink()};
     FakePlatform platform{log, behaviour};
-    TContactList list{500};
+    ContactList list{500};
 };
 
 TEST_F(WindowsContactsSyncTest, OneRecordIsBuiltNodeByNodeInLayoutOrderAndSaved)
 {
-    TContactInfo& record = AddRecord(list, "Ann Lee");
+    ContactInfo& record = AddRecord(list, "Ann Lee");
     record.SetField(ContactField::NickName, "  Annie\t"); // blanks around a value are the user's: kept
     ASSERT_TRUE(Run());
 
@@ -121,7 +121,7 @@ TEST_F(WindowsContactsSyncTest, OneRecordIsBuiltNodeByNodeInLayoutOrderAndSaved)
 
 TEST_F(WindowsContactsSyncTest, BlankFieldsLeaveOutTheirValuesButNeverANodeOrLabel)
 {
-    TContactInfo& blank = list.Emplace(std::vector<std::string>{});
+    ContactInfo& blank = list.Emplace(std::vector<std::string>{});
     blank.SetField(ContactField::Company, " \t ");
     blank.SetField(ContactField::Pager, "\r\n");
     ASSERT_TRUE(Run());
