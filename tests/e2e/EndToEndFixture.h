@@ -48,9 +48,10 @@ protected:
         return quoted;
     }
 
-    void Configure(const std::string& link, int code) const
+    // `removeLimit` 100 lets a test cut its list short without the removal limit stopping it.
+    void Configure(const std::string& link, int code, int removeLimit = 0) const
     {
-        program_.WriteSettings(link, kUser, kPassword, kFolder, code);
+        program_.WriteSettings(link, kUser, kPassword, kFolder, code, removeLimit);
     }
 
     // Runs "CorvaneTessaly.exe -a" and answers its exit code. Outlook's guard denies the

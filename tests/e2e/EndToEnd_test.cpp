@@ -45,7 +45,8 @@ TEST_F(EndToEndTest, OutlookFolderHoldsExactlyTheServedContactsAndKeepsItsDistri
          "--contact \"Global Contacts\" old old@example.com \"Old Contact\"");
     const std::string sample = SampleContacts();
     PutServerFile("contacts.csv", sample);
-    Configure(Link("contacts.csv"), 10);
+    // The list is cut to 5 below: a removal asked for.
+    Configure(Link("contacts.csv"), 10, 100);
     const std::string settings = program_.ReadSettings();
 
     ASSERT_EQ(RunUnattended(), 0u);
@@ -69,7 +70,7 @@ TEST_F(EndToEndTest, AddressBookFolderHoldsExactlyTheServedContactsOnWindowsXp)
     Tool("wabdump.exe\" seed \"Global Contacts\" 3 Team");
     const std::string sample = SampleContacts();
     PutServerFile("contacts.csv", sample);
-    Configure(Link("contacts.csv"), 20);
+    Configure(Link("contacts.csv"), 20, 100);
     {
         ScopedProgramVersion xp("winxp");
         ASSERT_EQ(RunUnattended(), 0u);

@@ -207,11 +207,12 @@ HWND FindChildByCaption(HWND parent, const std::string& caption)
 }
 
 void ProgramFolder::WriteSettings(const std::string& source, const std::string& user, const std::string& password,
-                                  const std::string& folder, int emailClient) const
+                                  const std::string& folder, int emailClient, int removeLimit) const
 {
     SaveTextFile("[Corvane Tessaly]\r\nSource=" + source + "\r\nUser=" + user + "\r\nPSW=" + password +
                      "\r\nFolder=" + folder + "\r\nEmailClient=" + std::to_string(emailClient) +
-                     "\r\nInterval=1\r\nStartTime=15:00:00\r\n",
+                     "\r\nInterval=1\r\nStartTime=15:00:00\r\n" +
+                     (removeLimit > 0 ? "RemoveLimit=" + std::to_string(removeLimit) + "\r\n" : std::string()),
                  SettingsFile());
 }
 

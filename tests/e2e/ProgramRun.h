@@ -25,9 +25,10 @@ public:
     std::string SettingsFile() const { return path_ + "CorvaneTessaly.ini"; }
     std::string TemporaryFile() const { return path_ + "CorvaneTessaly"; }
 
-    // Writes the settings file with the given keys of the program's section.
+    // Writes the settings file with the given keys of the program's section; RemoveLimit
+    // only when `removeLimit` is given.
     void WriteSettings(const std::string& source, const std::string& user, const std::string& password,
-                       const std::string& folder, int emailClient) const;
+                       const std::string& folder, int emailClient, int removeLimit = 0) const;
     std::string ReadSettings() const;
 
 private:

@@ -7,24 +7,28 @@
 
 namespace tessaly::test {
 
+namespace detail {
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchChildId(HWND child, LPARAM data)
+{
+    auto* wanted = reinterpret_cast<ChildSearch*>(data);
+    if (::GetDlgCtrlID(child) != wanted->id)
+        return TRUE;
+    wanted->found = child;
+    return FALSE;
+}
+} // namespace detail
+
 // The control with that id anywhere under the window (on it, a panel or a group box); null
 // when there is none.
 inline HWND FindChildById(HWND window, int id)
 {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(data);
-            if (::GetDlgCtrlID(child) != wanted->id)
-                return TRUE;
-            wanted->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    detail::ChildSearch search{id, nullptr};
+    ::EnumChildWindows(window, detail::MatchChildId, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
