@@ -1,5 +1,6 @@
 #include "contacts/CsvReader.h"
 
+#include "../support/Latin1ToUtf8.h"
 #include "base/TextHelpers.h"
 
 #include <gtest/gtest.h>
@@ -111,17 +112,7 @@ struct Latin1Rows {
     {
         return [this](std::string_view latin1) {
             ++calls;
-            std::string utf8;
-            for (char ch : latin1) {
-                const auto byte = static_cast<unsigned char>(ch);
-                if (byte < 0x80) {
-                    utf8 += ch;
-                } else {
-                    utf8 += static_cast<char>(0xC0 | (byte >> 6));
-                    utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-                }
-            }
-            return utf8;
+            return test::Latin1ToUtf8(latin1);
         };
     }
 };

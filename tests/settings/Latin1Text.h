@@ -3,6 +3,8 @@
 // of the first 256, enough to see which way a settings value was converted.
 #include "app/Settings.h"
 
+#include "../support/Latin1ToUtf8.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,19 +27,7 @@ inline const SettingsTextConversion kLatin1{
         }
         return text;
     },
-    [](std::string_view latin1) {
-        std::string utf8;
-        for (char ch : latin1) {
-            const auto byte = static_cast<unsigned char>(ch);
-            if (byte < 0x80) {
-                utf8 += ch;
-            } else {
-                utf8 += static_cast<char>(0xC0 | (byte >> 6));
-                utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-            }
-        }
-        return utf8;
-    },
+    test::Latin1ToUtf8,
 };
 
 } // namespace tessaly
