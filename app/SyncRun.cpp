@@ -61,7 +61,7 @@ std::string SyncRun::TemporaryFilePath()
 }
 
 SyncRun::SyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinations, std::wstring runLogPath)
-    : windowServices_(services), hooks_(hooks), services_(services, hooks), destinations_(std::move(destinations)),
+    : hooks_(hooks), services_(services, hooks), destinations_(std::move(destinations)),
       runLogPath_(std::move(runLogPath))
 {
 }

@@ -118,7 +118,6 @@ private:
     [[nodiscard]] bool WriteToDestination(const ContactList& list, const Inputs& inputs);
     [[nodiscard]] Outcome ShowResult(bool success, bool interrupted);
 
-    IRunServices& windowServices_;
     IRunHooks& hooks_;
     WatchedServices services_;
     Destinations destinations_;
