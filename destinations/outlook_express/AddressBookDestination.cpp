@@ -12,6 +12,7 @@
 #include "destinations/outlook_express/WabCode.h"
 #include "destinations/outlook_express/WabTags.h"
 
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -418,12 +419,10 @@ void WinAddressBook::ListEntries(EntryIdList& ids, IABContainer* container, ULON
     });
 }
 
-void WinAddressBook::DeleteMailUsers(IABContainer* container)
+void WinAddressBook::DeleteEntries(IABContainer* container, EntryIdList& ids)
 {
     if (!container)
         return;
-    EntryIdList ids(200);
-    ListEntries(ids, container, MAPI_MAILUSER);
     const size_t count = ids.Count();
     if (count == 0)
         return;
@@ -587,10 +586,12 @@ public:
         return FolderOpening::Listed;
     }
 
-    // A folder whose contents cannot be read cannot be counted either.
-    size_t CountContactItems() override { return 0; }
+    // The bulk read can fail on its wide columns or its large batches where the narrow
+    // listing, one row at a time, still works: the mail users it lists are counted, and
+    // exactly those go.
+    size_t CountContactItems() override { return ReplacedMailUsers().Count(); }
 
-    void RemoveAll() override { book_.DeleteMailUsers(folder_.Get()); }
+    void RemoveAll() override { book_.DeleteEntries(folder_.Get(), ReplacedMailUsers()); }
 
     // The listing gives every value.
     ItemContent ReadItem(size_t, ContactValues&) override { return ItemContent::Unknown; }
@@ -633,12 +634,23 @@ public:
     std::vector<ListedItem> ListAgain() override { return {}; }
 
 private:
+    // The folder's mail users as the replacement finds them, listed once.
+    EntryIdList& ReplacedMailUsers()
+    {
+        if (!replaced_) {
+            replaced_.emplace(200);
+            book_.ListEntries(*replaced_, folder_.Get(), MAPI_MAILUSER);
+        }
+        return *replaced_;
+    }
+
     WinAddressBook& book_;
     const ContactList& list_;
     std::string folderName_; // ANSI
     std::vector<ContactValues> rows_;
     ComPtr<IABContainer> folder_;
     std::vector<std::vector<BYTE>> ids_;
+    std::optional<EntryIdList> replaced_;
 };
 
 } // namespace

@@ -76,7 +76,8 @@ public:
     void OpenPersonalAddressBook(Microsoft::WRL::ComPtr<IABContainer>& container);
     void CreateFromTemplate(IABContainer* container, ULONG createFlags, Microsoft::WRL::ComPtr<IMAPIProp>& entry);
     void ListEntries(EntryIdList& ids, IABContainer* container, ULONG objectType);
-    void DeleteMailUsers(IABContainer* container);
+    // Deletes the listed entries from the folder in one call.
+    void DeleteEntries(IABContainer* container, EntryIdList& ids);
     // Every mail user of the folder with the fields the run writes, read in bulk; false
     // when the folder cannot be read to its end.
     [[nodiscard]] bool ReadMailUsers(IABContainer* container, std::vector<MailUserItem>& users);

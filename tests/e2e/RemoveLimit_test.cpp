@@ -10,6 +10,28 @@
 namespace tessaly::test {
 namespace {
 
+// A contacts file of one header and `rows` people, each with a display name and an e-mail
+// address of its own (33 quoted fields a row).
+std::string PeopleFile(int rows)
+{
+    std::string csv = "\"First Name\",\"Middle Name\",\"Last Name\",\"Nickname\",\"E-mail Address\"\r\n";
+    for (int row = 0; row < rows; ++row) {
+        const std::string number = std::to_string(row);
+        for (int column = 0; column < 33; ++column) {
+            csv += column ? ",\"" : "\"";
+            if (column == 4)
+                csv += "person." + number + "@example.com";
+            else if (column == 6)
+                csv += "Person " + number;
+            else if (column == 13)
+                csv += "Example Trading";
+            csv += '"';
+        }
+        csv += "\r\n";
+    }
+    return csv;
+}
+
 class RemoveLimitTest : public EndToEndTest {
 protected:
     void SetRemoveLimit(const char* percent) const
@@ -31,6 +53,20 @@ protected:
         while (::FindNextFileA(search, &found));
         ::FindClose(search);
         return files;
+    }
+
+    // The contact lines the address book's inspector prints for one folder, in store order.
+    std::vector<std::string> AddressBookContacts(const std::string& folder) const
+    {
+        std::vector<std::string> lines;
+        bool inside = false;
+        for (const std::string& line : AddressBookDump()) {
+            if (line.rfind("folder\t", 0) == 0)
+                inside = line == "folder\t" + folder;
+            else if (inside && line.rfind("contact\t", 0) == 0)
+                lines.push_back(line);
+        }
+        return lines;
     }
 };
 
@@ -65,6 +101,28 @@ TEST_F(RemoveLimitTest, OutlookFolderIsKeptPastTheLimitAndFollowsTheListBelowIt)
     SetRemoveLimit("100");
     EXPECT_EQ(RunUnattended(), 0u);
     EXPECT_LT(OutlookDump().size(), before.size());
+}
+
+TEST_F(RemoveLimitTest, AddressBookFolderIsKeptPastTheLimitAndFollowsTheListBelowIt)
+{
+    Tool("wabdump.exe\" seed \"Global Contacts\" 0");
+    ScopedProgramVersion xp("winxp");
+    PutServerFile("contacts.csv", PeopleFile(400));
+    Configure(Link("contacts.csv"), 20);
+    ASSERT_EQ(RunUnattended(), 0u);
+    // Each line starts with the entry's identifier: an entry deleted and written anew shows.
+    const std::vector<std::string> before = Tool("wabdump.exe\" --ids");
+    ASSERT_EQ(AddressBookContacts(kFolder).size(), 400u);
+
+    const std::string shorter = PeopleFile(100);
+    PutServerFile("contacts.csv", shorter);
+    EXPECT_EQ(RunUnattended(), 4u);
+    EXPECT_EQ(Tool("wabdump.exe\" --ids"), before);
+    EXPECT_FALSE(FileExists(program_.TemporaryFile()));
+
+    SetRemoveLimit("100");
+    EXPECT_EQ(RunUnattended(), 0u);
+    EXPECT_EQ(AddressBookContacts(kFolder), ExpectedContactLines(shorter));
 }
 
 } // namespace

@@ -375,6 +375,30 @@ TEST_F(SyncOutlookExpressTest, AFolderThatCannotBeReadInBulkIsEmptiedAndWrittenA
     EXPECT_EQ(world.CountLog("DeleteEntries 1 flags 0"), 1);
 }
 
+TEST_F(SyncOutlookExpressTest, AFolderThatCannotBeReadInBulkIsCountedAsTheMailUsersItsReplacementRemoves)
+{
+    const ULONG folder = world.AddFolder("Global Contacts");
+    for (const char* name : {"Old One", "Old Two", "Old Three"})
+        world.AddEntry(folder, MAPI_MAILUSER, name);
+    world.AddEntry(folder, MAPI_DISTLIST, "Team");
+    world.wideColumnsRefused = true;
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
+    services.approve = false;
+
+    EXPECT_FALSE(Sync());
+
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_TRUE(services.plans[0].replacement);
+    EXPECT_EQ(services.plans[0].held, 3u) << "the mail users; the distribution list stays";
+    EXPECT_EQ(world.CountLog("DeleteEntries 3 flags 0"), 0) << "a refused plan removes nothing";
+
+    // Approved, the replacement removes exactly the entries it counted.
+    services.approve = true;
+    EXPECT_TRUE(Sync());
+    EXPECT_EQ(world.CountLog("DeleteEntries 3 flags 0"), 1);
+    EXPECT_THAT(Names(world, folder), ElementsAre("8 Team", "6 a-DisplayName"));
+}
+
 TEST(TWinAddressBookTest, OpenPassesTheParametersAndReleasesInTheOrderTheLibraryExpects)
 {
     World world;
