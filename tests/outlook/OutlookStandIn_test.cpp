@@ -411,7 +411,8 @@ TEST_F(OutlookStandInTest, RepeatedSyncsAreCompactedWithoutLoss)
 {
     Seed({"--distlist", "Global Contacts", "Team", "--version", "10.0.2627"});
     ContactList list(500);
-    for (int i = 0; i < 100; ++i)
+    // Few contacts: the hand edits below are what outgrow the live records.
+    for (int i = 0; i < 30; ++i)
         AddRecord(list, "Person " + std::to_string(i));
     for (int run = 0; run < 3; ++run) {
         ASSERT_TRUE(Sync(list));
