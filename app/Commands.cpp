@@ -1,8 +1,10 @@
 #include "app/Commands.h"
 
 #include "app/CommandSettings.h"
+#include "app/PreviewCommand.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "app/StandardStreams.h"
 #include "app/SyncLock.h"
 #include "app/Uninstall.h"
 #include "base/ExceptionText.h"
@@ -39,16 +41,6 @@ private:
     bool succeeded_ = false;
     std::string problem_;
 };
-
-void WriteStandardError(const std::string& text)
-{
-    const HANDLE error = ::GetStdHandle(STD_ERROR_HANDLE);
-    if (error == nullptr || error == INVALID_HANDLE_VALUE || text.empty())
-        return;
-    const std::string line = "CorvaneTessaly: " + text + "\r\n";
-    DWORD written = 0;
-    (void)::WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
 
 int Finish(int exitCode, const std::string& message)
 {
@@ -166,6 +158,8 @@ bool RunWindowlessCommand(int argc, char** argv, int& exitCode)
         exitCode = WriteSettingsCommand(std::vector<std::string>(argv + 2, argv + argc));
     else if (command == "-u" && argc == 2)
         exitCode = UninstallCommand();
+    else if (command == "-p" && argc == 2)
+        exitCode = RunPreviewCommand();
     else
         return false;
     return true;

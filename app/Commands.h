@@ -5,6 +5,7 @@
 //                   if the scheduled task could then be saved from them)
 //   -u              remove the scheduled task, the settings file and every other trace
 //                   of the program (uninstall)
+//   -p              print what a run would change in the folder, changing nothing (preview)
 // Each answers through its exit code and, where one is attached, standard error.
 #include "app/IniFile.h"
 #include "scheduling/ScheduledTask.h"

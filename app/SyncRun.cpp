@@ -69,6 +69,8 @@ SyncRun::SyncRun(IRunServices& services, IRunHooks& hooks, Destinations destinat
 void SyncRun::WatchedServices::Start(const Inputs& inputs)
 {
     removeLimit = inputs.removeLimit;
+    preview = inputs.mode == Mode::Preview;
+    planReached = false;
     plan = {};
     warning.clear();
     declined = false;
@@ -85,9 +87,13 @@ void SyncRun::WatchedServices::ShowNotice(NoticeKind kind, const std::string& te
 bool SyncRun::WatchedServices::ApproveChanges(const PlannedChanges& planned, const std::string& folderName)
 {
     plan = planned;
+    planReached = true;
     if (!ExceedsRemoveLimit(planned, removeLimit))
         return true;
-    switch (hooks_.ConfirmRemoval(RemovalQuestion(planned, folderName))) {
+    // A preview asks nobody: it tells the code the run would end with.
+    const IRunHooks::RemovalAnswer answer =
+        preview ? IRunHooks::RemovalAnswer::NobodyToAsk : hooks_.ConfirmRemoval(RemovalQuestion(planned, folderName));
+    switch (answer) {
     case IRunHooks::RemovalAnswer::Remove:
         return true;
     case IRunHooks::RemovalAnswer::Keep:
@@ -146,7 +152,9 @@ SyncRun::Outcome SyncRun::RunLocked(const Inputs& inputs)
     hooks_.PumpOnNextStopCheck();
     Outcome outcome = kExitFailed;
     try {
-        FinishInterruptedRuns(inputs.destinationCode);
+        // Finishing a killed run writes into its folder; a preview shows it as it was left.
+        if (inputs.mode != Mode::Preview)
+            FinishInterruptedRuns(inputs.destinationCode);
         try {
             bool success = DownloadAndParse(inputs, path, *list);
             listed_ = list->Count();
@@ -156,6 +164,10 @@ SyncRun::Outcome SyncRun::RunLocked(const Inputs& inputs)
                 // Unattended: the folder is untouched, and the exit code says why.
                 hooks_.HideStopHint();
                 outcome = kExitRemoveLimit;
+            } else if (inputs.mode == Mode::Preview && services_.planReached) {
+                // The destination stopped at its plan, as a preview asks; the plan is the result.
+                hooks_.HideStopHint();
+                outcome = kExitSucceeded;
             } else {
                 outcome = ShowResult(success, hooks_.StopFlagged() || services_.declined);
             }
@@ -178,14 +190,15 @@ void SyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, doub
         return;
     RunLogEntry entry;
     entry.started = started;
-    entry.mode = inputs.mode == Mode::Unattended ? "unattended" : "window";
+    entry.mode = inputs.mode == Mode::Unattended ? "unattended" : inputs.mode == Mode::Preview ? "preview" : "window";
     entry.destination = inputs.destinationCode;
     entry.folder = inputs.folder;
     entry.exitCode = outcome;
     if (outcome != kExitSucceeded)
         entry.warning = AnsiToUtf8(services_.warning);
     entry.contacts = listed_;
-    if (outcome == kExitSucceeded) {
+    // A preview's counts are its plan's, also where the limit would stop the run.
+    if (outcome == kExitSucceeded || (inputs.mode == Mode::Preview && services_.planReached)) {
         entry.added = services_.plan.added;
         entry.updated = services_.plan.updated;
         entry.removed = services_.plan.removed;

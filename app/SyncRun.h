@@ -47,7 +47,9 @@ public:
         kExitRemoveLimit = 4
     };
 
-    enum class Mode { Window, Unattended };
+    // A preview downloads and plans as an unattended run does, changes nothing and ends
+    // with the exit code the run would have.
+    enum class Mode { Window, Unattended, Preview };
 
     struct Inputs {
         std::string source;
@@ -82,6 +84,10 @@ public:
     // a destination too busy to take calls (EComponentBusy) fails the run with its text.
     [[nodiscard]] Outcome Run(const Inputs& inputs);
 
+    // The plan the last run reached, with its contacts named in a preview; null when it
+    // ended before one.
+    [[nodiscard]] const PlannedChanges* LastPlan() const { return services_.planReached ? &services_.plan : nullptr; }
+
 private:
     // The services the run's steps call: the window's, with the plan approved against the
     // removal limit, and what the run log needs noted on the way.
@@ -93,8 +99,11 @@ private:
         bool StopRequested() override { return services_.StopRequested(); }
         void ShowNotice(NoticeKind kind, const std::string& text) override;
         bool ApproveChanges(const PlannedChanges& plan, const std::string& folderName) override;
+        bool PreviewOnly() override { return preview; }
 
         int removeLimit = 100;
+        bool preview = false;
+        bool planReached = false;
         PlannedChanges plan;
         std::string warning; // the last warning or error shown
         bool declined = false;

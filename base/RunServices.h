@@ -4,10 +4,21 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
 enum class NoticeKind { Warning = 0, Information = 1, Error = 2 };
+
+// One contact a preview shows: what the run would do to it, and how it is known.
+struct PlannedContact {
+    enum class Change { Add, Update, Remove };
+    Change change = Change::Add;
+    std::string name;  // UTF-8: the display name, or the item's identity where its content is unknown
+    std::string email; // UTF-8
+    // False for an item whose content this run cannot read: only its identity is shown.
+    bool known = true;
+};
 
 // What a run is about to do to a folder, told before its first change.
 struct PlannedChanges {
@@ -18,6 +29,9 @@ struct PlannedChanges {
     size_t removed = 0;
     // The folder cannot be listed: every contact item goes and the list is written anew.
     bool replacement = false;
+    // One per contact added, updated or removed; filled only for a preview, so that an
+    // ordinary run builds no text per contact.
+    std::vector<PlannedContact> contacts;
 };
 
 class IRunServices {
@@ -31,6 +45,9 @@ public:
     // Told the plan before the run's first change; false stops the run with the folder
     // untouched. Services that guard nothing take every plan.
     virtual bool ApproveChanges(const PlannedChanges& /*plan*/, const std::string& /*folderName*/) { return true; }
+    // A preview: the folder is read but nothing is changed, created or marked anywhere; the
+    // plan, with its contacts, goes to ApproveChanges and the run ends there.
+    virtual bool PreviewOnly() { return false; }
 
     void ReportCreated(int count, const std::string& folderName)
     {

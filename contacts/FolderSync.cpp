@@ -1,5 +1,7 @@
 #include "contacts/FolderSync.h"
 
+#include "contacts/Contact.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -83,6 +85,37 @@ PlannedChanges Planned(size_t held, const FolderChanges& changes)
     return planned;
 }
 
+PlannedContact RowContact(PlannedContact::Change change, const ContactValues& values)
+{
+    return {change, values[static_cast<size_t>(ContactField::DisplayName)],
+            values[static_cast<size_t>(ContactField::Email)], true};
+}
+
+// The contacts a preview names: rows by their values, items to remove by what they are
+// known to hold, or by their identity where that is unknown.
+std::vector<PlannedContact> PreviewContacts(const std::vector<ContactValues>& rows,
+                                            const std::vector<FolderEntry>& entries, const FolderChanges& changes)
+{
+    std::vector<PlannedContact> contacts;
+    contacts.reserve(changes.additions.size() + changes.updates.size() + changes.rewrites.size() +
+                     changes.removals.size());
+    for (size_t row : changes.additions)
+        contacts.push_back(RowContact(PlannedContact::Change::Add, rows[row]));
+    for (const ContactChanges::Update& update : changes.updates)
+        contacts.push_back(RowContact(PlannedContact::Change::Update, rows[update.row]));
+    for (const ContactChanges::Update& rewrite : changes.rewrites)
+        contacts.push_back(RowContact(PlannedContact::Change::Update, rows[rewrite.row]));
+    for (size_t item : changes.removals) {
+        if (const ContactValues* held = changes.known[item]) {
+            contacts.push_back(RowContact(PlannedContact::Change::Remove, *held));
+            continue;
+        }
+        const ListedItem& listed = entries[item].listed;
+        contacts.push_back({PlannedContact::Change::Remove, listed.name.empty() ? listed.id : listed.name, {}, false});
+    }
+    return contacts;
+}
+
 } // namespace
 
 bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>& rows, const std::string& folderName,
@@ -92,6 +125,8 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
         return false;
     services.SetStatus(kPerformingSync);
 
+    // A preview reads and plans as a run does, and ends where the run would start writing.
+    const bool preview = services.PreviewOnly();
     std::vector<FolderEntry> entries;
     const FolderOpening opening = folder.Open(entries);
     if (opening == FolderOpening::Failed)
@@ -102,6 +137,13 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
         replacement.removed = replacement.held;
         replacement.added = rows.size();
         replacement.replacement = true;
+        if (preview) {
+            // What goes cannot be named without reading items past Outlook's guard.
+            for (const ContactValues& row : rows)
+                replacement.contacts.push_back(RowContact(PlannedContact::Change::Add, row));
+            (void)services.ApproveChanges(replacement, folderName);
+            return false;
+        }
         if (!services.ApproveChanges(replacement, folderName))
             return false;
         folder.RemoveAll();
@@ -121,7 +163,18 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
     FolderPlan plan;
     if (opening != FolderOpening::Missing)
         plan = PlanListedFolder(folder, rows, entries, listed, record ? &*record : nullptr);
+    if (preview && opening == FolderOpening::Missing) {
+        // A run would create the folder and add every row to it.
+        for (size_t row = 0; row < rows.size(); ++row)
+            plan.changes.additions.push_back(row);
+    }
     const FolderChanges& changes = plan.changes;
+    if (preview) {
+        PlannedChanges planned = Planned(entries.size(), changes);
+        planned.contacts = PreviewContacts(rows, entries, changes);
+        (void)services.ApproveChanges(planned, folderName);
+        return false;
+    }
     if (opening != FolderOpening::Unlisted && !services.ApproveChanges(Planned(entries.size(), changes), folderName))
         return false;
     folder.Prepare(changes);

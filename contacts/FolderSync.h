@@ -36,7 +36,8 @@ struct FolderEntry {
 // Items are the indexes of the entries Open listed; rows those of the run's list.
 class IContactFolder {
 public:
-    // Finds the folder (creating it where the address book allows) and lists its items.
+    // Finds the folder (creating it where the address book allows, but never in a
+    // preview, where a folder not there is Missing) and lists its items.
     virtual FolderOpening Open(std::vector<FolderEntry>& items) = 0;
     // For an Unlisted folder: how many contact items go when RemoveAll is called.
     virtual size_t CountContactItems() = 0;
@@ -73,6 +74,8 @@ protected:
 // record vouches for (same identity, same stamp) are taken on its word; the others are read
 // back, or rewritten where they cannot be. True only when every row is in the committed
 // folder and every stale item is gone; a short count gives one warning naming both counts.
+// For services that ask for a preview, the run stops at the plan's approval, its contacts
+// named, having changed nothing (a missing folder plans every row as added), and answers false.
 bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>& rows, const std::string& folderName,
                        IRunServices& services);
 

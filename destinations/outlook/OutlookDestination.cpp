@@ -88,7 +88,10 @@ private:
     MemberIds ids_;
 };
 
-ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders, const std::string& folderName)
+// The folder of that name; a new one unless `readOnly`, which answers none for a folder
+// not there.
+ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders, const std::string& folderName,
+                                         bool readOnly)
 {
     // Exact comparison of the wide form: Outlook's own name rules are its business.
     const std::wstring wanted = Utf8ToWide(folderName);
@@ -98,6 +101,8 @@ ComPtr<IDispatch> FindOrAddContactFolder(OutlookCalls& calls, IDispatch* folders
         if (folder && AsText(calls.Get(kFolderObject, folder.Get(), kName)) == wanted)
             return folder;
     }
+    if (readOnly)
+        return nullptr;
     return AsDispatch(calls.Call(kFoldersObject, folders, kAdd, {Variant(wanted), Variant(olFolderContacts)}));
 }
 
@@ -280,13 +285,14 @@ ComPtr<IDispatch> AddContactItem(OutlookCalls& calls, IDispatch* items, const st
 
 // One contacts folder of Outlook as the run sees it. Where Outlook offers the folder's
 // table only what differs is changed, as far as the record vouches for it; elsewhere every
-// contact item is replaced, in the order it has always taken.
+// contact item is replaced, in the order it has always taken. `readOnly` (a preview) finds
+// the folder without creating or marking it.
 class OutlookFolder final : public IContactFolder {
 public:
     OutlookFolder(OutlookCalls& calls, IDispatch* application, const ContactList& list, std::string folderName,
-                  std::wstring recordDirectory)
+                  std::wstring recordDirectory, bool readOnly)
         : calls_(calls), application_(application), folderName_(std::move(folderName)),
-          recordDirectory_(std::move(recordDirectory))
+          recordDirectory_(std::move(recordDirectory)), readOnly_(readOnly)
     {
         rows_.reserve(list.Count());
         rowValues_.resize(list.Count());
@@ -314,13 +320,16 @@ public:
             folders = AsDispatch(calls_.Get(kFolderObject, contacts.Get(), kFolders));
         if (!folders)
             RaiseOleError(E_FAIL, "Microsoft Outlook's default Contacts folder is not available.");
-        folder_ = FindOrAddContactFolder(calls_, folders.Get(), folderName_);
+        folder_ = FindOrAddContactFolder(calls_, folders.Get(), folderName_, readOnly_);
+        if (!folder_ && readOnly_)
+            return FolderOpening::Missing;
         items_ = AsDispatch(calls_.Get(kFolderObject, folder_.Get(), kItems));
 
         const std::optional<std::vector<FolderItem>> held = ReadFolderItems(calls_, folder_.Get());
         if (!held)
             return FolderOpening::Unlisted;
-        MarkForAddressBook(calls_, folder_.Get());
+        if (!readOnly_)
+            MarkForAddressBook(calls_, folder_.Get());
         // Only contact items take part; distribution lists and other items stay as they are.
         for (const FolderItem& item : *held) {
             if (item.contact)
@@ -428,6 +437,7 @@ private:
     IDispatch* application_;
     std::string folderName_;
     std::wstring recordDirectory_;
+    bool readOnly_;
     bool recordDirectoryKnown_ = false;
     std::optional<std::wstring> resolvedDirectory_;
     std::vector<std::array<std::wstring, 18>> rows_;
@@ -474,7 +484,7 @@ bool SyncOutlook(const ContactList& list, const std::string& folderName, IRunSer
         RaiseInterfaceNotSupported();
 
     OutlookCalls calls;
-    OutlookFolder folder(calls, application.Get(), list, folderName, recordDirectory);
+    OutlookFolder folder(calls, application.Get(), list, folderName, recordDirectory, services.PreviewOnly());
     return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }
 

@@ -552,8 +552,9 @@ class AddressBookFolder final : public IContactFolder {
 public:
     // The address book's texts are ANSI: the folder name, like every value, is converted
     // here, at its edge, and what it holds is read back in UTF-8.
-    AddressBookFolder(WinAddressBook& book, const ContactList& list, const std::string& folderName)
-        : book_(book), list_(list), folderName_(Utf8ToAnsi(folderName))
+    // `readOnly` (a preview) finds the folder without creating it.
+    AddressBookFolder(WinAddressBook& book, const ContactList& list, const std::string& folderName, bool readOnly)
+        : book_(book), list_(list), folderName_(Utf8ToAnsi(folderName)), readOnly_(readOnly)
     {
         rows_.reserve(list.Count());
         for (const ContactInfo& record : list)
@@ -568,7 +569,10 @@ public:
     {
         if (!book_.OpenAddressBook(""))
             return FolderOpening::Failed;
-        book_.FindOrCreateFolder(folderName_, folder_);
+        if (readOnly_)
+            book_.FindFolder(folderName_, folder_);
+        else
+            book_.FindOrCreateFolder(folderName_, folder_);
         if (!folder_)
             return FolderOpening::Missing;
         std::vector<MailUserItem> users;
@@ -647,6 +651,7 @@ private:
     WinAddressBook& book_;
     const ContactList& list_;
     std::string folderName_; // ANSI
+    bool readOnly_;
     std::vector<ContactValues> rows_;
     ComPtr<IABContainer> folder_;
     std::vector<std::vector<BYTE>> ids_;
@@ -661,7 +666,7 @@ bool SyncOutlookExpress(const ContactList& list, const std::string& folderName, 
     if (!OutlookExpressPresent(services, platform))
         return false;
     WinAddressBook book(platform);
-    AddressBookFolder folder(book, list, folderName);
+    AddressBookFolder folder(book, list, folderName, services.PreviewOnly());
     return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }
 

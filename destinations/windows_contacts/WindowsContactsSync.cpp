@@ -86,9 +86,12 @@ std::vector<ListedItem> ListContactFiles(const std::string& folder)
 // them is saved; until then the folder stays as it was.
 class ContactFilesFolder final : public IContactFolder {
 public:
+    // `readOnly` (a preview) lists the folder without readying the staging folder, which
+    // would finish a killed run's swap.
     ContactFilesFolder(IWindowsContactsPlatform& platform, IContactManager* manager, const ContactList& list,
-                       const std::string& folderName, wchar_t* nodeName)
-        : platform_(platform), manager_(manager), list_(list), folderName_(folderName), nodeName_(nodeName)
+                       const std::string& folderName, wchar_t* nodeName, bool readOnly)
+        : platform_(platform), manager_(manager), list_(list), folderName_(folderName), nodeName_(nodeName),
+          readOnly_(readOnly)
     {
         rows_.reserve(list.Count());
         // Names in UTF-8, so a name keeps every character and the byte-wise rules for
@@ -126,10 +129,12 @@ public:
         if (folder_.empty())
             return FolderOpening::Missing;
         // Readied before the folder is read: it finishes a killed run's swap, so what is
-        // read is one whole version.
-        const std::string ownRoot = platform_.StagingRoot();
-        const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
-        staging_.emplace(SystemSwapFiles(), root, root != ownRoot);
+        // read is one whole version. A preview shows the folder as such a run left it.
+        if (!readOnly_) {
+            const std::string ownRoot = platform_.StagingRoot();
+            const std::string root = StagingRootFor(SystemSwapFiles(), ownRoot, DirectoryPart(ownPath));
+            staging_.emplace(SystemSwapFiles(), root, root != ownRoot);
+        }
         for (ListedItem& file : ListContactFiles(folder_)) {
             files_.push_back(file.id);
             entries.push_back({std::move(file), std::nullopt});
@@ -238,6 +243,7 @@ private:
     const ContactList& list_;
     std::string folderName_; // UTF-8
     wchar_t* nodeName_;
+    bool readOnly_;
     std::vector<ContactValues> rows_;
     std::vector<std::string> wantedNames_;
     std::string folder_;
@@ -277,7 +283,8 @@ bool SyncWindowsContacts(const ContactList& list, const std::string& folderName,
     if (!manager)
         return false;
     ZeroFilledBlock block(kNodeBufferCapacity * sizeof(wchar_t));
-    ContactFilesFolder folder(platform, manager.Get(), list, folderName, reinterpret_cast<wchar_t*>(block.data()));
+    ContactFilesFolder folder(platform, manager.Get(), list, folderName, reinterpret_cast<wchar_t*>(block.data()),
+                              services.PreviewOnly());
     return SyncContactFolder(folder, folder.RowValues(), folderName, services);
 }
 

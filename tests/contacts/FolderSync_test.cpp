@@ -322,3 +322,84 @@ TEST_F(FolderSyncTest, ARefusedPlanChangesNothingAndItsCountsAreThoseOfTheRun)
     EXPECT_EQ(services.plans[0].held, 4u);
     EXPECT_EQ(services.plans[0].added, 3u);
 }
+
+namespace {
+
+std::vector<std::string> PreviewLines(const PlannedChanges& plan)
+{
+    std::vector<std::string> lines;
+    for (const PlannedContact& contact : plan.contacts) {
+        const char* change = contact.change == PlannedContact::Change::Add      ? "add "
+                             : contact.change == PlannedContact::Change::Update ? "update "
+                                                                                : "remove ";
+        lines.push_back(change + contact.name + " <" + contact.email + ">" + (contact.known ? "" : " unknown"));
+    }
+    return lines;
+}
+
+} // namespace
+
+// A preview names every contact the run would add, update or remove, and ends at the
+// plan: nothing is written, removed, committed or recorded.
+TEST_F(FolderSyncTest, APreviewNamesThePlannedContactsAndChangesNothing)
+{
+    folder.items = {{"1", "t", Person("a@x", "A", "old")},
+                    {"2", "t", Person("gone@x", "Gone")},
+                    {"3", "t", Person("same@x", "Same")},
+                    {"f", "t", Person("", ""), false}};
+    rows = {Person("new@x", "New"), Person("a@x", "A", "new"), Person("same@x", "Same")};
+    services.preview = true;
+    const std::vector<MemoryFolder::Item> before = folder.items;
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_THAT(folder.log, ElementsAre("open", "read 1", "read 2", "read 3", "read f"));
+    EXPECT_EQ(folder.items.size(), before.size());
+    EXPECT_FALSE(folder.record.has_value());
+    ASSERT_EQ(services.plans.size(), 1u);
+    const PlannedChanges& plan = services.plans[0];
+    EXPECT_EQ(plan.held, 4u);
+    EXPECT_EQ(plan.unchanged, 1u);
+    EXPECT_EQ(plan.added, 1u);
+    EXPECT_EQ(plan.updated, 1u);
+    EXPECT_EQ(plan.removed, 2u);
+    EXPECT_THAT(PreviewLines(plan),
+                ElementsAre("add New <new@x>", "update A <a@x>", "remove Gone <gone@x>", "remove f <> unknown"));
+    EXPECT_THAT(services.statuses, ElementsAre("Performing Sync.."));
+    EXPECT_THAT(services.notices, IsEmpty());
+
+    // An ordinary run's plan carries no names.
+    services = {};
+    ASSERT_TRUE(Sync());
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_THAT(services.plans[0].contacts, IsEmpty());
+}
+
+// A run would create a missing folder and add every row; a folder that cannot be listed
+// is replaced, and what it holds cannot be named.
+TEST_F(FolderSyncTest, APreviewOfAMissingOrUnlistedFolderAddsEveryRowAndWritesNothing)
+{
+    rows = {Person("a@x", "A"), Person("b@x", "B")};
+    services.preview = true;
+    folder.opening = FolderOpening::Missing;
+    EXPECT_FALSE(Sync());
+    EXPECT_THAT(folder.log, ElementsAre("open"));
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_EQ(services.plans[0].held, 0u);
+    EXPECT_EQ(services.plans[0].added, 2u);
+    EXPECT_THAT(PreviewLines(services.plans[0]), ElementsAre("add A <a@x>", "add B <b@x>"));
+    EXPECT_THAT(services.notices, IsEmpty());
+
+    services = {};
+    services.preview = true;
+    folder.items = {{"1", "t", Person("a@x", "A")}, {"2", "t", Person("c@x", "C")}, {"3", "t", Person("d@x", "D")}};
+    folder.opening = FolderOpening::Unlisted;
+    EXPECT_FALSE(Sync());
+    EXPECT_THAT(folder.log, ElementsAre("open"));
+    EXPECT_EQ(folder.items.size(), 3u);
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_TRUE(services.plans[0].replacement);
+    EXPECT_EQ(services.plans[0].held, 3u);
+    EXPECT_EQ(services.plans[0].removed, 3u);
+    EXPECT_THAT(PreviewLines(services.plans[0]), ElementsAre("add A <a@x>", "add B <b@x>"));
+}

@@ -461,6 +461,42 @@ TEST_F(OutlookDestinationTest, AnUnchangedFolderIsReadInAFewCallsAndNotWritten)
 }
 
 // Outlook's own pages name the dimensions of GetArray's answer both ways round.
+// A preview finds the folder without creating or marking it, calls nothing guarded and
+// writes no item and no record; what an item holds without a record is not guessed.
+TEST_F(OutlookDestinationTest, APreviewCreatesMarksAndWritesNothing)
+{
+    AddRecord(list, "A");
+    services.preview = true;
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_TRUE(world.CallsStartingWith("Folders.Add").empty());
+    EXPECT_TRUE(world.folders.empty());
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_EQ(services.plans[0].added, 1u);
+
+    auto folder = world.AddFolder(L"Global Contacts");
+    folder->items = {fake_outlook::ContactNamed(L"Old 1"), fake_outlook::ContactNamed(L"Old 2")};
+    services = {};
+    services.preview = true;
+    world.calls.clear();
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_TRUE(world.CallsStartingWith("Folder.ShowAsOutlookAB=").empty());
+    EXPECT_TRUE(world.CallsStartingWith("Item").empty()) << "an item was read, written or removed";
+    EXPECT_TRUE(world.CallsStartingWith("Columns.Add").empty());
+    EXPECT_EQ(folder->items.size(), 2u);
+    EXPECT_TRUE(std::filesystem::is_empty(records)) << "a record was written";
+    ASSERT_EQ(services.plans.size(), 1u);
+    std::vector<std::string> lines;
+    for (const PlannedContact& contact : services.plans[0].contacts)
+        lines.push_back(std::to_string(static_cast<int>(contact.change)) + " " + contact.name + " <" + contact.email +
+                        ">" + (contact.known ? "" : " unknown"));
+    // The row takes an item of unknown content whole; the other item goes.
+    EXPECT_THAT(lines, ElementsAre("1 A 3 <A 2>", "2 Old 2 <> unknown"));
+}
+
 TEST(AsTextRows, ReadsRowsEitherWayRoundWithEmptyValuesAsEmptyText)
 {
     auto make = [](ULONG first, ULONG second, bool rowsFirst) {

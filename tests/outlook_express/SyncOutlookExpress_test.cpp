@@ -399,6 +399,41 @@ TEST_F(SyncOutlookExpressTest, AFolderThatCannotBeReadInBulkIsCountedAsTheMailUs
     EXPECT_THAT(Names(world, folder), ElementsAre("8 Team", "6 a-DisplayName"));
 }
 
+// A preview neither creates the folder (nor starts the Address Book program for it) nor
+// writes or deletes an entry; it plans from what the folder holds.
+TEST_F(SyncOutlookExpressTest, APreviewCreatesNoFolderAndWritesNothing)
+{
+    services.preview = true;
+    list.Add(std::make_unique<tessaly::ContactInfo>(Record("a")));
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_EQ(world.entries.size(), 1u) << "no folder was created";
+    EXPECT_EQ(world.starts, 0);
+    EXPECT_EQ(world.CountLog("SaveChanges 2"), 0);
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_EQ(services.plans[0].added, 1u);
+    ASSERT_EQ(services.plans[0].contacts.size(), 1u);
+    EXPECT_EQ(services.plans[0].contacts[0].name, "a-DisplayName");
+    EXPECT_EQ(services.plans[0].contacts[0].email, "a-Email");
+
+    const ULONG folder = world.AddFolder("Global Contacts");
+    world.AddEntry(folder, MAPI_MAILUSER, "Old");
+    services = {};
+    services.preview = true;
+
+    EXPECT_FALSE(Sync());
+
+    EXPECT_THAT(Names(world, folder), ElementsAre("6 Old"));
+    EXPECT_TRUE(world.setProps.empty());
+    EXPECT_EQ(world.CountLog("DeleteEntries 1 flags 0"), 0);
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_EQ(services.plans[0].held, 1u);
+    EXPECT_EQ(services.plans[0].removed, 1u);
+    EXPECT_EQ(services.plans[0].added, 1u);
+    EXPECT_TRUE(services.notices.empty());
+}
+
 TEST(TWinAddressBookTest, OpenPassesTheParametersAndReleasesInTheOrderTheLibraryExpects)
 {
     World world;

@@ -122,6 +122,11 @@ struct FakeDestination {
             if (services.StopRequested())
                 return false;
             services.SetStatus("Performing Sync..");
+            // A preview ends at the plan, as the driver does.
+            if (plan && services.PreviewOnly()) {
+                (void)services.ApproveChanges(*plan, folderName);
+                return false;
+            }
             if (plan && !services.ApproveChanges(*plan, folderName))
                 return false;
             wrote = true;
@@ -301,6 +306,60 @@ TEST_F(SyncRunTest, EveryRunAddsOneLineWithItsCountsToTheRunLog)
     EXPECT_EQ(text.find("pass"), std::string::npos);
     EXPECT_EQ(text.find("contacts.csv"), std::string::npos);
     EXPECT_TRUE(ForceDeleteFile(log));
+}
+
+// A preview asks nobody and shows nothing: it ends at the plan with the code the run
+// would have, logs the planned counts, and leaves a killed run's swap as it found it.
+TEST_F(SyncRunTest, APreviewEndsAtThePlanWithTheRunsCodeAndLogsWhatItPlanned)
+{
+    const std::wstring log = std::filesystem::temp_directory_path().wstring() + L"\\tessaly_preview_test.log";
+    (void)ForceDeleteFile(log);
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string target = std::string(temp) + "tessaly-preview-swap";
+    const std::string root = SystemWindowsContactsPlatform().StagingRoot();
+    for (const std::string& folder : {target, root, root + "\\new", root + "\\old"})
+        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    SaveTextFile("old", root + "\\old\\Old.contact");
+    SaveTextFile("new", root + "\\new\\New.contact");
+    SaveTextFile(target + "\n+New.contact\n-Old.contact", root + "\\plan");
+    PlannedChanges fewRemoved = ShrunkenList();
+    fewRemoved.removed = 1;
+    destination.plan = fewRemoved;
+    SyncRun::Inputs inputs = Inputs(CodeOf(DestinationKind::WindowsMail));
+    inputs.removeLimit = 50;
+    inputs.mode = SyncRun::Mode::Preview;
+    SyncRun run(window, window, SyncRun::Destinations{{DestinationKind::WindowsMail, destination.Entry()}}, log);
+
+    EXPECT_EQ(run.Run(inputs), SyncRun::kExitSucceeded);
+    EXPECT_FALSE(destination.wrote);
+    EXPECT_THAT(window.notices, IsEmpty());
+    ASSERT_NE(run.LastPlan(), nullptr);
+    EXPECT_EQ(run.LastPlan()->removed, 1u);
+    EXPECT_TRUE(FileExists(root + "\\plan")) << "the killed run's swap was finished";
+    EXPECT_FALSE(FileExists(target + "\\New.contact"));
+    EXPECT_FALSE(DownloadFileLeft());
+
+    destination.plan = ShrunkenList();
+    window.removalAnswer = IRunHooks::RemovalAnswer::Remove;
+    EXPECT_EQ(run.Run(inputs), SyncRun::kExitRemoveLimit);
+    EXPECT_THAT(window.questions, IsEmpty());
+    EXPECT_THAT(window.notices, IsEmpty());
+    const auto last = LastRunIn(ReadTextFile(log));
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->mode, "preview");
+    EXPECT_EQ(last->exitCode, 4);
+    EXPECT_EQ(last->contacts, 25u);
+    EXPECT_EQ(last->removed, 300u);
+    EXPECT_EQ(last->unchanged, 100u);
+    EXPECT_TRUE(ForceDeleteFile(log));
+
+    // An ordinary run finishes the swap; the test leaves nothing behind.
+    inputs.mode = SyncRun::Mode::Unattended;
+    (void)run.Run(inputs);
+    EXPECT_FALSE(FileExists(root + "\\plan"));
+    (void)ForceDeleteFile(target + "\\New.contact");
+    EXPECT_TRUE(::RemoveDirectoryA(target.c_str()));
 }
 
 TEST(StandardDestinations, EveryRowOfTheDestinationTableCanBeWrittenInto)

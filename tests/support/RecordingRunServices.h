@@ -55,6 +55,7 @@ public:
         plans.push_back(plan);
         return approve;
     }
+    bool PreviewOnly() override { return preview; }
 
     // The last status text, empty before the first.
     std::string Status() const { return statuses.empty() ? std::string() : statuses.back(); }
@@ -69,6 +70,8 @@ public:
     bool stop = false;
     // What ApproveChanges answers.
     bool approve = true;
+    // What PreviewOnly answers.
+    bool preview = false;
     // Runs at every stop check before the flag is answered; it may set the flag.
     std::function<void()> beforeStopCheck;
 

@@ -338,6 +338,43 @@ TEST_F(WindowsContactsSyncTest, ARunKilledWhileReplacingIsFinishedBeforeTheNextR
     EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
 }
 
+// A preview makes no folder, stages no file and leaves a killed run's swap as it is: it
+// shows the folder as that run left it.
+TEST_F(WindowsContactsSyncTest, APreviewMakesStagesAndFinishesNothing)
+{
+    AddRecord(list, "Ann Lee");
+    services.preview = true;
+
+    EXPECT_FALSE(Run());
+
+    EXPECT_THAT(FolderEntries(temp.Path()), IsEmpty());
+    EXPECT_THAT(FolderEntries(outside.Path()), IsEmpty());
+    EXPECT_THAT(log.Matching("CreateFileStream"), IsEmpty());
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_EQ(services.plans[0].added, 1u);
+
+    const std::string root = behaviour.stagingRoot;
+    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
+    WriteFile(root + "\\old\\Old One.contact", "old", true);
+    WriteFile(root + "\\new\\Half.contact", "new");
+    WriteFile(root + "\\plan", Folder() + "\n+Moved In.contact\n+Half.contact\n-Old One.contact\n");
+    WriteFile(Folder() + "\\Moved In.contact", "new");
+    services.plans.clear();
+
+    EXPECT_FALSE(Run());
+
+    EXPECT_EQ(FolderEntries(Folder()), (std::set<std::string>{"Moved In.contact"}));
+    EXPECT_EQ(FolderEntries(root), (std::set<std::string>{"new\\", "old\\", "plan"}));
+    ASSERT_EQ(services.plans.size(), 1u);
+    EXPECT_EQ(services.plans[0].held, 1u);
+    EXPECT_EQ(services.plans[0].added, 1u);
+    EXPECT_EQ(services.plans[0].removed, 1u);
+    EXPECT_THAT(log.Matching("CreateFileStream"), IsEmpty());
+}
+
 TEST_F(WindowsContactsSyncTest, FileNamesAreSafeAndUniqueWithinARun)
 {
     AddRecord(list, "Ann Lee");
