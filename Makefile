@@ -13,6 +13,10 @@ JOBS ?= $(shell nproc)
 TO ?= 10
 ARCH ?= win64
 WIN_ARCHES := win32 win64
+# A clean clone compiles four trees on two cores; ccache, keyed on paths below the clone,
+# lets the next clone reuse what an earlier one compiled (asked after deps installs it).
+LAUNCHER = $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR := $(ROOT)
 
 .PHONY: all deps configure build build-win test test-native test-win check fuzz run bench dist screenshot clean
 
@@ -22,16 +26,16 @@ deps:
 	@tools/install-deps
 
 $(ROOT)/build/win32/CMakeCache.txt: | deps
-	cmake -S . -B $(ROOT)/build/win32 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(ROOT)/build/win32 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 
 $(ROOT)/build/win64/CMakeCache.txt: | deps
-	cmake -S . -B $(ROOT)/build/win64 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(ROOT)/build/win64 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=Release $(LAUNCHER)
 
 $(NATIVE_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
+	cmake -S . -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON $(LAUNCHER)
 
 $(FUZZ_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTESSALY_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTESSALY_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 configure: $(foreach a,$(WIN_ARCHES),$(ROOT)/build/$(a)/CMakeCache.txt) $(NATIVE_BUILD)/CMakeCache.txt $(FUZZ_BUILD)/CMakeCache.txt
 
