@@ -35,8 +35,8 @@ MainWindow::MainWindow(bool unattended) : MainWindow(StandardOptions(unattended)
 
 MainWindow::MainWindow(const Options& options)
     : unattended_(options.unattended), owner_(::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON)),
-      pumpInterval_(options.pumpIntervalMs), noticeDisplay_(options.noticeDisplay),
-      run_(*this, *this, options.destinations, options.runLogPath)
+      pumpInterval_(options.pumpIntervalMs), noticeDisplay_(options.noticeDisplay), runLogPath_(options.runLogPath),
+      run_(*this, *this, options.destinations, runLogPath_)
 {
     RegisterWindowClass(kClassName, ::LoadIconA(::GetModuleHandleA(nullptr), IDI_MAIN_ICON));
     // Single border, not resizable, no maximise button, no scroll bars.
@@ -176,6 +176,8 @@ void MainWindow::ShowSettings(const IniFile& settings)
     controls_->ArrangeControls();
     if (unattended_)
         StartUnattended();
+    else
+        ShowLastRun();
 }
 
 void MainWindow::SaveSettingsOnClose()

@@ -79,6 +79,9 @@ public:
 
     // --- Services ------------------------------------------------------------------
     void SetStatus(const std::string& text) override;
+    // While idle the status line tells of the newest run the log holds; without one it
+    // stays hidden.
+    void ShowLastRun();
     // Lets pending messages through (every pump interval, sooner when a look at the input
     // state finds a key or click waiting, always on the first check of a run and on a
     // destination's check), then answers the stop flag.
@@ -160,6 +163,7 @@ private:
     DWORD lastPump_ = 0;
     DWORD pumpInterval_;
     NoticeDisplay noticeDisplay_;
+    std::wstring runLogPath_;
     SyncRun run_;
     std::exception_ptr creationError_;
     int outcome_ = SyncRun::kExitSucceeded;

@@ -122,6 +122,9 @@ void MainWindow::SetIdle(bool idle)
     ShowAnimation(!idle);
     for (Control* shownWhileBusy : std::initializer_list<Control*>{&c.statusCaption, &c.status, &c.escapeHint})
         shownWhileBusy->SetVisible(!idle);
+    // A run that just ended is now the log's newest line.
+    if (idle)
+        ShowLastRun();
     // Everything else a busy window disables; the caption labels stay as they are.
     for (Control* idleOnly : std::initializer_list<Control*>{
              &c.linkHint, &c.link, &c.userHint, &c.user, &c.passwordHint, &c.password, &c.destinationHint,

@@ -2,6 +2,8 @@
 // and the one funnel for user messages.
 #include "app/MainWindow.h"
 
+#include "app/LastRunText.h"
+#include "app/LocalTimeText.h"
 #include "base/WideText.h"
 #include "ui/MessageDialog.h"
 
@@ -15,6 +17,23 @@ void MainWindow::SetStatus(const std::string& text)
     ::UpdateWindow(Handle());
     // The loop does not run between the steps of a run, so paint now.
     controls_->status.RedrawNow();
+}
+
+void MainWindow::ShowLastRun()
+{
+    if (unattended_ || runLogPath_.empty())
+        return;
+    const std::optional<RunLogEntry> last = ReadLastRun(runLogPath_);
+    if (!last)
+        return;
+    // As far from the window's right edge as the caption is from its left; a longer line is
+    // cut short there rather than under the window's border.
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    const int right = client.right - controls_->statusCaption.RectInParent().left;
+    controls_->status.SetTextWithin(Utf8ToAnsi(LastRunText(*last, UserDateTimeText)), right);
+    controls_->statusCaption.SetVisible(true);
+    controls_->status.SetVisible(true);
 }
 
 bool MainWindow::StopRequested()

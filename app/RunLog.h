@@ -45,7 +45,8 @@ std::optional<RunLogEntry> ParseRunLogLine(std::string_view line);
 // oldest lines dropped until the whole fits in `maxBytes`; the newest line always stays.
 std::string AppendToRunLog(std::string_view log, std::string_view line, size_t maxBytes = kRunLogMaxBytes);
 
-// The newest line of the log that parses; none for an empty or foreign log.
+// The newest line of the log that parses and tells of a run: a preview changes nothing, so
+// its lines are passed over. None for an empty or foreign log.
 std::optional<RunLogEntry> LastRunIn(std::string_view log);
 
 } // namespace tessaly

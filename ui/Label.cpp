@@ -45,15 +45,41 @@ void Label::SetText(const std::string& text)
     ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-PixelSize Label::OwnSize() const
+void Label::SetTextWithin(const std::string& text, int right)
 {
-    std::string text = Text();
-    if (text.empty())
-        text.assign(1, ' ');
+    if (!hwnd_)
+        return;
+    const int room = right - RectInParent().left;
+    std::string shown = text;
+    if (TextWidth(shown) > room) {
+        constexpr char kMore[] = "...";
+        std::string kept = text;
+        // Back one character at a time: CharPrevA never splits a double-byte one.
+        while (!kept.empty()) {
+            const char* end = ::CharPrevA(kept.c_str(), kept.c_str() + kept.size());
+            kept.resize(static_cast<size_t>(end - kept.c_str()));
+            while (!kept.empty() && kept.back() == ' ')
+                kept.pop_back();
+            if (TextWidth(kept + kMore) <= room)
+                break;
+        }
+        shown = kept + kMore;
+    }
+    SetText(shown);
+}
+
+int Label::TextWidth(const std::string& text) const
+{
     FontDC dc(hwnd_, font_);
     RECT rect{0, 0, 0, 0};
     ::DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-    return PixelSize{rect.right - rect.left, TextHeightOf(hwnd_, font_)};
+    return rect.right - rect.left;
+}
+
+PixelSize Label::OwnSize() const
+{
+    const std::string text = Text();
+    return PixelSize{TextWidth(text.empty() ? std::string(1, ' ') : text), TextHeightOf(hwnd_, font_)};
 }
 
 COLORREF Label::TextColour() const

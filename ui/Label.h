@@ -18,12 +18,17 @@ public:
     bool HasAccessKey(char key) const;
 
     void SetText(const std::string& text) override;
+    // SetText, with the text cut short and "..." added where it would pass `right` (in the
+    // parent's pixels); a left-aligned label only.
+    void SetTextWithin(const std::string& text, int right);
     PixelSize OwnSize() const override;
 
     void SetNavy(bool navy) { navy_ = navy; }
     COLORREF TextColour() const;
 
 private:
+    int TextWidth(const std::string& text) const;
+
     Align align_ = Align::Left;
     bool navy_ = false;
     Control* field_ = nullptr;

@@ -78,3 +78,16 @@ TEST(RunLog, TheLastRunIsTheNewestLineThatReads)
     EXPECT_EQ(last->started, "2026-12-10T07:30:00");
     EXPECT_FALSE(LastRunIn(""));
 }
+
+TEST(RunLog, APreviewIsNoRun)
+{
+    RunLogEntry preview = MixedRun();
+    preview.mode = "preview";
+    preview.started = "2026-12-11T08:00:00";
+    std::string log = AppendToRunLog("", FormatRunLogLine(MixedRun()));
+    log = AppendToRunLog(log, FormatRunLogLine(preview));
+    const auto last = LastRunIn(log);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->started, "2026-12-10T07:30:00");
+    EXPECT_FALSE(LastRunIn(AppendToRunLog("", FormatRunLogLine(preview))));
+}
