@@ -219,6 +219,26 @@ TEST_F(SyncRunTest, ADestinationTooBusyFailsTheRunWithItsOneWarning)
 }
 
 // A list cut from 400 to 100: 300 of 400 would go, past the limit of 50 percent.
+// What a Windows Mail run killed after its commit leaves: Old.contact moved aside,
+// New.contact still staged, and the plan naming the folder `name` in the temp folder.
+// Answers that folder's path, or nothing when it could not be made.
+std::string LeaveACommittedSwap(const std::string& name)
+{
+    char temp[MAX_PATH] = {};
+    if (::GetTempPathA(MAX_PATH, temp) == 0)
+        return {};
+    const std::string target = std::string(temp) + name;
+    const std::string root = SystemWindowsContactsPlatform().StagingRoot();
+    for (const std::string& folder : {target, root, root + "\\new", root + "\\old"}) {
+        if (!::CreateDirectoryA(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return {};
+    }
+    SaveTextFile("old", root + "\\old\\Old.contact");
+    SaveTextFile("new", root + "\\new\\New.contact");
+    SaveTextFile(target + "\n+New.contact\n-Old.contact", root + "\\plan");
+    return target;
+}
+
 PlannedChanges ShrunkenList()
 {
     PlannedChanges plan;
@@ -314,15 +334,9 @@ TEST_F(SyncRunTest, APreviewEndsAtThePlanWithTheRunsCodeAndLogsWhatItPlanned)
 {
     const std::wstring log = std::filesystem::temp_directory_path().wstring() + L"\\tessaly_preview_test.log";
     (void)ForceDeleteFile(log);
-    char temp[MAX_PATH] = {};
-    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
-    const std::string target = std::string(temp) + "tessaly-preview-swap";
+    const std::string target = LeaveACommittedSwap("tessaly-preview-swap");
+    ASSERT_FALSE(target.empty());
     const std::string root = SystemWindowsContactsPlatform().StagingRoot();
-    for (const std::string& folder : {target, root, root + "\\new", root + "\\old"})
-        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
-    SaveTextFile("old", root + "\\old\\Old.contact");
-    SaveTextFile("new", root + "\\new\\New.contact");
-    SaveTextFile(target + "\n+New.contact\n-Old.contact", root + "\\plan");
     PlannedChanges fewRemoved = ShrunkenList();
     fewRemoved.removed = 1;
     destination.plan = fewRemoved;
@@ -390,16 +404,9 @@ TEST_F(SyncRunTest, CodesWithoutADestinationFailWithoutAMessageOfTheirOwn)
 
 TEST_F(SyncRunTest, ASwapOfAKilledWindowsMailRunIsFinishedBeforeAnyDownload)
 {
-    // Committed by a killed run: the old file aside, the new one still staged.
-    char temp[MAX_PATH] = {};
-    ASSERT_NE(::GetTempPathA(MAX_PATH, temp), 0u);
-    const std::string target = std::string(temp) + "tessaly-run-swap";
+    const std::string target = LeaveACommittedSwap("tessaly-run-swap");
+    ASSERT_FALSE(target.empty());
     const std::string root = SystemWindowsContactsPlatform().StagingRoot();
-    for (const std::string& folder : {target, root, root + "\\new", root + "\\old"})
-        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
-    SaveTextFile("old", root + "\\old\\Old.contact");
-    SaveTextFile("new", root + "\\new\\New.contact");
-    SaveTextFile(target + "\n+New.contact\n-Old.contact", root + "\\plan");
 
     // Another destination, and a download that fails: the swap is finished all the same.
     contactsUrl = test::UnreachableUrl();

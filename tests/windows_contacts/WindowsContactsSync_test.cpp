@@ -53,6 +53,19 @@ protected:
     bool Run() { return SyncWindowsContacts(list, "Global Contacts", services, platform); }
     std::string Folder() const { return temp.Path() + "\\Global Contacts"; }
     std::string Staged() const { return behaviour.stagingRoot + "\\new"; }
+    // A run killed after its commit: the old file aside, one new file moved in, one still staged.
+    void LeaveAHalfMovedSwap()
+    {
+        const std::string root = behaviour.stagingRoot;
+        ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
+        WriteFile(root + "\\old\\Old One.contact", "old", true);
+        WriteFile(root + "\\new\\Half.contact", "new");
+        WriteFile(root + "\\plan", Folder() + "\n+Moved In.contact\n+Half.contact\n-Old One.contact\n");
+        WriteFile(Folder() + "\\Moved In.contact", "new");
+    }
 
     TempFolder temp;    // the user's Contacts folder
     TempFolder outside; // holds the staging folder
@@ -320,16 +333,7 @@ TEST_F(WindowsContactsSyncTest, AFolderThatRefusesTheNewFilesGetsItsOldOnesBack)
 
 TEST_F(WindowsContactsSyncTest, ARunKilledWhileReplacingIsFinishedBeforeTheNextRunDoesAnything)
 {
-    // Committed, the old file aside, one new file moved in, then the process ended.
-    const std::string root = behaviour.stagingRoot;
-    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
-    WriteFile(root + "\\old\\Old One.contact", "old", true);
-    WriteFile(root + "\\new\\Half.contact", "new");
-    WriteFile(root + "\\plan", Folder() + "\n+Moved In.contact\n+Half.contact\n-Old One.contact\n");
-    WriteFile(Folder() + "\\Moved In.contact", "new");
+    ASSERT_NO_FATAL_FAILURE(LeaveAHalfMovedSwap());
     WriteFile(Folder() + "\\notes.txt");
 
     EXPECT_EQ(FinishInterruptedSwap(platform), "") << "nothing was given up";
@@ -354,14 +358,7 @@ TEST_F(WindowsContactsSyncTest, APreviewMakesStagesAndFinishesNothing)
     EXPECT_EQ(services.plans[0].added, 1u);
 
     const std::string root = behaviour.stagingRoot;
-    ASSERT_TRUE(::CreateDirectoryA(Folder().c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA(root.c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA((root + "\\old").c_str(), nullptr));
-    ASSERT_TRUE(::CreateDirectoryA((root + "\\new").c_str(), nullptr));
-    WriteFile(root + "\\old\\Old One.contact", "old", true);
-    WriteFile(root + "\\new\\Half.contact", "new");
-    WriteFile(root + "\\plan", Folder() + "\n+Moved In.contact\n+Half.contact\n-Old One.contact\n");
-    WriteFile(Folder() + "\\Moved In.contact", "new");
+    ASSERT_NO_FATAL_FAILURE(LeaveAHalfMovedSwap());
     services.plans.clear();
 
     EXPECT_FALSE(Run());
