@@ -2,7 +2,6 @@
 // The services that every long step of a synchronisation calls back: the status line,
 // the count report, the stop check and the one funnel for user messages.
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -54,13 +53,10 @@ public:
         SetStatus(FormatCreated(count, folderName));
     }
 
+    // "%s created - %d item(s)" with the folder name and the count.
     static std::string FormatCreated(int count, const std::string& folderName)
     {
-        const int size = std::snprintf(nullptr, 0, "%s created - %d item(s)", folderName.c_str(), count);
-        std::string text(static_cast<size_t>(size) + 1, '\0');
-        std::snprintf(text.data(), text.size(), "%s created - %d item(s)", folderName.c_str(), count);
-        text.resize(static_cast<size_t>(size));
-        return text;
+        return folderName + " created - " + std::to_string(count) + " item(s)";
     }
 
     // The warning of a destination that saved fewer contacts than it was handed.
