@@ -5,6 +5,7 @@
 
 #include "base/FileHelpers.h"
 #include "base/WideText.h"
+#include "base/WinHandles.h"
 
 #include <gmock/gmock.h>
 
@@ -36,8 +37,8 @@ protected:
     {
         std::map<std::string, std::string> files;
         WIN32_FIND_DATAA found{};
-        HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
+        const UniqueFindHandle search(::FindFirstFileA((folder + "*").c_str(), &found));
+        if (!search)
             return files;
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -45,8 +46,7 @@ protected:
             files[found.cFileName] = std::to_string(found.ftLastWriteTime.dwHighDateTime) + "." +
                                      std::to_string(found.ftLastWriteTime.dwLowDateTime) + " " +
                                      ReadTextFile(folder + found.cFileName);
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileA(search.get(), &found));
         return files;
     }
 
