@@ -137,14 +137,12 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
         replacement.removed = replacement.held;
         replacement.added = rows.size();
         replacement.replacement = true;
+        // What goes cannot be named without reading items past Outlook's guard.
         if (preview) {
-            // What goes cannot be named without reading items past Outlook's guard.
             for (const ContactValues& row : rows)
                 replacement.contacts.push_back(RowContact(PlannedContact::Change::Add, row));
-            (void)services.ApproveChanges(replacement, folderName);
-            return false;
         }
-        if (!services.ApproveChanges(replacement, folderName))
+        if (!services.ApproveChanges(replacement, folderName) || preview)
             return false;
         folder.RemoveAll();
         entries.clear();
@@ -169,14 +167,14 @@ bool SyncContactFolder(IContactFolder& folder, const std::vector<ContactValues>&
             plan.changes.additions.push_back(row);
     }
     const FolderChanges& changes = plan.changes;
-    if (preview) {
+    // An unlisted folder's plan was approved before its items went.
+    if (opening != FolderOpening::Unlisted) {
         PlannedChanges planned = Planned(entries.size(), changes);
-        planned.contacts = PreviewContacts(rows, entries, changes);
-        (void)services.ApproveChanges(planned, folderName);
-        return false;
+        if (preview)
+            planned.contacts = PreviewContacts(rows, entries, changes);
+        if (!services.ApproveChanges(planned, folderName) || preview)
+            return false;
     }
-    if (opening != FolderOpening::Unlisted && !services.ApproveChanges(Planned(entries.size(), changes), folderName))
-        return false;
     folder.Prepare(changes);
 
     // Every write comes before any removal: a run cut short loses no contact of the list.
