@@ -60,6 +60,11 @@ std::string CheckValue(std::string_view key, const std::string& value)
     return {};
 }
 
+std::string UnreadableRefusal(const std::string& key)
+{
+    return "the settings file holds characters in " + key + " that this system cannot show";
+}
+
 } // namespace
 
 InputProblem CheckActionInputs(std::string_view source, std::string_view folder, int destinationCode)
@@ -81,7 +86,7 @@ std::string InputRefusal(const SettingsValues& values)
     // Left empty by the reading, they would be refused as blank, which they are not.
     for (const std::string& key : values.unreadableKeys)
         if (key == "Source" || key == "Folder")
-            return "the settings file holds characters in " + key + " that this system cannot show";
+            return UnreadableRefusal(key);
     switch (CheckActionInputs(values.source, values.folder, values.emailClient)) {
     case InputProblem::BlankSource:
         return "the download link is blank";
@@ -96,6 +101,14 @@ std::string InputRefusal(const SettingsValues& values)
         break;
     }
     return {};
+}
+
+std::string RunRefusal(const SettingsValues& values)
+{
+    std::string refusal = InputRefusal(values);
+    if (refusal.empty() && !values.unreadableKeys.empty())
+        refusal = UnreadableRefusal(values.unreadableKeys.front());
+    return refusal;
 }
 
 std::string ScheduleRefusal(const IniFile& ini)

@@ -18,6 +18,10 @@ InputProblem CheckActionInputs(std::string_view source, std::string_view folder,
 // The reason CheckActionInputs refuses these settings; empty when they pass.
 std::string InputRefusal(const SettingsValues& values);
 
+// The reason a run from the file would not start: InputRefusal's, or any other key whose
+// characters this system cannot show (the run would not use what the file meant).
+std::string RunRefusal(const SettingsValues& values);
+
 // The reason the scheduled task cannot be saved from the file's Interval and StartTime
 // as they stand: a value that is no number of days from 1 to 7, or no time of day.
 // A missing key is no refusal: its default is meant. Empty when both may be used.

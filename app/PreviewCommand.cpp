@@ -52,10 +52,7 @@ int RunPreviewCommand()
         return SyncRun::kExitError;
     }
     // As the unattended run, which would not reach another server or folder than the one meant.
-    std::string refusal = InputRefusal(values);
-    if (refusal.empty() && !values.unreadableKeys.empty())
-        refusal = "the settings file holds characters in " + values.unreadableKeys.front() +
-                  " that this system cannot show";
+    const std::string refusal = RunRefusal(values);
     if (!refusal.empty()) {
         WriteStandardError(refusal);
         return SyncRun::kExitFailed;
