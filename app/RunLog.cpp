@@ -15,8 +15,6 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineBreak = "\r\n";
 constexpr size_t kColumns = 13;
-// The mode of a line that only looked at what a run would do.
-constexpr std::string_view kPreviewMode = "preview";
 
 std::string OneLine(std::string_view text)
 {
@@ -146,7 +144,7 @@ std::optional<RunLogEntry> LastRunIn(std::string_view log)
     std::optional<RunLogEntry> last;
     for (std::string_view line : Split(WithoutByteOrderMark(log), '\n')) {
         std::optional<RunLogEntry> entry = ParseRunLogLine(line);
-        if (entry && entry->mode != kPreviewMode)
+        if (entry && entry->mode != kPreviewRunMode)
             last = std::move(entry);
     }
     return last;

@@ -11,6 +11,12 @@
 
 namespace tessaly {
 
+// The modes a line names.
+inline constexpr char kWindowRunMode[] = "window";
+inline constexpr char kUnattendedRunMode[] = "unattended";
+// Only looked at what a run would do.
+inline constexpr char kPreviewRunMode[] = "preview";
+
 struct RunLogEntry {
     std::string started; // local time, ISO 8601 to the second: "2026-12-10T07:30:00"
     std::string mode;    // "window", "unattended" or "preview"

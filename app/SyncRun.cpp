@@ -190,7 +190,9 @@ void SyncRun::AddToRunLog(const Inputs& inputs, const std::string& started, doub
         return;
     RunLogEntry entry;
     entry.started = started;
-    entry.mode = inputs.mode == Mode::Unattended ? "unattended" : inputs.mode == Mode::Preview ? "preview" : "window";
+    entry.mode = inputs.mode == Mode::Unattended ? kUnattendedRunMode
+                 : inputs.mode == Mode::Preview  ? kPreviewRunMode
+                                                 : kWindowRunMode;
     entry.destination = inputs.destinationCode;
     entry.folder = inputs.folder;
     entry.exitCode = outcome;
