@@ -1,16 +1,13 @@
 #include "app/LastRunText.h"
 
+#include "app/SyncRun.h"
+
 #include <charconv>
 #include <utility>
 
 namespace tessaly {
 
 namespace {
-
-// The exit codes a log line holds, as the unattended run reports them.
-constexpr int kSucceeded = 0;
-constexpr int kInterrupted = 2;
-constexpr int kStoppedByLimit = 4;
 
 bool ReadDigits(std::string_view text, size_t at, size_t count, int& value)
 {
@@ -90,7 +87,7 @@ std::string LastRunText(const RunLogEntry& run, const DateTimeFormatter& formatW
     const std::optional<LocalDateTime> started = ParseLogTime(run.started);
     std::string text = "Last run " + (started ? formatWhen(*started) : run.started) + ": ";
     switch (run.exitCode) {
-    case kSucceeded: {
+    case SyncRun::kExitSucceeded: {
         // Only what happened: a daily run of a list that hardly moves stays short.
         std::string changes;
         for (const auto& [count, what] : {std::pair{run.added, " added"}, std::pair{run.updated, " changed"},
@@ -100,9 +97,9 @@ std::string LastRunText(const RunLogEntry& run, const DateTimeFormatter& formatW
         }
         return text + (changes.empty() ? "nothing changed" : changes);
     }
-    case kInterrupted:
+    case SyncRun::kExitInterrupted:
         return text + "interrupted";
-    case kStoppedByLimit:
+    case SyncRun::kExitRemoveLimit:
         return text + "stopped, it would remove too many contacts";
     default: {
         const std::string warning = ShortWarning(run.warning);
